@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+
+#include "device/device_link.h"
+#include "device/device_settings.h"
+
+namespace tq260 {
+
+// 128-byte blocks moved as four 33-byte reports right after their announcing feature
+// report, as one transaction with the waits the keyboard needs. A report that does not
+// arrive leaves its quarter of the block zero.
+
+// Key block 0 holds slots 0..62, key block 1 slots 63..125.
+void readKeyBlock(DeviceLink& link, std::size_t block, DeviceSettings& settings);
+void writeKeyBlock(DeviceLink& link, std::size_t block, const DeviceSettings& settings);
+void readKeyTable(DeviceLink& link, DeviceSettings& settings);
+void writeKeyTable(DeviceLink& link, const DeviceSettings& settings);
+
+// index 0..5; other indices are ignored.
+void readMacroBlock(DeviceLink& link, std::size_t index, DeviceSettings& settings);
+void writeMacroBlock(DeviceLink& link, std::size_t index, const DeviceSettings& settings);
+
+void readCustomLightMasks(DeviceLink& link, DeviceSettings& settings);
+void writeCustomLightMasks(DeviceLink& link, const DeviceSettings& settings);
+
+}  // namespace tq260
