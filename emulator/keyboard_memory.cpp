@@ -47,8 +47,13 @@ KeyboardMemory KeyboardMemory::factoryDefaults(FirmwareVersion firmware) {
 }
 
 std::vector<std::uint8_t> KeyboardMemory::serialise() const {
-    std::vector<std::uint8_t> bytes(kMagic.begin(), kMagic.end());
-    visitFields(*this, [&](auto field) { bytes.insert(bytes.end(), field.begin(), field.end()); });
+    std::vector<std::uint8_t> bytes(serialisedSize());
+    std::copy(kMagic.begin(), kMagic.end(), bytes.begin());
+    std::size_t offset = kMagic.size();
+    visitFields(*this, [&](auto field) {
+        std::memcpy(bytes.data() + offset, field.data(), field.size());
+        offset += field.size();
+    });
     return bytes;
 }
 

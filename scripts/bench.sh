@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and runs them against the virtual keyboard.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DTQ260_BENCH=ON -DTQ260_TESTS=OFF -DTQ260_UI=OFF >/dev/null
+cmake --build build/bench
+build/bench/bench/tq260_device_bench "$@"
