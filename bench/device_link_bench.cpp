@@ -15,7 +15,7 @@ namespace {
 
 // Real sleeps, with the sum of the waits the protocol asked for.
 class MeasuringClock final : public Clock {
-public:
+  public:
     std::int64_t nowUs() const override { return real_.nowUs(); }
     void sleepMs(int ms) override {
         requestedMs_ += ms;
@@ -24,24 +24,24 @@ public:
     void blockUs(std::int64_t us) override { real_.blockUs(us); }
     std::int64_t requestedMs() const { return requestedMs_; }
 
-private:
+  private:
     RealClock real_;
     std::atomic<std::int64_t> requestedMs_{0};
 };
 
 // Every wait returns at once: what remains is the host's own work.
 class ZeroWaitClock final : public Clock {
-public:
+  public:
     std::int64_t nowUs() const override { return real_.nowUs(); }
     void sleepMs(int) override {}
     void blockUs(std::int64_t) override {}
 
-private:
+  private:
     RealClock real_;
 };
 
 struct Rig {
-    explicit Rig(Clock& clock) : transport(clock), link(transport, clock, nullptr) {
+    explicit Rig(Clock& clock) : transport(clock), link(transport, clock) {
         transport.addKeyboard();
         link.connect();
     }
@@ -63,8 +63,10 @@ void measureAgainstWaits(benchmark::State& state, MeasuringClock& clock, Body bo
                       .count();
         waitsMs += clock.requestedMs() - waitsBefore;
     }
-    state.counters["waits_ms"] = static_cast<double>(waitsMs) / static_cast<double>(state.iterations());
-    state.counters["wall_over_waits"] = static_cast<double>(wallUs) / (1000.0 * static_cast<double>(waitsMs));
+    state.counters["waits_ms"] =
+        static_cast<double>(waitsMs) / static_cast<double>(state.iterations());
+    state.counters["wall_over_waits"] =
+        static_cast<double>(wallUs) / (1000.0 * static_cast<double>(waitsMs));
 }
 
 void FullReadOnRealClock(benchmark::State& state) {
@@ -92,7 +94,10 @@ void WriteBackEverythingOnRealClock(benchmark::State& state) {
         writeBack(rig.link, settings, shadow);
     });
 }
-BENCHMARK(WriteBackEverythingOnRealClock)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WriteBackEverythingOnRealClock)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void FullReadHostCpu(benchmark::State& state) {
     ZeroWaitClock clock;

@@ -31,7 +31,7 @@ class DeviceLinkDiscovery : public ::testing::Test {
 
     VirtualClock clock;
     EmulatorTransport transport{clock};
-    DeviceLink link{transport, clock, nullptr};
+    DeviceLink link{transport, clock};
 };
 
 TEST_F(DeviceLinkDiscovery, HidrawPathsSelectInterface3AndTheInterfaceWithThreeCollections) {

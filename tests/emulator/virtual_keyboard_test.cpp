@@ -23,7 +23,7 @@ class VirtualKeyboardTest : public ::testing::Test {
     VirtualClock clock;
     EmulatorTransport transport{clock};
     VirtualKeyboard& keyboard = transport.addKeyboard();
-    DeviceLink link{transport, clock, nullptr};
+    DeviceLink link{transport, clock};
 };
 
 TEST_F(VirtualKeyboardTest, LightingChangedOnTheKeyboardArrivesAsAnEventReport) {
@@ -96,7 +96,7 @@ TEST(VirtualKeyboardStorage, MemoryPersistsAcrossRuns) {
     {
         EmulatorTransport transport(clock);
         transport.addKeyboard().attachStorage(file);
-        DeviceLink link(transport, clock, nullptr);
+        DeviceLink link(transport, clock);
         ASSERT_TRUE(link.connect());
         DeviceSettings settings;
         DeviceIdentity identity;

@@ -35,7 +35,7 @@ class EmulatedKeyboardTest : public ::testing::Test {
     VirtualClock clock;
     EmulatorTransport transport{clock};
     VirtualKeyboard& keyboard = transport.addKeyboard();
-    DeviceLink link{transport, clock, nullptr};
+    DeviceLink link{transport, clock};
 };
 
 }  // namespace tq260::testing
