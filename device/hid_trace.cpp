@@ -86,9 +86,11 @@ int TracingHidDevice::read(std::span<std::uint8_t> report, int timeoutMs) {
     // On the command channel a report is always expected, so a read that times out is
     // logged as failed. On the event channel an empty wait is the normal idle state and
     // leaves no line, or the trace would grow five lines a second while nothing happens.
-    const bool noReport = result <= 0;
-    if (result < 0 || !(noReport && channel_ == TraceChannel::Event)) {
-        trace_->log(channel_, TraceOp::Read, report, noReport);
+    const bool idleEventWait = result == 0 && channel_ == TraceChannel::Event;
+    if (result > 0) {
+        trace_->log(channel_, TraceOp::Read, report.first(static_cast<std::size_t>(result)), false);
+    } else if (!idleEventWait) {
+        trace_->log(channel_, TraceOp::Read, report, true);
     }
     return result;
 }

@@ -35,6 +35,12 @@ void VirtualKeyboard::setMemory(const KeyboardMemory& memory) {
     persistLocked();
 }
 
+void VirtualKeyboard::editMemory(const std::function<void(KeyboardMemory&)>& edit) {
+    std::lock_guard lock(mutex_);
+    edit(memory_);
+    persistLocked();
+}
+
 void VirtualKeyboard::attachStorage(const std::filesystem::path& file) {
     std::lock_guard lock(mutex_);
     storage_ = file;

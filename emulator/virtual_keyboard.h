@@ -34,6 +34,7 @@ class VirtualKeyboard {
     // The flash content.
     KeyboardMemory memory() const;
     void setMemory(const KeyboardMemory& memory);
+    void editMemory(const std::function<void(KeyboardMemory&)>& edit);
     // Keeps the memory in a file: loaded from it when it holds a valid memory image, and
     // rewritten after every change.
     void attachStorage(const std::filesystem::path& file);

@@ -73,16 +73,16 @@ TEST_F(CompositeOperations, FullReadSendsEveryCommandInOrderWithItsWaits) {
 }
 
 TEST_F(CompositeOperations, FullReadFillsTheRecordFromTheKeyboard) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.reportRate = 2;
-    memory.responseTime = 4;
-    memory.lighting = {51, 30, 3, 2, 0};
-    memory.gameMode = 1;
-    memory.firmware = {1, 3};
-    memory.macroBlocks[2][0] = 0x34;
-    memory.macroBlocks[2][1] = 0x12;
-    memory.customLightMasks[18 * 2] = 0x01;
-    keyboard.setMemory(memory);
+    keyboard.editMemory([&](KeyboardMemory& m) {
+        m.reportRate = 2;
+        m.responseTime = 4;
+        m.lighting = {51, 30, 3, 2, 0};
+        m.gameMode = 1;
+        m.firmware = {1, 3};
+        m.macroBlocks[2][0] = 0x34;
+        m.macroBlocks[2][1] = 0x12;
+        m.customLightMasks[18 * 2] = 0x01;
+    });
 
     DeviceSettings settings;
     settings.reserved1[5] = 0x5A;  // host-only bytes are not touched

@@ -22,9 +22,7 @@ TEST_F(DeviceCommands, WriteLightingSendsSpeedPlusOneAndWaits10) {
 }
 
 TEST_F(DeviceCommands, ReadResponseTimeClampsTo10) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.responseTime = 0x0F;
-    keyboard.setMemory(memory);
+    keyboard.editMemory([&](KeyboardMemory& m) { m.responseTime = 0x0F; });
     DeviceSettings settings;
     readResponseTime(link, settings);
     EXPECT_EQ(settings.responseTime, 10);
@@ -33,19 +31,17 @@ TEST_F(DeviceCommands, ReadResponseTimeClampsTo10) {
     EXPECT_THAT(clock.waits(), ElementsAre(10, 10));
 }
 
-TEST_F(DeviceCommands, ResponseTimeAtOrBelow10IsStoredAsRead) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.responseTime = 7;
-    keyboard.setMemory(memory);
-    DeviceSettings settings;
-    readResponseTime(link, settings);
-    EXPECT_EQ(settings.responseTime, 7);
+TEST_F(DeviceCommands, ResponseTimeUpTo10IsStoredAsRead) {
+    for (std::uint8_t value : {0, 1, 7, 10, 11, 0xFF}) {
+        keyboard.editMemory([&](KeyboardMemory& m) { m.responseTime = value; });
+        DeviceSettings settings;
+        readResponseTime(link, settings);
+        EXPECT_EQ(settings.responseTime, std::min<std::uint8_t>(value, 10)) << int(value);
+    }
 }
 
 TEST_F(DeviceCommands, LightingSpeedByteZeroWrapsTo255AndBackToZero) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.lighting = {6, 20, 0, 3, 5};
-    keyboard.setMemory(memory);
+    keyboard.editMemory([&](KeyboardMemory& m) { m.lighting = {6, 20, 0, 3, 5}; });
     DeviceSettings settings;
     readLighting(link, settings);
     EXPECT_EQ(settings.lighting, (LightingSettings{6, 20, 255, 3, 5}));
@@ -56,9 +52,7 @@ TEST_F(DeviceCommands, LightingSpeedByteZeroWrapsTo255AndBackToZero) {
 }
 
 TEST_F(DeviceCommands, LightingOptionReadFromTheKeyboardIsWrittenBackUnchanged) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.lighting = {1, 50, 6, 1, 0xA7};
-    keyboard.setMemory(memory);
+    keyboard.editMemory([&](KeyboardMemory& m) { m.lighting = {1, 50, 6, 1, 0xA7}; });
     DeviceSettings settings;
     readLighting(link, settings);
     settings.lighting.brightness = 10;
@@ -67,9 +61,7 @@ TEST_F(DeviceCommands, LightingOptionReadFromTheKeyboardIsWrittenBackUnchanged) 
 }
 
 TEST_F(DeviceCommands, IdentityGivesTheFirmwareVersionAndKeepsReplyBytes1To8) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.firmware = {1, 3};
-    keyboard.setMemory(memory);
+    keyboard.editMemory([&](KeyboardMemory& m) { m.firmware = {1, 3}; });
     DeviceIdentity identity;
     readIdentity(link, identity);
     EXPECT_EQ(identity.firmware, (FirmwareVersion{1, 3}));

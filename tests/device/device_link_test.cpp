@@ -24,9 +24,7 @@ class DeviceLinkDiscovery : public ::testing::Test {
     }
 
     void giveFirmware(VirtualKeyboard& keyboard, FirmwareVersion firmware) {
-        KeyboardMemory memory = keyboard.memory();
-        memory.firmware = firmware;
-        keyboard.setMemory(memory);
+        keyboard.editMemory([&](KeyboardMemory& m) { m.firmware = firmware; });
     }
 
     VirtualClock clock;

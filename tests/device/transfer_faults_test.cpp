@@ -72,9 +72,7 @@ TEST_F(TransferFaults, AnswersLaterThanTheReadTimeoutAreMissed) {
 }
 
 TEST_F(TransferFaults, LostReportLeavesTheMissingQuarterZero) {
-    KeyboardMemory memory = keyboard.memory();
-    memory.macroBlocks[1].fill(0x11);
-    keyboard.setMemory(memory);
+    keyboard.editMemory([&](KeyboardMemory& m) { m.macroBlocks[1].fill(0x11); });
     keyboard.loseInputReports(1);
     DeviceSettings settings = filledSettings();
     readMacroBlock(link, 1, settings);
