@@ -62,6 +62,15 @@ TEST_F(HidTraceFile, IdleEventWaitsLeaveNoLine) {
     EXPECT_TRUE(readLines(file).empty());
 }
 
+TEST_F(HidTraceFile, ReadsLogOnlyTheBytesThatArrived) {
+    DeviceLink link(transport, clock, std::make_shared<HidTrace>(file, clock));
+    ASSERT_TRUE(link.connect());
+    keyboard.sendEventReport({0x02, 0xE9, 0x00});  // a consumer key report on the same interface
+    std::array<std::uint8_t, 64> buffer{};
+    ASSERT_EQ(link.eventChannel()->read(buffer, 200), 3);
+    EXPECT_THAT(readLines(file), ElementsAre("0 evt read 02 e9 00"));
+}
+
 TEST_F(HidTraceFile, EnvironmentVariableTracesAnyLink) {
     ASSERT_EQ(setenv(HidTrace::kEnvironmentVariable, file.c_str(), 1), 0);
     {
