@@ -161,25 +161,16 @@ int VirtualKeyboard::setFeature(std::uint64_t connection, std::span<const std::u
 
 int VirtualKeyboard::getFeature(std::uint64_t connection, std::span<std::uint8_t> report) {
     std::unique_lock lock(mutex_);
-    if (!liveLocked(connection)) {
+    const bool answers = !silent_ && lateAnswerMs_ <= kReplyTimeoutMs;
+    const int waitMs = answers ? lateAnswerMs_ : kReplyTimeoutMs;
+    if (liveLocked(connection) && waitMs > 0) {
+        lock.unlock();
+        clock_.blockUs(std::int64_t{waitMs} * 1000);
+        lock.lock();
+    }
+    if (!liveLocked(connection) || !answers) {
         logLocked(TraceChannel::Command, TraceOp::Get, report, true);
         return -1;
-    }
-    if (silent_ || lateAnswerMs_ > kReplyTimeoutMs) {
-        lock.unlock();
-        clock_.blockUs(std::int64_t{kReplyTimeoutMs} * 1000);
-        lock.lock();
-        logLocked(TraceChannel::Command, TraceOp::Get, report, true);
-        return -1;
-    }
-    if (lateAnswerMs_ > 0) {
-        lock.unlock();
-        clock_.blockUs(std::int64_t{lateAnswerMs_} * 1000);
-        lock.lock();
-        if (!liveLocked(connection)) {
-            logLocked(TraceChannel::Command, TraceOp::Get, report, true);
-            return -1;
-        }
     }
     const std::size_t n = std::min(report.size(), reply_.size());
     std::copy_n(reply_.begin(), n, report.begin());
