@@ -63,6 +63,11 @@ void writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow&
     shadow.synchronise(settings);
 }
 
+void writeBack(DeviceLink& link, KeyboardState& state) {
+    std::lock_guard lock(state.recordMutex);
+    writeBack(link, state.settings, state.shadow);
+}
+
 void factoryReset(DeviceLink& link) {
     // The reset command's own wait is the first settling time; each game-mode-on keeps its
     // own wait and is followed by another settling time.

@@ -2,6 +2,7 @@
 
 #include "device/device_link.h"
 #include "device/device_settings.h"
+#include "device/keyboard_state.h"
 
 namespace tq260 {
 
@@ -16,6 +17,8 @@ void rereadAfterReset(DeviceLink& link, DeviceSettings& settings);
 // Sends lighting, report rate, response time and game mode, and every key, macro and mask
 // block that differs from the shadow; then takes the record as the new shadow.
 void writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow& shadow);
+// The same with the record's lock held throughout, so the listener's update waits for it.
+void writeBack(DeviceLink& link, KeyboardState& state);
 
 // The factory reset command followed by game mode on twice, each with its settling time.
 void factoryReset(DeviceLink& link);

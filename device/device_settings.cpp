@@ -15,6 +15,16 @@ const CustomLightMask* customLightMaskFor(const DeviceSettings& settings, std::u
     return &settings.customLightMasks[effect - kFirstCustomEffect];
 }
 
+void copyDeviceFields(const DeviceSettings& from, DeviceSettings& to) {
+    to.reportRate = from.reportRate;
+    to.responseTime = from.responseTime;
+    to.keyTable = from.keyTable;
+    to.macroBlocks = from.macroBlocks;
+    to.lighting = from.lighting;
+    to.gameMode = from.gameMode;
+    to.customLightMasks = from.customLightMasks;
+}
+
 bool SettingsShadow::changed(const DeviceSettings& settings, Region region,
                              std::size_t index) const {
     switch (region) {

@@ -81,6 +81,10 @@ inline constexpr std::uint8_t kFirstCustomEffect = 51;
 // The mask of a user-defined effect (51..53), or null for any other effect.
 const CustomLightMask* customLightMaskFor(const DeviceSettings& settings, std::uint8_t effect);
 
+// Copies what a full read fills (report rate, response time, key table, macro blocks,
+// lighting, game mode, masks); the host-only parts of the destination stay.
+void copyDeviceFields(const DeviceSettings& from, DeviceSettings& to);
+
 // The parts of the record that the write back compares one by one.
 enum class Region { KeyTable, MacroBlock, CustomLightMask };
 

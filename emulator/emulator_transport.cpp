@@ -1,6 +1,7 @@
 #include "emulator/emulator_transport.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "device/device_link.h"
 
@@ -74,15 +75,48 @@ VirtualKeyboard& EmulatorTransport::addKeyboard(VirtualKeyboardPresence presence
     entry->presence = presence;
     entry->number = static_cast<int>(std::count_if(
         entries_.begin(), entries_.end(), [](const auto& e) { return e->keyboard != nullptr; }));
+    entry->keyboard->setPlugListener([this](bool plugged) {
+        reportChange({plugged ? DeviceChange::Kind::Arrival : DeviceChange::Kind::Removal,
+                      kKeyboardVendorId, kKeyboardProductId});
+    });
     entries_.push_back(std::move(entry));
     return *entries_.back()->keyboard;
 }
 
 void EmulatorTransport::addOtherDevice(HidInterfaceInfo info) {
-    std::lock_guard lock(mutex_);
-    auto entry = std::make_unique<Entry>();
-    entry->other = std::move(info);
-    entries_.push_back(std::move(entry));
+    const DeviceChange change{DeviceChange::Kind::Arrival, info.vendorId, info.productId};
+    {
+        std::lock_guard lock(mutex_);
+        auto entry = std::make_unique<Entry>();
+        entry->other = std::move(info);
+        entries_.push_back(std::move(entry));
+    }
+    reportChange(change);
+}
+
+void EmulatorTransport::removeOtherDevice(const std::string& path) {
+    std::optional<DeviceChange> change;
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) {
+            return !e->keyboard && e->other.path == path;
+        });
+        if (found == entries_.end()) return;
+        change = DeviceChange{DeviceChange::Kind::Removal, (*found)->other.vendorId,
+                              (*found)->other.productId};
+        entries_.erase(found);
+    }
+    reportChange(*change);
+}
+
+void EmulatorTransport::setHotPlugListener(HotPlugWatcher::Listener listener) {
+    std::lock_guard lock(listenerMutex_);
+    hotPlugListener_ = std::move(listener);
+}
+
+void EmulatorTransport::reportChange(const DeviceChange& change) {
+    std::lock_guard lock(listenerMutex_);
+    if (hotPlugListener_) hotPlugListener_(change);
 }
 
 std::vector<EmulatorTransport::Listing> EmulatorTransport::listLocked() const {
@@ -130,8 +164,14 @@ std::vector<EmulatorTransport::Listing> EmulatorTransport::listLocked() const {
     return list;
 }
 
+std::vector<std::int64_t> EmulatorTransport::enumerationTimesUs() const {
+    std::lock_guard lock(mutex_);
+    return enumerationTimesUs_;
+}
+
 std::vector<HidInterfaceInfo> EmulatorTransport::enumerate() {
     std::lock_guard lock(mutex_);
+    enumerationTimesUs_.push_back(clock_.nowUs());
     std::vector<HidInterfaceInfo> infos;
     for (Listing& listing : listLocked()) infos.push_back(std::move(listing.info));
     return infos;

@@ -8,6 +8,7 @@
 #include "emulator/virtual_keyboard.h"
 #include "platform/clock.h"
 #include "platform/hid_transport.h"
+#include "platform/hot_plug_watcher.h"
 
 namespace tq260 {
 
@@ -32,10 +33,17 @@ class EmulatorTransport final : public HidTransport {
     ~EmulatorTransport() override;
 
     VirtualKeyboard& addKeyboard(VirtualKeyboardPresence presence = {});
-    // A device that is not the keyboard, listed in order with the keyboards.
+    // A device that is not the keyboard, listed in order with the keyboards. Plugging and
+    // unplugging it is reported like any USB device's.
     void addOtherDevice(HidInterfaceInfo info);
+    void removeOtherDevice(const std::string& path);
+
+    // Told of every virtual device plugged or unplugged, outside the transport's lock.
+    void setHotPlugListener(HotPlugWatcher::Listener listener);
 
     std::vector<HidInterfaceInfo> enumerate() override;
+    // When each enumeration happened, in clock time.
+    std::vector<std::int64_t> enumerationTimesUs() const;
     std::unique_ptr<HidDevice> open(const std::string& path, ReportIds ids) override;
 
   private:
@@ -43,10 +51,15 @@ class EmulatorTransport final : public HidTransport {
     struct Listing;
 
     std::vector<Listing> listLocked() const;
+    void reportChange(const DeviceChange& change);
 
     Clock& clock_;
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<Entry>> entries_;
+    std::vector<std::int64_t> enumerationTimesUs_;
+
+    std::mutex listenerMutex_;
+    HotPlugWatcher::Listener hotPlugListener_;
 };
 
 }  // namespace tq260

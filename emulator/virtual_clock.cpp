@@ -1,6 +1,7 @@
 #include "emulator/virtual_clock.h"
 
 #include <numeric>
+#include <thread>
 
 namespace tq260 {
 
@@ -10,14 +11,35 @@ std::int64_t VirtualClock::nowUs() const {
 }
 
 void VirtualClock::sleepMs(int ms) {
-    std::lock_guard lock(mutex_);
-    waits_.push_back(ms);
-    nowUs_ += std::int64_t{ms} * 1000;
+    {
+        std::lock_guard lock(mutex_);
+        waits_.push_back(ms);
+    }
+    advance(std::int64_t{ms} * 1000);
 }
 
 void VirtualClock::blockUs(std::int64_t us) {
+    advance(us);
+}
+
+void VirtualClock::advance(std::int64_t us) {
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard lock(mutex_);
+        if (us > 0) nowUs_ += us;
+        while (!alarms_.empty() && alarms_.begin()->first <= nowUs_) {
+            due.push_back(std::move(alarms_.begin()->second));
+            alarms_.erase(alarms_.begin());
+        }
+    }
+    for (auto& action : due) action();
+    // A thread that waits in a loop on virtual time must not starve the others.
+    std::this_thread::yield();
+}
+
+void VirtualClock::setAlarm(std::int64_t atUs, std::function<void()> action) {
     std::lock_guard lock(mutex_);
-    if (us > 0) nowUs_ += us;
+    alarms_.emplace(atUs, std::move(action));
 }
 
 std::vector<int> VirtualClock::waits() const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -9,7 +11,8 @@
 namespace tq260 {
 
 // Virtual time for tests: nothing sleeps, every protocol wait is recorded and moves the
-// time on, so a test sees the exact wait schedule.
+// time on, so a test sees the exact wait schedule. With several threads, each moves the
+// one shared time on as it waits.
 class VirtualClock final : public Clock {
   public:
     std::int64_t nowUs() const override;
@@ -21,8 +24,14 @@ class VirtualClock final : public Clock {
     std::int64_t totalWaitMs() const;
     void clearWaits();
 
+    // Runs action, on the thread that moves the time past atUs, once it has.
+    void setAlarm(std::int64_t atUs, std::function<void()> action);
+
   private:
+    void advance(std::int64_t us);
+
     mutable std::mutex mutex_;
+    std::multimap<std::int64_t, std::function<void()>> alarms_;
     std::int64_t nowUs_ = 0;
     std::vector<int> waits_;
 };

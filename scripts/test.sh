@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as
-# errors, and runs them all.
+# Builds and runs every test twice: everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the core (no Qt) with ThreadSanitizer. Warnings are
+# errors in both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+jobs="$(nproc)"
+
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DTQ260_SANITIZE=ON -DTQ260_WERROR=ON >/dev/null
 cmake --build build/test
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build/test --output-on-failure -j "$(nproc)"
+ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+QT_QPA_PLATFORM=offscreen \
+    ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DTQ260_TSAN=ON -DTQ260_UI=OFF -DTQ260_WERROR=ON >/dev/null
+cmake --build build/tsan
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+    ctest --test-dir build/tsan --output-on-failure -j "$jobs"

@@ -1,0 +1,69 @@
+// What a connected keyboard costs while nothing happens: the CPU the input listener uses
+// over 10 s of idle, against the virtual keyboard on the real clock.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "device/device_session.h"
+#include "emulator/emulator_transport.h"
+#include "platform/real_clock.h"
+#include "support/main_queues.h"
+
+namespace tq260 {
+namespace {
+
+class InlineQueue final : public MainThreadQueue {
+  public:
+    void post(std::function<void()> task) override { task(); }
+    void postAfter(int, std::function<void()> task) override { task(); }
+};
+
+class QuietEvents final : public DeviceEvents {
+  public:
+    void settingsLoaded() override {}
+    void lightingChanged(std::uint8_t) override {}
+    void hideWindow() override {}
+    void registrationFailed() override {}
+};
+
+class QuietDiagnostics final : public Diagnostics {
+  public:
+    void debugText(std::string_view) override {}
+};
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+void IdleConnectedKeyboard(benchmark::State& state) {
+    RealClock clock;
+    EmulatorTransport transport(clock);
+    transport.addKeyboard();
+    DeviceLink link(transport, clock);
+    KeyboardState keyboard;
+    testing::ImmediateQueue mainThread;
+    QuietEvents events;
+    QuietDiagnostics diagnostics;
+    DeviceSession session(link, keyboard, mainThread, events, diagnostics);
+    session.connectAtStart();
+    while (session.reader().running()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    constexpr double kIdleSeconds = 10.0;
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        const double before = processCpuSeconds();
+        std::this_thread::sleep_for(std::chrono::duration<double>(kIdleSeconds));
+        cpuSeconds += processCpuSeconds() - before;
+    }
+    state.counters["cpu_percent_of_one_core"] =
+        100.0 * cpuSeconds / (kIdleSeconds * static_cast<double>(state.iterations()));
+    session.shutdown();
+}
+BENCHMARK(IdleConnectedKeyboard)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tq260

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tq260 {
+
+inline constexpr const char* kRegistrationFailedText =
+    "Cannot register for Wdm2 class device notification";
+inline constexpr const char* kDeviceRemovedDebugText = "DBT_DEVICEREMOVECOMPLETE\n";
+
+// What the device link tells the main window. Every call arrives on the main side; the
+// worker that caused it waits until it has been handled.
+class DeviceEvents {
+  public:
+    virtual ~DeviceEvents() = default;
+    // A full read has filled the record; the shadow is taken after this returns.
+    virtual void settingsLoaded() = 0;
+    // The user changed the lighting with the keyboard's own keys; the record holds it.
+    virtual void lightingChanged(std::uint8_t effect) = 0;
+    // The keyboard cannot be used: the window goes to the notification area.
+    virtual void hideWindow() = 0;
+    // Hot-plug notifications are unavailable; show kRegistrationFailedText.
+    virtual void registrationFailed() = 0;
+};
+
+}  // namespace tq260

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <mutex>
+
+#include "device/device_settings.h"
+
+namespace tq260 {
+
+// The keyboard's configuration as the program holds it: the record, the state last
+// exchanged with the keyboard, and the identity read with it. The reader's fill, the
+// listener's lighting update and the write back hold the lock; so does whoever reads the
+// record while they may run.
+struct KeyboardState {
+    DeviceSettings settings{};
+    SettingsShadow shadow{};
+    DeviceIdentity identity{};
+    mutable std::mutex recordMutex;
+};
+
+}  // namespace tq260

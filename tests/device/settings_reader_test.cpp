@@ -1,0 +1,83 @@
+#include "device/settings_reader.h"
+
+#include <gmock/gmock.h>
+
+#include "keys/factory_key_map.h"
+#include "support/emulated_keyboard.h"
+#include "support/main_queues.h"
+#include "support/recording_events.h"
+
+namespace tq260 {
+namespace {
+
+using testing::EmulatedKeyboardTest;
+using testing::ImmediateQueue;
+using testing::RecordingEvents;
+
+// Checks, while the main window handles the notification, that the record is filled and
+// the shadow not yet taken.
+class CheckingEvents final : public DeviceEvents {
+  public:
+    explicit CheckingEvents(KeyboardState& state) : state_(state) {}
+    void settingsLoaded() override {
+        std::lock_guard lock(state_.recordMutex);
+        recordFilled = state_.settings.keyTable[64].code == 0x04;
+        shadowStillOld = state_.shadow.record().keyTable[64].code == 0;
+        recorded.settingsLoaded();
+    }
+    void lightingChanged(std::uint8_t effect) override { recorded.lightingChanged(effect); }
+    void hideWindow() override { recorded.hideWindow(); }
+    void registrationFailed() override { recorded.registrationFailed(); }
+
+    bool recordFilled = false;
+    bool shadowStillOld = false;
+    RecordingEvents recorded;
+
+  private:
+    KeyboardState& state_;
+};
+
+class SettingsReaderTest : public EmulatedKeyboardTest {
+  protected:
+    KeyboardState state;
+    ImmediateQueue mainThread;
+    NotificationRelay relay{mainThread};
+    CheckingEvents events{state};
+    SettingsReader reader{link, state, relay, events};
+};
+
+TEST_F(SettingsReaderTest, FillsTheRecordNotifiesThenTakesTheShadow) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.firmware = {1, 3}; });
+    state.settings.reserved1[0] = 0x42;  // host-only bytes survive the fill
+    reader.start();
+    reader.join();
+
+    EXPECT_FALSE(reader.running());
+    EXPECT_EQ(events.recorded.loaded(), 1);
+    EXPECT_TRUE(events.recordFilled);
+    EXPECT_TRUE(events.shadowStillOld);
+    EXPECT_EQ(state.identity.firmware, (FirmwareVersion{1, 3}));
+    EXPECT_EQ(state.settings.keyTable[0], factoryKeyMap()[0]);
+    EXPECT_EQ(state.settings.reserved1[0], 0x42);
+    EXPECT_EQ(state.shadow.record(), state.settings);
+}
+
+TEST_F(SettingsReaderTest, UnplugDuringTheReadStillEndsWithTheNotification) {
+    keyboard.unplugAfterReports(6);
+    reader.start();
+    reader.join();
+    EXPECT_FALSE(reader.running());
+    EXPECT_EQ(events.recorded.loaded(), 1);
+    EXPECT_EQ(state.settings.keyTable[103], KeyEntry{});  // never arrived
+}
+
+TEST_F(SettingsReaderTest, ClosedRelayEndsTheReaderWithoutTheNotification) {
+    relay.close();
+    reader.start();
+    reader.join();
+    EXPECT_FALSE(reader.running());
+    EXPECT_EQ(events.recorded.loaded(), 0);
+}
+
+}  // namespace
+}  // namespace tq260
