@@ -8,3 +8,4 @@ cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DTQ260_BENCH=ON -DTQ260_TESTS=OFF -DTQ260_UI=OFF >/dev/null
 cmake --build build/bench
 build/bench/bench/tq260_device_bench "$@"
+build/bench/bench/tq260_files_bench "$@"

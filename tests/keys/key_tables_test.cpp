@@ -3,6 +3,7 @@
 #include <set>
 
 #include "keys/factory_key_map.h"
+#include "keys/key_light_bit.h"
 #include "keys/key_layout.h"
 #include "keys/key_usage.h"
 
@@ -59,6 +60,24 @@ TEST(FactoryKeyMap, KeysCarryTheirUsageWithTheListedExceptions) {
     for (int spare : {1, 62, 75, 77, 78, 79, 95, 98, 100, 104, 108, 109, 111, 112, 113, 117, 123}) {
         EXPECT_EQ(factory[spare], KeyEntry{}) << "slot " << spare;
     }
+}
+
+TEST(KeyLightBit, EveryKeyHasItsOwnBitButTheMediaKeys) {
+    std::set<int> bits;
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        const int bit = keyLightBit(key);
+        EXPECT_LT(bit, 144);
+        const bool mediaKey = key >= 16 && key <= 19;
+        if (mediaKey) {
+            EXPECT_EQ(bit, 0) << key;
+        } else {
+            EXPECT_TRUE(bits.insert(bit).second) << "key " << key;
+        }
+    }
+    EXPECT_EQ(keyLightBit(0), 6);
+    EXPECT_EQ(keyLightBit(5), 0);  // F5 shares bit 0 with the media keys
+    EXPECT_EQ(keyLightBit(61), 88);
+    EXPECT_EQ(keyLightBit(107), 137);
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "device/device_settings.h"
+#include "keys/key_assignment.h"
+
+namespace tq260 {
+
+inline constexpr const char* kKeymapFileName = "keymap.bin";
+inline constexpr std::size_t kKeymapFileSize = sizeof(DeviceSettings) + sizeof(AssignmentTable);
+static_assert(kKeymapFileSize == 199'272);
+
+// Fills the record (unless keepImage) and the assignment table from the file's bytes, as
+// far as they go: what a short file does not reach keeps its content. Then sets the
+// identities of records 0..107.
+void loadKeymapBytes(std::span<const std::uint8_t> bytes, bool keepImage, DeviceSettings& settings,
+                     AssignmentTable& table);
+
+// Loads keymap.bin. Keeping the image leaves the record alone, so settings just read from
+// the keyboard survive. A file that does not exist is created from the record and a zeroed
+// table; one that exists but cannot be read is never overwritten. The identities are set in
+// every case, so a restored default always finds its key.
+void loadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
+                    AssignmentTable& table);
+
+// Writes the record and the table, replacing the old file in one step.
+bool saveKeymapFile(const std::filesystem::path& file, const DeviceSettings& settings,
+                    const AssignmentTable& table);
+
+}  // namespace tq260

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "keys/key_assignment.h"
+#include "platform/shell_launcher.h"
+
+namespace tq260 {
+
+struct LaunchTarget {
+    std::u16string folder;
+    std::u16string file;
+    friend bool operator==(const LaunchTarget&, const LaunchTarget&) = default;
+};
+
+// The file or folder the first launch record of a key (its identity equal to the low byte
+// of the virtual-key code) opens: the path split at its last separator into folder and file.
+std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table, std::uint32_t virtualKey);
+
+// Opens it; nothing happens without a launch record or a file name.
+void launchForKey(const AssignmentTable& table, std::uint32_t virtualKey, ShellLauncher& shell);
+
+}  // namespace tq260

@@ -1,0 +1,28 @@
+#include "macro/macro_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/atomic_file.h"
+
+namespace tq260 {
+
+void loadMacroBytes(std::span<const std::uint8_t> bytes, MacroTable& table) {
+    std::memcpy(table.data(), bytes.data(), std::min(bytes.size(), sizeof(MacroTable)));
+}
+
+void loadMacroFile(const std::filesystem::path& file, MacroTable& table) {
+    if (const auto bytes = readFileBytes(file, sizeof(MacroTable))) {
+        loadMacroBytes(*bytes, table);
+        return;
+    }
+    std::error_code error;
+    if (!std::filesystem::exists(file, error) && !error) saveMacroFile(file, table);
+}
+
+bool saveMacroFile(const std::filesystem::path& file, const MacroTable& table) {
+    return writeFileAtomically(
+        file, std::span(reinterpret_cast<const std::uint8_t*>(table.data()), sizeof(MacroTable)));
+}
+
+}  // namespace tq260

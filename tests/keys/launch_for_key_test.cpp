@@ -1,0 +1,74 @@
+#include "keys/launch_for_key.h"
+
+#include <gmock/gmock.h>
+
+namespace tq260 {
+namespace {
+
+using ::testing::ElementsAre;
+
+class RecordingShell final : public ShellLauncher {
+public:
+    bool open(const std::u16string& folder, const std::u16string& file) override {
+        opened.push_back({folder, file});
+        return true;
+    }
+    std::vector<LaunchTarget> opened;
+};
+
+class LaunchForKey : public ::testing::Test {
+protected:
+    void launchRecord(std::size_t index, std::uint8_t identity, AssignmentType type,
+                      std::u16string_view path) {
+        KeyAssignment& record = (*table)[index];
+        record.identity = identity;
+        record.type = static_cast<std::uint8_t>(type);
+        std::copy(path.begin(), path.end(), record.launchPath.begin());
+    }
+
+    std::unique_ptr<AssignmentTable> table = std::make_unique<AssignmentTable>();
+    RecordingShell shell;
+};
+
+TEST_F(LaunchForKey, SplitsThePathAtItsLastSeparator) {
+    launchRecord(1, 0x70, AssignmentType::LaunchMp3, u"C:\\dir\\a.mp3");
+    launchRecord(2, 0x71, AssignmentType::OpenFolder, u"C:\\dir");
+    launchRecord(3, 0x72, AssignmentType::LaunchTxt, u"/home/user/notes.txt");
+    launchForKey(*table, 0x70, shell);
+    launchForKey(*table, 0x71, shell);
+    launchForKey(*table, 0x72, shell);
+    EXPECT_THAT(shell.opened, ElementsAre(LaunchTarget{u"C:\\dir", u"a.mp3"},
+                                          LaunchTarget{u"C:", u"dir"},
+                                          LaunchTarget{u"/home/user", u"notes.txt"}));
+}
+
+TEST_F(LaunchForKey, FirstLaunchRecordOfTheKeyWinsAndOnlyTheLowByteCounts) {
+    (*table)[0].identity = 0x70;  // same key, not a launch
+    (*table)[0].type = 0;
+    launchRecord(5, 0x70, AssignmentType::LaunchExe, u"C:\\x\\first.exe");
+    launchRecord(200, 0x70, AssignmentType::LaunchExe, u"C:\\x\\second.exe");
+    launchForKey(*table, 0x170, shell);
+    EXPECT_THAT(shell.opened, ElementsAre(LaunchTarget{u"C:\\x", u"first.exe"}));
+}
+
+TEST_F(LaunchForKey, NothingStartsWithoutARecordOrAFileName) {
+    launchRecord(1, 0x70, AssignmentType::LaunchExe, u"nofolder.exe");
+    launchRecord(2, 0x71, AssignmentType::LaunchExe, u"C:\\dir\\");
+    launchForKey(*table, 0x70, shell);
+    launchForKey(*table, 0x71, shell);
+    launchForKey(*table, 0x72, shell);
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(LaunchForKey, UnterminatedPathIsReadOnlyToItsEnd) {
+    launchRecord(1, 0x70, AssignmentType::LaunchExe, u"");
+    (*table)[1].launchPath.fill(u'a');
+    (*table)[1].launchPath[10] = u'\\';
+    const auto target = launchTargetForKey(*table, 0x70);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->folder.size(), 10U);
+    EXPECT_EQ(target->file.size(), 256U - 11U);
+}
+
+}  // namespace
+}  // namespace tq260
