@@ -58,7 +58,7 @@ QString configurationText(const DeviceSettings& settings, const DeviceIdentity& 
     text += QStringLiteral("Key response time    %1 ms\n").arg(settings.responseTime * 2);
     text += QStringLiteral("Report rate position %1\n").arg(settings.reportRate);
 
-    const auto& factory = factoryKeyMap();
+    const auto& factory = FactoryKeyMap;
     int remapped = 0;
     for (std::size_t slot = 0; slot < settings.keyTable.size(); ++slot) {
         const KeyEntry& entry = settings.keyTable[slot];

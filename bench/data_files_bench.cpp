@@ -17,7 +17,8 @@ using Clock = std::chrono::steady_clock;
 
 void plainWrite(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void plainRead(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes) {
@@ -40,8 +41,8 @@ void compare(benchmark::State& state, Ours ours, Plain plain) {
     }
     state.counters["ours_over_plain"] =
         static_cast<double>(oursTime.count()) / static_cast<double>(plainTime.count());
-    state.counters["ours_us"] = static_cast<double>(oursTime.count()) / 1000.0 /
-                                static_cast<double>(state.iterations());
+    state.counters["ours_us"] =
+        static_cast<double>(oursTime.count()) / 1000.0 / static_cast<double>(state.iterations());
 }
 
 struct KeymapRig {
@@ -55,8 +56,9 @@ struct KeymapRig {
 
 void KeymapSave(benchmark::State& state) {
     KeymapRig rig;
-    compare(state, [&] { saveKeymapFile(rig.ours, rig.settings, *rig.table); },
-            [&] { plainWrite(rig.plain, rig.bytes); });
+    compare(
+        state, [&] { saveKeymapFile(rig.ours, rig.settings, *rig.table); },
+        [&] { plainWrite(rig.plain, rig.bytes); });
 }
 BENCHMARK(KeymapSave)->Iterations(300);
 
@@ -64,8 +66,9 @@ void KeymapLoad(benchmark::State& state) {
     KeymapRig rig;
     saveKeymapFile(rig.ours, rig.settings, *rig.table);
     plainWrite(rig.plain, rig.bytes);
-    compare(state, [&] { loadKeymapFile(rig.ours, false, rig.settings, *rig.table); },
-            [&] { plainRead(rig.plain, rig.bytes); });
+    compare(
+        state, [&] { LoadKeymapFile(rig.ours, false, rig.settings, *rig.table); },
+        [&] { plainRead(rig.plain, rig.bytes); });
 }
 BENCHMARK(KeymapLoad)->Iterations(1000);
 
@@ -79,8 +82,9 @@ struct MacroRig {
 
 void MacroSave(benchmark::State& state) {
     MacroRig rig;
-    compare(state, [&] { saveMacroFile(rig.ours, *rig.table); },
-            [&] { plainWrite(rig.plain, rig.bytes); });
+    compare(
+        state, [&] { saveMacroFile(rig.ours, *rig.table); },
+        [&] { plainWrite(rig.plain, rig.bytes); });
 }
 BENCHMARK(MacroSave)->Iterations(300);
 
@@ -88,8 +92,9 @@ void MacroLoad(benchmark::State& state) {
     MacroRig rig;
     saveMacroFile(rig.ours, *rig.table);
     plainWrite(rig.plain, rig.bytes);
-    compare(state, [&] { loadMacroFile(rig.ours, *rig.table); },
-            [&] { plainRead(rig.plain, rig.bytes); });
+    compare(
+        state, [&] { loadMacroFile(rig.ours, *rig.table); },
+        [&] { plainRead(rig.plain, rig.bytes); });
 }
 BENCHMARK(MacroLoad)->Iterations(1000);
 

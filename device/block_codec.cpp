@@ -41,7 +41,7 @@ std::array<std::uint8_t, 2> encodeKeyPair(const DeviceSettings& settings, std::s
     // Launch assignments, references out of range and kinds the keyboard does not know
     // travel as the slot's factory key: the key keeps working as printed, and a launch key
     // still sends the key press the launching side watches for.
-    return {factoryKeyMap()[slot].code, 0x00};
+    return {FactoryKeyMap[slot].code, 0x00};
 }
 
 Block encodeKeyBlock(const DeviceSettings& settings, std::size_t block) {

@@ -81,51 +81,53 @@ FeatureReport macroBlockAnnounce(std::uint8_t command, std::size_t index) {
 
 }  // namespace
 
-void readKeyBlock(DeviceLink& link, std::size_t block, DeviceSettings& settings) {
+void BlockTransfer::readKeyBlock(DeviceLink& link, std::size_t block, DeviceSettings& settings) {
     if (block >= kKeyBlockCount) return;
     const Block wire = readBlock(link, keyBlockAnnounce(command::kReadKeyBlock1, block), kKeyRead);
     decodeKeyBlock(wire, block, settings);
 }
 
-void writeKeyBlock(DeviceLink& link, std::size_t block, const DeviceSettings& settings) {
+void BlockTransfer::writeKeyBlock(DeviceLink& link, std::size_t block,
+                                  const DeviceSettings& settings) {
     if (block >= kKeyBlockCount) return;
     writeBlock(link, keyBlockAnnounce(command::kWriteKeyBlock1, block),
                encodeKeyBlock(settings, block), kKeyWrite);
 }
 
-void readKeyTable(DeviceLink& link, DeviceSettings& settings) {
+void BlockTransfer::readKeyTable(DeviceLink& link, DeviceSettings& settings) {
     for (std::size_t block = 0; block < kKeyBlockCount; ++block) {
         readKeyBlock(link, block, settings);
     }
 }
 
-void writeKeyTable(DeviceLink& link, const DeviceSettings& settings) {
+void BlockTransfer::writeKeyTable(DeviceLink& link, const DeviceSettings& settings) {
     for (std::size_t block = 0; block < kKeyBlockCount; ++block) {
         writeKeyBlock(link, block, settings);
     }
 }
 
-void readMacroBlock(DeviceLink& link, std::size_t index, DeviceSettings& settings) {
+void BlockTransfer::readMacroBlock(DeviceLink& link, std::size_t index, DeviceSettings& settings) {
     if (index >= kMacroBlockCount) return;
     const Block wire =
         readBlock(link, macroBlockAnnounce(command::kReadMacroBlock, index), kMacroRead);
     settings.macroBlocks[index] = swapMacroBytes(wire);
 }
 
-void writeMacroBlock(DeviceLink& link, std::size_t index, const DeviceSettings& settings) {
+void BlockTransfer::writeMacroBlock(DeviceLink& link, std::size_t index,
+                                    const DeviceSettings& settings) {
     if (index >= kMacroBlockCount) return;
     writeBlock(link, macroBlockAnnounce(command::kWriteMacroBlock, index),
                swapMacroBytes(settings.macroBlocks[index]), kMacroWrite);
 }
 
-void readCustomLightMasks(DeviceLink& link, DeviceSettings& settings) {
+void BlockTransfer::readCustomLightMasks(DeviceLink& link, DeviceSettings& settings) {
     const Block wire = readBlock(
         link, FeatureReport::request(command::kReadCustomLightMasks, {0, kMaskBlockSelector}),
         kMaskRead);
     decodeCustomLightMasks(wire, settings);
 }
 
-void writeCustomLightMasks(DeviceLink& link, const DeviceSettings& settings) {
+void BlockTransfer::writeCustomLightMasks(DeviceLink& link, const DeviceSettings& settings) {
     writeBlock(link,
                FeatureReport::request(command::kWriteCustomLightMasks,
                                       {0, kMaskBlockSelector, kReportCount}),

@@ -11,17 +11,20 @@ namespace tq260 {
 // report, as one transaction with the waits the keyboard needs. A report that does not
 // arrive leaves its quarter of the block zero.
 
-// Key block 0 holds slots 0..62, key block 1 slots 63..125.
-void readKeyBlock(DeviceLink& link, std::size_t block, DeviceSettings& settings);
-void writeKeyBlock(DeviceLink& link, std::size_t block, const DeviceSettings& settings);
-void readKeyTable(DeviceLink& link, DeviceSettings& settings);
-void writeKeyTable(DeviceLink& link, const DeviceSettings& settings);
+struct BlockTransfer {
+    // Key block 0 holds slots 0..62, key block 1 slots 63..125.
+    static void readKeyBlock(DeviceLink& link, std::size_t block, DeviceSettings& settings);
+    static void writeKeyBlock(DeviceLink& link, std::size_t block, const DeviceSettings& settings);
+    static void readKeyTable(DeviceLink& link, DeviceSettings& settings);
+    static void writeKeyTable(DeviceLink& link, const DeviceSettings& settings);
 
-// index 0..5; other indices are ignored.
-void readMacroBlock(DeviceLink& link, std::size_t index, DeviceSettings& settings);
-void writeMacroBlock(DeviceLink& link, std::size_t index, const DeviceSettings& settings);
+    // index 0..5; other indices are ignored.
+    static void readMacroBlock(DeviceLink& link, std::size_t index, DeviceSettings& settings);
+    static void writeMacroBlock(DeviceLink& link, std::size_t index,
+                                const DeviceSettings& settings);
 
-void readCustomLightMasks(DeviceLink& link, DeviceSettings& settings);
-void writeCustomLightMasks(DeviceLink& link, const DeviceSettings& settings);
+    static void readCustomLightMasks(DeviceLink& link, DeviceSettings& settings);
+    static void writeCustomLightMasks(DeviceLink& link, const DeviceSettings& settings);
+};
 
 }  // namespace tq260

@@ -12,9 +12,10 @@ inline constexpr int kAfterMacroWriteMs = 30;
 inline constexpr int kFactoryResetSettleMs = 300;
 
 void readAllBlocks(DeviceLink& link, DeviceSettings& settings) {
-    readKeyTable(link, settings);
-    for (std::size_t i = 0; i < kMacroBlockCount; ++i) readMacroBlock(link, i, settings);
-    readCustomLightMasks(link, settings);
+    BlockTransfer::readKeyTable(link, settings);
+    for (std::size_t i = 0; i < kMacroBlockCount; ++i)
+        BlockTransfer::readMacroBlock(link, i, settings);
+    BlockTransfer::readCustomLightMasks(link, settings);
 }
 
 void pause(DeviceLink& link, int ms) {
@@ -42,11 +43,11 @@ void rereadAfterReset(DeviceLink& link, DeviceSettings& settings) {
 void writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow& shadow) {
     pause(link, kBeforeWriteBackMs);
     writeLighting(link, settings);
-    if (shadow.changed(settings, Region::KeyTable)) writeKeyTable(link, settings);
+    if (shadow.changed(settings, Region::KeyTable)) BlockTransfer::writeKeyTable(link, settings);
 
     for (std::size_t i = 0; i < kMacroBlockCount; ++i) {
         if (!shadow.changed(settings, Region::MacroBlock, i)) continue;
-        writeMacroBlock(link, i, settings);
+        BlockTransfer::writeMacroBlock(link, i, settings);
         pause(link, kAfterMacroWriteMs);
     }
 
@@ -57,7 +58,7 @@ void writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow&
     for (std::size_t i = 0; i < kCustomLightMaskCount; ++i) {
         masksChanged = masksChanged || shadow.changed(settings, Region::CustomLightMask, i);
     }
-    if (masksChanged) writeCustomLightMasks(link, settings);
+    if (masksChanged) BlockTransfer::writeCustomLightMasks(link, settings);
 
     writeGameMode(link, settings);
     shadow.synchronise(settings);

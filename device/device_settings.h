@@ -15,6 +15,8 @@ inline constexpr std::size_t kCustomLightMaskCount = 3;
 inline constexpr std::size_t kCustomLightMaskSize = 18;
 
 using Block = std::array<std::uint8_t, kBlockSize>;
+// A macro as the keyboard holds it: loop count (high byte first), then 126 event bytes.
+using MacroBlock = Block;
 
 struct LightingSettings {
     std::uint8_t effect = 0;
@@ -46,7 +48,7 @@ struct DeviceSettings {
     std::array<std::uint8_t, 780> reserved1{};
     std::array<KeyEntry, kKeySlotCount> keyTable{};
     std::array<KeyEntry, kHostKeySlotCount> hostKeyData{};  // never sent
-    std::array<Block, kMacroBlockCount> macroBlocks{};
+    std::array<MacroBlock, kMacroBlockCount> macroBlocks{};
     std::uint8_t reserved2 = 0;
     std::uint8_t responseTime = 0;  // 1..10, shown as twice the value in ms
     LightingSettings lighting{};

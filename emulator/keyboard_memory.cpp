@@ -38,7 +38,7 @@ std::size_t serialisedSize() {
 KeyboardMemory KeyboardMemory::factoryDefaults(FirmwareVersion firmware) {
     KeyboardMemory memory;
     DeviceSettings factory{};
-    factory.keyTable = factoryKeyMap();
+    factory.keyTable = FactoryKeyMap;
     for (std::size_t block = 0; block < memory.keyBlocks.size(); ++block) {
         memory.keyBlocks[block] = encodeKeyBlock(factory, block);
     }

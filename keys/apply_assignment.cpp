@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::uint8_t kConsumerMediaPlayer = 0x83;
 
-bool isConsumerUsage(std::uint8_t usage) { return usage == 0xCD || usage == 0xE9 || usage == 0xEA; }
+bool isConsumerUsage(std::uint8_t usage) {
+    return usage == 0xCD || usage == 0xE9 || usage == 0xEA;
+}
 
 std::u16string_view terminated(const std::array<char16_t, 256>& text) {
     const auto end = std::find(text.begin(), text.end(), u'\0');
@@ -86,10 +88,10 @@ void applyLaunch(const AssignmentRequest& request, std::uint8_t ownKey, KeyAssig
 
 }  // namespace
 
-void applyAssignment(const AssignmentRequest& request, AssignmentWorkspace& w) {
+void ApplyAssignment(const AssignmentRequest& request, AssignmentWorkspace& w) {
     const std::size_t key = w.assignments.selectedKey;
     if (key >= kKeyCount) return;
-    const KeyLayoutEntry& layout = keyLayout()[key];
+    const KeyLayoutEntry& layout = KeyLayout[key];
     KeyAssignment& record = (*w.assignments.table)[key];
     KeyEntry& entry = w.settings.keyTable[layout.slot];
     std::uint8_t& mark = w.assignments.marks[key];
@@ -120,7 +122,8 @@ void applyAssignment(const AssignmentRequest& request, AssignmentWorkspace& w) {
             case AssignmentType::NamedFunction:
                 record.type = static_cast<std::uint8_t>(AssignmentType::NamedFunction);
                 mark = 1;
-                if (const auto found = findNamedFunction(terminated(request.functionName), w.language)) {
+                if (const auto found =
+                        findNamedFunction(terminated(request.functionName), w.language)) {
                     entry = *found;
                     setLeadingData(record, *found);
                 }

@@ -23,6 +23,6 @@ struct AssignmentWorkspace {
 // Turns the request into the selected key's record and key-table entry, marks the key as
 // changed or not, and saves keymap.bin. A request of a type it does not know, and "nothing
 // chosen", change nothing. The caller holds the record's lock.
-void applyAssignment(const AssignmentRequest& request, AssignmentWorkspace& workspace);
+void ApplyAssignment(const AssignmentRequest& request, AssignmentWorkspace& workspace);
 
 }  // namespace tq260

@@ -56,6 +56,12 @@ static_assert(offsetof(KeyAssignment, launchPath) == 260);
 using AssignmentTable = std::array<KeyAssignment, kAssignmentCount>;
 static_assert(sizeof(AssignmentTable) == 196'860);
 
+// The assignment records as last exchanged with the keyboard; Cancel restores them.
+using AssignmentShadow = AssignmentTable;
+
+// Key index 0..107 of the key whose dialog is open.
+using SelectedKey = std::size_t;
+
 // 1 while a key is drawn as changed.
 using ModifiedMarks = std::array<std::uint8_t, 256>;
 
@@ -64,20 +70,20 @@ struct AssignmentRequest {
     static constexpr std::uint32_t kRestoreDefault = 255;
 
     AssignmentType type = AssignmentType::SingleKey;
-    std::uint32_t count = 0;                          // keys in keyList, or kRestoreDefault
-    std::array<std::uint8_t, 255> keyList{};          // virtual-key codes
-    std::array<char16_t, 256> functionName{};         // in the interface's language
+    std::uint32_t count = 0;                   // keys in keyList, or kRestoreDefault
+    std::array<std::uint8_t, 255> keyList{};   // virtual-key codes
+    std::array<char16_t, 256> functionName{};  // in the interface's language
     std::array<char16_t, kLaunchPathCapacity> launchPath{};
-    std::int32_t macroIndex = -1;                     // -1: none chosen
+    std::int32_t macroIndex = -1;  // -1: none chosen
 };
 
 // The assignment records, their state last exchanged with the keyboard, the changed-key
 // marks and the key whose dialog is open.
 struct Assignments {
     std::unique_ptr<AssignmentTable> table = std::make_unique<AssignmentTable>();
-    std::unique_ptr<AssignmentTable> shadow = std::make_unique<AssignmentTable>();
+    std::unique_ptr<AssignmentShadow> shadow = std::make_unique<AssignmentShadow>();
     ModifiedMarks marks{};
-    std::size_t selectedKey = 0;
+    SelectedKey selectedKey = 0;
 };
 
 // Sets the identity of records 0..107 from the key layout.

@@ -17,7 +17,7 @@ void loadKeymapBytes(std::span<const std::uint8_t> bytes, bool keepImage, Device
     setAssignmentIdentities(table);
 }
 
-void loadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
+void LoadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
                     AssignmentTable& table) {
     if (const auto bytes = readFileBytes(file, kKeymapFileSize)) {
         loadKeymapBytes(*bytes, keepImage, settings, table);

@@ -23,7 +23,7 @@ void loadKeymapBytes(std::span<const std::uint8_t> bytes, bool keepImage, Device
 // the keyboard survive. A file that does not exist is created from the record and a zeroed
 // table; one that exists but cannot be read is never overwritten. The identities are set in
 // every case, so a restored default always finds its key.
-void loadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
+void LoadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
                     AssignmentTable& table);
 
 // Writes the record and the table, replacing the old file in one step.

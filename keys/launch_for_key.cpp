@@ -13,7 +13,8 @@ bool isLaunch(std::uint8_t type) {
 
 }  // namespace
 
-std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table, std::uint32_t virtualKey) {
+std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table,
+                                               std::uint32_t virtualKey) {
     const auto identity = static_cast<std::uint8_t>(virtualKey & 0xFF);
     const auto found = std::find_if(table.begin(), table.end(), [&](const KeyAssignment& record) {
         return isLaunch(record.type) && record.identity == identity;

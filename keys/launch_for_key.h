@@ -17,7 +17,8 @@ struct LaunchTarget {
 
 // The file or folder the first launch record of a key (its identity equal to the low byte
 // of the virtual-key code) opens: the path split at its last separator into folder and file.
-std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table, std::uint32_t virtualKey);
+std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table,
+                                               std::uint32_t virtualKey);
 
 // Opens it; nothing happens without a launch record or a file name.
 void launchForKey(const AssignmentTable& table, std::uint32_t virtualKey, ShellLauncher& shell);

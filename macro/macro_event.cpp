@@ -6,13 +6,19 @@ namespace tq260 {
 
 namespace {
 
-std::uint8_t delayBits(std::uint8_t type) { return type & kDelayBits; }
+std::uint8_t delayBits(std::uint8_t type) {
+    return type & kDelayBits;
+}
 
-std::u16string ascii(const std::string& text) { return {text.begin(), text.end()}; }
+std::u16string ascii(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 }  // namespace
 
-std::size_t macroEventSize(std::uint8_t type) { return delayBits(type) == kLongDelay ? 4 : 2; }
+std::size_t macroEventSize(std::uint8_t type) {
+    return delayBits(type) == kLongDelay ? 4 : 2;
+}
 
 int macroEventLines(std::uint8_t type) {
     const std::uint8_t delay = delayBits(type);
@@ -57,7 +63,7 @@ std::size_t writeMacroEvent(EventString& deviceEvents, EventString& keyEvents, s
     return bytes.size();
 }
 
-std::size_t eventStartingAtLine(const EventString& keyEvents, std::size_t line) {
+std::size_t LineMapping::eventStartingAt(const KeyEventString& keyEvents, std::size_t line) {
     std::size_t offset = 0;
     std::size_t lines = 0;
     while (true) {
@@ -68,7 +74,7 @@ std::size_t eventStartingAtLine(const EventString& keyEvents, std::size_t line) 
     }
 }
 
-std::size_t eventEndingAtLine(const EventString& keyEvents, std::size_t line) {
+std::size_t LineMapping::eventEndingAt(const KeyEventString& keyEvents, std::size_t line) {
     std::size_t offset = 0;
     std::size_t lines = 0;
     while (true) {

@@ -49,11 +49,14 @@ std::size_t eventStringLength(const EventString& string);
 std::size_t writeMacroEvent(EventString& deviceEvents, EventString& keyEvents, std::size_t offset,
                             const MacroEvent& event, const KeyNameTable& keyNames);
 
-// The event list's line L, as a byte offset into the key string: the event that starts at
-// line L (L equal to the number of lines gives the end, where an event is appended), or the
-// event that ends at line L. Both give 0 where no line L exists.
-std::size_t eventStartingAtLine(const EventString& keyEvents, std::size_t line);
-std::size_t eventEndingAtLine(const EventString& keyEvents, std::size_t line);
+// How the editor finds an event from a line of the event list: the byte offset, in the key
+// string, of the event that starts at line L (L equal to the number of lines gives the
+// end, where an event is appended) or of the event that ends at line L. Both give 0 where
+// no line L exists.
+struct LineMapping {
+    static std::size_t eventStartingAt(const KeyEventString& keyEvents, std::size_t line);
+    static std::size_t eventEndingAt(const KeyEventString& keyEvents, std::size_t line);
+};
 
 // The event list of a macro: a "%d ms" line before an event whose delay is not 1 (never
 // before a first press), then "%s dn" or "%s up" with the key's name.

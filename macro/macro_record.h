@@ -20,14 +20,18 @@ inline constexpr std::size_t kMacroCount = 190;
 inline constexpr std::size_t kKeyboardMacroSlots = 6;
 
 using EventString = std::array<std::uint8_t, kEventStringSize>;
+// The events with the keyboard's codes, as the keyboard plays them.
+using DeviceEventString = EventString;
+// The same events with virtual-key codes, for showing and editing them.
+using KeyEventString = EventString;
 
 // One macro as "MacroDefine.bin" holds it.
 struct MacroRecord {
     std::array<char16_t, kMacroNameCapacity> name{};  // empty: a free record
     std::uint16_t loopCount = 0;
     std::uint8_t recordDelay = 0;  // bit 0: recorded with delays
-    EventString deviceEvents{};    // key bytes are the keyboard's codes
-    EventString keyEvents{};       // key bytes are virtual-key codes
+    DeviceEventString deviceEvents{};
+    KeyEventString keyEvents{};
     std::uint8_t spare = 0;
 
     bool isFree() const { return name[0] == 0; }

@@ -103,7 +103,7 @@ TEST(KeyBlockCodec, HostReferenceSendsTheReferencedCode) {
     EXPECT_THAT(encodeKeyPair(settings, 10), ElementsAre(0x2A, 0x00));
     // A reference past the 64 host slots is not followed; the slot's factory key goes out.
     settings.keyTable[10] = {0x10, 0, 64, 0};
-    EXPECT_THAT(encodeKeyPair(settings, 10), ElementsAre(factoryKeyMap()[10].code, 0x00));
+    EXPECT_THAT(encodeKeyPair(settings, 10), ElementsAre(FactoryKeyMap[10].code, 0x00));
 }
 
 TEST(KeyBlockCodec, LaunchAndUnknownKindsSendTheFactoryKey) {

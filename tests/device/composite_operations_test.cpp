@@ -104,7 +104,7 @@ TEST_F(CompositeOperations, FullReadFillsTheRecordFromTheKeyboard) {
     EXPECT_FALSE(customLightMaskFor(settings, 52)->bit(0));
     EXPECT_EQ(customLightMaskFor(settings, 7), nullptr);
 
-    auto expectedKeys = factoryKeyMap();
+    auto expectedKeys = FactoryKeyMap;
     expectedKeys[126] = {};
     expectedKeys[127] = {};
     EXPECT_EQ(settings.keyTable, expectedKeys);

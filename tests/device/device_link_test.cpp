@@ -117,7 +117,7 @@ TEST_F(DeviceLinkDiscovery, TransactionsNeverInterleave) {
     std::thread blocks([&] {
         while (!go) std::this_thread::yield();
         DeviceSettings settings;
-        for (int i = 0; i < 30; ++i) readKeyTable(link, settings);
+        for (int i = 0; i < 30; ++i) BlockTransfer::readKeyTable(link, settings);
     });
     std::thread singles([&] {
         while (!go) std::this_thread::yield();

@@ -57,7 +57,7 @@ TEST_F(SettingsReaderTest, FillsTheRecordNotifiesThenTakesTheShadow) {
     EXPECT_TRUE(events.recordFilled);
     EXPECT_TRUE(events.shadowStillOld);
     EXPECT_EQ(state.identity.firmware, (FirmwareVersion{1, 3}));
-    EXPECT_EQ(state.settings.keyTable[0], factoryKeyMap()[0]);
+    EXPECT_EQ(state.settings.keyTable[0], FactoryKeyMap[0]);
     EXPECT_EQ(state.settings.reserved1[0], 0x42);
     EXPECT_EQ(state.shadow.record(), state.settings);
 }

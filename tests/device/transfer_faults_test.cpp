@@ -64,7 +64,7 @@ TEST_F(TransferFaults, LateAnswersWithinTheTimeoutsStillArrive) {
 TEST_F(TransferFaults, AnswersLaterThanTheReadTimeoutAreMissed) {
     keyboard.setLateAnswerMs(kReportReadTimeoutMs + 50);
     DeviceSettings settings = filledSettings();
-    readKeyBlock(link, 0, settings);
+    BlockTransfer::readKeyBlock(link, 0, settings);
     EXPECT_EQ(settings.keyTable[0], KeyEntry{});
     EXPECT_EQ(settings.keyTable[62], KeyEntry{});
     EXPECT_EQ(wire("read").size(), 4U);
@@ -75,7 +75,7 @@ TEST_F(TransferFaults, LostReportLeavesTheMissingQuarterZero) {
     keyboard.editMemory([&](KeyboardMemory& m) { m.macroBlocks[1].fill(0x11); });
     keyboard.loseInputReports(1);
     DeviceSettings settings = filledSettings();
-    readMacroBlock(link, 1, settings);
+    BlockTransfer::readMacroBlock(link, 1, settings);
     // Three reports arrive (into the first three quarters), the fourth read times out.
     EXPECT_TRUE(std::all_of(settings.macroBlocks[1].begin(), settings.macroBlocks[1].begin() + 96,
                             [](std::uint8_t b) { return b == 0x11; }));

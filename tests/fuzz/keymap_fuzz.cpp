@@ -14,7 +14,7 @@
 namespace {
 
 class NoShell final : public tq260::ShellLauncher {
-public:
+  public:
     bool open(const std::u16string&, const std::u16string&) override { return true; }
 };
 

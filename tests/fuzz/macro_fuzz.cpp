@@ -19,14 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // directly, so that strings of every shape are walked.
     MacroRecord& first = (*table)[0];
     for (std::size_t i = 0; i < size && i < 2 * kEventStringSize; ++i) {
-        (i < kEventStringSize ? first.keyEvents : first.deviceEvents)[i % kEventStringSize] = data[i];
+        (i < kEventStringSize ? first.keyEvents : first.deviceEvents)[i % kEventStringSize] =
+            data[i];
     }
     for (std::size_t r = 0; r < kKeyboardMacroSlots; ++r) {
         const MacroRecord& record = (*table)[r];
         const auto lines = macroEventLines(record, keyNames);
         for (std::size_t line = 0; line <= lines.size() + 1; ++line) {
-            eventStartingAtLine(record.keyEvents, line);
-            eventEndingAtLine(record.keyEvents, line);
+            LineMapping::eventStartingAt(record.keyEvents, line);
+            LineMapping::eventEndingAt(record.keyEvents, line);
         }
         eventStringLength(record.deviceEvents);
         static_cast<void>(record.nameText());

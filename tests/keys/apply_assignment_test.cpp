@@ -19,10 +19,10 @@ constexpr std::size_t kA = 63;
 constexpr std::size_t kS = 64;
 constexpr std::size_t kRightOfRightAlt = 100;
 
-class ApplyAssignment : public ::testing::Test {
-protected:
-    ApplyAssignment() {
-        settings.keyTable = factoryKeyMap();
+class ApplyAssignmentTest : public ::testing::Test {
+  protected:
+    ApplyAssignmentTest() {
+        settings.keyTable = FactoryKeyMap;
         setAssignmentIdentities(*assignments.table);
         (*macros.saved)[0].setName(u"first");
         (*macros.saved)[0].loopCount = 2;
@@ -30,13 +30,13 @@ protected:
         (*macros.saved)[1].setName(u"second");
     }
 
-    KeyEntry& entryOf(std::size_t key) { return settings.keyTable[keyLayout()[key].slot]; }
+    KeyEntry& entryOf(std::size_t key) { return settings.keyTable[KeyLayout[key].slot]; }
     KeyAssignment& recordOf(std::size_t key) { return (*assignments.table)[key]; }
     std::uint8_t markOf(std::size_t key) const { return assignments.marks[key]; }
 
     void apply(std::size_t key, const AssignmentRequest& request) {
         assignments.selectedKey = key;
-        applyAssignment(request, workspace);
+        ApplyAssignment(request, workspace);
     }
 
     static AssignmentRequest keys(AssignmentType type, std::initializer_list<std::uint8_t> list) {
@@ -70,11 +70,11 @@ protected:
     Assignments assignments;
     KeyNameTable keyNames;
     MacroTables macros;
-    AssignmentWorkspace workspace{settings, assignments, keyNames, *macros.saved, Language::English,
-                                  folder / "keymap.bin"};
+    AssignmentWorkspace workspace{settings,      assignments,       keyNames,
+                                  *macros.saved, Language::English, folder / "keymap.bin"};
 };
 
-TEST_F(ApplyAssignment, OwnKeyReturnsToItsFactoryStateUnmarked) {
+TEST_F(ApplyAssignmentTest, OwnKeyReturnsToItsFactoryStateUnmarked) {
     assignments.marks[kA] = 1;
     apply(kA, keys(AssignmentType::SingleKey, {'A'}));
     EXPECT_EQ(entryOf(kA), (KeyEntry{0, 0, 0x04, 0}));
@@ -84,7 +84,7 @@ TEST_F(ApplyAssignment, OwnKeyReturnsToItsFactoryStateUnmarked) {
     EXPECT_EQ(markOf(kA), 0);
 }
 
-TEST_F(ApplyAssignment, SingleKeysBecomeKeyOrConsumerEntries) {
+TEST_F(ApplyAssignmentTest, SingleKeysBecomeKeyOrConsumerEntries) {
     apply(kA, keys(AssignmentType::SingleKey, {0xAF}));  // Volume UP
     EXPECT_EQ(entryOf(kA), (KeyEntry{3, 0, 0xE9, 0}));
     EXPECT_EQ(recordOf(kA).count, 1);
@@ -102,7 +102,7 @@ TEST_F(ApplyAssignment, SingleKeysBecomeKeyOrConsumerEntries) {
     EXPECT_EQ(markOf(kS), 1);
 }
 
-TEST_F(ApplyAssignment, SingleKeyTypeWithAnotherCountOnlyFillsTheRecord) {
+TEST_F(ApplyAssignmentTest, SingleKeyTypeWithAnotherCountOnlyFillsTheRecord) {
     const KeyEntry before = entryOf(kA);
     apply(kA, keys(AssignmentType::SingleKey, {'B', 'C'}));
     EXPECT_EQ(entryOf(kA), before);
@@ -111,7 +111,7 @@ TEST_F(ApplyAssignment, SingleKeyTypeWithAnotherCountOnlyFillsTheRecord) {
     EXPECT_EQ(markOf(kA), 0);
 }
 
-TEST_F(ApplyAssignment, CombinationsCarryUpToThreeUsages) {
+TEST_F(ApplyAssignmentTest, CombinationsCarryUpToThreeUsages) {
     apply(kA, keys(AssignmentType::Combination, {0xA2, 'C'}));
     EXPECT_EQ(entryOf(kA), (KeyEntry{0, 0xE0, 0x06, 0}));
     EXPECT_THAT(std::vector<std::uint8_t>(recordOf(kA).data.begin(), recordOf(kA).data.begin() + 3),
@@ -130,7 +130,7 @@ TEST_F(ApplyAssignment, CombinationsCarryUpToThreeUsages) {
     EXPECT_EQ(entryOf(kS), (KeyEntry{0, 0xE0, 0xE2, 0x4C}));
 }
 
-TEST_F(ApplyAssignment, MacroRowPlaysThatSlotAndRebuildsTheBlocks) {
+TEST_F(ApplyAssignmentTest, MacroRowPlaysThatSlotAndRebuildsTheBlocks) {
     apply(kA, macro(3));
     EXPECT_EQ(entryOf(kA), (KeyEntry{4, 1, 3, 0}));
     EXPECT_THAT(std::vector<std::uint8_t>(recordOf(kA).data.begin(), recordOf(kA).data.begin() + 4),
@@ -141,7 +141,7 @@ TEST_F(ApplyAssignment, MacroRowPlaysThatSlotAndRebuildsTheBlocks) {
     EXPECT_EQ(settings.macroBlocks[0][3], 0x04);  // device string byte 1
 }
 
-TEST_F(ApplyAssignment, NoMacroChosenLeavesTheEntry) {
+TEST_F(ApplyAssignmentTest, NoMacroChosenLeavesTheEntry) {
     const KeyEntry before = entryOf(kA);
     apply(kA, macro(-1));
     EXPECT_EQ(entryOf(kA), before);
@@ -151,7 +151,7 @@ TEST_F(ApplyAssignment, NoMacroChosenLeavesTheEntry) {
     EXPECT_EQ(settings.macroBlocks[0], Block{});
 }
 
-TEST_F(ApplyAssignment, NamedFunctionsAreLookedUpInTheInterfaceLanguage) {
+TEST_F(ApplyAssignmentTest, NamedFunctionsAreLookedUpInTheInterfaceLanguage) {
     apply(kA, named(u"Vol+"));
     EXPECT_EQ(entryOf(kA), (KeyEntry{3, 0, 0xE9, 0}));
     EXPECT_EQ(recordOf(kA).type, 3);
@@ -167,7 +167,7 @@ TEST_F(ApplyAssignment, NamedFunctionsAreLookedUpInTheInterfaceLanguage) {
     EXPECT_EQ(entryOf(kS), (KeyEntry{3, 0, 0xCD, 0}));
 }
 
-TEST_F(ApplyAssignment, LaunchOnF1) {
+TEST_F(ApplyAssignmentTest, LaunchOnF1) {
     AssignmentRequest request = ofType(AssignmentType::LaunchExe);
     const std::u16string path = u"C:\\Games\\game.exe";
     std::copy(path.begin(), path.end(), request.launchPath.begin());
@@ -176,13 +176,14 @@ TEST_F(ApplyAssignment, LaunchOnF1) {
     EXPECT_EQ(entryOf(kF1), (KeyEntry{0x14, 0, 0x70, 0}));
     EXPECT_EQ(recordOf(kF1).identity, 0x70);
     EXPECT_EQ(recordOf(kF1).type, 5);
-    EXPECT_THAT(std::vector<std::uint8_t>(recordOf(kF1).data.begin(), recordOf(kF1).data.begin() + 4),
-                ElementsAre(3, 0, 0x23, 2));
+    EXPECT_THAT(
+        std::vector<std::uint8_t>(recordOf(kF1).data.begin(), recordOf(kF1).data.begin() + 4),
+        ElementsAre(3, 0, 0x23, 2));
     EXPECT_EQ(std::u16string(recordOf(kF1).launchPath.data()), path);
     EXPECT_EQ(markOf(kF1), 1);
 }
 
-TEST_F(ApplyAssignment, LaunchPathWithoutTerminatorIsCutToFit) {
+TEST_F(ApplyAssignmentTest, LaunchPathWithoutTerminatorIsCutToFit) {
     AssignmentRequest request = ofType(AssignmentType::OpenFolder);
     request.launchPath.fill(u'x');
     apply(kF1, request);
@@ -190,7 +191,7 @@ TEST_F(ApplyAssignment, LaunchPathWithoutTerminatorIsCutToFit) {
     EXPECT_EQ(recordOf(kF1).launchPath[255], u'\0');
 }
 
-TEST_F(ApplyAssignment, RestoreDefaultUsesTheKeyNameTableCode) {
+TEST_F(ApplyAssignmentTest, RestoreDefaultUsesTheKeyNameTableCode) {
     apply(kBackslash, keys(AssignmentType::SingleKey, {'A'}));
     apply(kBackslash, ofType(AssignmentType::SingleKey, AssignmentRequest::kRestoreDefault));
     EXPECT_EQ(entryOf(kBackslash), (KeyEntry{0, 0, 0x32, 0}));  // not the factory 0x31
@@ -201,7 +202,7 @@ TEST_F(ApplyAssignment, RestoreDefaultUsesTheKeyNameTableCode) {
     EXPECT_EQ(entryOf(kRightOfRightAlt), (KeyEntry{0, 0, 0x65, 0}));
 }
 
-TEST_F(ApplyAssignment, DisableClearsTheKey) {
+TEST_F(ApplyAssignmentTest, DisableClearsTheKey) {
     apply(kA, keys(AssignmentType::Combination, {0xA2, 'C'}));
     apply(kA, ofType(AssignmentType::Disable, 1));
     EXPECT_EQ(entryOf(kA), KeyEntry{});
@@ -211,7 +212,7 @@ TEST_F(ApplyAssignment, DisableClearsTheKey) {
     EXPECT_EQ(markOf(kA), 0);
 }
 
-TEST_F(ApplyAssignment, NothingChosenChangesNothingButStillSaves) {
+TEST_F(ApplyAssignmentTest, NothingChosenChangesNothingButStillSaves) {
     const DeviceSettings before = settings;
     const KeyAssignment recordBefore = recordOf(kA);
     apply(kA, ofType(AssignmentType::NothingChosen, 1));
@@ -220,7 +221,7 @@ TEST_F(ApplyAssignment, NothingChosenChangesNothingButStillSaves) {
     EXPECT_TRUE(std::filesystem::exists(workspace.keymapFile));
 }
 
-TEST_F(ApplyAssignment, EveryApplySavesTheWholeKeymap) {
+TEST_F(ApplyAssignmentTest, EveryApplySavesTheWholeKeymap) {
     apply(kA, keys(AssignmentType::SingleKey, {0xAF}));
     const auto bytes = readFileBytes(workspace.keymapFile, kKeymapFileSize + 10);
     ASSERT_TRUE(bytes);

@@ -3,8 +3,8 @@
 #include <set>
 
 #include "keys/factory_key_map.h"
-#include "keys/key_light_bit.h"
 #include "keys/key_layout.h"
+#include "keys/key_light_bit.h"
 #include "keys/key_usage.h"
 
 namespace tq260 {
@@ -30,7 +30,7 @@ TEST(KeyUsage, RulesAndListedExceptions) {
 
 TEST(KeyLayout, EveryKeyHasItsOwnSlotAndTheRestAreTheKnownSpares) {
     std::set<int> slots;
-    for (const KeyLayoutEntry& key : keyLayout()) {
+    for (const KeyLayoutEntry& key : KeyLayout) {
         EXPECT_LT(key.slot, 126);
         EXPECT_TRUE(slots.insert(key.slot).second) << "slot " << int(key.slot) << " used twice";
     }
@@ -39,15 +39,15 @@ TEST(KeyLayout, EveryKeyHasItsOwnSlotAndTheRestAreTheKnownSpares) {
     for (int slot = 0; slot < 128; ++slot) {
         EXPECT_NE(slots.count(slot) == 1, spares.count(slot) == 1) << "slot " << slot;
     }
-    EXPECT_EQ(keyLayout()[63].virtualKey, 'A');
-    EXPECT_EQ(keyLayout()[63].slot, 64);
-    EXPECT_EQ(keyLayout()[100].virtualKey, 0x5D);
-    EXPECT_EQ(keyLayout()[101].virtualKey, 0x5D);
+    EXPECT_EQ(KeyLayout[63].virtualKey, 'A');
+    EXPECT_EQ(KeyLayout[63].slot, 64);
+    EXPECT_EQ(KeyLayout[100].virtualKey, 0x5D);
+    EXPECT_EQ(KeyLayout[101].virtualKey, 0x5D);
 }
 
 TEST(FactoryKeyMap, KeysCarryTheirUsageWithTheListedExceptions) {
-    const auto& factory = factoryKeyMap();
-    const auto& layout = keyLayout();
+    const auto& factory = FactoryKeyMap;
+    const auto& layout = KeyLayout;
     EXPECT_EQ(factory[layout[0].slot], (KeyEntry{0, 0, 0x29, 0}));    // Esc
     EXPECT_EQ(factory[layout[54].slot], (KeyEntry{0, 0, 0x31, 0}));   // \ is not 0x32
     EXPECT_EQ(factory[layout[94].slot], (KeyEntry{0, 0, 0x58, 0}));   // keypad Enter
@@ -65,7 +65,7 @@ TEST(FactoryKeyMap, KeysCarryTheirUsageWithTheListedExceptions) {
 TEST(KeyLightBit, EveryKeyHasItsOwnBitButTheMediaKeys) {
     std::set<int> bits;
     for (std::size_t key = 0; key < kKeyCount; ++key) {
-        const int bit = keyLightBit(key);
+        const int bit = KeyLightBit[key];
         EXPECT_LT(bit, 144);
         const bool mediaKey = key >= 16 && key <= 19;
         if (mediaKey) {
@@ -74,10 +74,10 @@ TEST(KeyLightBit, EveryKeyHasItsOwnBitButTheMediaKeys) {
             EXPECT_TRUE(bits.insert(bit).second) << "key " << key;
         }
     }
-    EXPECT_EQ(keyLightBit(0), 6);
-    EXPECT_EQ(keyLightBit(5), 0);  // F5 shares bit 0 with the media keys
-    EXPECT_EQ(keyLightBit(61), 88);
-    EXPECT_EQ(keyLightBit(107), 137);
+    EXPECT_EQ(KeyLightBit[0], 6);
+    EXPECT_EQ(KeyLightBit[5], 0);  // F5 shares bit 0 with the media keys
+    EXPECT_EQ(KeyLightBit[61], 88);
+    EXPECT_EQ(KeyLightBit[107], 137);
 }
 
 }  // namespace

@@ -15,12 +15,15 @@ namespace {
 using testing::TemporaryFolder;
 
 class KeymapFile : public ::testing::Test {
-protected:
+  protected:
     void writeRaw(const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
     }
-    std::vector<std::uint8_t> fileBytes() { return readFileBytes(file, kKeymapFileSize * 2).value(); }
+    std::vector<std::uint8_t> fileBytes() {
+        return readFileBytes(file, kKeymapFileSize * 2).value();
+    }
 
     TemporaryFolder folder;
     std::filesystem::path file = folder / "keymap.bin";
@@ -31,11 +34,12 @@ protected:
 TEST_F(KeymapFile, MissingFileIsCreatedFromTheRecordAndAZeroTable) {
     settings.reportRate = 2;
     (*table)[5].type = 3;
-    loadKeymapFile(file, false, settings, *table);
+    LoadKeymapFile(file, false, settings, *table);
     const auto bytes = fileBytes();
     ASSERT_EQ(bytes.size(), 199'272U);
     EXPECT_EQ(bytes[0x00B], 2);
-    EXPECT_TRUE(std::all_of(bytes.begin() + 2412, bytes.end(), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(bytes.begin() + 2412, bytes.end(), [](std::uint8_t b) { return b == 0; }));
     EXPECT_EQ((*table)[5].type, 0);
     EXPECT_EQ((*table)[63].identity, 'A');  // set in memory all the same
 }
@@ -52,7 +56,7 @@ TEST_F(KeymapFile, SaveAndLoadRoundTrip) {
 
     DeviceSettings loaded;
     auto loadedTable = std::make_unique<AssignmentTable>();
-    loadKeymapFile(file, false, loaded, *loadedTable);
+    LoadKeymapFile(file, false, loaded, *loadedTable);
     EXPECT_EQ(loaded, settings);
     EXPECT_EQ(*loadedTable, *table);
 }
@@ -65,7 +69,7 @@ TEST_F(KeymapFile, KeepingTheImageLeavesSettingsReadFromTheKeyboard) {
     ASSERT_TRUE(saveKeymapFile(file, stored, *storedTable));
 
     settings.lighting.effect = 51;  // just read from the keyboard
-    loadKeymapFile(file, true, settings, *table);
+    LoadKeymapFile(file, true, settings, *table);
     EXPECT_EQ(settings.lighting.effect, 51);
     EXPECT_EQ((*table)[3].type, 2);
 }
@@ -78,16 +82,16 @@ TEST_F(KeymapFile, ShortFilesFillOnlyWhatTheyReach) {
     std::vector<std::uint8_t> bytes(2412 + 772 + 2, 0);  // the image, record 0, two bytes of 1
     bytes[2412 + 772 + 1] = 0x5B;
     writeRaw(bytes);
-    loadKeymapFile(file, false, settings, *table);
+    LoadKeymapFile(file, false, settings, *table);
     EXPECT_EQ(settings.gameMode, 0);
     EXPECT_EQ((*table)[0].type, 0);
     EXPECT_EQ((*table)[1].type, 0x5B);
-    EXPECT_EQ((*table)[1].count, 9);   // beyond the file: as it was
+    EXPECT_EQ((*table)[1].count, 9);  // beyond the file: as it was
     EXPECT_EQ((*table)[254].type, 6);
 
     writeRaw({0x01, 0x02, 0x03});  // shorter than the image
     settings.reportRate = 3;
-    loadKeymapFile(file, false, settings, *table);
+    LoadKeymapFile(file, false, settings, *table);
     EXPECT_EQ(settings.reserved0[0], 0x01);
     EXPECT_EQ(settings.reportRate, 3);
     EXPECT_EQ((*table)[254].type, 6);
@@ -95,14 +99,14 @@ TEST_F(KeymapFile, ShortFilesFillOnlyWhatTheyReach) {
 
 TEST_F(KeymapFile, EmptyLongAndRandomFilesLoadWithoutHarm) {
     writeRaw({});
-    loadKeymapFile(file, false, settings, *table);
+    LoadKeymapFile(file, false, settings, *table);
     EXPECT_EQ(fileBytes().size(), 0U);  // an existing file is never rewritten by loading
 
     std::mt19937 random(7);
     std::vector<std::uint8_t> noise(kKeymapFileSize + 5000);
     for (auto& b : noise) b = static_cast<std::uint8_t>(random());
     writeRaw(noise);
-    loadKeymapFile(file, false, settings, *table);
+    LoadKeymapFile(file, false, settings, *table);
     EXPECT_EQ(std::memcmp(&settings, noise.data(), sizeof settings), 0);
     EXPECT_EQ((*table)[0].identity, 0x1B);  // identities of the picture's keys are set
     EXPECT_EQ((*table)[200].identity, noise[2412 + 200 * 772]);
@@ -111,7 +115,7 @@ TEST_F(KeymapFile, EmptyLongAndRandomFilesLoadWithoutHarm) {
 TEST_F(KeymapFile, UnreadableFileIsNotOverwritten) {
     std::filesystem::create_directory(file);  // exists, but holds nothing to read
     (*table)[4].type = 3;
-    loadKeymapFile(file, false, settings, *table);
+    LoadKeymapFile(file, false, settings, *table);
     EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 

@@ -8,7 +8,7 @@ namespace {
 using ::testing::ElementsAre;
 
 class RecordingShell final : public ShellLauncher {
-public:
+  public:
     bool open(const std::u16string& folder, const std::u16string& file) override {
         opened.push_back({folder, file});
         return true;
@@ -17,7 +17,7 @@ public:
 };
 
 class LaunchForKey : public ::testing::Test {
-protected:
+  protected:
     void launchRecord(std::size_t index, std::uint8_t identity, AssignmentType type,
                       std::u16string_view path) {
         KeyAssignment& record = (*table)[index];
@@ -37,9 +37,9 @@ TEST_F(LaunchForKey, SplitsThePathAtItsLastSeparator) {
     launchForKey(*table, 0x70, shell);
     launchForKey(*table, 0x71, shell);
     launchForKey(*table, 0x72, shell);
-    EXPECT_THAT(shell.opened, ElementsAre(LaunchTarget{u"C:\\dir", u"a.mp3"},
-                                          LaunchTarget{u"C:", u"dir"},
-                                          LaunchTarget{u"/home/user", u"notes.txt"}));
+    EXPECT_THAT(shell.opened,
+                ElementsAre(LaunchTarget{u"C:\\dir", u"a.mp3"}, LaunchTarget{u"C:", u"dir"},
+                            LaunchTarget{u"/home/user", u"notes.txt"}));
 }
 
 TEST_F(LaunchForKey, FirstLaunchRecordOfTheKeyWinsAndOnlyTheLowByteCounts) {

@@ -13,13 +13,13 @@ constexpr std::size_t kBackslash = 54;
 constexpr std::size_t kRightOfRightAlt = 100;
 
 class ModifiedMarksTest : public ::testing::Test {
-protected:
+  protected:
     ModifiedMarksTest() {
-        settings.keyTable = factoryKeyMap();
+        settings.keyTable = FactoryKeyMap;
         setAssignmentIdentities(*table);
         marks.fill(7);
     }
-    KeyEntry& entryOf(std::size_t key) { return settings.keyTable[keyLayout()[key].slot]; }
+    KeyEntry& entryOf(std::size_t key) { return settings.keyTable[KeyLayout[key].slot]; }
 
     DeviceSettings settings;
     std::unique_ptr<AssignmentTable> table = std::make_unique<AssignmentTable>();
@@ -56,7 +56,7 @@ TEST_F(ModifiedMarksTest, AfterReadReferencesAreFollowed) {
     settings.hostKeyData[10].code = 0x2C;
     entryOf(kS) = {0x10, 0, 10, 0};
     entryOf(kBackslash) = {0x10, 0, 200, 0};  // out of the 64 host slots
-    (*table)[0].count = 1;  // counts only after a revert
+    (*table)[0].count = 1;                    // counts only after a revert
     (*table)[0].data[0] = 'Q';
     recomputeMarksAfterRead(settings, *table, marks);
     EXPECT_EQ(marks[kA], 0);

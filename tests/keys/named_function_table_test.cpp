@@ -6,7 +6,7 @@ namespace tq260 {
 namespace {
 
 TEST(NamedFunctionTable, EveryRowIsFoundInItsOwnLanguageBothWays) {
-    for (const NamedFunction& function : namedFunctions()) {
+    for (const NamedFunction& function : NamedFunctionTable) {
         EXPECT_EQ(findNamedFunction(function.english, Language::English), function.entry);
         EXPECT_EQ(findNamedFunction(function.chinese, Language::Chinese), function.entry);
         EXPECT_EQ(namedFunctionName(function.entry, Language::English), function.english);
@@ -25,9 +25,9 @@ TEST(NamedFunctionTable, MatchingIsExactAndLanguageBound) {
 }
 
 TEST(NamedFunctionTable, RowsAndEntries) {
-    ASSERT_EQ(namedFunctions().size(), 23U);
-    EXPECT_EQ(namedFunctions()[0].english, u"Media Player");
-    EXPECT_EQ(namedFunctions()[kMediaFunctionCount - 1].english, u"Mute");
+    ASSERT_EQ(NamedFunctionTable.size(), 23U);
+    EXPECT_EQ(NamedFunctionTable[0].english, u"Media Player");
+    EXPECT_EQ(NamedFunctionTable[kMediaFunctionCount - 1].english, u"Mute");
     EXPECT_EQ(findNamedFunction(u"Vol+", Language::English), (KeyEntry{3, 0, 0xE9, 0}));
     EXPECT_EQ(findNamedFunction(u"Homepage", Language::English), (KeyEntry{3, 0, 0x23, 2}));
     EXPECT_EQ(findNamedFunction(u"Task Management", Language::English),

@@ -77,29 +77,31 @@ TEST(EventStrings, ReadingNeverRunsPastTheEnd) {
     EXPECT_FALSE(macroEventAt(garbage, 186 + 2));
     EXPECT_FALSE(macroEventAt(garbage, 189));
     EXPECT_FALSE(macroEventAt(garbage, 500));
-    EXPECT_EQ(eventStartingAtLine(garbage, 1000), 0U);
-    EXPECT_EQ(eventEndingAtLine(garbage, 1000), 0U);
+    EXPECT_EQ(LineMapping::eventStartingAt(garbage, 1000), 0U);
+    EXPECT_EQ(LineMapping::eventEndingAt(garbage, 1000), 0U);
 }
 
 // Keys A and B: A press, 5 ms, A release, B press, 200 ms, B release.
-const EventString kExample = eventString({0x01, 0x41, 0x85, 0x41, 0x01, 0x42, 0xFF, 0x42, 0x00, 0xC8});
+const EventString kExample =
+    eventString({0x01, 0x41, 0x85, 0x41, 0x01, 0x42, 0xFF, 0x42, 0x00, 0xC8});
 
 TEST(LineMapping, EventStartingAtLine) {
-    EXPECT_EQ(eventStartingAtLine(kExample, 0), 0U);
-    EXPECT_EQ(eventStartingAtLine(kExample, 1), 2U);
-    EXPECT_EQ(eventStartingAtLine(kExample, 3), 4U);
-    EXPECT_EQ(eventStartingAtLine(kExample, 4), 6U);
-    EXPECT_EQ(eventStartingAtLine(kExample, 6), 10U);  // the end, where an event is appended
-    EXPECT_EQ(eventStartingAtLine(kExample, 7), 0U);   // no such line
-    EXPECT_EQ(eventStartingAtLine(eventString({}), 0), 0U);
+    EXPECT_EQ(LineMapping::eventStartingAt(kExample, 0), 0U);
+    EXPECT_EQ(LineMapping::eventStartingAt(kExample, 1), 2U);
+    EXPECT_EQ(LineMapping::eventStartingAt(kExample, 3), 4U);
+    EXPECT_EQ(LineMapping::eventStartingAt(kExample, 4), 6U);
+    EXPECT_EQ(LineMapping::eventStartingAt(kExample, 6),
+              10U);  // the end, where an event is appended
+    EXPECT_EQ(LineMapping::eventStartingAt(kExample, 7), 0U);  // no such line
+    EXPECT_EQ(LineMapping::eventStartingAt(eventString({}), 0), 0U);
 }
 
 TEST(LineMapping, EventEndingAtLine) {
-    EXPECT_EQ(eventEndingAtLine(kExample, 0), 0U);
-    EXPECT_EQ(eventEndingAtLine(kExample, 2), 2U);
-    EXPECT_EQ(eventEndingAtLine(kExample, 3), 4U);
-    EXPECT_EQ(eventEndingAtLine(kExample, 5), 6U);
-    EXPECT_EQ(eventEndingAtLine(kExample, 6), 0U);
+    EXPECT_EQ(LineMapping::eventEndingAt(kExample, 0), 0U);
+    EXPECT_EQ(LineMapping::eventEndingAt(kExample, 2), 2U);
+    EXPECT_EQ(LineMapping::eventEndingAt(kExample, 3), 4U);
+    EXPECT_EQ(LineMapping::eventEndingAt(kExample, 5), 6U);
+    EXPECT_EQ(LineMapping::eventEndingAt(kExample, 6), 0U);
 }
 
 TEST(MacroEventLines, ExampleShowsSixLines) {

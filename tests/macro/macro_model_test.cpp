@@ -52,7 +52,8 @@ TEST(MacroBlocks, LoopCountBigEndianThenTheFirst126DeviceBytes) {
 
 TEST(MacroBlocks, StopAtTheFirstFreeRecordAndKeepLaterSlots) {
     auto table = std::make_unique<MacroTable>();
-    for (std::size_t i = 0; i < 8; ++i) (*table)[i] = named(u"m", 1, static_cast<std::uint8_t>(i + 4));
+    for (std::size_t i = 0; i < 8; ++i)
+        (*table)[i] = named(u"m", 1, static_cast<std::uint8_t>(i + 4));
     DeviceSettings settings;
     buildMacroBlocks(*table, settings);
     EXPECT_EQ(settings.macroBlocks[5][3], 9);  // six slots only
@@ -68,10 +69,11 @@ TEST(MacroBlocks, StopAtTheFirstFreeRecordAndKeepLaterSlots) {
 }
 
 class MacroFile : public ::testing::Test {
-protected:
+  protected:
     void writeRaw(const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
     }
 
     TemporaryFolder folder;
