@@ -16,11 +16,7 @@ using testing::TemporaryFolder;
 
 class KeymapFile : public ::testing::Test {
   protected:
-    void writeRaw(const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
+    void writeRaw(const std::vector<std::uint8_t>& bytes) { testing::writeRawFile(file, bytes); }
     std::vector<std::uint8_t> fileBytes() {
         return readFileBytes(file, kKeymapFileSize * 2).value();
     }

@@ -70,11 +70,7 @@ TEST(MacroBlocks, StopAtTheFirstFreeRecordAndKeepLaterSlots) {
 
 class MacroFile : public ::testing::Test {
   protected:
-    void writeRaw(const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
+    void writeRaw(const std::vector<std::uint8_t>& bytes) { testing::writeRawFile(file, bytes); }
 
     TemporaryFolder folder;
     std::filesystem::path file = folder / "MacroDefine.bin";

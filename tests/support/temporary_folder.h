@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -31,6 +32,14 @@ class TemporaryFolder {
   private:
     std::filesystem::path path_;
 };
+
+// Writes the bytes as they are, without the program's own file handling.
+inline void writeRawFile(const std::filesystem::path& file,
+                         const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
 
 inline std::vector<std::string> readLines(const std::filesystem::path& file) {
     std::ifstream in(file);
