@@ -60,7 +60,7 @@ void KeymapSave(benchmark::State& state) {
         state, [&] { saveKeymapFile(rig.ours, rig.settings, *rig.table); },
         [&] { plainWrite(rig.plain, rig.bytes); });
 }
-BENCHMARK(KeymapSave)->Iterations(300);
+BENCHMARK(KeymapSave)->MinWarmUpTime(0.5)->MinTime(1.0);
 
 void KeymapLoad(benchmark::State& state) {
     KeymapRig rig;
@@ -70,7 +70,7 @@ void KeymapLoad(benchmark::State& state) {
         state, [&] { LoadKeymapFile(rig.ours, false, rig.settings, *rig.table); },
         [&] { plainRead(rig.plain, rig.bytes); });
 }
-BENCHMARK(KeymapLoad)->Iterations(1000);
+BENCHMARK(KeymapLoad)->MinWarmUpTime(0.5)->MinTime(1.0);
 
 struct MacroRig {
     testing::TemporaryFolder folder;
@@ -86,7 +86,7 @@ void MacroSave(benchmark::State& state) {
         state, [&] { saveMacroFile(rig.ours, *rig.table); },
         [&] { plainWrite(rig.plain, rig.bytes); });
 }
-BENCHMARK(MacroSave)->Iterations(300);
+BENCHMARK(MacroSave)->MinWarmUpTime(0.5)->MinTime(1.0);
 
 void MacroLoad(benchmark::State& state) {
     MacroRig rig;
@@ -96,7 +96,7 @@ void MacroLoad(benchmark::State& state) {
         state, [&] { loadMacroFile(rig.ours, *rig.table); },
         [&] { plainRead(rig.plain, rig.bytes); });
 }
-BENCHMARK(MacroLoad)->Iterations(1000);
+BENCHMARK(MacroLoad)->MinWarmUpTime(0.5)->MinTime(1.0);
 
 }  // namespace
 }  // namespace tq260

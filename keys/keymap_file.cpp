@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "platform/atomic_file.h"
 
@@ -17,10 +16,24 @@ void loadKeymapBytes(std::span<const std::uint8_t> bytes, bool keepImage, Device
     setAssignmentIdentities(table);
 }
 
+namespace {
+
+std::span<std::uint8_t> bytesOf(DeviceSettings& settings) {
+    return {reinterpret_cast<std::uint8_t*>(&settings), sizeof settings};
+}
+
+std::span<std::uint8_t> bytesOf(AssignmentTable& table) {
+    return {reinterpret_cast<std::uint8_t*>(table.data()), sizeof table};
+}
+
+}  // namespace
+
 void LoadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
                     AssignmentTable& table) {
-    if (const auto bytes = readFileBytes(file, kKeymapFileSize)) {
-        loadKeymapBytes(*bytes, keepImage, settings, table);
+    // Read straight into place; a kept image is read past into a copy that is thrown away.
+    DeviceSettings skipped;
+    if (readFileInto(file, {bytesOf(keepImage ? skipped : settings), bytesOf(table)})) {
+        setAssignmentIdentities(table);
         return;
     }
     table.fill(KeyAssignment{});
@@ -31,10 +44,9 @@ void LoadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSet
 
 bool saveKeymapFile(const std::filesystem::path& file, const DeviceSettings& settings,
                     const AssignmentTable& table) {
-    std::vector<std::uint8_t> bytes(kKeymapFileSize);
-    std::memcpy(bytes.data(), &settings, sizeof(DeviceSettings));
-    std::memcpy(bytes.data() + sizeof(DeviceSettings), table.data(), sizeof(AssignmentTable));
-    return writeFileAtomically(file, bytes);
+    return writeFileAtomically(
+        file, {std::span(reinterpret_cast<const std::uint8_t*>(&settings), sizeof settings),
+               std::span(reinterpret_cast<const std::uint8_t*>(table.data()), sizeof table)});
 }
 
 }  // namespace tq260

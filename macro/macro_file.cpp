@@ -12,8 +12,8 @@ void loadMacroBytes(std::span<const std::uint8_t> bytes, MacroTable& table) {
 }
 
 void loadMacroFile(const std::filesystem::path& file, MacroTable& table) {
-    if (const auto bytes = readFileBytes(file, sizeof(MacroTable))) {
-        loadMacroBytes(*bytes, table);
+    if (readFileInto(
+            file, {std::span(reinterpret_cast<std::uint8_t*>(table.data()), sizeof(MacroTable))})) {
         return;
     }
     std::error_code error;

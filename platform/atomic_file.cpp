@@ -1,27 +1,77 @@
 #include "platform/atomic_file.h"
 
+#include <cerrno>
 #include <fstream>
 #include <system_error>
 
+#ifdef __unix__
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+#endif
+
 namespace tq260 {
 
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
+namespace {
+
+#ifdef __unix__
+// Writes every part in as few calls as the system allows, going on after partial writes and
+// interruptions.
+bool writeAll(int fd, std::initializer_list<std::span<const std::uint8_t>> parts) {
+    std::vector<iovec> pending;
+    for (const auto& part : parts) {
+        if (!part.empty()) pending.push_back({const_cast<std::uint8_t*>(part.data()), part.size()});
+    }
+    std::size_t first = 0;
+    while (first < pending.size()) {
+        const ssize_t written =
+            ::writev(fd, pending.data() + first, static_cast<int>(pending.size() - first));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        auto left = static_cast<std::size_t>(written);
+        while (first < pending.size() && left >= pending[first].iov_len) {
+            left -= pending[first].iov_len;
+            ++first;
+        }
+        if (first < pending.size()) {
+            pending[first].iov_base = static_cast<std::uint8_t*>(pending[first].iov_base) + left;
+            pending[first].iov_len -= left;
         }
     }
+    return true;
+}
+
+bool writeNewFile(const std::filesystem::path& path,
+                  std::initializer_list<std::span<const std::uint8_t>> parts) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, parts);
+    return ::close(fd) == 0 && written;
+}
+#else
+bool writeNewFile(const std::filesystem::path& path,
+                  std::initializer_list<std::span<const std::uint8_t>> parts) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const auto& part : parts) {
+        out.write(reinterpret_cast<const char*>(part.data()),
+                  static_cast<std::streamsize>(part.size()));
+    }
+    out.flush();
+    return static_cast<bool>(out);
+}
+#endif
+
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts) {
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
     std::error_code error;
+    if (!writeNewFile(temporary, parts)) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
     std::filesystem::rename(temporary, path, error);
     if (error) {
         std::filesystem::remove(temporary, error);
@@ -30,13 +80,25 @@ bool writeFileAtomically(const std::filesystem::path& path, std::span<const std:
     return true;
 }
 
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& path,
-                                                       std::size_t maxBytes) {
+std::optional<std::size_t> readFileInto(const std::filesystem::path& path,
+                                        std::initializer_list<std::span<std::uint8_t>> parts) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
+    std::size_t total = 0;
+    for (const auto& part : parts) {
+        in.read(reinterpret_cast<char*>(part.data()), static_cast<std::streamsize>(part.size()));
+        total += static_cast<std::size_t>(in.gcount());
+        if (static_cast<std::size_t>(in.gcount()) < part.size()) break;
+    }
+    return total;
+}
+
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& path,
+                                                       std::size_t maxBytes) {
     std::vector<std::uint8_t> bytes(maxBytes);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(maxBytes));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    const auto read = readFileInto(path, {std::span(bytes)});
+    if (!read) return std::nullopt;
+    bytes.resize(*read);
     return bytes;
 }
 

@@ -2,16 +2,28 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace tq260 {
 
-// Writes the whole file or nothing: the bytes go to a temporary file in the same folder,
-// which then replaces the old file in one rename, so a crash or a full disk never leaves
-// a half-written file behind.
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// Writes the whole file or nothing: the parts, one after another, go to a temporary file
+// in the same folder, which then replaces the old file in one rename, so a crash or a full
+// disk never leaves a half-written file behind.
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts);
+inline bool writeFileAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes) {
+    return writeFileAtomically(path, {bytes});
+}
+
+// Reads the file straight into the parts, one after another, as far as the file goes:
+// whatever it does not reach keeps its content. The number of bytes read, or nothing when
+// the file cannot be opened.
+std::optional<std::size_t> readFileInto(const std::filesystem::path& path,
+                                        std::initializer_list<std::span<std::uint8_t>> parts);
 
 // The whole file, or nothing when it cannot be opened. Reads at most maxBytes.
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& path,
