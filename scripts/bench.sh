@@ -5,7 +5,8 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DTQ260_BENCH=ON -DTQ260_TESTS=OFF -DTQ260_UI=OFF >/dev/null
+    -DTQ260_BENCH=ON -DTQ260_TESTS=OFF >/dev/null
 cmake --build build/bench
 build/bench/bench/tq260_device_bench "$@"
 build/bench/bench/tq260_files_bench "$@"
+build/bench/bench/tq260_skin_bench "$@"

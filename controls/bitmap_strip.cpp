@@ -1,0 +1,36 @@
+#include "controls/bitmap_strip.h"
+
+#include "controls/resource_bitmaps.h"
+
+namespace tq260 {
+
+BitmapStrip::BitmapStrip(const QImage& bitmap, int frameWidth, int frameHeight)
+    : bitmap_(bitmap.convertToFormat(QImage::Format_RGB32)),
+      frameWidth_(frameWidth == 0 ? bitmap.width() : frameWidth),
+      frameHeight_(frameHeight == 0 ? bitmap.height() : frameHeight),
+      vertical_(bitmap.width() < bitmap.height()) {
+    if (vertical_) {
+        frameCount_ = frameHeight_ > 0 ? bitmap_.height() / frameHeight_ : 0;
+    } else {
+        frameCount_ = frameWidth_ > 0 ? bitmap_.width() / frameWidth_ : 0;
+    }
+}
+
+BitmapStrip BitmapStrip::fromResource(int id, int frameWidth, int frameHeight) {
+    return BitmapStrip(resourceBitmap(id), frameWidth, frameHeight);
+}
+
+QRect BitmapStrip::frameRect(int index) const {
+    if (vertical_) return QRect(0, index * frameHeight_, frameWidth_, frameHeight_);
+    return QRect(index * frameWidth_, 0, frameWidth_, frameHeight_);
+}
+
+void BitmapStrip::draw(QPainter& painter, int index) const {
+    if (index < 0 || index >= frameCount_) return;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(drawX, drawY), bitmap_, frameRect(index));
+    painter.setCompositionMode(mode);
+}
+
+}  // namespace tq260

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+
+namespace tq260 {
+
+// A bitmap divided into equal frames, side by side or (for a bitmap taller than wide)
+// stacked.
+class BitmapStrip {
+  public:
+    // Frame width or height 0 means the bitmap's full width or height.
+    BitmapStrip(const QImage& bitmap, int frameWidth, int frameHeight);
+    static BitmapStrip fromResource(int id, int frameWidth, int frameHeight);
+
+    int frameCount() const { return frameCount_; }
+    int frameWidth() const { return frameWidth_; }
+    int frameHeight() const { return frameHeight_; }
+    bool isVertical() const { return vertical_; }
+    QSize bitmapSize() const { return bitmap_.size(); }
+    QRect frameRect(int index) const;
+
+    // Copies frame index opaquely to (drawX, drawY); an index beyond the frames draws nothing.
+    void draw(QPainter& painter, int index) const;
+    int drawX = 0;
+    int drawY = 0;
+
+  private:
+    QImage bitmap_;
+    int frameWidth_;
+    int frameHeight_;
+    bool vertical_;
+    int frameCount_;
+};
+
+}  // namespace tq260

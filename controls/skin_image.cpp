@@ -1,0 +1,58 @@
+#include "controls/skin_image.h"
+
+namespace tq260 {
+
+namespace {
+
+constexpr int kLabelWeight = 300;
+
+// The colour channels stay as stored; only the alpha is made full.
+QImage opaqueCopy(const QImage& decoded) {
+    if (!decoded.hasAlphaChannel()) return decoded.convertToFormat(QImage::Format_RGB32);
+    QImage image = decoded.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) line[x] |= 0xFF000000U;
+    }
+    image.reinterpretAsFormat(QImage::Format_RGB32);
+    return image;
+}
+
+}  // namespace
+
+SkinImage SkinImage::load(const QString& path) {
+    QImage decoded(path);
+    if (decoded.isNull()) return SkinImage();
+    return SkinImage(opaqueCopy(decoded));
+}
+
+void SkinImage::draw(QPainter& painter, int x, int y) const {
+    if (isEmpty()) return;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(x, y, image_);
+    painter.setCompositionMode(mode);
+}
+
+void drawSkinImage(QPainter& painter, const QString& folder, const QString& fileName, int x,
+                   int y) {
+    SkinImage::load(folder + fileName).draw(painter, x, y);
+}
+
+QFont labelFont(int height) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(height);
+    font.setWeight(static_cast<QFont::Weight>(kLabelWeight));
+    return font;
+}
+
+void drawLabel(QPainter& painter, const QString& text, int x, int y, int height, QColor colour) {
+    painter.save();
+    painter.setFont(labelFont(height));
+    painter.setPen(colour);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.drawText(QRect(x, y, 4096, 4096), Qt::AlignLeft | Qt::AlignTop, text);
+    painter.restore();
+}
+
+}  // namespace tq260

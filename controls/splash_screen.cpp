@@ -1,0 +1,51 @@
+#include "controls/splash_screen.h"
+
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "controls/skin_folder.h"
+#include "controls/skin_image.h"
+
+namespace tq260 {
+
+CSplashScreen::CSplashScreen(const QString& applicationFolder, Language language, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog),
+      picturePath_(splashScreenPath(applicationFolder, language)) {
+    setModal(true);
+}
+
+void CSplashScreen::initialise() {
+    pictureSize_ = SkinImage::load(picturePath_).size();
+    resize(pictureSize_);
+    timer_.start(kTickMs, this);
+}
+
+void CSplashScreen::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!timer_.isActive()) initialise();
+}
+
+void CSplashScreen::hideEvent(QHideEvent* event) {
+    timer_.stop();
+    QDialog::hideEvent(event);
+}
+
+void CSplashScreen::tick() {
+    if (ticks_ > kLastOpenTick) accept();
+    ++ticks_;
+}
+
+void CSplashScreen::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == timer_.timerId()) {
+        tick();
+        return;
+    }
+    QDialog::timerEvent(event);
+}
+
+void CSplashScreen::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    SkinImage::load(picturePath_).draw(painter, 0, 0);
+}
+
+}  // namespace tq260

@@ -1,0 +1,290 @@
+#include "controls/transparent_list_box.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QWheelEvent>
+#include <QtDebug>
+#include <algorithm>
+
+#include "controls/dark_scroll_bars.h"
+#include "controls/resource_bitmaps.h"
+#include "controls/window_messages.h"
+
+namespace tq260 {
+
+namespace {
+
+constexpr int kEditorMargin = 2;
+const QPoint kListBackgroundOrigin(7, 22);
+
+// Every row is as tall as the list says.
+class RowHeightDelegate final : public QStyledItemDelegate {
+  public:
+    explicit RowHeightDelegate(CTransparentListBox* list)
+        : QStyledItemDelegate(list), list_(list) {}
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return QSize(list_->viewport()->width(), list_->rowHeight());
+    }
+
+  private:
+    const CTransparentListBox* list_;
+};
+
+}  // namespace
+
+CTransparentListBox::CTransparentListBox(QWidget* parent)
+    : QListWidget(parent),
+      textColour_(palette().color(QPalette::WindowText)),
+      selectedColour_(palette().color(QPalette::HighlightedText)) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new RowHeightDelegate(this));
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    applyDarkScrollBars(this);
+    background_ = QImage(viewport()->size(), QImage::Format_RGB32);
+    background_.fill(Qt::black);
+}
+
+void CTransparentListBox::configure(int fontHeight, const QString& face, QColor textColour,
+                                    QColor selectedColour, bool shadowOn, int shadowOffset,
+                                    QColor shadowColour) {
+    textColour_ = textColour;
+    selectedColour_ = selectedColour;
+    shadowOn_ = shadowOn;
+    shadowOffset_ = shadowOffset;
+    shadowColour_ = shadowColour;
+    font_ = QFont(face);
+    font_.setPixelSize(fontHeight);
+    font_.setWeight(QFont::Bold);
+    font_.setStyleStrategy(QFont::PreferQuality);
+    hasOwnFont_ = true;
+    measureRowHeight();
+}
+
+void CTransparentListBox::setSorted(bool sorted) {
+    setSortingEnabled(sorted);
+}
+
+QFont CTransparentListBox::drawingFont() const {
+    return hasOwnFont_ ? font_ : font();
+}
+
+void CTransparentListBox::measureRowHeight() {
+    rowHeight_ =
+        std::max(1, QFontMetrics(drawingFont()).boundingRect(QStringLiteral("XYZ")).height());
+    doItemsLayout();
+    viewport()->update();
+}
+
+int CTransparentListBox::addRow(const QString& text) {
+    const bool first = count() == 0;
+    auto* item = new QListWidgetItem(text);
+    addItem(item);
+    if (first) measureRowHeight();
+    return row(item);
+}
+
+int CTransparentListBox::insertRow(int index, const QString& text) {
+    const bool first = count() == 0;
+    auto* item = new QListWidgetItem(text);
+    insertItem(index, item);
+    if (first) measureRowHeight();
+    return row(item);
+}
+
+QRect CTransparentListBox::rowRect(int row) const {
+    const int top = verticalScrollBar()->value();
+    return QRect(0, (row - top) * rowHeight_, viewport()->width(), rowHeight_);
+}
+
+bool CTransparentListBox::event(QEvent* event) {
+    if (const auto* message = asWindowMessage(event)) {
+        if (message->message() == WM_INPLACE_EDIT_END) {
+            endEdit(message->wParam() == 1);
+            return true;
+        }
+        if (message->message() == WM_LIST_EDIT_BEGIN) return true;  // not for the list itself
+    }
+    return QListWidget::event(event);
+}
+
+bool CTransparentListBox::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Resize) backgroundCaptured_ = false;
+    return QListWidget::viewportEvent(event);
+}
+
+void CTransparentListBox::captureBackground() {
+    background_ = QImage(viewport()->size(), QImage::Format_RGB32);
+    background_.fill(Qt::black);
+    QPainter painter(&background_);
+    if (listMode == RenameRows) {
+        if (QWidget* parent = parentWidget()) {
+            // The parent's own painting under the list, without its children (this list).
+            const QRect area(viewport()->mapTo(parent, QPoint(0, 0)), viewport()->size());
+            painter.end();
+            parent->render(&background_, QPoint(0, 0), QRegion(area),
+                           QWidget::DrawWindowBackground);
+        }
+    } else {
+        const QImage skin = resourceBitmap(kListBackground);
+        painter.drawImage(QPoint(0, 0), skin, QRect(kListBackgroundOrigin, viewport()->size()));
+    }
+    backgroundCaptured_ = true;
+}
+
+void CTransparentListBox::paintEvent(QPaintEvent*) {
+    if (!backgroundCaptured_) captureBackground();
+    QImage surface = background_.copy();
+    {
+        QPainter painter(&surface);
+        painter.setFont(drawingFont());
+        const int top = verticalScrollBar()->value();
+        for (int r = top; r < count(); ++r) {
+            const QRect rect = rowRect(r);
+            if (rect.top() >= viewport()->height()) break;
+            drawRow(painter, r, rect, item(r)->isSelected());
+        }
+    }
+    QPainter screen(viewport());
+    screen.drawImage(0, 0, surface);
+}
+
+void CTransparentListBox::drawRow(QPainter& painter, int r, const QRect& rect,
+                                  bool selected) const {
+    if (r < 0 || r >= count()) return;
+    painter.drawImage(rect.topLeft(), background_, rect);
+    QString text = item(r)->text();
+    QImage icon;
+    if (listMode == EventRows) {
+        if (text.contains(QStringLiteral("dn"))) {
+            icon = resourceBitmap(kPressIcon);
+            text.remove(QStringLiteral("dn"));
+        } else if (text.contains(QStringLiteral("up"))) {
+            icon = resourceBitmap(kReleaseIcon);
+            text.remove(QStringLiteral("up"));
+        } else if (text.contains(QStringLiteral("ms"))) {
+            icon = resourceBitmap(kDelayIcon);
+        }
+    }
+    constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs;
+    const bool enabled = isEnabled();
+    if (shadowOn_) {
+        painter.setPen(enabled ? shadowColour_ : QColor(Qt::white));
+        painter.drawText(rect.translated(shadowOffset_, shadowOffset_), kFlags, text);
+    }
+    painter.setPen(!enabled ? QColor(Qt::black) : selected ? selectedColour_ : textColour_);
+    painter.drawText(rect, kFlags, text);
+    if (!icon.isNull())
+        painter.drawImage(rect.left() + rect.width() - kIconInset, rect.top(), icon);
+}
+
+void CTransparentListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    beginEdit(event->position().toPoint());
+    event->accept();
+}
+
+void CTransparentListBox::beginEdit(QPoint point) {
+    const int r = currentRow();
+    if (r < 0 || r >= count()) return;
+    const QString text = item(r)->text();
+    if (listMode == EventRows &&
+        (text.contains(QStringLiteral("up")) || text.contains(QStringLiteral("dn")))) {
+        return;
+    }
+    if (!rowRect(r).contains(point)) return;
+    sendWindowMessage(messageTarget(), WM_LIST_EDIT_BEGIN, 0, 0);
+
+    auto* editor = new CEditHelper(viewport(), this);
+    editor->setGeometry(rowRect(r).adjusted(0, -kEditorMargin, 0, kEditorMargin));
+    editor->setFont(drawingFont());
+    editor->setFrame(true);
+    QString shown = text;
+    if (listMode == EventRows) {
+        shown.remove(QStringLiteral(" ms"));
+        editor->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), editor));
+    }
+    editor->setText(shown);
+    editor->selectAll();
+    editor->show();
+    editor->setFocus();
+    editor_ = editor;
+    editedRow_ = r;
+    editStartRow_ = r;
+    qDebug("m_iItemBeingEdited=%d ", r);
+}
+
+void CTransparentListBox::endEdit(bool commit) {
+    if (!editor_) return;
+    // Taken out first: hiding the editor moves the focus, which reports the end again.
+    CEditHelper* editor = editor_;
+    editor_ = nullptr;
+    if (commit && editedRow_ >= 0 && editedRow_ < count()) {
+        const QString old = item(editedRow_)->text();
+        QString edited = editor->text();
+        if (listMode == EventRows) {
+            bool number = false;
+            const int typed = edited.toInt(&number);
+            const int value = std::clamp(number ? typed : 0, kMinDelayMs, kMaxDelayMs);
+            edited = QStringLiteral("%1 ms").arg(value);
+            sendWindowMessage(messageTarget(), WM_LIST_ITEM_EDITED, editedRow_, value);
+        }
+        if (edited != old) {
+            delete takeItem(editedRow_);
+            auto* replacement = new QListWidgetItem(edited);
+            insertItem(editedRow_, replacement);  // a sorted list puts it in its place
+            editedRow_ = row(replacement);
+            setCurrentRow(editedRow_);
+            if (listMode == RenameRows) {
+                sendWindowMessage(messageTarget(), WM_LIST_ITEM_EDITED, editStartRow_, editedRow_);
+            }
+        }
+    }
+    editedRow_ = -1;
+    setFocus();
+    editor->hide();
+    editor->deleteLater();
+    viewport()->update();
+}
+
+void CTransparentListBox::wheelEvent(QWheelEvent* event) {
+    endEdit(true);
+    QListWidget::wheelEvent(event);
+    viewport()->update();
+    event->accept();
+}
+
+void CTransparentListBox::scrollContentsBy(int dx, int dy) {
+    endEdit(true);
+    QListWidget::scrollContentsBy(dx, dy);
+    viewport()->update();
+}
+
+void CTransparentListBox::keyPressEvent(QKeyEvent* event) {
+    QListWidget::keyPressEvent(event);
+    viewport()->update();
+}
+
+void CTransparentListBox::moveEvent(QMoveEvent* event) {
+    backgroundCaptured_ = false;
+    QListWidget::moveEvent(event);
+    viewport()->update();
+}
+
+void CTransparentListBox::resizeEvent(QResizeEvent* event) {
+    endEdit(true);
+    backgroundCaptured_ = false;
+    QListWidget::resizeEvent(event);
+    viewport()->update();
+}
+
+}  // namespace tq260

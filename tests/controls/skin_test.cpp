@@ -1,0 +1,237 @@
+#include <gmock/gmock.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "controls/bitmap_strip.h"
+#include "controls/button_image_set.h"
+#include "controls/edit_helper.h"
+#include "controls/resource_bitmaps.h"
+#include "controls/skin_folder.h"
+#include "controls/skin_image.h"
+#include "controls/skin_image_cache.h"
+#include "controls/splash_screen.h"
+#include "message_recorder.h"
+
+namespace tq260 {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::MessageRecorder;
+using testing::ReceivedMessage;
+
+TEST(SkinImage, MissingOrUndecodableFilesGiveAnEmptyImage) {
+    QTemporaryDir folder;
+    EXPECT_TRUE(SkinImage::load(folder.filePath("absent.png")).isEmpty());
+    QFile broken(folder.filePath("broken.png"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    const SkinImage image = SkinImage::load(broken.fileName());
+    EXPECT_TRUE(image.isEmpty());
+    EXPECT_EQ(image.size(), QSize(0, 0));
+
+    QImage canvas(10, 10, QImage::Format_RGB32);
+    canvas.fill(Qt::red);
+    QPainter p(&canvas);
+    drawSkinImage(p, folder.path() + "/", "absent.png", 0, 0);  // draws nothing, no error
+    p.end();
+    EXPECT_EQ(canvas.pixel(5, 5), qRgb(255, 0, 0));
+}
+
+TEST(SkinImage, TransparentPixelsAreDrawnWithTheirOwnColour) {
+    QTemporaryDir folder;
+    QImage source(4, 1, QImage::Format_ARGB32);
+    source.setPixel(0, 0, qRgba(10, 20, 30, 0));
+    source.setPixel(1, 0, qRgba(200, 100, 50, 128));
+    source.setPixel(2, 0, qRgba(1, 2, 3, 255));
+    source.setPixel(3, 0, qRgba(250, 250, 250, 0));
+    const QString path = folder.filePath("alpha.png");
+    ASSERT_TRUE(source.save(path));
+
+    QImage canvas(6, 3, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter p(&canvas);
+    SkinImage::load(path).draw(p, 1, 1);
+    p.end();
+    EXPECT_EQ(canvas.pixel(1, 1), qRgb(10, 20, 30));  // nothing shows through
+    EXPECT_EQ(canvas.pixel(2, 1), qRgb(200, 100, 50));
+    EXPECT_EQ(canvas.pixel(3, 1), qRgb(1, 2, 3));
+    EXPECT_EQ(canvas.pixel(4, 1), qRgb(250, 250, 250));
+    EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+TEST(SkinImage, LabelsAreWhiteOnATransparentBackground) {
+    QImage canvas(80, 30, QImage::Format_RGB32);
+    canvas.fill(QColor(0x35, 0x35, 0x35));
+    QPainter p(&canvas);
+    drawLabel(p, "Save", 5, 5, 16);
+    p.end();
+    int white = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 80; ++x) white += canvas.pixel(x, y) == qRgb(255, 255, 255);
+    }
+    EXPECT_GT(white, 10);
+    EXPECT_EQ(canvas.pixel(79, 29), qRgb(0x35, 0x35, 0x35));
+    EXPECT_EQ(canvas.pixel(2, 2), qRgb(0x35, 0x35, 0x35));  // nothing above or left of (5, 5)
+}
+
+TEST(SkinImageCache, DecodesOnceAndAgainWhenTheFileChanges) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("button.png");
+    SkinImageCache cache;
+    EXPECT_TRUE(cache.image(path).isEmpty());
+
+    QImage small(4, 4, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    ASSERT_TRUE(small.save(path));
+    EXPECT_EQ(cache.image(path).size(), QSize(4, 4));  // a file that appears is noticed
+    const QImage* first = &cache.image(path).image();
+    EXPECT_EQ(&cache.image(path).image(), first);  // kept, not decoded again
+
+    QImage larger(8, 6, QImage::Format_RGB32);
+    larger.fill(Qt::green);
+    ASSERT_TRUE(larger.save(path));
+    EXPECT_EQ(cache.image(path).size(), QSize(8, 6));
+    QImage canvas(8, 6, QImage::Format_RGB32);
+    QPainter p(&canvas);
+    cache.draw(p, folder.path() + "/", "button.png", 0, 0);
+    p.end();
+    EXPECT_EQ(canvas.pixel(7, 5), qRgb(0, 255, 0));
+
+    QFile::remove(path);
+    EXPECT_TRUE(cache.image(path).isEmpty());
+}
+
+TEST(SkinFolder, ChosenByWindowAndLanguage) {
+    EXPECT_EQ(skinFolder("/opt/tq", SkinWindow::Main, Language::English), "/opt/tq/png/english/");
+    EXPECT_EQ(skinFolder("/opt/tq/", SkinWindow::KeyAssignment, Language::Chinese),
+              "/opt/tq/png/chinese/Custom/");
+    EXPECT_EQ(skinFolder("/opt/tq", SkinWindow::MacroManager, Language::English),
+              "/opt/tq/png/english/MacroManagement/");
+    EXPECT_EQ(skinFolder("/opt/tq", SkinWindow::Profiles, Language::Chinese),
+              "/opt/tq/png/chinese/Config/");
+    EXPECT_EQ(splashScreenPath("/opt/tq", Language::Chinese),
+              "/opt/tq/png/chinese/SplashScreen.png");
+}
+
+TEST(ButtonImageSets, SetITakesRectangleIAndNameSlots3iTo3iPlus2) {
+    const ButtonRect rects[] = {{290, 100, 379, 124}, {0, 0, 0, 0}};
+    const ButtonNameSlot names[] = {nameSlot(u"Record-normal.png"), nameSlot(u"Record-over.png"),
+                                    nameSlot(u"Record-leave.png"),  nameSlot(u"large_button.png"),
+                                    nameSlot(u"large_button.png"),  nameSlot(u"")};
+    const auto sets = buildButtonImageSets(rects, names);
+    ASSERT_EQ(sets.size(), 2U);
+    EXPECT_EQ(sets[0].rect, QRect(QPoint(290, 100), QPoint(379, 124)));
+    EXPECT_EQ(sets[0].normal, "Record-normal.png");
+    EXPECT_EQ(sets[0].over, "Record-over.png");
+    EXPECT_EQ(sets[0].leave, "Record-leave.png");
+    EXPECT_EQ(sets[0].state, 0);
+    EXPECT_TRUE(sets[0].hit(QPoint(379, 124)));  // edges count
+    EXPECT_FALSE(sets[0].hit(QPoint(380, 124)));
+    EXPECT_FALSE(sets[1].hit(QPoint(0, 0)));  // the empty rectangle is never hit
+    EXPECT_EQ(sets[1].leave, "");
+}
+
+TEST(ButtonImageSets, ChineseNamesSurviveTheSlots) {
+    const ButtonRect rects[] = {{28, 158, 248, 173}};
+    const ButtonNameSlot names[] = {nameSlot(u"灯光选项条.png"), nameSlot(u"灯光模式选中.png"),
+                                    nameSlot(u"灯光选项条.png")};
+    EXPECT_EQ(buildButtonImageSets(rects, names)[0].over, QString::fromUtf8("灯光模式选中.png"));
+}
+
+TEST(BitmapStrip, FramesSideBySideOrStacked) {
+    QImage wide(60, 10, QImage::Format_RGB32);
+    wide.fill(Qt::black);
+    wide.setPixel(25, 5, qRgb(255, 0, 0));
+    BitmapStrip strip(wide, 20, 10);
+    EXPECT_FALSE(strip.isVertical());
+    EXPECT_EQ(strip.frameCount(), 3);
+    QImage target(20, 10, QImage::Format_RGB32);
+    target.fill(Qt::white);
+    QPainter p(&target);
+    strip.draw(p, 1);
+    strip.draw(p, 3);  // beyond the frames: nothing
+    p.end();
+    EXPECT_EQ(target.pixel(5, 5), qRgb(255, 0, 0));
+
+    QImage tall(10, 45, QImage::Format_RGB32);
+    const BitmapStrip stacked(tall, 0, 20);
+    EXPECT_TRUE(stacked.isVertical());
+    EXPECT_EQ(stacked.frameCount(), 2);
+    EXPECT_EQ(stacked.frameRect(1), QRect(0, 20, 10, 20));
+}
+
+TEST(ResourceBitmaps, EveryPictureHasTheSizeItsControlNeeds) {
+    EXPECT_EQ(resourceBitmap(kSliderChannelEmpty).size(), QSize(220, 17));
+    EXPECT_EQ(resourceBitmap(kSliderChannelFilled).size(), QSize(220, 17));
+    EXPECT_EQ(resourceBitmap(kSliderThumb).size(), QSize(15, 14));
+    EXPECT_EQ(resourceBitmap(kPressIcon).size(), QSize(10, 14));
+    EXPECT_EQ(resourceBitmap(kReleaseIcon).size(), QSize(10, 14));
+    EXPECT_EQ(resourceBitmap(kDelayIcon).size(), QSize(14, 14));
+    EXPECT_EQ(resourceBitmap(kCollapsedPicture).size(), QSize(9, 9));
+    EXPECT_EQ(resourceBitmap(kExpandedPicture).size(), QSize(9, 9));
+    EXPECT_EQ(resourceBitmap(kListBackground).size(), QSize(127, 305));
+    EXPECT_FALSE(resourceBitmap(kApplicationIcon).isNull());
+    EXPECT_TRUE(resourceBitmap(999).isNull());
+}
+
+TEST(EditHelper, EnterAndFocusLossCommitEscapeCancelsOnRelease) {
+    MessageRecorder list;
+    CEditHelper editor(&list, &list);
+    list.show();
+    QApplication::setActiveWindow(&list);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    editor.setFocus();
+    QTest::keyPress(&editor, Qt::Key_Return);
+    EXPECT_TRUE(list.received.empty());  // nothing until the key goes up
+    QTest::keyRelease(&editor, Qt::Key_Return);
+    QTest::keyRelease(&editor, Qt::Key_Escape);
+    QTest::keyRelease(&editor, Qt::Key_A);
+    EXPECT_THAT(list.received, ElementsAre(ReceivedMessage{WM_INPLACE_EDIT_END, 1, 0},
+                                           ReceivedMessage{WM_INPLACE_EDIT_END, 0, 0}));
+    list.received.clear();
+    list.setFocus();
+    editor.clearFocus();
+    QApplication::processEvents();
+    EXPECT_THAT(list.received, ElementsAre(ReceivedMessage{WM_INPLACE_EDIT_END, 1, 0}));
+}
+
+TEST(SplashScreen, ClosesOnThe52ndTickAndNeverResetsItsCounter) {
+    QTemporaryDir folder;
+    CSplashScreen splash(folder.path(), Language::English);
+    splash.show();
+    for (int tick = 1; tick <= 51; ++tick) {
+        splash.tick();
+        ASSERT_TRUE(splash.isVisible()) << "closed on tick " << tick;
+    }
+    splash.tick();
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(splash.result(), QDialog::Accepted);
+    // A missing picture gives a 0 x 0 dialog.
+    EXPECT_EQ(splash.size(), QSize(0, 0));
+
+    splash.show();
+    splash.tick();  // the counter is already past 50
+    EXPECT_FALSE(splash.isVisible());
+}
+
+TEST(SplashScreen, PictureOfTheLanguageSetsTheSize) {
+    QTemporaryDir folder;
+    QDir().mkpath(folder.filePath("png/chinese"));
+    QImage picture(120, 60, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(folder.filePath("png/chinese/SplashScreen.png")));
+    CSplashScreen chinese(folder.path(), Language::Chinese);
+    chinese.show();
+    EXPECT_EQ(chinese.size(), QSize(120, 60));
+    EXPECT_EQ(chinese.grab().toImage().pixel(60, 30), qRgb(0, 0, 255));
+    CSplashScreen english(folder.path(), Language::English);
+    english.show();
+    EXPECT_EQ(english.size(), QSize(0, 0));
+}
+
+}  // namespace
+}  // namespace tq260

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+namespace art {
+
+// Every image of the main window's skin folder, and the splash picture, for one language.
+void writeMainWindowArt(const QString& folder, bool chinese);
+
+}  // namespace art
