@@ -68,11 +68,11 @@ QImage mainWindow(const QString& app, Language language) {
     drawSkinImage(p, folder, "Direction-R-Enable.png", 129, 197);
     drawSkinImage(p, folder, "Direction-L-Disable.png", 179, 197);
     drawLabel(p, t("Brightness", "亮度"), 28, 217, 13);
-    sliderTrack(p, QPoint(28, 228), 35, 50, folder);
+    sliderTrack(p, QPoint(28, 231), 35, 50, folder);
     drawLabel(p, t("Dark", "黑"), 28, 244, 13);
     drawLabel(p, t("Bright", "亮"), 230, 244, 13);
     drawLabel(p, t("Speed", "速度"), 28, 265, 13);
-    sliderTrack(p, QPoint(28, 276), 6, 9, folder);
+    sliderTrack(p, QPoint(28, 279), 6, 9, folder);
     drawLabel(p, t("Slow", "慢"), 28, 292, 13);
     drawLabel(p, t("Fast", "快"), 230, 292, 13);
     const int macroY = hL + 110;
