@@ -12,13 +12,29 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption hidTrace(QStringLiteral("hid-trace"),
                                       QStringLiteral("Append every HID report to FILE."),
                                       QStringLiteral("FILE"));
-    parser.addOption(virtualKeyboard);
-    parser.addOption(hidTrace);
+    const QCommandLineOption launchKey(
+        QStringLiteral("launch-key"),
+        QStringLiteral(
+            "Tell the running program that the key with virtual-key code VK was pressed."),
+        QStringLiteral("VK"));
+    const QCommandLineOption noSplash(QStringLiteral("no-splash"),
+                                      QStringLiteral("Start without the splash screen."));
+    const QCommandLineOption startUpReport(
+        QStringLiteral("startup-report"),
+        QStringLiteral("Report start-up time and memory, then end."));
+    parser.addOptions({virtualKeyboard, hidTrace, launchKey, noSplash, startUpReport});
     parser.parse(arguments);
 
     ProgramOptions options;
     options.virtualKeyboard = parser.isSet(virtualKeyboard);
     options.hidTraceFile = parser.value(hidTrace);
+    if (parser.isSet(launchKey)) {
+        bool number = false;
+        const uint key = parser.value(launchKey).toUInt(&number, 0);
+        if (number) options.launchKey = key;
+    }
+    options.noSplash = parser.isSet(noSplash);
+    options.startUpReport = parser.isSet(startUpReport);
     return options;
 }
 

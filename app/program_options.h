@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace tq260 {
 
@@ -10,6 +11,12 @@ struct ProgramOptions {
     bool virtualKeyboard = false;
     // Append every HID report to this file; empty for no trace (TQ260_HID_TRACE still applies).
     QString hidTraceFile;
+    // Ask the running copy to start what is assigned to this key (the launch-key message).
+    std::optional<unsigned> launchKey;
+    // Start without the splash screen.
+    bool noSplash = false;
+    // Print how long start-up took and the memory used, then end.
+    bool startUpReport = false;
 };
 
 ProgramOptions parseProgramOptions(const QStringList& arguments);

@@ -47,12 +47,15 @@ QRect CBitSlider::channelRect() const {
 }
 
 QRect CBitSlider::thumbRect() const {
+    // The trackbar's own thumb sits 10 pixels in from where the owner draws the thumb
+    // picture (the report takes the 10 off again), so the picture runs from the channel's
+    // left edge to its right edge less the picture's width.
     const QRect channel = channelRect();
     const int span = maximum() - minimum();
     const int offset = value() - minimum();
     if (orientation() == Qt::Horizontal) {
         const int travel = channel.width() - kThumbWidth;
-        const int left = channel.left() + (span > 0 ? offset * travel / span : 0);
+        const int left = channel.left() + kThumbXShift + (span > 0 ? offset * travel / span : 0);
         return QRect(left, channel.top(), kThumbWidth, channel.height());
     }
     const int travel = channel.height() - kThumbHeight;

@@ -18,6 +18,7 @@ class BitmapStrip {
     int frameHeight() const { return frameHeight_; }
     bool isVertical() const { return vertical_; }
     QSize bitmapSize() const { return bitmap_.size(); }
+    const QImage& bitmap() const { return bitmap_; }
     QRect frameRect(int index) const;
 
     // Copies frame index opaquely to (drawX, drawY); an index beyond the frames draws nothing.

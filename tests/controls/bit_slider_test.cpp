@@ -110,12 +110,15 @@ TEST_F(BitSlider, ThumbReportPlacesThePictureAtThePosition) {
     slider->setValue(50);
     slider->thumbOffset = 3;
     move(0);
-    // Thumb at the far end: left = 220 - 15, reported 10 further left.
-    EXPECT_EQ(slider->thumbX(), 205 - 10);
+    // The picture runs from the channel's left edge to 220 - 15.
+    EXPECT_EQ(slider->thumbX(), 205);
     EXPECT_EQ(slider->thumbY(), 3);
+    slider->setValue(25);
+    move(0);
+    EXPECT_EQ(slider->thumbX(), 102);
     slider->setValue(0);
     move(0);
-    EXPECT_EQ(slider->thumbX(), -10);
+    EXPECT_EQ(slider->thumbX(), 0);
 }
 
 TEST_F(BitSlider, PaintingReportsTheThumbAndDrawsNothing) {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRect>
+
+#include "keys/key_assignment.h"
+#include "macro/macro_record.h"
+
+namespace tq260 {
+
+// The main window opens its dialogs through this seam, so that the dialogs can be added
+// one by one and tests can answer them.
+class DialogLauncher {
+  public:
+    // CKeyMap for the six navigation keys, CKeymapDlg2 for every other key.
+    enum class KeyDialog { Navigation, Other };
+
+    virtual ~DialogLauncher() = default;
+    // True when the user confirmed; the request then holds the choice.
+    virtual bool runKeyDialog(KeyDialog dialog, AssignmentRequest& request) = 0;
+    // True on OK; the working table then holds the macros to keep.
+    virtual bool runMacroManager(MacroTables& macros) = 0;
+    // mainWindow: where the main window is on the screen.
+    virtual void runProfiles(const QRect& mainWindow) = 0;
+};
+
+// The seam while no dialog exists yet: every dialog is cancelled at once.
+class NoDialogs final : public DialogLauncher {
+  public:
+    bool runKeyDialog(KeyDialog, AssignmentRequest&) override { return false; }
+    bool runMacroManager(MacroTables&) override { return false; }
+    void runProfiles(const QRect&) override {}
+};
+
+}  // namespace tq260

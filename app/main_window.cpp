@@ -1,0 +1,665 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+#include "app/lighting_effects.h"
+#include "app/main_window_buttons.h"
+#include "app/main_window_hit_test.h"
+#include "controls/resource_bitmaps.h"
+#include "controls/skin_folder.h"
+#include "controls/splash_screen.h"
+#include "controls/window_messages.h"
+#include "device/composite_operations.h"
+#include "device/device_commands.h"
+#include "keys/apply_assignment.h"
+#include "keys/key_layout.h"
+#include "keys/key_light_bit.h"
+#include "keys/keymap_file.h"
+#include "keys/launch_for_key.h"
+#include "keys/modified_marks.h"
+#include "macro/macro_blocks.h"
+#include "macro/macro_file.h"
+
+namespace tq260 {
+
+namespace {
+
+constexpr int kTrayDoubleClick = 0x203;  // the platform's left-button double click
+constexpr int kNoKeyboardBalloon = 15;
+constexpr int kEffectPauseMs = 300;
+constexpr int kFactoryResetPauseMs = 100;
+constexpr int kAfterProfilesMs = 50;
+constexpr QPoint kBrightnessSliderAt(28, 229);
+constexpr QPoint kSpeedSliderAt(28, 277);
+
+bool isNavigationKey(int key) {
+    return (key >= 34 && key <= 36) || (key >= 55 && key <= 57);
+}
+
+bool isMediaKey(int key) {
+    return key >= 16 && key <= 19;
+}
+
+bool within(QPoint p, int left, int top, int right, int bottom) {
+    return p.x() >= left && p.x() <= right && p.y() >= top && p.y() <= bottom;
+}
+
+}  // namespace
+
+// The device link's reports, arriving on the main thread.
+class CGameKeyboardDlg::Notifications final : public DeviceEvents {
+  public:
+    explicit Notifications(CGameKeyboardDlg& window) : window_(window) {}
+    void settingsLoaded() override { sendWindowMessage(&window_, WM_SETTINGS_LOADED, 0, 0); }
+    void lightingChanged(std::uint8_t effect) override {
+        sendWindowMessage(&window_, WM_LIGHTING_CHANGED, effect, 0);
+    }
+    void hideWindow() override {
+        if (window_.initialising_) {
+            window_.startHidden_ = true;
+        } else {
+            window_.hide();
+        }
+    }
+    void registrationFailed() override {
+        window_.services_.messages.tell(toU16(QString::fromLatin1(kRegistrationFailedText)),
+                                        toU16(QString::fromLatin1(kTitle)));
+    }
+
+  private:
+    CGameKeyboardDlg& window_;
+};
+
+CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices services,
+                                   QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window),
+      state_(state),
+      services_(services),
+      mainThread_(this),
+      notifications_(std::make_unique<Notifications>(*this)),
+      session_(std::make_unique<DeviceSession>(services.link, state.keyboard, mainThread_,
+                                               *notifications_, services.diagnostics)) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+CGameKeyboardDlg::~CGameKeyboardDlg() {
+    if (tray_) tray_->hide();
+    session_->shutdown();
+}
+
+QString CGameKeyboardDlg::skinFolder() const {
+    return tq260::skinFolder(state_.applicationFolder, SkinWindow::Main, state_.language);
+}
+
+QString CGameKeyboardDlg::text(const char* english, const char* chinese) const {
+    return QString::fromUtf8(state_.language == Language::Chinese ? chinese : english);
+}
+
+std::u16string CGameKeyboardDlg::text16(const char* english, const char* chinese) const {
+    return toU16(text(english, chinese));
+}
+
+DeviceSettings CGameKeyboardDlg::recordCopy() const {
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    return state_.keyboard.settings;
+}
+
+void CGameKeyboardDlg::saveKeymap() {
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.settings,
+                   *state_.assignments.table);
+}
+
+void CGameKeyboardDlg::saveKeymapFromShadows() {
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.shadow.record(),
+                   *state_.assignments.shadow);
+}
+
+// ---- Start-up ------------------------------------------------------------------------
+
+void CGameKeyboardDlg::initialise() {
+    initialising_ = true;
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))));
+    ui_ = MainWindowState{};
+    buttons_ = mainWindowButtons();
+    state_.installed = readInstalledVersion(state_.versionPath());
+    resize(images_.image(skinFolder() + QStringLiteral("main.png")).size());
+    state_.assignments.marks.fill(0);
+    if (services_.watcher != nullptr) session_->registerForNotifications(*services_.watcher);
+    setUpSliders();
+    loadDataFiles();
+    session_->connectAtStart();
+    setUpTrayIcon();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.shadow.synchronise(state_.keyboard.settings);
+        *state_.assignments.shadow = *state_.assignments.table;
+    }
+    // A hidden window is reached through the notification area; where there is none, the
+    // window stays in view so the program is never out of reach.
+    if (startHidden_ && (tray_ == nullptr || !QSystemTrayIcon::isSystemTrayAvailable())) {
+        startHidden_ = false;
+    }
+    initialising_ = false;
+}
+
+void CGameKeyboardDlg::setUpSliders() {
+    const auto make = [this](int id, int maximum, int position) {
+        auto* slider = new CBitSlider(this);
+        slider->createThumbWindow();
+        slider->loadChannelStrips();
+        slider->notifyId = id;
+        slider->setRange(0, maximum);
+        slider->setSingleStep(1);
+        slider->setPageStep(1);
+        slider->setValue(position);
+        slider->hide();
+        return slider;
+    };
+    speed_ = make(kSpeedSliderId, 9, 0);
+    speed_->move(kSpeedSliderAt);
+    brightness_ = make(kBrightnessSliderId, 50, 1);
+    brightness_->move(kBrightnessSliderAt);
+    if (services_.showSplash) {
+        CSplashScreen splash(state_.applicationFolder, state_.language);
+        splash.exec();
+    }
+    reportRate_ = make(kReportRateSliderId, 3, 1);
+}
+
+void CGameKeyboardDlg::loadDataFiles() {
+    loadMacroFile(state_.macroPath().toStdString(), *state_.macros.saved);
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
+                   *state_.assignments.table);
+}
+
+void CGameKeyboardDlg::setUpTrayIcon() {
+    if (!services_.trayIcon) return;
+    tray_ = new QSystemTrayIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))), this);
+    tray_->setToolTip(text("TQ260 104vez VANTOR", "TQ260 104vez星岚版"));
+    trayMenu_ = std::make_unique<QMenu>();
+    trayMenu_->addAction(text("Exit", "退出"), this, [this] { exitFromTray(); });
+    tray_->setContextMenu(trayMenu_.get());
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) {
+                    sendWindowMessage(this, WM_TRAY_NOTIFY, 0, kTrayDoubleClick);
+                }
+            });
+    tray_->show();
+}
+
+// ---- Messages ------------------------------------------------------------------------
+
+bool CGameKeyboardDlg::event(QEvent* event) {
+    if (const auto* message = asWindowMessage(event)) {
+        switch (message->message()) {
+            case WM_SETTINGS_LOADED:
+                onSettingsLoaded(message->lParam() == 1);
+                return true;
+            case WM_LIGHTING_CHANGED:
+                onLightingChanged();
+                return true;
+            case WM_SLIDER_CHANGED:
+                onSliderChanged(static_cast<int>(message->wParam()));
+                return true;
+            case WM_LAUNCH_KEY:
+                launchForKey(*state_.assignments.table,
+                             static_cast<std::uint32_t>(message->wParam()), services_.shell);
+                return true;
+            case WM_TRAY_NOTIFY:
+                onTrayNotify(message->lParam());
+                return true;
+            case WM_TRAY_BALLOON:
+                onTrayBalloon(message->wParam());
+                return true;
+            default:
+                break;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void CGameKeyboardDlg::moveSlidersToRecord() {
+    const DeviceSettings record = recordCopy();
+    brightness_->setValue(record.lighting.brightness);
+    speed_->setValue(record.lighting.speed);
+    reportRate_->setValue(record.reportRate);
+}
+
+void CGameKeyboardDlg::onSettingsLoaded(bool afterProfiles) {
+    moveSlidersToRecord();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        if (state_.keyboard.settings.lighting.effect >= kFirstCustomEffect) ui_.diyEditMode = true;
+        recomputeMarksAfterRead(state_.keyboard.settings, *state_.assignments.table,
+                                state_.assignments.marks);
+    }
+    if (!afterProfiles) {
+        DeviceSettings read = recordCopy();
+        readLighting(services_.link, read);
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.settings.lighting = read.lighting;
+    }
+    moveSlidersToRecord();
+    saveKeymap();
+    update();
+    if (!afterProfiles) checkFirmware();
+}
+
+void CGameKeyboardDlg::checkFirmware() {
+    FirmwareVersion firmware;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        firmware = state_.keyboard.identity.firmware;
+    }
+    const FirmwareUpdate update =
+        firmwareUpdateFor(state_.installed, firmware.major, firmware.minor);
+    if (update == FirmwareUpdate::None) return;
+    if (!services_.messages.ask(text16("Update new firmware？", "更新到新的固件吗？"),
+                                text16("Firmware Update", "固件更新"))) {
+        return;
+    }
+    const QString program = update == FirmwareUpdate::Flasher
+                                ? QStringLiteral("Updraft.exe")
+                                : QStringLiteral("TQ377 Gaming Keyboard Zidaze_Viraru.exe");
+    services_.programs.start(toU16(state_.applicationFolder + program), u"");
+}
+
+void CGameKeyboardDlg::onLightingChanged() {
+    const DeviceSettings record = recordCopy();
+    brightness_->setValue(record.lighting.brightness);
+    speed_->setValue(record.lighting.speed);
+    update();
+}
+
+void CGameKeyboardDlg::onSliderChanged(int id) {
+    CBitSlider* slider = id == kSpeedSliderId        ? speed_
+                         : id == kBrightnessSliderId ? brightness_
+                         : id == kReportRateSliderId ? reportRate_
+                                                     : nullptr;
+    if (slider == nullptr) return;
+    int& lastHandled = id == kSpeedSliderId        ? lastHandledSpeed_
+                       : id == kBrightnessSliderId ? lastHandledBrightness_
+                                                   : lastHandledReportRate_;
+    if (slider->value() == lastHandled) return;
+    lastHandled = slider->value();
+    syncSliderWithKeyboard(id);
+    update();
+}
+
+void CGameKeyboardDlg::syncSliderWithKeyboard(int id) {
+    if (id == kReportRateSliderId) {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.settings.reportRate = static_cast<std::uint8_t>(reportRate_->value());
+        return;
+    }
+    const int speed = speed_->value();
+    const int brightness = brightness_->value();
+    DeviceSettings record;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.settings.lighting.speed = static_cast<std::uint8_t>(speed);
+        state_.keyboard.settings.lighting.brightness = static_cast<std::uint8_t>(brightness);
+        record = state_.keyboard.settings;
+    }
+    // Only a value that changed since the last write reaches the keyboard.
+    int& lastWritten = id == kSpeedSliderId ? lastWrittenSpeed_ : lastWrittenBrightness_;
+    const int value = id == kSpeedSliderId ? speed : brightness;
+    if (value == lastWritten) return;
+    lastWritten = value;
+    writeLighting(services_.link, record);
+}
+
+void CGameKeyboardDlg::onTrayNotify(qintptr event) {
+    if (event != kTrayDoubleClick) return;
+    if (services_.link.isConnected()) {
+        showNormal();
+        raise();
+        activateWindow();
+    } else {
+        sendWindowMessage(this, WM_TRAY_BALLOON, kNoKeyboardBalloon, 0);
+    }
+}
+
+void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
+    if (kind != kNoKeyboardBalloon || tray_ == nullptr) return;
+    tray_->showMessage(QStringLiteral("Warning"), QStringLiteral("No Gaming Keyboard Detected!"),
+                       QSystemTrayIcon::Information, 100);
+}
+
+// ---- Mouse and keys ------------------------------------------------------------------
+
+void CGameKeyboardDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) ui_.mousePressed = true;
+    event->accept();
+}
+
+void CGameKeyboardDlg::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) ui_.mousePressed = false;
+    const MainWindowState before = ui_;
+    bool repaint = false;
+    if (ui_.effectListOpen) {
+        ui_.effectListHoverRow = within(p, 28, 173, 248, 413) ? (p.y() - 173) / 20 : -1;
+        repaint = ui_.effectListHoverRow != before.effectListHoverRow;
+    } else if (ui_.responseListOpen) {
+        const int top = layout().responseListTop;
+        ui_.responseListHoverRow = within(p, 27, top, 247, top + 199) ? (p.y() - top) / 20 : -1;
+        repaint = ui_.responseListHoverRow != before.responseListHoverRow;
+    }
+    applyPanelLayout(layout(), buttons_);
+    const int button = buttonHitCode(
+        buttons_, {ui_.sections, recordCopy().lighting.effect >= kFirstCustomEffect}, p);
+    const int hoverable = button >= 0 && button < static_cast<int>(buttons_.size()) ? button : -1;
+    if (hoverable != ui_.hoverButton) {
+        for (ButtonImageSet& set : buttons_) set.state = 0;
+        if (hoverable >= 0) buttons_[static_cast<std::size_t>(hoverable)].state = 1;
+        ui_.hoverButton = hoverable;
+        repaint = true;
+    }
+    ui_.hoverKey = keyHitTest(p, ui_.diyEditMode);
+    const bool anyList = ui_.effectListOpen || ui_.responseListOpen;
+    if (ui_.mousePressed && button < 0 && ui_.hoverKey < 0 && !anyList &&
+        windowHandle() != nullptr) {
+        ui_.mousePressed = false;
+        windowHandle()->startSystemMove();
+    }
+    if (ui_.hoverKey != before.hoverKey) repaint = true;
+    if (repaint) update();
+    event->accept();
+}
+
+void CGameKeyboardDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dispatchClick(event->position().toPoint());
+    event->accept();
+}
+
+void CGameKeyboardDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape never close the window.
+    event->accept();
+}
+
+void CGameKeyboardDlg::focusOutEvent(QFocusEvent* event) {
+    ui_.hoverButton = -1;
+    ui_.hoverKey = -1;
+    for (ButtonImageSet& set : buttons_) set.state = 0;
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void CGameKeyboardDlg::dispatchClick(QPoint p) {
+    applyPanelLayout(layout(), buttons_);
+    if (ui_.effectListOpen) {
+        if (within(p, 28, 173, 248, 372)) chooseEffect((p.y() - 173) / 20);
+        ui_.effectListOpen = false;
+    } else if (!ui_.responseListOpen && !ui_.helpMenuOpen) {
+        const bool userEffect = recordCopy().lighting.effect >= kFirstCustomEffect;
+        runButtonAction(buttonHitCode(buttons_, {ui_.sections, userEffect}, p));
+        runKeyAction(p);
+    } else if (ui_.responseListOpen) {
+        const int top = layout().responseListTop;
+        if (within(p, 27, top, 247, top + 199)) {
+            std::lock_guard lock(state_.keyboard.recordMutex);
+            state_.keyboard.settings.responseTime =
+                static_cast<std::uint8_t>((p.y() - top) / 20 + 1);
+        }
+        ui_.responseListOpen = false;
+    } else {
+        if (within(p, 830, 22, 996, 99)) {
+            const int row = (p.y() - 22) / 25;
+            if (row == 0) services_.programs.openWebPage(toU16(QString::fromLatin1(kMakerSite)));
+            if (row == 1)
+                services_.programs.start(toU16(state_.applicationFolder + "Updraft.exe"), u"");
+        }
+        ui_.helpMenuOpen = false;
+    }
+    update();
+}
+
+void CGameKeyboardDlg::runButtonAction(int code) {
+    switch (code) {
+        case main_button::kHelp:
+            ui_.helpMenuOpen = !ui_.helpMenuOpen;
+            break;
+        case main_button::kMinimize:
+            hide();
+            break;
+        case main_button::kClose:
+            closeFromButton();
+            break;
+        case main_button::kEffectBar:
+            if (!ui_.sections.lightingCollapsed) {
+                ui_.effectListOpen = true;
+                speed_->hide();
+                brightness_->hide();
+            }
+            break;
+        case 4:
+        case 5:
+        case 6:
+        case 7: {
+            static constexpr std::uint8_t kDirections[] = {3, 4, 2, 1};
+            std::lock_guard lock(state_.keyboard.recordMutex);
+            state_.keyboard.settings.lighting.direction = kDirections[code - 4];
+            break;
+        }
+        case main_button::kMacroManager:
+            runMacroManager();
+            break;
+        case main_button::kGameModeOn:
+        case main_button::kGameModeOff: {
+            std::lock_guard lock(state_.keyboard.recordMutex);
+            state_.keyboard.settings.gameMode = code == main_button::kGameModeOn ? 1 : 0;
+            break;
+        }
+        case main_button::kResponseBar:
+            ui_.responseListOpen = true;
+            break;
+        case main_button::kProfiles:
+            runProfiles();
+            break;
+        case main_button::kFactoryReset:
+            factoryReset();
+            break;
+        case main_button::kCancel:
+            cancel();
+            break;
+        case main_button::kSave:
+            save();
+            break;
+        case main_button::kLightingHeader:
+        case main_button::kGameModeHeader:
+        case main_button::kResponseHeader:
+        case main_button::kReportRateHeader:
+            toggleSection(code);
+            break;
+        case kHitDiyKeymap:
+            ui_.diyEditMode = false;
+            break;
+        case kHitDiyPaint:
+            ui_.diyEditMode = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void CGameKeyboardDlg::toggleSection(int code) {
+    PanelSections& s = ui_.sections;
+    bool& flag = code == main_button::kLightingHeader   ? s.lightingCollapsed
+                 : code == main_button::kGameModeHeader ? s.gameModeCollapsed
+                 : code == main_button::kResponseHeader ? s.responseCollapsed
+                                                        : s.reportRateCollapsed;
+    flag = !flag;
+}
+
+void CGameKeyboardDlg::runKeyAction(QPoint p) {
+    const int key = keyHitTest(p, ui_.diyEditMode);
+    ui_.selectedKey = key;
+    if (key < 0 || isMediaKey(key)) return;
+    if (ui_.diyEditMode) {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        DeviceSettings& record = state_.keyboard.settings;
+        const std::uint8_t effect = record.lighting.effect;
+        if (effect >= kFirstCustomEffect && effect < kFirstCustomEffect + kCustomLightMaskCount) {
+            CustomLightMask& mask = record.customLightMasks[effect - kFirstCustomEffect];
+            const int bit = KeyLightBit[static_cast<std::size_t>(key)];
+            mask.setBit(bit, !mask.bit(bit));
+        }
+        return;
+    }
+    {
+        // Edits of an earlier cancelled dialog are dropped.
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        LoadKeymapFile(state_.keymapPath().toStdString(), true, state_.keyboard.settings,
+                       *state_.assignments.table);
+    }
+    state_.assignments.selectedKey = static_cast<SelectedKey>(key);
+    AssignmentRequest request;
+    const auto dialog = isNavigationKey(key) ? DialogLauncher::KeyDialog::Navigation
+                                             : DialogLauncher::KeyDialog::Other;
+    if (!services_.dialogs.runKeyDialog(dialog, request)) return;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        AssignmentWorkspace workspace{state_.keyboard.settings, state_.assignments,
+                                      state_.keyNames,          *state_.macros.saved,
+                                      state_.language,          state_.keymapPath().toStdString()};
+        ApplyAssignment(request, workspace);
+    }
+    saveKeymap();
+}
+
+void CGameKeyboardDlg::chooseEffect(int row) {
+    if (row < 0 || row >= static_cast<int>(kLightingEffects.size())) return;
+    const std::uint8_t code = kLightingEffects[static_cast<std::size_t>(row)].code;
+    ui_.diyEditMode = code >= kFirstCustomEffect;
+    ui_.effectListOpen = false;
+    speed_->show();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        LightingSettings& lighting = state_.keyboard.settings.lighting;
+        lighting.effect = code;
+        lighting.brightness = static_cast<std::uint8_t>(brightness_->value());
+        lighting.speed = static_cast<std::uint8_t>(speed_->value());
+    }
+    // The keyboard takes the new effect after a short pause; the window stays live meanwhile.
+    mainThread_.postAfter(kEffectPauseMs, [this] { writeLighting(services_.link, recordCopy()); });
+}
+
+void CGameKeyboardDlg::save() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    writeBack(services_.link, state_.keyboard);
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        *state_.assignments.shadow = *state_.assignments.table;
+    }
+    saveKeymap();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void CGameKeyboardDlg::cancel() {
+    hide();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.shadow.restore(state_.keyboard.settings);
+        *state_.assignments.table = *state_.assignments.shadow;
+        recomputeMarksAfterRevert(state_.keyboard.settings, *state_.assignments.table,
+                                  state_.assignments.marks);
+        ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
+    }
+    saveKeymap();
+}
+
+void CGameKeyboardDlg::factoryReset() {
+    if (!services_.messages.ask(
+            text16("Confirm to return Factory Setting?", "确认恢复至出厂设置吗？"),
+            text16("Factory Setting", "出厂设置"))) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    ui_.diyEditMode = false;
+    ui_.sections = PanelSections{};
+    DeviceLink& link = services_.link;
+    link.clock().sleepMs(kFactoryResetPauseMs);
+    tq260::factoryReset(link);
+    gameModeOn(link);
+    DeviceSettings reread = recordCopy();
+    rereadAfterReset(link, reread);
+    readGameMode(link, reread);
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.settings = reread;
+    }
+    moveSlidersToRecord();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.assignments.marks.fill(0);
+        state_.assignments.table->fill(KeyAssignment{});
+        setAssignmentIdentities(*state_.assignments.table);
+        state_.keyboard.shadow.synchronise(state_.keyboard.settings);
+        *state_.assignments.shadow = *state_.assignments.table;
+    }
+    saveKeymap();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void CGameKeyboardDlg::runMacroManager() {
+    state_.macros.openWorking();
+    if (!services_.dialogs.runMacroManager(state_.macros)) return;
+    state_.macros.commitWorking();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        buildMacroBlocks(*state_.macros.saved, state_.keyboard.settings);
+    }
+    saveKeymap();
+    saveMacroFile(state_.macroPath().toStdString(), *state_.macros.saved);
+}
+
+void CGameKeyboardDlg::runProfiles() {
+    services_.dialogs.runProfiles(frameGeometry());
+    mainThread_.postAfter(kAfterProfilesMs,
+                          [this] { sendWindowMessage(this, WM_SETTINGS_LOADED, 0, 1); });
+}
+
+void CGameKeyboardDlg::closeFromButton() {
+    saveKeymapFromShadows();
+    closing_ = true;
+    close();
+}
+
+void CGameKeyboardDlg::exitFromTray() {
+    DeviceSettings record;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.settings.lighting.effect = 1;
+        record = state_.keyboard.settings;
+    }
+    writeLighting(services_.link, record);
+    closing_ = true;
+    close();
+}
+
+void CGameKeyboardDlg::closeEvent(QCloseEvent* event) {
+    // Closed by the system (not by the close button or Exit): as the close button does.
+    if (!closing_) saveKeymapFromShadows();
+    closing_ = true;
+    if (tray_) tray_->hide();
+    event->accept();
+    // The program ends with this window, even while it is hidden.
+    QCoreApplication::quit();
+}
+
+}  // namespace tq260

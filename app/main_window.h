@@ -1,0 +1,170 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "app/application_state.h"
+#include "app/dialog_launcher.h"
+#include "app/panel_layout.h"
+#include "app/qt_platform.h"
+#include "controls/bit_slider.h"
+#include "controls/button_image_set.h"
+#include "controls/skin_image_cache.h"
+#include "device/device_events.h"
+#include "device/device_link.h"
+#include "device/device_session.h"
+#include "platform/diagnostics.h"
+#include "platform/hot_plug_watcher.h"
+
+class QSystemTrayIcon;
+class QMenu;
+
+namespace tq260 {
+
+// What the main window uses from outside.
+struct MainWindowServices {
+    DeviceLink& link;
+    MessageBoxes& messages;
+    ProgramStarter& programs;
+    ShellLauncher& shell;
+    DialogLauncher& dialogs;
+    Diagnostics& diagnostics;
+    HotPlugWatcher* watcher = nullptr;
+    bool showSplash = true;
+    bool trayIcon = true;
+};
+
+// The interaction state of the main window.
+struct MainWindowState {
+    bool effectListOpen = false;
+    bool responseListOpen = false;
+    bool helpMenuOpen = false;
+    bool diyEditMode = false;
+    PanelSections sections;
+    bool mousePressed = false;
+    int hoverButton = -1;
+    int hoverKey = -1;
+    int selectedKey = -1;
+    int effectListHoverRow = -1;
+    int responseListHoverRow = -1;
+};
+
+// The program's main window: the keyboard picture, the lighting and performance column
+// and the bottom buttons, all painted from the skin; everything else arrives as mouse
+// clicks and program messages.
+class CGameKeyboardDlg final : public QWidget {
+  public:
+    static constexpr const char* kTitle = "TQ260 104vez VANTOR";
+    static constexpr const char* kMakerSite = "http://www.tq260-gaming.com";
+    static constexpr int kSpeedSliderId = 1007;
+    static constexpr int kReportRateSliderId = 1010;
+    static constexpr int kBrightnessSliderId = 1017;
+
+    CGameKeyboardDlg(ApplicationState& state, MainWindowServices services,
+                     QWidget* parent = nullptr);
+    ~CGameKeyboardDlg() override;
+
+    // The start-up sequence; afterwards the window is shown unless startsHidden().
+    void initialise();
+    bool startsHidden() const { return startHidden_; }
+
+    const MainWindowState& windowState() const { return ui_; }
+    const std::vector<ButtonImageSet>& buttons() const { return buttons_; }
+    CBitSlider* speedSlider() const { return speed_; }
+    CBitSlider* brightnessSlider() const { return brightness_; }
+    CBitSlider* reportRateSlider() const { return reportRate_; }
+    DeviceSession& session() { return *session_; }
+    // The whole window as the next paint draws it.
+    QImage renderWindow();
+
+    // The actions of the notification-area menu and of the close button.
+    void exitFromTray();
+    void closeFromButton();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    class Notifications;
+
+    // Start-up.
+    void setUpSliders();
+    void setUpTrayIcon();
+    void loadDataFiles();
+
+    // Messages.
+    void onSettingsLoaded(bool afterProfiles);
+    void onLightingChanged();
+    void onSliderChanged(int id);
+    void onTrayNotify(qintptr event);
+    void onTrayBalloon(qintptr kind);
+
+    // Clicks.
+    void dispatchClick(QPoint point);
+    void runButtonAction(int code);
+    void runKeyAction(QPoint point);
+    void chooseEffect(int row);
+    void save();
+    void cancel();
+    void factoryReset();
+    void runMacroManager();
+    void runProfiles();
+    void checkFirmware();
+    void toggleSection(int code);
+
+    // Painting.
+    QImage compose();
+    void paintKeyboard(QPainter& painter, const DeviceSettings& record);
+    void paintBottom(QPainter& painter);
+    void paintPanel(QPainter& painter, const DeviceSettings& record);
+    void paintLighting(QPainter& painter, const DeviceSettings& record);
+    void paintLists(QPainter& painter);
+    void paintTrack(QPainter& painter, CBitSlider* slider);
+    void updateSliders(const DeviceSettings& record);
+    void syncSliderWithKeyboard(int id);
+    void moveSlidersToRecord();
+
+    // Helpers.
+    PanelLayout layout() const { return PanelLayout::of(ui_.sections); }
+    DeviceSettings recordCopy() const;
+    void saveKeymap();
+    void saveKeymapFromShadows();
+    QString skinFolder() const;
+    QString text(const char* english, const char* chinese) const;
+    std::u16string text16(const char* english, const char* chinese) const;
+
+    ApplicationState& state_;
+    MainWindowServices services_;
+    MainWindowState ui_;
+    std::vector<ButtonImageSet> buttons_;
+    SkinImageCache images_;
+    QtMainThreadQueue mainThread_;
+    std::unique_ptr<Notifications> notifications_;
+    std::unique_ptr<DeviceSession> session_;
+    CBitSlider* speed_ = nullptr;
+    CBitSlider* brightness_ = nullptr;
+    CBitSlider* reportRate_ = nullptr;
+    int lastHandledSpeed_ = -1;
+    int lastHandledBrightness_ = -1;
+    int lastHandledReportRate_ = -1;
+    int lastWrittenSpeed_ = -1;
+    int lastWrittenBrightness_ = -1;
+    int lastReportRateHeaderY_ = -1;
+    QPointer<QSystemTrayIcon> tray_;
+    std::unique_ptr<QMenu> trayMenu_;
+    bool startHidden_ = false;
+    bool initialising_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace tq260

@@ -1,0 +1,97 @@
+#include "app/qt_platform.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+
+namespace tq260 {
+
+QString toQString(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string toU16(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+void QtMainThreadQueue::post(std::function<void()> task) {
+    if (context_) QMetaObject::invokeMethod(context_, std::move(task), Qt::QueuedConnection);
+}
+
+void QtMainThreadQueue::postAfter(int ms, std::function<void()> task) {
+    if (!context_) return;
+    // Timers belong to the context's thread; from elsewhere, get there first.
+    QMetaObject::invokeMethod(
+        context_,
+        [context = context_, ms, task = std::move(task)]() mutable {
+            if (context) QTimer::singleShot(ms, context, std::move(task));
+        },
+        Qt::QueuedConnection);
+}
+
+void QtMessageBoxes::tell(const std::u16string& text, const std::u16string& caption) {
+    QMessageBox::information(owner_, toQString(caption), toQString(text), QMessageBox::Ok);
+}
+
+bool QtMessageBoxes::ask(const std::u16string& text, const std::u16string& caption) {
+    return QMessageBox::question(owner_, toQString(caption), toQString(text),
+                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool QtProgramStarter::start(const std::u16string& program, const std::u16string& parameters) {
+    QStringList arguments;
+    if (!parameters.empty()) arguments << toQString(parameters);
+    const QString path = toQString(program);
+    return QProcess::startDetached(path, arguments, QFileInfo(path).absolutePath());
+}
+
+bool QtProgramStarter::openWebPage(const std::u16string& address) {
+#ifdef _WIN32
+    return start(u"IEXPLORE.EXE", address);
+#else
+    return QDesktopServices::openUrl(QUrl(toQString(address)));
+#endif
+}
+
+bool QtShellLauncher::open(const std::u16string& folder, const std::u16string& file) {
+    const QString path = QDir(toQString(folder)).filePath(toQString(file));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+namespace {
+
+QString filterOf(const FilePickers::Request& request) {
+    return toQString(request.filterName) + QStringLiteral(" (") + toQString(request.filterPattern) +
+           QStringLiteral(")");
+}
+
+std::optional<std::u16string> chosen(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    return toU16(QDir::toNativeSeparators(path));
+}
+
+}  // namespace
+
+std::optional<std::u16string> QtFilePickers::openFile(const Request& request) {
+    return chosen(QFileDialog::getOpenFileName(owner_, toQString(request.title),
+                                               toQString(request.folder), filterOf(request)));
+}
+
+std::optional<std::u16string> QtFilePickers::saveFile(const Request& request) {
+    const QFileDialog::Options options =
+        request.mustExist ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
+    return chosen(QFileDialog::getSaveFileName(owner_, toQString(request.title),
+                                               toQString(request.folder), filterOf(request),
+                                               nullptr, options));
+}
+
+std::optional<std::u16string> QtFilePickers::folder(const Request& request) {
+    return chosen(QFileDialog::getExistingDirectory(owner_, toQString(request.title),
+                                                    toQString(request.folder)));
+}
+
+}  // namespace tq260

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace tq260 {
+
+// One running copy per user session. The first copy holds a lock and listens on a local
+// channel; later copies hand it a message ("show", "launch-key <vk>") and end. A lock or a
+// channel left behind by a copy that crashed never stops the next start.
+class SingleInstance final : public QObject {
+  public:
+    // The program's mutex name; the user's name is added so each session has its own.
+    static constexpr const char* kMutexName = " {57D1171D-1a34-0804-8A3A-65ABA2160002}";
+
+    explicit SingleInstance(const QString& name = QString::fromLatin1(kMutexName));
+    ~SingleInstance() override;
+
+    // True when this is the first copy: it then listens for messages.
+    bool becomeFirst();
+    // Delivers a message to the first copy; false when none is listening.
+    bool sendToFirst(const QString& message);
+
+    std::function<void(const QString&)> onMessage;
+
+    QString channelName() const { return channel_; }
+
+  private:
+    QString channel_;
+    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+}  // namespace tq260

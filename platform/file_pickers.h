@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tq260 {
+
+// The system's file and folder choosers.
+class FilePickers {
+public:
+    virtual ~FilePickers() = default;
+    struct Request {
+        std::u16string title;
+        std::u16string folder;         // where it starts
+        std::u16string filterName;     // for example "bin Files(*.bin)"
+        std::u16string filterPattern;  // for example "*.bin"
+        bool mustExist = true;
+    };
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<std::u16string> openFile(const Request& request) = 0;
+    virtual std::optional<std::u16string> saveFile(const Request& request) = 0;
+    virtual std::optional<std::u16string> folder(const Request& request) = 0;
+};
+
+}  // namespace tq260
