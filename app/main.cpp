@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "app/application_state.h"
+#include "app/instance_messages.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
 #include "app/qt_platform.h"
 #include "app/single_instance.h"
 #include "app/start_up_report.h"
-#include "controls/window_messages.h"
 #include "device/device_link.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_hot_plug_watcher.h"
@@ -28,20 +28,6 @@ namespace {
 QString messageFor(const ProgramOptions& options) {
     if (options.launchKey) return QStringLiteral("launch-key %1").arg(*options.launchKey);
     return QStringLiteral("show");
-}
-
-void handleMessage(CGameKeyboardDlg& window, const QString& message) {
-    if (message == QStringLiteral("show")) {
-        window.showNormal();
-        window.raise();
-        window.activateWindow();
-        return;
-    }
-    if (message.startsWith(QStringLiteral("launch-key "))) {
-        bool number = false;
-        const uint key = message.mid(11).toUInt(&number);
-        if (number) sendWindowMessage(&window, WM_LAUNCH_KEY, key, 0);
-    }
 }
 
 }  // namespace
@@ -99,7 +85,9 @@ int main(int argc, char** argv) {
 
     CGameKeyboardDlg window(state, services);
     messages.setOwner(&window);
-    instance.onMessage = [&window](const QString& message) { handleMessage(window, message); };
+    instance.onMessage = [&window](const QString& message) {
+        handleInstanceMessage(window, message);
+    };
     QElapsedTimer splash;
     window.initialise();
     if (!window.startsHidden()) window.show();

@@ -1,0 +1,284 @@
+#include <gmock/gmock.h>
+
+#include <QFile>
+
+#include "app/instance_messages.h"
+#include "controls/skin_image.h"
+#include "controls/window_messages.h"
+#include "keys/key_light_bit.h"
+#include "keys/key_picture.h"
+#include "window_fixture.h"
+
+namespace tq260 {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using testing::MainWindowTest;
+using KeyDialog = DialogLauncher::KeyDialog;
+
+QPoint keyCentre(int key) {
+    const KeyRectangle& r = KeyRectangleTable[static_cast<std::size_t>(key)];
+    return {kKeyboardPictureX + (r.left + r.right) / 2, kKeyboardPictureY + (r.top + r.bottom) / 2};
+}
+
+int countWrites(const std::vector<int>& commands, int code) {
+    return static_cast<int>(std::count(commands.begin(), commands.end(), code));
+}
+
+class MainWindow : public MainWindowTest {};
+
+TEST_F(MainWindow, StartsWithTheKeyboardsSettingsAndEveryFileInPlace) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {6, 40, 4, 2, 0}; });
+    start();
+    EXPECT_EQ(window->size(), QSize(1000, 640));
+    EXPECT_EQ(window->windowTitle(), "TQ260 104vez VANTOR");
+    EXPECT_EQ(record().lighting.effect, 6);
+    EXPECT_EQ(window->brightnessSlider()->value(), 40);
+    EXPECT_EQ(window->speedSlider()->value(), 3);
+    EXPECT_EQ(QFile(folder.filePath("keymap.bin")).size(), 199'272);
+    EXPECT_EQ(QFile(folder.filePath("MacroDefine.bin")).size(), 169'860);
+    std::lock_guard lock(state.keyboard.recordMutex);
+    EXPECT_EQ(state.keyboard.shadow.record(), state.keyboard.settings);
+}
+
+TEST_F(MainWindow, KeyClicksOpenTheRightDialogVariant) {
+    start();
+    click(keyCentre(35).x(), keyCentre(35).y());
+    click(294 + 29, 108 + 77);
+    click(294 + 28, 108 + 77);                    // no key
+    click(keyCentre(17).x(), keyCentre(17).y());  // a media key: never
+    EXPECT_THAT(dialogs.opened, ElementsAre(KeyDialog::Navigation, KeyDialog::Other));
+    EXPECT_EQ(window->windowState().selectedKey, -1);
+}
+
+TEST_F(MainWindow, WithTheEffectListOpenAClickOnAButtonOnlyClosesIt) {
+    start();
+    click(100, 115);  // open the lighting section
+    click(100, 165);  // the effect bar
+    ASSERT_TRUE(window->windowState().effectListOpen);
+    EXPECT_FALSE(window->brightnessSlider()->isVisible());
+    click(950, 615);  // Save
+    EXPECT_FALSE(window->windowState().effectListOpen);
+    EXPECT_TRUE(commandsSent().empty());
+}
+
+TEST_F(MainWindow, ChoosingAnEffectWritesItAfterAPause) {
+    start();
+    click(100, 115);
+    click(100, 165);
+    click(100, 173 + 5 * 20 + 5);  // Wave
+    EXPECT_EQ(record().lighting.effect, 6);
+    EXPECT_FALSE(window->windowState().diyEditMode);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return countWrites(commandsSent(), 0x08) > 0; }, 2000));
+    EXPECT_EQ(keyboard.memory().lighting[0], 6);
+}
+
+TEST_F(MainWindow, CancelAfterChangingGameModeRestoresItAndSendsNothing) {
+    start();
+    ASSERT_EQ(record().gameMode, 1);  // every full read turns game mode on
+    click(100, 195);                  // open the game mode section
+    click(83, 188 + 37);              // OFF
+    EXPECT_EQ(record().gameMode, 0);
+    click(890, 615);  // Cancel
+    EXPECT_EQ(record().gameMode, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(commandsSent().empty());
+}
+
+TEST_F(MainWindow, SaveSendsExactlyWhatChanged) {
+    start();
+    AssignmentRequest volumeUp;
+    volumeUp.type = AssignmentType::SingleKey;
+    volumeUp.count = 1;
+    volumeUp.keyList[0] = 0xAF;
+    dialogs.answer = volumeUp;
+    click(keyCentre(63).x(), keyCentre(63).y());  // A becomes Volume up
+    EXPECT_EQ(state.assignments.marks[63], 1);
+    click(100, 195);
+    click(83, 188 + 37);  // game mode off
+    keyboard.wireLog().clear();
+    click(950, 615);  // Save
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x0C, 0x0D, 0x01, 0x04, 0x02));
+    const KeyboardMemory memory = keyboard.memory();
+    EXPECT_EQ(memory.keyBlocks[1][2], 0xE9);
+    EXPECT_EQ(memory.keyBlocks[1][3], 0x30);
+    EXPECT_EQ(memory.gameMode, 0);
+
+    keyboard.wireLog().clear();
+    click(950, 615);  // nothing changed since: no block goes out
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));
+}
+
+TEST_F(MainWindow, MovingTheBrightnessSliderWritesLightingOnce) {
+    start();
+    click(100, 115);
+    window->brightnessSlider()->setValue(10);
+    QTest::qWait(50);
+    keyboard.wireLog().clear();
+    window->brightnessSlider()->setValue(11);
+    QTest::qWait(50);
+    EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
+    EXPECT_EQ(keyboard.memory().lighting[1], 11);
+    QTest::mouseMove(window->brightnessSlider(), QPoint(100, 8));
+    QTest::mouseMove(window->brightnessSlider(), QPoint(101, 8));
+    QTest::qWait(50);
+    EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
+}
+
+TEST_F(MainWindow, ExitLeavesTheKeyboardOnEffect1) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 5; });
+    start();
+    window->exitFromTray();
+    EXPECT_EQ(keyboard.memory().lighting[0], 1);
+}
+
+TEST_F(MainWindow, FactoryResetAsksThenResetsRereadsAndForgetsAssignments) {
+    start();
+    state.assignments.marks[63] = 1;
+    (*state.assignments.table)[63].type = 3;
+    messages.answers = {false};
+    click(830, 615);
+    EXPECT_TRUE(commandsSent().empty());
+    messages.answers = {true};
+    click(830, 615);
+    const auto commands = commandsSent();
+    ASSERT_GE(commands.size(), 6U);
+    EXPECT_THAT(std::vector<int>(commands.begin(), commands.begin() + 6),
+                ElementsAre(0x13, 0x02, 0x02, 0x02, 0x02, 0x8C));
+    EXPECT_EQ(commands.back(), 0x82);
+    EXPECT_EQ(state.assignments.marks[63], 0);
+    EXPECT_EQ((*state.assignments.table)[63].type, 0);
+    EXPECT_EQ((*state.assignments.table)[63].identity, 'A');
+    std::lock_guard lock(state.keyboard.recordMutex);
+    EXPECT_EQ(state.keyboard.shadow.record(), state.keyboard.settings);
+}
+
+class FirmwareCheck
+    : public MainWindowTest,
+      public ::testing::WithParamInterface<std::tuple<const char*, int, int, const char16_t*>> {};
+
+TEST_P(FirmwareCheck, NewerInstalledFirmwareProposesItsUpdater) {
+    const auto& [version, major, minor, program] = GetParam();
+    QFile file(folder.filePath("VER.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(version);
+    file.close();
+    keyboard.editMemory([&, major = major, minor = minor](KeyboardMemory& m) {
+        m.firmware = {static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor)};
+    });
+    messages.answers = {true};
+    start();
+    if (program == nullptr) {
+        EXPECT_TRUE(programs.started.empty());
+        EXPECT_TRUE(messages.shown.empty());
+    } else {
+        EXPECT_THAT(programs.started, ElementsAre(toU16(folder.path() + "/") + program));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreeCases, FirmwareCheck,
+                         ::testing::Values(std::tuple{"xxxxx2x0", 1, 9, u"Updraft.exe"},
+                                           std::tuple{"xxxxx1x5", 1, 3,
+                                                      u"TQ377 Gaming Keyboard Zidaze_Viraru.exe"},
+                                           std::tuple{"xxxxx1x3", 1, 5, nullptr}));
+
+TEST_F(MainWindow, HelpMenuStartsTheUpdaterFromItsSecondRow) {
+    start();
+    click(944, 12);
+    ASSERT_TRUE(window->windowState().helpMenuOpen);
+    click(850, 22 + 25 + 5);
+    EXPECT_FALSE(window->windowState().helpMenuOpen);
+    EXPECT_THAT(programs.started, ElementsAre(toU16(folder.path() + "/Updraft.exe")));
+    click(944, 12);
+    click(850, 30);
+    EXPECT_EQ(programs.pages.size(), 1U);
+}
+
+TEST_F(MainWindow, ResponseTimeListSetsTheValueForTheNextSave) {
+    start();
+    click(100, 243);  // open the response time section (header at 236)
+    click(100, 236 + 32);
+    ASSERT_TRUE(window->windowState().responseListOpen);
+    const int top = 236 - 173;
+    click(100, top + 6 * 20 + 5);
+    EXPECT_EQ(record().responseTime, 7);
+    EXPECT_FALSE(window->windowState().responseListOpen);
+    EXPECT_TRUE(commandsSent().empty());
+}
+
+TEST_F(MainWindow, PaintingTheLightPatternOfAUserEffect) {
+    start();
+    click(100, 115);
+    click(100, 165);
+    click(100, 173 + 7 * 20 + 5);  // DIY1
+    ASSERT_TRUE(window->windowState().diyEditMode);
+    click(keyCentre(63).x(), keyCentre(63).y());
+    click(294 + 340, 108 + 230);  // key 100 counts while painting
+    const CustomLightMask mask = record().customLightMasks[0];
+    EXPECT_TRUE(mask.bit(KeyLightBit[63]));
+    EXPECT_TRUE(mask.bit(KeyLightBit[100]));
+    EXPECT_TRUE(dialogs.opened.empty());
+    const QImage picture = window->renderWindow();
+    EXPECT_EQ(picture.pixel(kKeyboardPictureX + 78, kKeyboardPictureY + 188), qRgb(255, 255, 0));
+    click(30, 205);  // "Keymap": clicks go back to assigning
+    EXPECT_FALSE(window->windowState().diyEditMode);
+}
+
+TEST_F(MainWindow, ChangedKeysAreDrawnFromTheLitPicture) {
+    start();
+    const QImage lit = SkinImage::load(folder.filePath("png/english/kb_hl.png")).image();
+    const QPoint inKey(80, 170);  // inside key A, picture coordinates
+    const QRgb before =
+        window->renderWindow().pixel(inKey + QPoint(kKeyboardPictureX, kKeyboardPictureY));
+    EXPECT_NE(before, lit.pixel(inKey));
+    state.assignments.marks[63] = 1;
+    const QRgb after =
+        window->renderWindow().pixel(inKey + QPoint(kKeyboardPictureX, kKeyboardPictureY));
+    EXPECT_EQ(after, lit.pixel(inKey));
+}
+
+TEST_F(MainWindow, LaunchKeyMessageStartsTheAssignedFile) {
+    start();
+    KeyAssignment& f1 = (*state.assignments.table)[1];
+    f1.type = static_cast<std::uint8_t>(AssignmentType::LaunchExe);
+    const std::u16string path = u"C:\\Games\\run.exe";
+    std::copy(path.begin(), path.end(), f1.launchPath.begin());
+    handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
+    EXPECT_THAT(shell.opened, ElementsAre(u"C:\\Games|run.exe"));
+}
+
+TEST_F(MainWindow, SecondStartShowsTheHiddenWindow) {
+    start();
+    click(965, 12);  // hide
+    ASSERT_FALSE(window->isVisible());
+    handleInstanceMessage(*window, QStringLiteral("show"));
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindow, WithoutKeyboardOrNotificationAreaTheWindowStaysInView) {
+    keyboard.unplug();
+    start();
+    EXPECT_FALSE(link.isConnected());
+    EXPECT_FALSE(window->startsHidden());
+}
+
+TEST_F(MainWindow, MacroManagerOkBuildsTheBlocksAndWritesTheMacroFile) {
+    start();
+    dialogs.macroEdit = [](MacroTable& table) {
+        table[0].setName(u"Combo");
+        table[0].loopCount = 300;
+        table[0].deviceEvents[0] = 0x01;
+        table[0].deviceEvents[1] = 0x04;
+    };
+    click(100, 140 + 20);  // the macro bar
+    EXPECT_EQ(dialogs.macroManagerRuns, 1);
+    EXPECT_EQ(record().macroBlocks[0][0], 0x01);
+    EXPECT_EQ(record().macroBlocks[0][1], 0x2C);
+    QFile file(folder.filePath("MacroDefine.bin"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(10).left(10), QByteArray("C\0o\0m\0b\0o\0", 10));
+}
+
+}  // namespace
+}  // namespace tq260

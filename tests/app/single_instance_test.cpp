@@ -1,0 +1,53 @@
+#include "app/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QUuid>
+
+namespace tq260 {
+namespace {
+
+QString uniqueName() {
+    return QStringLiteral("test-") + QUuid::createUuid().toString();
+}
+
+TEST(SingleInstance, SecondStartHandsItsRequestToTheFirst) {
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_TRUE(first.becomeFirst());
+    QStringList received;
+    first.onMessage = [&](const QString& message) { received << message; };
+
+    SingleInstance second(name);
+    EXPECT_FALSE(second.becomeFirst());
+    EXPECT_TRUE(second.sendToFirst(QStringLiteral("launch-key 112")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
+    EXPECT_EQ(received, QStringList{QStringLiteral("launch-key 112")});
+}
+
+TEST(SingleInstance, NobodyListeningMeansTheRequestFails) {
+    SingleInstance alone(uniqueName());
+    EXPECT_FALSE(alone.sendToFirst(QStringLiteral("show")));
+}
+
+TEST(SingleInstance, LockAndChannelLeftByACrashDoNotStopTheNextStart) {
+    const QString name = uniqueName();
+    SingleInstance probe(name);
+    const QString lockPath = QDir::temp().filePath(probe.channelName() + QStringLiteral(".lock"));
+    {
+        // A lock written by a process that no longer runs.
+        QFile lock(lockPath);
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write("999999\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    SingleInstance next(name);
+    EXPECT_TRUE(next.becomeFirst());
+}
+
+}  // namespace
+}  // namespace tq260

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <deque>
+#include <memory>
+
+#include "app/application_state.h"
+#include "app/dialog_launcher.h"
+#include "app/main_window.h"
+#include "emulator/emulator_transport.h"
+#include "emulator/virtual_clock.h"
+#include "support/recording_events.h"
+
+namespace tq260::testing {
+
+// Message boxes answered from a script; every box shown is kept.
+class ScriptedMessages final : public MessageBoxes {
+  public:
+    void tell(const std::u16string& text, const std::u16string& caption) override {
+        shown.push_back(text + u" | " + caption);
+    }
+    bool ask(const std::u16string& text, const std::u16string& caption) override {
+        shown.push_back(text + u" | " + caption);
+        if (answers.empty()) return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<bool> answers;
+    std::vector<std::u16string> shown;
+};
+
+class RecordingPrograms final : public ProgramStarter {
+  public:
+    bool start(const std::u16string& program, const std::u16string&) override {
+        started.push_back(program);
+        return true;
+    }
+    bool openWebPage(const std::u16string& address) override {
+        pages.push_back(address);
+        return true;
+    }
+    std::vector<std::u16string> started;
+    std::vector<std::u16string> pages;
+};
+
+class RecordingShell final : public ShellLauncher {
+  public:
+    bool open(const std::u16string& folder, const std::u16string& file) override {
+        opened.push_back(folder + u"|" + file);
+        return true;
+    }
+    std::vector<std::u16string> opened;
+};
+
+// Key dialogs answered with a prepared request; every opening is kept.
+class ScriptedDialogs final : public DialogLauncher {
+  public:
+    bool runKeyDialog(KeyDialog dialog, AssignmentRequest& request) override {
+        opened.push_back(dialog);
+        if (!answer) return false;
+        request = *answer;
+        return true;
+    }
+    bool runMacroManager(MacroTables& macros) override {
+        ++macroManagerRuns;
+        if (!macroEdit) return false;
+        macroEdit(*macros.working);
+        return true;
+    }
+    void runProfiles(const QRect&) override { ++profileRuns; }
+
+    std::vector<KeyDialog> opened;
+    std::optional<AssignmentRequest> answer;
+    std::function<void(MacroTable&)> macroEdit;
+    int macroManagerRuns = 0;
+    int profileRuns = 0;
+};
+
+// A main window on the virtual keyboard and virtual time, in a fresh application folder
+// that finds the program's skins.
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(QFile::link(QStringLiteral(TQ260_TEST_SKINS), folder.filePath("png")));
+        state.applicationFolder = folder.path() + "/";
+    }
+
+    // Builds the window and waits until the keyboard's settings have been read.
+    void start() {
+        window = std::make_unique<CGameKeyboardDlg>(state, services);
+        window->initialise();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->session().reader().running(); }, 20000));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        keyboard.wireLog().clear();
+    }
+
+    void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
+    void hover(int x, int y) { QTest::mouseMove(window.get(), QPoint(x, y)); }
+
+    DeviceSettings record() {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        return state.keyboard.settings;
+    }
+
+    // The command codes of the feature reports sent, in order.
+    std::vector<int> commandsSent() const {
+        std::vector<int> codes;
+        for (const WireEntry& e : keyboard.wireLog().entries()) {
+            if (e.channel == TraceChannel::Command && e.op == TraceOp::Set && e.bytes.size() > 1) {
+                codes.push_back(e.bytes[1]);
+            }
+        }
+        return codes;
+    }
+
+    QTemporaryDir folder;
+    VirtualClock clock;
+    EmulatorTransport transport{clock};
+    VirtualKeyboard& keyboard = transport.addKeyboard();
+    DeviceLink link{transport, clock};
+    ApplicationState state;
+    ScriptedMessages messages;
+    RecordingPrograms programs;
+    RecordingShell shell;
+    ScriptedDialogs dialogs;
+    RecordingDiagnostics diagnostics;
+    MainWindowServices services{link,        messages, programs, shell, dialogs,
+                                diagnostics, nullptr,  false,    false};
+    std::unique_ptr<CGameKeyboardDlg> window;
+};
+
+}  // namespace tq260::testing
