@@ -190,6 +190,14 @@ void CGameKeyboardDlg::setUpTrayIcon() {
     tray_ = new QSystemTrayIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))), this);
     tray_->setToolTip(text("TQ260 104vez VANTOR", "TQ260 104vez星岚版"));
     trayMenu_ = std::make_unique<QMenu>();
+    // A borderless window has no system menu on every desktop; its About item lives here.
+    trayMenu_->addAction(
+        text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"), this, [this] {
+            services_.messages.tell(
+                text16("TQ260 104vez VANTOR\nVersion 1.0", "TQ260 104vez星岚版\n版本 1.0"),
+                text16("About", "关于"));
+        });
+    trayMenu_->addSeparator();
     trayMenu_->addAction(text("Exit", "退出"), this, [this] { exitFromTray(); });
     tray_->setContextMenu(trayMenu_.get());
     connect(tray_, &QSystemTrayIcon::activated, this,

@@ -10,3 +10,11 @@ cmake --build build/bench
 build/bench/bench/tq260_device_bench "$@"
 build/bench/bench/tq260_files_bench "$@"
 build/bench/bench/tq260_skin_bench "$@"
+build/bench/bench/tq260_window_bench "$@"
+
+echo "Start-up on the virtual keyboard, without the splash screen (five runs):"
+cmake --build build/bench --target tq260_app
+for run in 1 2 3 4 5; do
+    QT_QPA_PLATFORM=offscreen "build/bench/application/TQ260 104vez VANTOR" \
+        --virtual-keyboard --no-splash --startup-report 2>/dev/null
+done

@@ -20,9 +20,15 @@ keyboard_present() {
 }
 
 program="build/run/application/TQ260 104vez VANTOR"
-if keyboard_present; then
-    exec "$program" "$@"
-else
+arguments=("$@")
+if ! keyboard_present; then
     echo "No TQ260 keyboard plugged in: starting on the virtual keyboard."
-    exec "$program" --virtual-keyboard "$@"
+    arguments=(--virtual-keyboard "${arguments[@]}")
 fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    # Nothing to show a window on: start it off-screen, report the start-up, and end.
+    echo "No display: starting off-screen to report the start-up, then ending."
+    export QT_QPA_PLATFORM=offscreen
+    arguments+=(--no-splash --startup-report)
+fi
+"$program" "${arguments[@]}"

@@ -3,21 +3,49 @@
 // buttons and lists, the splash screen and each control on its own.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <cstdio>
 
+#include "app/main_window.h"
 #include "controls/bit_slider.h"
 #include "controls/resource_bitmaps.h"
 #include "controls/skin_folder.h"
 #include "controls/skin_image.h"
 #include "controls/transparent_list_box.h"
 #include "controls/vivid_tree.h"
+#include "emulator/emulator_transport.h"
+#include "emulator/virtual_clock.h"
+#include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
 
 using namespace tq260;
 
 namespace {
+
+class NoMessageBoxes final : public MessageBoxes {
+  public:
+    void tell(const std::u16string&, const std::u16string&) override {}
+    bool ask(const std::u16string&, const std::u16string&) override { return false; }
+};
+class NoPrograms final : public ProgramStarter {
+  public:
+    bool start(const std::u16string&, const std::u16string&) override { return false; }
+    bool openWebPage(const std::u16string&) override { return false; }
+};
+class NoShell final : public ShellLauncher {
+  public:
+    bool open(const std::u16string&, const std::u16string&) override { return false; }
+};
+class NoDiagnostics final : public Diagnostics {
+  public:
+    void debugText(std::string_view) override {}
+};
+
+void write(const QImage& image, const QString& path);
 
 struct Texts {
     bool chinese;
@@ -25,11 +53,6 @@ struct Texts {
         return this->chinese ? QString::fromUtf8(chinese) : QString::fromUtf8(english);
     }
 };
-
-void copyRect(QPainter& p, const QImage& from, const KeyRectangle& r) {
-    const QRect area(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-    p.drawImage(area.translated(kKeyboardPictureX, kKeyboardPictureY).topLeft(), from, area);
-}
 
 // The slider's track as the main window draws it: filled to the thumb, empty after it.
 void sliderTrack(QPainter& p, QPoint at, int value, int maximum, const QString& folder) {
@@ -41,94 +64,112 @@ void sliderTrack(QPainter& p, QPoint at, int value, int maximum, const QString& 
     drawSkinImage(p, folder, QStringLiteral("Thumb.png"), at.x() + x, at.y() + 2);
 }
 
-QImage mainWindow(const QString& app, Language language) {
-    const Texts t{language == Language::Chinese};
-    const QString folder = skinFolder(app, SkinWindow::Main, language);
-    QImage image = SkinImage::load(folder + "main.png").image();
-    QPainter p(&image);
-    drawSkinImage(p, folder, "button-help-normal.png", 936, 5);
-    drawSkinImage(p, folder, "button-min-normal.png", 957, 5);
-    drawSkinImage(p, folder, "button-close-over.png", 978, 5);
-    drawSkinImage(p, folder, "logo.png", 19, 32);
-    drawSkinImage(p, folder, "kb_BK.png", kKeyboardPictureX, kKeyboardPictureY);
-    const QImage lit = SkinImage::load(folder + "kb_hl.png").image();
-    for (int key : {1, 63, 64, 65, 66, 98}) copyRect(p, lit, KeyRectangleTable[key]);
+// The real main window on a virtual keyboard, in a scratch folder that finds the skins.
+class MainWindowScene {
+  public:
+    MainWindowScene(const QString& app, Language language, const KeyboardMemory& memory) {
+        QFile::link(QDir(app).absoluteFilePath("png"), scratch_.filePath("png"));
+        state_.language = language;
+        state_.applicationFolder = scratch_.path() + "/";
+        transport_.addKeyboard().setMemory(memory);
+        window_ = std::make_unique<CGameKeyboardDlg>(state_, services_);
+        window_->initialise();
+        window_->show();
+        while (window_->session().reader().running()) QCoreApplication::processEvents();
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    }
 
-    // Every section open.
-    const int hL = 200;
-    drawSkinImage(p, folder, "itemBK.png", 19, 110);
-    drawLabel(p, t("Light", "灯光"), 30, 112, 15);
-    drawSkinImage(p, folder, "LEDEffect_open.png", 19, 130);
-    drawLabel(p, t("Effect", "效果"), 28, 137, 15);
-    drawSkinImage(p, folder, "Light_Item.png", 28, 158);
-    drawLabel(p, t("Wave", "波浪"), 28, 158, 14);
-    drawLabel(p, t("Direction", "方向"), 29, 177, 15);
-    drawSkinImage(p, folder, "Direction-T-Disable.png", 29, 197);
-    drawSkinImage(p, folder, "Direction-B-Disable.png", 79, 197);
-    drawSkinImage(p, folder, "Direction-R-Enable.png", 129, 197);
-    drawSkinImage(p, folder, "Direction-L-Disable.png", 179, 197);
-    drawLabel(p, t("Brightness", "亮度"), 28, 217, 13);
-    sliderTrack(p, QPoint(28, 231), 35, 50, folder);
-    drawLabel(p, t("Dark", "黑"), 28, 244, 13);
-    drawLabel(p, t("Bright", "亮"), 230, 244, 13);
-    drawLabel(p, t("Speed", "速度"), 28, 265, 13);
-    sliderTrack(p, QPoint(28, 279), 6, 9, folder);
-    drawLabel(p, t("Slow", "慢"), 28, 292, 13);
-    drawLabel(p, t("Fast", "快"), 230, 292, 13);
-    const int macroY = hL + 110;
-    drawSkinImage(p, folder, "MacroManagementBK.png", 19, macroY + 5);
-    drawSkinImage(p, folder, "MacroButton3.png", 19, macroY + 15);
-    drawLabel(p, t("Macro Management", "宏管理器"), 21, macroY + 17, 15);
-    const int yG = hL + 158;
-    drawSkinImage(p, folder, "gamemode_open.png", 19, yG);
-    drawLabel(p, t("Game Mode", "游戏模式"), 30, yG + 2, 15);
-    drawSkinImage(p, folder, "Enable.png", 27, yG + 33);
-    drawSkinImage(p, folder, "Disable.png", 78, yG + 33);
-    drawLabel(p, t("ON", "开启"), 51, yG + 31, 15);
-    drawLabel(p, t("OFF", "关闭"), 105, yG + 31, 15);
-    const int yR = yG + 80;
-    drawSkinImage(p, folder, "responsetime_open.png", 19, yR);
-    drawLabel(p, t("Response Time", "按键响应时间"), 30, yR + 2, 15);
-    drawSkinImage(p, folder, "Light_Item.png", 28, yR + 28);
-    drawLabel(p, "14 ms", 100, yR + 28, 15);
-    const int yP = yR + 80;
-    drawSkinImage(p, folder, "reportrate_Open.png", 19, yP);
-    drawLabel(p, t("USB Report Rate", "USB报告率"), 30, yP + 2, 15);
-    sliderTrack(p, QPoint(28, yP + 23), 3, 3, folder);
-    drawSkinImage(p, folder, "125Hz.png", 31, yP + 45);
+    void click(int x, int y) {
+        const QPointF at(x, y);
+        QMouseEvent down(QEvent::MouseButtonPress, at, window_->mapToGlobal(at), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, window_->mapToGlobal(at), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &up);
+        QCoreApplication::processEvents();
+    }
+    void hover(int x, int y) {
+        const QPointF at(x, y);
+        QMouseEvent move(QEvent::MouseMove, at, window_->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &move);
+        QCoreApplication::processEvents();
+    }
+    ApplicationState& state() { return state_; }
+    QImage picture() {
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+        return window_->renderWindow();
+    }
 
-    drawSkinImage(p, folder, "button-cancel-normal.png", 800, 605);
-    drawSkinImage(p, folder, "button-cancel-over.png", 862, 605);
-    drawSkinImage(p, folder, "button-save-normal.png", 924, 605);
-    drawSkinImage(p, folder, "Config.png", 17, 603);
-    if (!t.chinese) drawLabel(p, "Profile", 45, 610, 16);
-    drawLabel(p, t("Return", "恢复"), 810, 612, 16);
-    drawLabel(p, t("Cancel", "取消"), 872, 612, 16);
-    drawLabel(p, t("Save", "保存"), t.chinese ? 934 : 937, 612, 16);
-    return image;
+  private:
+    QTemporaryDir scratch_;
+    VirtualClock clock_;
+    EmulatorTransport transport_{clock_};
+    DeviceLink link_{transport_, clock_, nullptr};
+    ApplicationState state_;
+    NoMessageBoxes messages_;
+    NoPrograms programs_;
+    NoShell shell_;
+    NoDialogs dialogs_;
+    NoDiagnostics diagnostics_;
+    MainWindowServices services_{link_,        messages_, programs_, shell_, dialogs_,
+                                 diagnostics_, nullptr,   false,     false};
+    std::unique_ptr<CGameKeyboardDlg> window_;
+};
+
+KeyboardMemory memoryWithEffect(std::uint8_t effect) {
+    KeyboardMemory memory = KeyboardMemory::factoryDefaults({1, 2});
+    memory.lighting = {effect, 36, 7, 2, 0};
+    return memory;
 }
 
-QImage helpAndLists(const QString& app, Language language) {
-    const Texts t{language == Language::Chinese};
-    const QString folder = skinFolder(app, SkinWindow::Main, language);
-    QImage image = mainWindow(app, language);
-    QPainter p(&image);
-    drawSkinImage(p, folder, "HelpWindow.png", 830, 22);
-    drawLabel(p, "www.example-maker.com", 850, 25, 15);
-    drawLabel(p, t("Update Firmware", "驱动更新"), 850, 50, 15);
-    drawLabel(p, "Ver1.0", 850, 75, 15);
-    // The effect list open over the lighting section.
-    const char* english[] = {
-        "Static", "Breathing", "Reactive", "Ripple", "Raindrop", "Wave", "Running water run mode",
-        "DIY1",   "DIY2",      "DIY3"};
-    const char* chinese[] = {"全亮", "呼吸",     "反应模式",  "涟漪",      "雨滴",
-                             "波浪", "流水跑马", "录制图片1", "录制图片2", "录制图片3"};
-    for (int row = 0; row < 10; ++row) {
-        const QRect r(28, 173 + row * 20, 221, 20);
-        p.fillRect(r, row == 5 ? QColor(0x50, 0, 0) : QColor(0x3B, 0x3B, 0x3B));
-        drawLabel(p, t(english[row], chinese[row]), 28, r.top(), 18);
+void writeMainWindowStates(const QString& app, Language language, const QString& out,
+                           const QString& suffix) {
+    {
+        MainWindowScene scene(app, language, memoryWithEffect(1));
+        scene.hover(kKeyboardPictureX + 88, kKeyboardPictureY + 177);
+        write(scene.picture(), out + "main-window-collapsed" + suffix);
     }
-    return image;
+    {
+        // Every section open, from the top: each header moves down as the one above opens.
+        MainWindowScene scene(app, language, memoryWithEffect(6));
+        scene.click(100, 115);
+        scene.click(100, 358 + 5);
+        scene.click(100, 438 + 5);
+        scene.click(100, 518 + 5);
+        {
+            std::lock_guard lock(scene.state().keyboard.recordMutex);
+            for (int key : {1, 2, 63, 64, 98}) {
+                scene.state().assignments.marks[static_cast<std::size_t>(key)] = 1;
+            }
+        }
+        scene.hover(kKeyboardPictureX + 700, kKeyboardPictureY + 300);
+        write(scene.picture(), out + "main-window-expanded-changed-keys" + suffix);
+    }
+    {
+        MainWindowScene scene(app, language, memoryWithEffect(4));
+        scene.click(100, 115);
+        scene.click(100, 165);
+        scene.hover(100, 173 + 5 * 20 + 8);
+        write(scene.picture(), out + "main-window-effect-list" + suffix);
+    }
+    {
+        KeyboardMemory memory = memoryWithEffect(52);
+        for (int key : {20, 21, 22, 23, 24, 42, 63, 64, 65, 66, 90, 103, 104, 105}) {
+            const int bit = KeyLightBit[static_cast<std::size_t>(key)];
+            memory.customLightMasks[18 + bit / 8] |= static_cast<std::uint8_t>(1U << (bit % 8));
+        }
+        MainWindowScene scene(app, language, memory);
+        scene.click(100, 115);
+        scene.hover(kKeyboardPictureX + 140, kKeyboardPictureY + 177);
+        write(scene.picture(), out + "main-window-diy" + suffix);
+    }
+    {
+        MainWindowScene scene(app, language, memoryWithEffect(1));
+        scene.click(944, 12);
+        write(scene.picture(), out + "main-window-help-menu" + suffix);
+    }
 }
 
 QImage keyAssignment(const QString& app, Language language) {
@@ -312,8 +353,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(out);
     for (const Language language : {Language::English, Language::Chinese}) {
         const QString suffix = language == Language::Chinese ? "-chinese.png" : "-english.png";
-        write(mainWindow(app, language), out + "main-window" + suffix);
-        write(helpAndLists(app, language), out + "main-window-menus" + suffix);
+        writeMainWindowStates(app, language, out, suffix);
         write(keyAssignment(app, language), out + "key-assignment" + suffix);
         write(macroManager(app, language), out + "macro-manager" + suffix);
         write(profiles(app, language), out + "profiles" + suffix);

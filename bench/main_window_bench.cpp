@@ -1,0 +1,101 @@
+// A full repaint of the main window, every section open and a list showing, against one
+// plain copy of the decoded "main.png" in the same run.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <chrono>
+
+#include "app/main_window.h"
+#include "controls/skin_image.h"
+#include "emulator/emulator_transport.h"
+#include "emulator/virtual_clock.h"
+
+namespace tq260 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Quiet final : public MessageBoxes,
+                    public ProgramStarter,
+                    public ShellLauncher,
+                    public Diagnostics {
+  public:
+    void tell(const std::u16string&, const std::u16string&) override {}
+    bool ask(const std::u16string&, const std::u16string&) override { return false; }
+    bool start(const std::u16string&, const std::u16string&) override { return false; }
+    bool openWebPage(const std::u16string&) override { return false; }
+    bool open(const std::u16string&, const std::u16string&) override { return false; }
+    void debugText(std::string_view) override {}
+};
+
+QString applicationFolder;
+
+void click(QWidget& window, int x, int y) {
+    const QPointF at(x, y);
+    QMouseEvent down(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&window, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(&window, &up);
+}
+
+void FullRepaintOfTheMainWindow(benchmark::State& state) {
+    QTemporaryDir scratch;
+    QFile::link(applicationFolder + "png", scratch.filePath("png"));
+    VirtualClock clock;
+    EmulatorTransport transport(clock);
+    transport.addKeyboard();
+    DeviceLink link(transport, clock, nullptr);
+    ApplicationState appState;
+    appState.applicationFolder = scratch.path() + "/";
+    Quiet quiet;
+    NoDialogs dialogs;
+    MainWindowServices services{link, quiet, quiet, quiet, dialogs, quiet, nullptr, false, false};
+    CGameKeyboardDlg window(appState, services);
+    window.initialise();
+    window.show();
+    while (window.session().reader().running()) QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    for (int y : {115, 363, 443, 523}) click(window, 100, y);  // every section open
+    click(window, 100, 438 + 32);                              // and the response time list
+
+    std::chrono::nanoseconds paints{0};
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const QImage picture = window.renderWindow();
+        QImage screen(picture.size(), QImage::Format_RGB32);
+        QPainter(&screen).drawImage(0, 0, picture);
+        paints += Clock::now() - start;
+    }
+    const QImage decoded = SkinImage::load(applicationFolder + "png/english/main.png").image();
+    QImage target(decoded.size(), QImage::Format_RGB32);
+    const auto start = Clock::now();
+    for (benchmark::IterationCount i = 0; i < state.iterations(); ++i) {
+        QPainter(&target).drawImage(0, 0, decoded);
+    }
+    const std::chrono::nanoseconds copies = Clock::now() - start;
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["repaint_ms"] = static_cast<double>(paints.count()) / 1e6 / n;
+    state.counters["copy_ms"] = static_cast<double>(copies.count()) / 1e6 / n;
+    state.counters["repaint_over_copy"] =
+        static_cast<double>(paints.count()) / static_cast<double>(copies.count());
+}
+BENCHMARK(FullRepaintOfTheMainWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+}  // namespace tq260
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    tq260::applicationFolder = QCoreApplication::applicationDirPath() + "/../application/";
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
