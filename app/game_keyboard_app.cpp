@@ -1,0 +1,90 @@
+#include "app/game_keyboard_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include "app/instance_messages.h"
+#include "app/start_up_report.h"
+#include "emulator/emulator_transport.h"
+#include "emulator/virtual_hot_plug_watcher.h"
+#include "platform/hidapi_transport.h"
+#include "platform/udev_hot_plug_watcher.h"
+
+namespace tq260 {
+
+CGameKeyboardApp::CGameKeyboardApp(ProgramOptions options, QElapsedTimer sinceStart)
+    : options_(std::move(options)), sinceStart_(sinceStart) {}
+
+CGameKeyboardApp::~CGameKeyboardApp() {
+    // The window goes first: it stops the workers before the link and transport go.
+    window_.reset();
+}
+
+bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
+    if (!instance_.becomeFirst()) {
+        // The running copy does the work; this one only passes the request on.
+        const QString message = options_.launchKey
+                                    ? QStringLiteral("launch-key %1").arg(*options_.launchKey)
+                                    : QStringLiteral("show");
+        exitCode = instance_.sendToFirst(message) ? 0 : 1;
+        return false;
+    }
+    if (options_.launchKey) {
+        QTextStream(stderr) << "TQ260 104vez VANTOR is not running.\n";
+        exitCode = 1;
+        return false;
+    }
+    return true;
+}
+
+void CGameKeyboardApp::openTheKeyboard() {
+    if (options_.virtualKeyboard) {
+        auto emulator = std::make_unique<EmulatorTransport>(clock_);
+        // The virtual keyboard keeps its memory beside the program, as a keyboard keeps its flash.
+        emulator->addKeyboard().attachStorage(
+            (state_.applicationFolder + "VirtualKeyboard.bin").toStdString());
+        watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
+        transport_ = std::move(emulator);
+    } else {
+        transport_ = std::make_unique<HidapiTransport>();
+        watcher_ = std::make_unique<UdevHotPlugWatcher>();
+    }
+    std::shared_ptr<HidTrace> trace =
+        options_.hidTraceFile.isEmpty()
+            ? HidTrace::fromEnvironment(clock_)
+            : std::make_shared<HidTrace>(options_.hidTraceFile.toStdString(), clock_);
+    link_ = std::make_unique<DeviceLink>(*transport_, clock_, trace);
+}
+
+int CGameKeyboardApp::run() {
+    int exitCode = 0;
+    if (!startAsFirstCopy(exitCode)) return exitCode;
+
+    state_.language = languageFromSetting(readLanguageSetting());
+    state_.applicationFolder = QCoreApplication::applicationDirPath() + QDir::separator();
+    openTheKeyboard();
+
+    MainWindowServices services{*link_,   messages_,    programs_,     shell_,
+                                dialogs_, diagnostics_, watcher_.get()};
+    services.showSplash = !options_.noSplash;
+    window_ = std::make_unique<CGameKeyboardDlg>(state_, services);
+    messages_.setOwner(window_.get());
+    instance_.onMessage = [this](const QString& message) {
+        handleInstanceMessage(*window_, message);
+    };
+    window_->initialise();
+    if (!window_->startsHidden()) window_->show();
+
+    if (options_.startUpReport) {
+        // Reported once the event loop runs (the window has been laid out); then the end.
+        QTimer::singleShot(0, window_.get(), [this] {
+            QTextStream(stdout) << startUpReport(sinceStart_.elapsed(), options_.noSplash);
+            window_->closeFromButton();
+        });
+    }
+    return QApplication::exec();
+}
+
+}  // namespace tq260

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <memory>
+
+#include "app/application_state.h"
+#include "app/dialog_launcher.h"
+#include "app/main_window.h"
+#include "app/program_options.h"
+#include "app/qt_platform.h"
+#include "app/single_instance.h"
+#include "platform/debug_output.h"
+#include "platform/real_clock.h"
+
+namespace tq260 {
+
+// The application object: one copy per user session (a later start hands its request to
+// the running copy and ends), then the main window for the rest of the run. It owns the
+// program's state and everything the window talks through.
+class CGameKeyboardApp {
+  public:
+    CGameKeyboardApp(ProgramOptions options, QElapsedTimer sinceStart);
+    ~CGameKeyboardApp();
+
+    // Runs the program to its end; the process's exit code.
+    int run();
+
+  private:
+    bool startAsFirstCopy(int& exitCode);
+    void openTheKeyboard();
+
+    ProgramOptions options_;
+    QElapsedTimer sinceStart_;
+    SingleInstance instance_;
+    ApplicationState state_;
+    RealClock clock_;
+    std::unique_ptr<HidTransport> transport_;
+    std::unique_ptr<HotPlugWatcher> watcher_;
+    std::unique_ptr<DeviceLink> link_;
+    QtMessageBoxes messages_;
+    QtProgramStarter programs_;
+    QtShellLauncher shell_;
+    NoDialogs dialogs_;
+    DebugOutput diagnostics_;
+    std::unique_ptr<CGameKeyboardDlg> window_;
+};
+
+}  // namespace tq260
