@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
+#include "against_plain_copy.h"
 #include "app/main_window.h"
 #include "controls/skin_image.h"
 #include "emulator/emulator_transport.h"
@@ -73,29 +74,13 @@ void FullRepaintOfTheMainWindow(benchmark::State& state) {
         QPainter(&screen).drawImage(0, 0, picture);
         paints += Clock::now() - start;
     }
-    const QImage decoded = SkinImage::load(applicationFolder + "png/english/main.png").image();
-    QImage target(decoded.size(), QImage::Format_RGB32);
-    const auto start = Clock::now();
-    for (benchmark::IterationCount i = 0; i < state.iterations(); ++i) {
-        QPainter(&target).drawImage(0, 0, decoded);
-    }
-    const std::chrono::nanoseconds copies = Clock::now() - start;
-    const auto n = static_cast<double>(state.iterations());
-    state.counters["repaint_ms"] = static_cast<double>(paints.count()) / 1e6 / n;
-    state.counters["copy_ms"] = static_cast<double>(copies.count()) / 1e6 / n;
-    state.counters["repaint_over_copy"] =
-        static_cast<double>(paints.count()) / static_cast<double>(copies.count());
+    reportAgainstPlainCopies(state, paints,
+                             SkinImage::load(applicationFolder + "png/english/main.png").image(),
+                             "repaint_ms", "repaint_over_copy");
 }
 BENCHMARK(FullRepaintOfTheMainWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 }  // namespace tq260
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    tq260::applicationFolder = QCoreApplication::applicationDirPath() + "/../application/";
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+TQ260_QT_BENCHMARK_MAIN(tq260::applicationFolder, "/../application/")

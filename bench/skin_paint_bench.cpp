@@ -8,6 +8,7 @@
 #include <chrono>
 #include <vector>
 
+#include "against_plain_copy.h"
 #include "controls/skin_image.h"
 #include "controls/skin_image_cache.h"
 
@@ -54,19 +55,7 @@ void measure(benchmark::State& state, Load load) {
         paintWindow(screen, load);
         paints += Clock::now() - start;
     }
-    // As many plain copies, timed the same way, right after, into an image of their own.
-    const auto n = static_cast<double>(state.iterations());
-    const auto start = Clock::now();
-    QImage target(1000, 640, QImage::Format_RGB32);
-    for (benchmark::IterationCount i = 0; i < state.iterations(); ++i) {
-        QPainter(&target).drawImage(0, 0, decoded);
-    }
-    const std::chrono::nanoseconds copies = Clock::now() - start;
-    state.counters["copy_ms"] =
-        static_cast<double>(copies.count()) / 1e6 / static_cast<double>(state.iterations());
-    state.counters["paint_ms"] = static_cast<double>(paints.count()) / 1e6 / n;
-    state.counters["paint_over_copy"] =
-        static_cast<double>(paints.count()) / static_cast<double>(copies.count());
+    reportAgainstPlainCopies(state, paints, decoded, "paint_ms", "paint_over_copy");
 }
 
 void PaintDecodingEveryImage(benchmark::State& state) {
@@ -83,11 +72,4 @@ BENCHMARK(PaintWithDecodedImagesKept)->Unit(benchmark::kMillisecond)->MinTime(2.
 }  // namespace
 }  // namespace tq260
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    tq260::folder = QCoreApplication::applicationDirPath() + "/../application/png/english/";
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+TQ260_QT_BENCHMARK_MAIN(tq260::folder, "/../application/png/english/")
