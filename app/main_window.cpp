@@ -148,7 +148,7 @@ void CGameKeyboardDlg::initialise() {
     }
     // A hidden window is reached through the notification area; where there is none, the
     // window stays in view so the program is never out of reach.
-    if (startHidden_ && (tray_ == nullptr || !QSystemTrayIcon::isSystemTrayAvailable())) {
+    if (startHidden_ && tray_ == nullptr) {
         startHidden_ = false;
     }
     initialising_ = false;
@@ -186,7 +186,7 @@ void CGameKeyboardDlg::loadDataFiles() {
 }
 
 void CGameKeyboardDlg::setUpTrayIcon() {
-    if (!services_.trayIcon) return;
+    if (!services_.trayIcon || !QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = new QSystemTrayIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))), this);
     tray_->setToolTip(text("TQ260 104vez VANTOR", "TQ260 104vez星岚版"));
     trayMenu_ = std::make_unique<QMenu>();
