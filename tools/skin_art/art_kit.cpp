@@ -85,6 +85,31 @@ void pushButton(QPainter& painter, const QRectF& rect, bool hot, bool primary) {
                      QPointF(rect.right() - 4, rect.top() + 1.5));
 }
 
+QColor titleButtonBox(QPainter& painter, const QSizeF& size, bool hot, const QColor& hotColour) {
+    painter.setPen(QPen(hot ? hotColour.lighter(130) : colour::kControlBorder, 1));
+    painter.setBrush(hot ? hotColour : colour::kControl);
+    painter.drawRoundedRect(QRectF(QPointF(0.5, 0.5), size - QSizeF(1, 1)), 3, 3);
+    return hot ? QColor(0x0a, 0x0c, 0x11) : colour::kText;
+}
+
+void cross(QPainter& painter, const QPointF& c, const QColor& ink) {
+    painter.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(c.x() - 3.5, c.y() - 3.5), QPointF(c.x() + 3.5, c.y() + 3.5));
+    painter.drawLine(QPointF(c.x() + 3.5, c.y() - 3.5), QPointF(c.x() - 3.5, c.y() + 3.5));
+}
+
+void radioMark(QPainter& painter, bool on) {
+    painter.setPen(QPen(on ? colour::kAccent : colour::kMuted, 1.2));
+    painter.setBrush(on ? QColor(0x0d, 0x26, 0x34) : colour::kControl);
+    painter.drawEllipse(QRectF(0.8, 0.6, 9.4, 8.8));
+    if (on) {
+        glow(painter, QPointF(5.5, 5), 4, colour::kAccent, 160);
+        painter.setBrush(colour::kAccent);
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QPointF(5.5, 5), 2.2, 2.2);
+    }
+}
+
 void chevron(QPainter& painter, const QPointF& c, qreal s, Direction d, const QColor& colour,
              qreal width) {
     QPainterPath path;

@@ -48,6 +48,14 @@ void headerBar(QPainter& painter, const QRectF& rect, bool open);
 // A small push button: dark, or lit when hot.
 void pushButton(QPainter& painter, const QRectF& rect, bool hot, bool primary = false);
 
+// The small square buttons of title bars: dark, or filled with hotColour when hot. Returns
+// the ink its glyph is drawn in.
+QColor titleButtonBox(QPainter& painter, const QSizeF& size, bool hot, const QColor& hotColour);
+// The close glyph.
+void cross(QPainter& painter, const QPointF& centre, const QColor& ink);
+// The 11 x 10 radio mark of Enable.png (on) and Disable.png (off).
+void radioMark(QPainter& painter, bool on);
+
 enum class Direction { Up, Down, Left, Right };
 void chevron(QPainter& painter, const QPointF& centre, qreal size, Direction direction,
              const QColor& colour, qreal width = 1.6);

@@ -38,13 +38,7 @@ void closeButton(const QImage& under, const QString& path, int x, int y, int w, 
     QImage image = cropOf(under, x, y, w, h);
     QPainter p(&image);
     prepare(p);
-    p.setPen(QPen(hot ? kDanger.lighter(130) : kControlBorder, 1));
-    p.setBrush(hot ? kDanger : kControl);
-    p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 3, 3);
-    p.setPen(QPen(hot ? QColor(0x0a, 0x0c, 0x11) : kText, 1.5, Qt::SolidLine, Qt::RoundCap));
-    const QPointF c(w / 2.0, h / 2.0);
-    p.drawLine(QPointF(c.x() - 3.5, c.y() - 3.5), QPointF(c.x() + 3.5, c.y() + 3.5));
-    p.drawLine(QPointF(c.x() + 3.5, c.y() - 3.5), QPointF(c.x() - 3.5, c.y() + 3.5));
+    cross(p, QPointF(w / 2.0, h / 2.0), titleButtonBox(p, QSizeF(w, h), hot, kDanger));
     save(image, path);
 }
 
@@ -61,14 +55,7 @@ void radio(const QImage& under, const QString& path, int x, int y, bool on) {
     QImage image = cropOf(under, x, y, 11, 10);
     QPainter p(&image);
     prepare(p);
-    p.setPen(QPen(on ? kAccent : kMuted, 1.2));
-    p.setBrush(on ? QColor(0x0d, 0x26, 0x34) : kControl);
-    p.drawEllipse(QRectF(0.8, 0.6, 9.4, 8.8));
-    if (on) {
-        p.setBrush(kAccent);
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(5.5, 5), 2.2, 2.2);
-    }
+    radioMark(p, on);
     save(image, path);
 }
 

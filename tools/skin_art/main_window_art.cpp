@@ -99,11 +99,7 @@ void titleButton(const QImage& base, const QString& folder, const QString& name,
     QImage image = cropOf(base, x, 5, 17, 16);
     QPainter p(&image);
     prepare(p);
-    const QRectF box(0.5, 0.5, 16, 15);
-    p.setPen(QPen(hot ? hotColour.lighter(130) : kControlBorder, 1));
-    p.setBrush(hot ? hotColour : kControl);
-    p.drawRoundedRect(box, 3, 3);
-    const QColor ink = hot ? QColor(0x0a, 0x0c, 0x11) : kText;
+    const QColor ink = titleButtonBox(p, QSizeF(17, 16), hot, hotColour);
     p.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap));
     const QPointF c(8.5, 8);
     if (glyph == 0) {
@@ -112,8 +108,7 @@ void titleButton(const QImage& base, const QString& folder, const QString& name,
     } else if (glyph == 1) {
         p.drawLine(QPointF(c.x() - 4, c.y() + 3), QPointF(c.x() + 4, c.y() + 3));
     } else {
-        p.drawLine(QPointF(c.x() - 3.5, c.y() - 3.5), QPointF(c.x() + 3.5, c.y() + 3.5));
-        p.drawLine(QPointF(c.x() + 3.5, c.y() - 3.5), QPointF(c.x() - 3.5, c.y() + 3.5));
+        cross(p, c, ink);
     }
     save(image, folder + name);
 }
@@ -124,18 +119,6 @@ void field(QPainter& p, const QRectF& rect, bool lit) {
                lit ? kAccent : kControlBorder);
     chevron(p, QPointF(rect.right() - 9, rect.center().y() + 0.5), 3, Direction::Down,
             lit ? kAccent : kMuted, 1.4);
-}
-
-void radio(QPainter& p, bool on) {
-    p.setPen(QPen(on ? kAccent : kMuted, 1.2));
-    p.setBrush(on ? QColor(0x0d, 0x26, 0x34) : kControl);
-    p.drawEllipse(QRectF(0.8, 0.6, 9.4, 8.8));
-    if (on) {
-        glow(p, QPointF(5.5, 5), 4, kAccent, 160);
-        p.setBrush(kAccent);
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(5.5, 5), 2.2, 2.2);
-    }
 }
 
 void directionButton(const QImage& body, const QString& folder, const QString& name,
@@ -357,7 +340,7 @@ void writeMainWindowArt(const QString& folder, bool chinese) {
         QImage image = cropOf(ledBody, 9, 69, 11, 10);
         QPainter p(&image);
         prepare(p);
-        radio(p, on);
+        radioMark(p, on);
         save(image, folder + state + ".png");
     }
     {
