@@ -66,11 +66,13 @@ int CGameKeyboardApp::run() {
     state_.applicationFolder = QCoreApplication::applicationDirPath() + QDir::separator();
     openTheKeyboard();
 
-    MainWindowServices services{*link_,   messages_,    programs_,     shell_,
-                                dialogs_, diagnostics_, watcher_.get()};
+    dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_);
+    MainWindowServices services{*link_,    messages_,    programs_,     shell_,
+                                *dialogs_, diagnostics_, watcher_.get()};
     services.showSplash = !options_.noSplash;
     window_ = std::make_unique<CGameKeyboardDlg>(state_, services);
     messages_.setOwner(window_.get());
+    dialogs_->setOwner(window_.get());
     instance_.onMessage = [this](const QString& message) {
         handleInstanceMessage(*window_, message);
     };

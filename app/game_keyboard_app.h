@@ -7,6 +7,8 @@
 #include "app/dialog_launcher.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_key_hook.h"
 #include "app/qt_platform.h"
 #include "app/single_instance.h"
 #include "platform/debug_output.h"
@@ -40,7 +42,9 @@ class CGameKeyboardApp {
     QtMessageBoxes messages_;
     QtProgramStarter programs_;
     QtShellLauncher shell_;
-    NoDialogs dialogs_;
+    QtFilePickers pickers_;
+    QtKeyHook hook_;
+    std::unique_ptr<QtDialogs> dialogs_;
     DebugOutput diagnostics_;
     std::unique_ptr<CGameKeyboardDlg> window_;
 };

@@ -39,14 +39,6 @@ constexpr int kAfterProfilesMs = 50;
 constexpr QPoint kBrightnessSliderAt(28, 229);
 constexpr QPoint kSpeedSliderAt(28, 277);
 
-bool isNavigationKey(int key) {
-    return (key >= 34 && key <= 36) || (key >= 55 && key <= 57);
-}
-
-bool isMediaKey(int key) {
-    return key >= 16 && key <= 19;
-}
-
 bool within(QPoint p, int left, int top, int right, int bottom) {
     return p.x() >= left && p.x() <= right && p.y() >= top && p.y() <= bottom;
 }
@@ -224,8 +216,7 @@ bool CGameKeyboardDlg::event(QEvent* event) {
                 onSliderChanged(static_cast<int>(message->wParam()));
                 return true;
             case WM_LAUNCH_KEY:
-                launchForKey(*state_.assignments.table,
-                             static_cast<std::uint32_t>(message->wParam()), services_.shell);
+                onLaunchKey(static_cast<std::uint32_t>(message->wParam()));
                 return true;
             case WM_TRAY_NOTIFY:
                 onTrayNotify(message->lParam());
@@ -329,6 +320,31 @@ void CGameKeyboardDlg::syncSliderWithKeyboard(int id) {
     if (value == lastWritten) return;
     lastWritten = value;
     writeLighting(services_.link, record);
+}
+
+void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
+    const LaunchOutcome outcome =
+        launchForKey(*state_.assignments.table, virtualKey, services_.shell);
+    const QString path = toQString(outcome.path);
+    switch (outcome.kind) {
+        case LaunchOutcome::NotFound:
+            services_.messages.tell(
+                toU16(text("The file or folder this key opens no longer exists:\n%1",
+                           "此按键打开的文件或文件夹已不存在：\n%1")
+                          .arg(path)),
+                text16(kTitle, "TQ260 104vez星岚版"));
+            break;
+        case LaunchOutcome::Failed:
+            services_.messages.tell(
+                toU16(text("The file or folder this key opens could not be opened:\n%1",
+                           "无法打开此按键的文件或文件夹：\n%1")
+                          .arg(path)),
+                text16(kTitle, "TQ260 104vez星岚版"));
+            break;
+        case LaunchOutcome::NothingAssigned:
+        case LaunchOutcome::Opened:
+            break;
+    }
 }
 
 void CGameKeyboardDlg::onTrayNotify(qintptr event) {
@@ -517,7 +533,7 @@ void CGameKeyboardDlg::toggleSection(int code) {
 void CGameKeyboardDlg::runKeyAction(QPoint p) {
     const int key = keyHitTest(p, ui_.diyEditMode);
     ui_.selectedKey = key;
-    if (key < 0 || isMediaKey(key)) return;
+    if (key < 0 || isMediaKey(static_cast<std::size_t>(key))) return;
     if (ui_.diyEditMode) {
         std::lock_guard lock(state_.keyboard.recordMutex);
         DeviceSettings& record = state_.keyboard.settings;
@@ -535,13 +551,17 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
         LoadKeymapFile(state_.keymapPath().toStdString(), true, state_.keyboard.settings,
                        *state_.assignments.table);
     }
-    state_.assignments.selectedKey = static_cast<SelectedKey>(key);
+    const auto index = static_cast<std::size_t>(key);
+    state_.assignments.selectedKey = index;
+    // The dialog works on a copy: a cancelled dialog leaves the record as it was.
+    KeyAssignment record = (*state_.assignments.table)[index];
     AssignmentRequest request;
-    const auto dialog = isNavigationKey(key) ? DialogLauncher::KeyDialog::Navigation
-                                             : DialogLauncher::KeyDialog::Other;
-    if (!services_.dialogs.runKeyDialog(dialog, request)) return;
+    const auto dialog = isNavigationKey(index) ? DialogLauncher::KeyDialog::Navigation
+                                               : DialogLauncher::KeyDialog::Other;
+    if (!services_.dialogs.runKeyDialog(dialog, index, record, request)) return;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
+        (*state_.assignments.table)[index] = record;
         AssignmentWorkspace workspace{state_.keyboard.settings, state_.assignments,
                                       state_.keyNames,          *state_.macros.saved,
                                       state_.language,          state_.keymapPath().toStdString()};

@@ -106,6 +106,7 @@ class CGameKeyboardDlg final : public QWidget {
     void onSettingsLoaded(bool afterProfiles);
     void onLightingChanged();
     void onSliderChanged(int id);
+    void onLaunchKey(std::uint32_t virtualKey);
     void onTrayNotify(qintptr event);
     void onTrayBalloon(qintptr kind);
 

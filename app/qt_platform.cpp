@@ -1,5 +1,6 @@
 #include "app/qt_platform.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -33,12 +34,23 @@ void QtMainThreadQueue::postAfter(int ms, std::function<void()> task) {
         Qt::QueuedConnection);
 }
 
+namespace {
+
+// A box or chooser opened while a dialog is up belongs to that dialog, so it shows over it.
+QWidget* ownerFor(QWidget* owner) {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr ? modal : owner;
+}
+
+}  // namespace
+
 void QtMessageBoxes::tell(const std::u16string& text, const std::u16string& caption) {
-    QMessageBox::information(owner_, toQString(caption), toQString(text), QMessageBox::Ok);
+    QMessageBox::information(ownerFor(owner_), toQString(caption), toQString(text),
+                             QMessageBox::Ok);
 }
 
 bool QtMessageBoxes::ask(const std::u16string& text, const std::u16string& caption) {
-    return QMessageBox::question(owner_, toQString(caption), toQString(text),
+    return QMessageBox::question(ownerFor(owner_), toQString(caption), toQString(text),
                                  QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
@@ -57,9 +69,11 @@ bool QtProgramStarter::openWebPage(const std::u16string& address) {
 #endif
 }
 
-bool QtShellLauncher::open(const std::u16string& folder, const std::u16string& file) {
+ShellLauncher::Result QtShellLauncher::open(const std::u16string& folder,
+                                            const std::u16string& file) {
     const QString path = QDir(toQString(folder)).filePath(toQString(file));
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QFileInfo::exists(path)) return Result::NotFound;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? Result::Opened : Result::Failed;
 }
 
 namespace {
@@ -77,20 +91,20 @@ std::optional<std::u16string> chosen(const QString& path) {
 }  // namespace
 
 std::optional<std::u16string> QtFilePickers::openFile(const Request& request) {
-    return chosen(QFileDialog::getOpenFileName(owner_, toQString(request.title),
+    return chosen(QFileDialog::getOpenFileName(ownerFor(owner_), toQString(request.title),
                                                toQString(request.folder), filterOf(request)));
 }
 
 std::optional<std::u16string> QtFilePickers::saveFile(const Request& request) {
     const QFileDialog::Options options =
         request.mustExist ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
-    return chosen(QFileDialog::getSaveFileName(owner_, toQString(request.title),
+    return chosen(QFileDialog::getSaveFileName(ownerFor(owner_), toQString(request.title),
                                                toQString(request.folder), filterOf(request),
                                                nullptr, options));
 }
 
 std::optional<std::u16string> QtFilePickers::folder(const Request& request) {
-    return chosen(QFileDialog::getExistingDirectory(owner_, toQString(request.title),
+    return chosen(QFileDialog::getExistingDirectory(ownerFor(owner_), toQString(request.title),
                                                     toQString(request.folder)));
 }
 

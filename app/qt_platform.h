@@ -47,7 +47,7 @@ class QtProgramStarter final : public ProgramStarter {
 // Files and folders open with the desktop's default action.
 class QtShellLauncher final : public ShellLauncher {
   public:
-    bool open(const std::u16string& folder, const std::u16string& file) override;
+    Result open(const std::u16string& folder, const std::u16string& file) override;
 };
 
 class QtFilePickers final : public FilePickers {

@@ -29,4 +29,12 @@ const WindowMessageEvent* asWindowMessage(const QEvent* event) {
     }
 }
 
+WindowHandle windowHandleOf(QObject* window) {
+    return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+QObject* objectOf(WindowHandle window) {
+    return reinterpret_cast<QObject*>(static_cast<std::uintptr_t>(window));
+}
+
 }  // namespace tq260

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QtGlobal>
 
+#include "platform/key_hook.h"
+
 namespace tq260 {
 
 // The program's own window messages. Qt carries each as an event whose type is the
@@ -48,5 +50,9 @@ qintptr sendWindowMessage(QObject* target, int message, qintptr wParam, qintptr 
 
 // The message an event carries, or nothing when it is not one of ours.
 const WindowMessageEvent* asWindowMessage(const QEvent* event);
+
+// A window object as the core passes it around, and back.
+WindowHandle windowHandleOf(QObject* window);
+QObject* objectOf(WindowHandle window);
 
 }  // namespace tq260

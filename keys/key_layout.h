@@ -133,4 +133,14 @@ inline constexpr std::array<KeyLayoutEntry, kKeyCount> KeyLayout = {{
     {0x6E, 124},
 }};
 
+// Inst, Home, PgUp, Del, End and PgDn: the keys whose dialog offers macros.
+constexpr bool isNavigationKey(std::size_t key) {
+    return (key >= 34 && key <= 36) || (key >= 55 && key <= 57);
+}
+
+// The four media keys are shown but cannot be reassigned.
+constexpr bool isMediaKey(std::size_t key) {
+    return key >= 16 && key <= 19;
+}
+
 }  // namespace tq260

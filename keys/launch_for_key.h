@@ -20,7 +20,15 @@ struct LaunchTarget {
 std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table,
                                                std::uint32_t virtualKey);
 
-// Opens it; nothing happens without a launch record or a file name.
-void launchForKey(const AssignmentTable& table, std::uint32_t virtualKey, ShellLauncher& shell);
+// What came of a launch, and the path it was for.
+struct LaunchOutcome {
+    enum Kind { NothingAssigned, Opened, NotFound, Failed } kind = NothingAssigned;
+    std::u16string path;
+};
+
+// Opens it. Without a launch record or a file name nothing happens; a file or folder that
+// is gone, or that nothing could open, is reported so the user can be told.
+LaunchOutcome launchForKey(const AssignmentTable& table, std::uint32_t virtualKey,
+                           ShellLauncher& shell);
 
 }  // namespace tq260

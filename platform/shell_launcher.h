@@ -8,9 +8,11 @@ namespace tq260 {
 // without waiting for what it starts.
 class ShellLauncher {
   public:
+    enum class Result { Opened, NotFound, Failed };
+
     virtual ~ShellLauncher() = default;
-    // False when nothing could be started.
-    virtual bool open(const std::u16string& folder, const std::u16string& file) = 0;
+    // NotFound when the file or folder does not exist; Failed when nothing could open it.
+    virtual Result open(const std::u16string& folder, const std::u16string& file) = 0;
 };
 
 }  // namespace tq260

@@ -51,18 +51,22 @@ class RecordingPrograms final : public ProgramStarter {
 
 class RecordingShell final : public ShellLauncher {
   public:
-    bool open(const std::u16string& folder, const std::u16string& file) override {
+    Result open(const std::u16string& folder, const std::u16string& file) override {
         opened.push_back(folder + u"|" + file);
-        return true;
+        return result;
     }
     std::vector<std::u16string> opened;
+    Result result = Result::Opened;
 };
 
-// Key dialogs answered with a prepared request; every opening is kept.
+// Key dialogs answered with a prepared request, or passed on to real dialogs; every
+// opening is kept.
 class ScriptedDialogs final : public DialogLauncher {
   public:
-    bool runKeyDialog(KeyDialog dialog, AssignmentRequest& request) override {
+    bool runKeyDialog(KeyDialog dialog, std::size_t key, KeyAssignment& record,
+                      AssignmentRequest& request) override {
         opened.push_back(dialog);
+        if (forwardTo != nullptr) return forwardTo->runKeyDialog(dialog, key, record, request);
         if (!answer) return false;
         request = *answer;
         return true;
@@ -76,6 +80,7 @@ class ScriptedDialogs final : public DialogLauncher {
     void runProfiles(const QRect&) override { ++profileRuns; }
 
     std::vector<KeyDialog> opened;
+    DialogLauncher* forwardTo = nullptr;
     std::optional<AssignmentRequest> answer;
     std::function<void(MacroTable&)> macroEdit;
     int macroManagerRuns = 0;

@@ -15,7 +15,9 @@ namespace {
 
 class NoShell final : public tq260::ShellLauncher {
   public:
-    bool open(const std::u16string&, const std::u16string&) override { return true; }
+    Result open(const std::u16string&, const std::u16string&) override {
+        return Result::Opened;
+    }
 };
 
 }  // namespace

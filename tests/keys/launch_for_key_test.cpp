@@ -9,10 +9,11 @@ using ::testing::ElementsAre;
 
 class RecordingShell final : public ShellLauncher {
   public:
-    bool open(const std::u16string& folder, const std::u16string& file) override {
+    Result open(const std::u16string& folder, const std::u16string& file) override {
         opened.push_back({folder, file});
-        return true;
+        return result;
     }
+    Result result = Result::Opened;
     std::vector<LaunchTarget> opened;
 };
 

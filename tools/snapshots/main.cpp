@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 
 #include "app/main_window.h"
 #include "controls/bit_slider.h"
@@ -17,6 +18,10 @@
 #include "controls/skin_image.h"
 #include "controls/transparent_list_box.h"
 #include "controls/vivid_tree.h"
+#include "dialogs/key_map.h"
+#include "dialogs/keymap_dlg2.h"
+#include "keys/key_layout.h"
+#include "keys/named_function_table.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "keys/key_light_bit.h"
@@ -38,7 +43,9 @@ class NoPrograms final : public ProgramStarter {
 };
 class NoShell final : public ShellLauncher {
   public:
-    bool open(const std::u16string&, const std::u16string&) override { return false; }
+    Result open(const std::u16string&, const std::u16string&) override {
+        return Result::Failed;
+    }
 };
 class NoDiagnostics final : public Diagnostics {
   public:
@@ -172,43 +179,110 @@ void writeMainWindowStates(const QString& app, Language language, const QString&
     }
 }
 
-QImage keyAssignment(const QString& app, Language language) {
-    const Texts t{language == Language::Chinese};
-    const QString folder = skinFolder(app, SkinWindow::KeyAssignment, language);
-    QImage image = SkinImage::load(folder + "MainBK.png").image();
-    QPainter p(&image);
-    drawSkinImage(p, folder, "large_button.png", 0, 31);
-    drawSkinImage(p, folder, "large_button.png", 108, 31);
-    drawSkinImage(p, folder, "large_button.png", 224, 31);
-    drawSkinImage(p, folder, "单键-组合键-功能选项.png", 0, 30);
-    drawSkinImage(p, folder, "cursor.png", 4, 54);
-    drawSkinImage(p, folder, "button-close-normal.png", 303, 2);
-    drawLabel(p, t("Current Key:", "当前按键:") + "A ", 8, 6, 15);
-    drawLabel(p, t("Single", "单键"), t.chinese ? 45 : 40, 39, 15);
-    drawLabel(p, t("Macro", "宏"), t.chinese ? 160 : 155, 39, 15);
-    drawLabel(p, t("Basic", "基本功能"), t.chinese ? 250 : 255, 39, 15);
-    drawSkinImage(p, folder, "Disable.png", 19, 251);
-    drawLabel(p, t("Disable", "禁用按键"), 34, 249, 15);
-    drawSkinImage(p, folder, "button-cancel-normal.png", 156, 246);
-    drawSkinImage(p, folder, "button-cancel-over.png", 210, 246);
-    drawSkinImage(p, folder, "button-save-normal.png", 264, 246);
-    drawLabel(p, t("Default", "初始值"), 158, 248, 15);
-    drawLabel(p, t("Cancel", "取消"), t.chinese ? 218 : 214, 248, 15);
-    drawLabel(p, t("Save", "保存"), 272, 248, 15);
-    // The function page's tree in place.
-    VividTree tree;
-    tree.loadPictures();
-    tree.backgroundMode = VividTree::Background::Solid;
-    tree.setShowSelectionAlways(true);
-    tree.resize(295, 160);
-    const char* english[] = {"Media Player", "Prev", "Next", "Play/Pause",
-                             "Stop",         "Vol+", "Vol-", "Mute"};
-    const char* chinese[] = {"多媒体播放器", "上一曲", "下一曲", "暂停-播放",
-                             "停止",         "音量+",  "音量-",  "静音"};
-    for (int i = 0; i < 8; ++i) new QTreeWidgetItem(&tree, QStringList(t(english[i], chinese[i])));
-    tree.setCurrentItem(tree.topLevelItem(5));
-    p.drawImage(10, 60, tree.grab().toImage());
-    return image;
+class NoPickers final : public FilePickers {
+  public:
+    std::optional<std::u16string> openFile(const Request&) override { return std::nullopt; }
+    std::optional<std::u16string> saveFile(const Request&) override { return std::nullopt; }
+    std::optional<std::u16string> folder(const Request&) override { return std::nullopt; }
+};
+class NoHook final : public KeyHook {
+  public:
+    bool install(WindowHandle, int) override { return true; }
+    void remove() override {}
+};
+
+// A key dialog on a key whose stored record the scene gives, hovered at a point.
+struct KeyDialogScene {
+    const char* name;
+    bool navigation;
+    std::size_t key;
+    std::function<void(KeyAssignment&)> stored;
+    QPoint hover;
+    bool disableTicked = false;
+};
+
+void writeKeyDialogs(const QString& app, Language language, const QString& out,
+                     const QString& suffix) {
+    const KeyNameTable names;
+    auto macros = std::make_unique<MacroTable>();
+    (*macros)[0].setName(u"Combo");
+    (*macros)[1].setName(u"Reload");
+    (*macros)[2].setName(u"Sprint");
+    NoHook hook;
+    NoMessageBoxes messages;
+    NoPickers pickers;
+    const KeyDialogContext context{app, language, names, *macros, hook, messages, pickers};
+    CKeyMap keyMap(context);
+    CKeymapDlg2 keymapDlg2(context);
+
+    const auto single = [](std::uint8_t key) {
+        return [key](KeyAssignment& r) { r.data[0] = key; };
+    };
+    const auto macro = [](std::uint8_t slot) {
+        return [slot](KeyAssignment& r) {
+            r.type = 2;
+            r.data[0] = 4;
+            r.data[1] = 1;
+            r.data[2] = slot;
+        };
+    };
+    const auto function = [](std::size_t row) {
+        return [row](KeyAssignment& r) {
+            r.type = 3;
+            const KeyEntry e = NamedFunctionTable[row].entry;
+            r.data[0] = e.kind;
+            r.data[1] = e.param;
+            r.data[2] = e.code;
+            r.data[3] = e.extra;
+        };
+    };
+    const auto launch = [](std::uint8_t type, std::u16string_view path) {
+        return [type, path](KeyAssignment& r) {
+            r.type = type;
+            std::copy(path.begin(), path.end(), r.launchPath.begin());
+        };
+    };
+    const KeyDialogScene scenes[] = {
+        {"key-map-key-page", true, 35, single(0x42), {290, 255}},
+        {"key-map-macro-page", true, 55, macro(1), {230, 255}},
+        {"key-map-function-page", true, 36, function(3), {170, 255}},
+        {"key-map-launch-page", true, 57, launch(5, u"/usr/games/arena/arena.exe"),
+         {280, 105}},
+        {"key-dialog-2-combination", false, 63,
+         [](KeyAssignment& r) {
+             r.type = 1;
+             r.count = 2;
+             r.data[0] = 0xA2;
+             r.data[1] = 0x43;
+         },
+         {310, 9}},
+        {"key-dialog-2-function-page", false, 1, function(5), {60, 44}, true},
+        {"key-dialog-2-stored-macro", false, 64, macro(2), {0, 0}},
+        {"key-dialog-2-launch-page", false, 2, launch(7, u"/home/player/Music"), {280, 165}},
+    };
+    for (const KeyDialogScene& scene : scenes) {
+        KeyAssignmentDialog& dialog =
+            scene.navigation ? static_cast<KeyAssignmentDialog&>(keyMap) : keymapDlg2;
+        KeyAssignment record;
+        record.identity = KeyLayout[scene.key].virtualKey;
+        scene.stored(record);
+        AssignmentRequest request;
+        dialog.prepare(scene.key, record, request);
+        dialog.show();
+        if (scene.disableTicked) {
+            const QPoint toggle(24, 255);
+            QMouseEvent up(QEvent::MouseButtonRelease, toggle, dialog.mapToGlobal(toggle),
+                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &up);
+        }
+        const QPointF at(scene.hover);
+        QMouseEvent move(QEvent::MouseMove, at, dialog.mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &move);
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+        write(dialog.render(), out + scene.name + suffix);
+        dialog.done(QDialog::Rejected);
+    }
 }
 
 QImage macroManager(const QString& app, Language language) {
@@ -354,7 +428,7 @@ int main(int argc, char** argv) {
     for (const Language language : {Language::English, Language::Chinese}) {
         const QString suffix = language == Language::Chinese ? "-chinese.png" : "-english.png";
         writeMainWindowStates(app, language, out, suffix);
-        write(keyAssignment(app, language), out + "key-assignment" + suffix);
+        writeKeyDialogs(app, language, out, suffix);
         write(macroManager(app, language), out + "macro-manager" + suffix);
         write(profiles(app, language), out + "profiles" + suffix);
         write(SkinImage::load(splashScreenPath(app, language)).image(), out + "splash" + suffix);

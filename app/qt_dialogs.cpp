@@ -1,0 +1,31 @@
+#include "app/qt_dialogs.h"
+
+namespace tq260 {
+
+QtDialogs::QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
+                     FilePickers& pickers) {
+    const KeyDialogContext context{state.applicationFolder, state.language, state.keyNames,
+                                   *state.macros.saved,     hook,           messages,
+                                   pickers};
+    keyMap_ = std::make_unique<CKeyMap>(context);
+    keymapDlg2_ = std::make_unique<CKeymapDlg2>(context);
+}
+
+QtDialogs::~QtDialogs() = default;
+
+void QtDialogs::placeOverOwner(QWidget& dialog) const {
+    if (owner_ == nullptr) return;
+    dialog.move(owner_->frameGeometry().center() - dialog.rect().center());
+}
+
+bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, KeyAssignment& record,
+                             AssignmentRequest& request) {
+    KeyAssignmentDialog& window = dialog == KeyDialog::Navigation
+                                      ? static_cast<KeyAssignmentDialog&>(*keyMap_)
+                                      : static_cast<KeyAssignmentDialog&>(*keymapDlg2_);
+    window.prepare(key, record, request);
+    placeOverOwner(window);
+    return window.exec() == QDialog::Accepted;
+}
+
+}  // namespace tq260

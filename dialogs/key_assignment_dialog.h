@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QListWidget>
+#include <set>
+#include <vector>
+
+#include "controls/button_image_set.h"
+#include "controls/skin_image_cache.h"
+#include "controls/vivid_tree.h"
+#include "dialogs/key_capture_box.h"
+#include "dialogs/key_dialog_layout.h"
+#include "keys/key_assignment.h"
+#include "keys/key_name_table.h"
+#include "macro/macro_record.h"
+#include "platform/file_pickers.h"
+#include "platform/key_hook.h"
+#include "platform/message_boxes.h"
+
+namespace tq260 {
+
+// What a key dialog reads and talks through.
+struct KeyDialogContext {
+    QString applicationFolder;
+    Language language = Language::English;
+    const KeyNameTable& keyNames;
+    const MacroTable& savedMacros;  // the macro page lists these
+    KeyHook& hook;
+    MessageBoxes& messages;
+    FilePickers& pickers;
+};
+
+// The skinned, borderless dialog in which the user picks a new function for one key: a
+// captured key (or a stored combination), a macro, a media function, or a stored launch,
+// on four pages. It fills the request and never touches a file or the keyboard; the record
+// it is given is a copy that the caller keeps only when the dialog is confirmed.
+class KeyAssignmentDialog : public QDialog {
+  public:
+    enum Page { KeyPage = 0, MacroPage = 1, FunctionPage = 2, LaunchPage = 3 };
+
+    struct State {
+        Page page = KeyPage;
+        bool hookInstalled = false;
+        // Set when the dialog opens on a stored key or combination, so that the first focus
+        // on its box keeps the shown text.
+        bool firstFocus = false;
+        bool disableToggle = false;
+        int launchKind = -1;  // -1 none, 0 mp3, 1 exe, 2 txt, 3 folder
+        int gridMark = -1;    // marked choice cell of the launch grid: 0, 4, 8, 12 or -1
+        QString functionText;  // the selected tree item's text
+    };
+
+    ~KeyAssignmentDialog() override;
+
+    // Opens the dialog on a key: shows its record, prepares the request and installs the
+    // key hook. Both stay in use until the dialog closes.
+    void prepare(std::size_t keyIndex, KeyAssignment& record, AssignmentRequest& request);
+    // prepare() and then the modal loop; Accepted after Save or Default.
+    int run(std::size_t keyIndex, KeyAssignment& record, AssignmentRequest& request);
+    // Closes the dialog; the key hook goes with it.
+    void done(int result) override;
+
+    const KeyDialogVariant& variant() const { return variant_; }
+    const State& state() const { return state_; }
+    VividTree* tree() const { return tree_; }
+    KeyCaptureBox* keyBox() const { return keyBox_; }
+    KeyCaptureBox* combinationBox() const { return combinationBox_; }
+    QListWidget* macroList() const { return macroList_; }
+    const std::vector<ButtonImageSet>& buttons() const { return buttons_; }
+    // The region (index into buttons()) a point hits, or -1.
+    int regionAt(QPoint point) const;
+    // The window as the next paint draws it, controls included.
+    QImage render();
+
+  protected:
+    KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDialogContext context,
+                        QWidget* parent);
+
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Opening.
+    void fillTree();
+    void fillMacroList();
+    void showPage(Page page);
+
+    // Messages.
+    void onHookKey(std::uint8_t virtualKey, bool release);
+    void onBoxFocused(bool combination);
+
+    // Clicks.
+    void dispatchClick(QPoint point);
+    // The action of a region; the result the dialog closes with, or -1 to stay open.
+    int runRegion(KeyDialogRole role);
+    int save();
+    void clearKeys();
+    void focusKeyBox();
+
+    // The launch page.
+    void clickLaunchGrid(QPoint point);
+    bool runPicker(int row);
+    std::u16string pickerFolder() const;
+    bool takeLaunchPath(const std::u16string& path);
+
+    // Painting.
+    QImage compose();
+    void paintLaunchPage(QPainter& painter);
+
+    QString text(const DialogText& text) const;
+    QString text(std::u16string_view english, std::u16string_view chinese) const;
+    QString keyName(std::uint8_t virtualKey) const;
+    // A message box with the program's name as its caption.
+    void tell(const QString& message);
+    QString skinFolder() const;
+    int regionOf(KeyDialogRole role) const;
+
+    const KeyDialogVariant& variant_;
+    KeyDialogContext context_;
+    std::vector<ButtonImageSet> buttons_;
+    SkinImageCache images_;
+    State state_;
+    std::size_t key_ = 0;
+    KeyAssignment* record_ = nullptr;
+    AssignmentRequest* request_ = nullptr;
+    std::set<std::uint8_t> heldKeys_;  // pressed and not yet released, to tell repeats
+    int hoverLaunchCell_ = -1;
+    bool mousePressed_ = false;
+    VividTree* tree_ = nullptr;
+    KeyCaptureBox* keyBox_ = nullptr;
+    KeyCaptureBox* combinationBox_ = nullptr;
+    QListWidget* macroList_ = nullptr;
+};
+
+}  // namespace tq260
