@@ -4,8 +4,12 @@ namespace tq260 {
 
 QtDialogs::QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
                      FilePickers& pickers) {
-    const KeyDialogContext context{state.applicationFolder, state.language, state.keyNames,
-                                   *state.macros.saved,     hook,           messages,
+    const KeyDialogContext context{state.applicationFolder,
+                                   state.language,
+                                   state.keyNames,
+                                   *state.macros.saved,
+                                   hook,
+                                   messages,
                                    pickers};
     keyMap_ = std::make_unique<CKeyMap>(context);
     keymapDlg2_ = std::make_unique<CKeymapDlg2>(context);

@@ -30,9 +30,7 @@ class Quiet final : public MessageBoxes,
     bool ask(const std::u16string&, const std::u16string&) override { return false; }
     bool start(const std::u16string&, const std::u16string&) override { return false; }
     bool openWebPage(const std::u16string&) override { return false; }
-    Result open(const std::u16string&, const std::u16string&) override {
-        return Result::Failed;
-    }
+    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
     void debugText(std::string_view) override {}
 };
 

@@ -36,8 +36,8 @@ void copyText(std::u16string_view text, std::array<char16_t, 256>& into) {
 
 }  // namespace
 
-KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant,
-                                         KeyDialogContext context, QWidget* parent)
+KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDialogContext context,
+                                         QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       variant_(variant),
       context_(std::move(context)) {
@@ -74,10 +74,10 @@ KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant,
     macroList_->setFont(font);
     macroList_->setFrameShape(QFrame::NoFrame);
     macroList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    macroList_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: #1e1e1e; color: white; outline: none; }"
-        "QListWidget::item { padding: 2px 4px; }"
-        "QListWidget::item:selected { background: #2f2e66; color: white; }"));
+    macroList_->setStyleSheet(
+        QStringLiteral("QListWidget { background: #1e1e1e; color: white; outline: none; }"
+                       "QListWidget::item { padding: 2px 4px; }"
+                       "QListWidget::item:selected { background: #2f2e66; color: white; }"));
     showPage(KeyPage);
 }
 
@@ -327,8 +327,7 @@ int KeyAssignmentDialog::regionAt(QPoint point) const {
 
 int KeyAssignmentDialog::regionOf(KeyDialogRole role) const {
     const auto found = std::find(variant_.roles.begin(), variant_.roles.end(), role);
-    return found == variant_.roles.end() ? -1
-                                         : static_cast<int>(found - variant_.roles.begin());
+    return found == variant_.roles.end() ? -1 : static_cast<int>(found - variant_.roles.begin());
 }
 
 void KeyAssignmentDialog::mousePressEvent(QMouseEvent* event) {
@@ -488,9 +487,9 @@ int KeyAssignmentDialog::save() {
         case FunctionPage: {
             q.type = AssignmentType::NamedFunction;
             const QString chosen = state_.functionText;
-            const bool category = std::any_of(
-                variant_.categoryTexts.begin(), variant_.categoryTexts.end(),
-                [&](std::u16string_view c) { return chosen == fromU16(c); });
+            const bool category =
+                std::any_of(variant_.categoryTexts.begin(), variant_.categoryTexts.end(),
+                            [&](std::u16string_view c) { return chosen == fromU16(c); });
             // Nothing selected is no function either.
             if (!chosen.isEmpty() && !category) {
                 copyText(std::u16string_view(reinterpret_cast<const char16_t*>(chosen.utf16()),

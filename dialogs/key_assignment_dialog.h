@@ -46,8 +46,8 @@ class KeyAssignmentDialog : public QDialog {
         // on its box keeps the shown text.
         bool firstFocus = false;
         bool disableToggle = false;
-        int launchKind = -1;  // -1 none, 0 mp3, 1 exe, 2 txt, 3 folder
-        int gridMark = -1;    // marked choice cell of the launch grid: 0, 4, 8, 12 or -1
+        int launchKind = -1;   // -1 none, 0 mp3, 1 exe, 2 txt, 3 folder
+        int gridMark = -1;     // marked choice cell of the launch grid: 0, 4, 8, 12 or -1
         QString functionText;  // the selected tree item's text
     };
 
@@ -74,8 +74,7 @@ class KeyAssignmentDialog : public QDialog {
     QImage render();
 
   protected:
-    KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDialogContext context,
-                        QWidget* parent);
+    KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDialogContext context, QWidget* parent);
 
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -41,8 +41,7 @@ void KeyAssignmentDialog::clickLaunchGrid(QPoint point) {
         if (runPicker(row)) {
             state_.launchKind = row;
             state_.gridMark = kLaunchColumns * row;
-            q.type = static_cast<AssignmentType>(
-                static_cast<int>(AssignmentType::LaunchMp3) + row);
+            q.type = static_cast<AssignmentType>(static_cast<int>(AssignmentType::LaunchMp3) + row);
         }
     } else if (cell < 0 && state_.launchKind == -1) {
         state_.gridMark = -1;
@@ -75,8 +74,8 @@ bool KeyAssignmentDialog::runPicker(int row) {
         }
     } else if (row >= 0 && row < kFolderRow) {
         const FileKind& kind = kFileKinds[row];
-        request.title = text(u"Choose the file this key opens", u"选择此按键打开的文件")
-                            .toStdU16String();
+        request.title =
+            text(u"Choose the file this key opens", u"选择此按键打开的文件").toStdU16String();
         request.filterName = kind.name;
         request.filterPattern = kind.pattern;
         request.mustExist = true;

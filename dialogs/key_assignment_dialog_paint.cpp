@@ -67,8 +67,7 @@ QImage KeyAssignmentDialog::compose() {
             if (set.rect.isNull() || (role == KeyDialogRole::Strip) != (pass == 0)) continue;
             const bool lit =
                 role == KeyDialogRole::DisableToggle ? state_.disableToggle : set.state != 0;
-            images_.draw(p, folder, lit ? set.over : set.normal, set.rect.left(),
-                         set.rect.top());
+            images_.draw(p, folder, lit ? set.over : set.normal, set.rect.left(), set.rect.top());
         }
     }
     const int tab = regionOf(tabOf(state_.page));
@@ -95,8 +94,8 @@ QImage KeyAssignmentDialog::compose() {
         drawLabel(p, text(label.text), at.x(), at.y(), kLabelHeight);
     }
     if (state_.page == KeyPage) {
-        drawLabel(p, text(u"Press a key on your keyboard.", u"请在键盘上按下一个按键。"),
-                  kHint.x(), kHint.y(), kHintHeight, QColor(kHintColour));
+        drawLabel(p, text(u"Press a key on your keyboard.", u"请在键盘上按下一个按键。"), kHint.x(),
+                  kHint.y(), kHintHeight, QColor(kHintColour));
     }
     if (state_.page == KeyPage && variant_.keyPageLabel) {
         const QPoint at = variant_.keyPageLabel->at(language);
@@ -108,8 +107,8 @@ QImage KeyAssignmentDialog::compose() {
     drawLabel(p, text(u"Save", u"保存"), 272, kButtonLabelY, kLabelHeight);
     const int toggle = regionOf(KeyDialogRole::DisableToggle);
     if (toggle >= 0) {
-        const QPoint at = buttons_[static_cast<std::size_t>(toggle)].rect.topLeft() +
-                          kToggleLabelOffset;
+        const QPoint at =
+            buttons_[static_cast<std::size_t>(toggle)].rect.topLeft() + kToggleLabelOffset;
         drawLabel(p, text(u"Disable", u"禁用按键"), at.x(), at.y(), kLabelHeight);
     }
     if (state_.page == LaunchPage) paintLaunchPage(p);
@@ -126,10 +125,10 @@ void KeyAssignmentDialog::paintLaunchPage(QPainter& p) {
     for (int row = 0; row < kLaunchRows; ++row) {
         const int first = row * kLaunchColumns;
         const QRect mark = launchCell(first);
-        images_.draw(p, folder,
-                     state_.gridMark == first ? QStringLiteral("Enable.png")
-                                              : QStringLiteral("Disable.png"),
-                     mark.left(), mark.top());
+        images_.draw(
+            p, folder,
+            state_.gridMark == first ? QStringLiteral("Enable.png") : QStringLiteral("Disable.png"),
+            mark.left(), mark.top());
         const QRect label = launchCell(first + 1);
         drawLabel(p, kinds[row], label.left(), label.top(), kLabelHeight - 2);
         const QRect path = launchCell(first + 2);

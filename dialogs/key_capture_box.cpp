@@ -14,9 +14,10 @@ KeyCaptureBox::KeyCaptureBox(QWidget* parent) : QLineEdit(parent) {
     font.setPixelSize(12);
     setFont(font);
     setTextMargins(0, 0, 0, 0);
-    setStyleSheet(QStringLiteral("QLineEdit { background: #1e1e1e; color: white; "
-                                 "selection-background-color: #2f2e66; border: none; "
-                                 "padding: 0 3px; margin: 0; }"));
+    setStyleSheet(
+        QStringLiteral("QLineEdit { background: #1e1e1e; color: white; "
+                       "selection-background-color: #2f2e66; border: none; "
+                       "padding: 0 3px; margin: 0; }"));
 }
 
 void KeyCaptureBox::showText(const QString& text) {

@@ -10,39 +10,38 @@ const ButtonNameSlot kNone = nameSlot(u"");
 
 // The first dialog: the six navigation keys, the only one whose tabs offer macros.
 constexpr ButtonRect kKeyMapRects[] = {
-    {303, 2, 318, 17},    // close
-    {0, 31, 107, 57},     // tab: key page
-    {108, 31, 215, 57},   // tab: macro page
-    {224, 31, 331, 57},   // tab: function page
-    {0, 30, 325, 36},     // the strip under the tabs
-    {19, 251, 29, 260},   // disable toggle
-    {156, 246, 197, 268}, // Default
-    {210, 246, 251, 268}, // Cancel
-    {264, 246, 305, 268}, // Save
+    {303, 2, 318, 17},     // close
+    {0, 31, 107, 57},      // tab: key page
+    {108, 31, 215, 57},    // tab: macro page
+    {224, 31, 331, 57},    // tab: function page
+    {0, 30, 325, 36},      // the strip under the tabs
+    {19, 251, 29, 260},    // disable toggle
+    {156, 246, 197, 268},  // Default
+    {210, 246, 251, 268},  // Cancel
+    {264, 246, 305, 268},  // Save
 };
 
-constexpr Role kKeyMapRoles[] = {Role::Close,   Role::KeyTab,        Role::MacroTab,
-                                 Role::FunctionTab, Role::Strip,   Role::DisableToggle,
-                                 Role::Default, Role::Cancel,        Role::Save};
+constexpr Role kKeyMapRoles[] = {Role::Close,       Role::KeyTab, Role::MacroTab,
+                                 Role::FunctionTab, Role::Strip,  Role::DisableToggle,
+                                 Role::Default,     Role::Cancel, Role::Save};
 
 // The second dialog: every other key. The macro and launch tabs have no rectangle.
 constexpr ButtonRect kDlg2Rects[] = {
-    {303, 2, 318, 17},    // close
-    {0, 31, 162, 57},     // tab: key page
-    {0, 0, 0, 0},         // tab: macro page, not shown
-    {163, 31, 325, 57},   // tab: function page
-    {0, 0, 0, 0},         // tab: launch page, not shown
-    {0, 30, 324, 36},     // the strip under the tabs
-    {19, 251, 29, 260},   // disable toggle
-    {156, 246, 197, 268}, // Default
-    {210, 246, 251, 268}, // Cancel
-    {264, 246, 305, 268}, // Save
+    {303, 2, 318, 17},     // close
+    {0, 31, 162, 57},      // tab: key page
+    {0, 0, 0, 0},          // tab: macro page, not shown
+    {163, 31, 325, 57},    // tab: function page
+    {0, 0, 0, 0},          // tab: launch page, not shown
+    {0, 30, 324, 36},      // the strip under the tabs
+    {19, 251, 29, 260},    // disable toggle
+    {156, 246, 197, 268},  // Default
+    {210, 246, 251, 268},  // Cancel
+    {264, 246, 305, 268},  // Save
 };
 
-constexpr Role kDlg2Roles[] = {Role::Close,     Role::KeyTab, Role::MacroTab,
-                               Role::FunctionTab, Role::LaunchTab, Role::Strip,
-                               Role::DisableToggle, Role::Default, Role::Cancel,
-                               Role::Save};
+constexpr Role kDlg2Roles[] = {
+    Role::Close, Role::KeyTab,        Role::MacroTab, Role::FunctionTab, Role::LaunchTab,
+    Role::Strip, Role::DisableToggle, Role::Default,  Role::Cancel,      Role::Save};
 
 static_assert(std::size(kKeyMapRects) == std::size(kKeyMapRoles));
 static_assert(std::size(kDlg2Rects) == std::size(kDlg2Roles));
@@ -73,8 +72,8 @@ std::array<ButtonNameSlot, 3 * N> nameTable(const ButtonNameSlot* const (&rows)[
     return table;
 }
 
-const auto kKeyMapNames = nameTable<9>(
-    {kClose, kTab, kTab, kTab, kStrip, kToggle, kCancelLook, kCancelLook, kSaveLook});
+const auto kKeyMapNames =
+    nameTable<9>({kClose, kTab, kTab, kTab, kStrip, kToggle, kCancelLook, kCancelLook, kSaveLook});
 const auto kDlg2Names = nameTable<10>(
     {kClose, kTab, kTab, kTab, kTab, kStrip, kToggle, kCancelLook, kCancelLook, kSaveLook});
 
@@ -90,7 +89,9 @@ const KeyDialogVariant kKeyMap{
     kKeyMapNames,
     kKeyMapRoles,
     6,
-    {{{kSingle, {40, 39}, {45, 39}}, {kMacro, {155, 39}, {160, 39}}, {kBasic, {255, 39}, {250, 39}}}},
+    {{{kSingle, {40, 39}, {45, 39}},
+      {kMacro, {155, 39}, {160, 39}},
+      {kBasic, {255, 39}, {250, 39}}}},
     std::nullopt,
     true,
     {u"Media", u"Shortcut", u"Windows"},

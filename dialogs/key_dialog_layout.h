@@ -40,9 +40,7 @@ struct DialogLabel {
     DialogText text;
     QPoint english;
     QPoint chinese;
-    QPoint at(Language language) const {
-        return language == Language::Chinese ? chinese : english;
-    }
+    QPoint at(Language language) const { return language == Language::Chinese ? chinese : english; }
 };
 
 // Everything in which the two key dialogs differ; the behaviour is shared.

@@ -15,25 +15,9 @@
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "support/recording_events.h"
+#include "support/scripted_messages.h"
 
 namespace tq260::testing {
-
-// Message boxes answered from a script; every box shown is kept.
-class ScriptedMessages final : public MessageBoxes {
-  public:
-    void tell(const std::u16string& text, const std::u16string& caption) override {
-        shown.push_back(text + u" | " + caption);
-    }
-    bool ask(const std::u16string& text, const std::u16string& caption) override {
-        shown.push_back(text + u" | " + caption);
-        if (answers.empty()) return false;
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<bool> answers;
-    std::vector<std::u16string> shown;
-};
 
 class RecordingPrograms final : public ProgramStarter {
   public:

@@ -15,9 +15,7 @@ namespace {
 
 class NoShell final : public tq260::ShellLauncher {
   public:
-    Result open(const std::u16string&, const std::u16string&) override {
-        return Result::Opened;
-    }
+    Result open(const std::u16string&, const std::u16string&) override { return Result::Opened; }
 };
 
 }  // namespace

@@ -61,6 +61,20 @@ TEST_F(LaunchForKey, NothingStartsWithoutARecordOrAFileName) {
     EXPECT_TRUE(shell.opened.empty());
 }
 
+TEST_F(LaunchForKey, TellsWhatCameOfItWithThePath) {
+    launchRecord(1, 0x70, AssignmentType::LaunchExe, u"/opt/x/run.exe");
+    EXPECT_EQ(launchForKey(*table, 0x71, shell).kind, LaunchOutcome::NothingAssigned);
+    LaunchOutcome outcome = launchForKey(*table, 0x70, shell);
+    EXPECT_EQ(outcome.kind, LaunchOutcome::Opened);
+    EXPECT_EQ(outcome.path, u"/opt/x/run.exe");
+    shell.result = ShellLauncher::Result::NotFound;
+    outcome = launchForKey(*table, 0x70, shell);
+    EXPECT_EQ(outcome.kind, LaunchOutcome::NotFound);
+    EXPECT_EQ(outcome.path, u"/opt/x/run.exe");
+    shell.result = ShellLauncher::Result::Failed;
+    EXPECT_EQ(launchForKey(*table, 0x70, shell).kind, LaunchOutcome::Failed);
+}
+
 TEST_F(LaunchForKey, UnterminatedPathIsReadOnlyToItsEnd) {
     launchRecord(1, 0x70, AssignmentType::LaunchExe, u"");
     (*table)[1].launchPath.fill(u'a');

@@ -20,12 +20,12 @@
 #include "controls/vivid_tree.h"
 #include "dialogs/key_map.h"
 #include "dialogs/keymap_dlg2.h"
-#include "keys/key_layout.h"
-#include "keys/named_function_table.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
+#include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
+#include "keys/named_function_table.h"
 
 using namespace tq260;
 
@@ -43,9 +43,7 @@ class NoPrograms final : public ProgramStarter {
 };
 class NoShell final : public ShellLauncher {
   public:
-    Result open(const std::u16string&, const std::u16string&) override {
-        return Result::Failed;
-    }
+    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
 };
 class NoDiagnostics final : public Diagnostics {
   public:
@@ -246,9 +244,10 @@ void writeKeyDialogs(const QString& app, Language language, const QString& out,
         {"key-map-key-page", true, 35, single(0x42), {290, 255}},
         {"key-map-macro-page", true, 55, macro(1), {230, 255}},
         {"key-map-function-page", true, 36, function(3), {170, 255}},
-        {"key-map-launch-page", true, 57, launch(5, u"/usr/games/arena/arena.exe"),
-         {280, 105}},
-        {"key-dialog-2-combination", false, 63,
+        {"key-map-launch-page", true, 57, launch(5, u"/usr/games/arena/arena.exe"), {280, 105}},
+        {"key-dialog-2-combination",
+         false,
+         63,
          [](KeyAssignment& r) {
              r.type = 1;
              r.count = 2;
@@ -276,8 +275,8 @@ void writeKeyDialogs(const QString& app, Language language, const QString& out,
             QApplication::sendEvent(&dialog, &up);
         }
         const QPointF at(scene.hover);
-        QMouseEvent move(QEvent::MouseMove, at, dialog.mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, dialog.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&dialog, &move);
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
         write(dialog.render(), out + scene.name + suffix);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/message_boxes.h"
+
+namespace tq260::testing {
+
+// Message boxes answered from a script; every box shown is kept.
+class ScriptedMessages final : public MessageBoxes {
+  public:
+    void tell(const std::u16string& text, const std::u16string& caption) override {
+        shown.push_back(text + u" | " + caption);
+    }
+    bool ask(const std::u16string& text, const std::u16string& caption) override {
+        shown.push_back(text + u" | " + caption);
+        if (answers.empty()) return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<bool> answers;
+    std::vector<std::u16string> shown;
+};
+
+}  // namespace tq260::testing
