@@ -325,26 +325,14 @@ void CGameKeyboardDlg::syncSliderWithKeyboard(int id) {
 void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
     const LaunchOutcome outcome =
         launchForKey(*state_.assignments.table, virtualKey, services_.shell);
-    const QString path = toQString(outcome.path);
-    switch (outcome.kind) {
-        case LaunchOutcome::NotFound:
-            services_.messages.tell(
-                toU16(text("The file or folder this key opens no longer exists:\n%1",
-                           "此按键打开的文件或文件夹已不存在：\n%1")
-                          .arg(path)),
-                text16(kTitle, "TQ260 104vez星岚版"));
-            break;
-        case LaunchOutcome::Failed:
-            services_.messages.tell(
-                toU16(text("The file or folder this key opens could not be opened:\n%1",
-                           "无法打开此按键的文件或文件夹：\n%1")
-                          .arg(path)),
-                text16(kTitle, "TQ260 104vez星岚版"));
-            break;
-        case LaunchOutcome::NothingAssigned:
-        case LaunchOutcome::Opened:
-            break;
-    }
+    if (outcome.kind != LaunchOutcome::NotFound && outcome.kind != LaunchOutcome::Failed) return;
+    const QString message = outcome.kind == LaunchOutcome::NotFound
+                                ? text("The file or folder this key opens no longer exists:\n%1",
+                                       "此按键打开的文件或文件夹已不存在：\n%1")
+                                : text("The file or folder this key opens could not be opened:\n%1",
+                                       "无法打开此按键的文件或文件夹：\n%1");
+    services_.messages.tell(toU16(message.arg(toQString(outcome.path))),
+                            text16(kTitle, "TQ260 104vez星岚版"));
 }
 
 void CGameKeyboardDlg::onTrayNotify(qintptr event) {

@@ -429,16 +429,10 @@ int KeyAssignmentDialog::runRegion(KeyDialogRole role) {
         }
         case KeyDialogRole::MacroTab:
             if (variant_.macroTabForNavigationKeysOnly && !isNavigationKey(key_)) return -1;
-            showPage(MacroPage);
-            q.type = AssignmentType::Combination;  // until Save says what it is
-            state_.gridMark = -1;
-            state_.launchKind = -1;
+            openListPage(MacroPage, AssignmentType::Combination);
             return -1;
         case KeyDialogRole::FunctionTab:
-            showPage(FunctionPage);
-            q.type = AssignmentType::Macro;  // until Save says what it is
-            state_.gridMark = -1;
-            state_.launchKind = -1;
+            openListPage(FunctionPage, AssignmentType::Macro);
             return -1;
         case KeyDialogRole::LaunchTab:
             state_.gridMark = -1;
@@ -465,6 +459,13 @@ int KeyAssignmentDialog::runRegion(KeyDialogRole role) {
             return save();
     }
     return -1;
+}
+
+void KeyAssignmentDialog::openListPage(Page page, AssignmentType interimType) {
+    showPage(page);
+    request_->type = interimType;
+    state_.gridMark = -1;
+    state_.launchKind = -1;
 }
 
 int KeyAssignmentDialog::save() {

@@ -100,6 +100,8 @@ class KeyAssignmentDialog : public QDialog {
     // The action of a region; the result the dialog closes with, or -1 to stay open.
     int runRegion(KeyDialogRole role);
     int save();
+    // The macro or function page; the request's type stands in until Save.
+    void openListPage(Page page, AssignmentType interimType);
     void clearKeys();
     void focusKeyBox();
 

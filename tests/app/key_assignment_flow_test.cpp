@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/instance_messages.h"
 #include "app/qt_dialogs.h"
 #include "keys/key_picture.h"
 #include "keys/keymap_file.h"
@@ -118,27 +117,6 @@ TEST_F(KeyAssignmentFlow, CancelAfterTheKeyTabLeavesTheStoredRecord) {
         press(dialog, kCancel);
     });
     EXPECT_EQ((*state.assignments.table)[kHome], stored);
-}
-
-TEST_F(KeyAssignmentFlow, ALaunchWhoseFileIsGoneIsReported) {
-    start();
-    KeyAssignment& f1 = (*state.assignments.table)[1];
-    f1.type = static_cast<std::uint8_t>(AssignmentType::LaunchExe);
-    const std::u16string path = u"/opt/games/run.exe";
-    std::copy(path.begin(), path.end(), f1.launchPath.begin());
-
-    handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
-    EXPECT_TRUE(messages.shown.empty());
-    shell.result = ShellLauncher::Result::NotFound;
-    handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
-    shell.result = ShellLauncher::Result::Failed;
-    handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
-    EXPECT_THAT(messages.shown,
-                ElementsAre(u"The file or folder this key opens no longer exists:\n"
-                            u"/opt/games/run.exe | TQ260 104vez VANTOR",
-                            u"The file or folder this key opens could not be opened:\n"
-                            u"/opt/games/run.exe | TQ260 104vez VANTOR"));
-    EXPECT_EQ(shell.opened.size(), 3U);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include "app/instance_messages.h"
 #include "controls/skin_image.h"
@@ -238,7 +239,7 @@ TEST_F(MainWindow, ChangedKeysAreDrawnFromTheLitPicture) {
     EXPECT_EQ(after, lit.pixel(inKey));
 }
 
-TEST_F(MainWindow, LaunchKeyMessageStartsTheAssignedFile) {
+TEST_F(MainWindow, LaunchKeyMessageStartsTheAssignedFileOrSaysWhyNot) {
     start();
     KeyAssignment& f1 = (*state.assignments.table)[1];
     f1.type = static_cast<std::uint8_t>(AssignmentType::LaunchExe);
@@ -246,6 +247,25 @@ TEST_F(MainWindow, LaunchKeyMessageStartsTheAssignedFile) {
     std::copy(path.begin(), path.end(), f1.launchPath.begin());
     handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
     EXPECT_THAT(shell.opened, ElementsAre(u"C:\\Games|run.exe"));
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A file that is gone, or that nothing opens, is reported with its path.
+    shell.result = ShellLauncher::Result::NotFound;
+    handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
+    shell.result = ShellLauncher::Result::Failed;
+    handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
+    EXPECT_THAT(messages.shown,
+                ElementsAre(u"The file or folder this key opens no longer exists:\n"
+                            u"C:\\Games\\run.exe | TQ260 104vez VANTOR",
+                            u"The file or folder this key opens could not be opened:\n"
+                            u"C:\\Games\\run.exe | TQ260 104vez VANTOR"));
+}
+
+TEST(QtShellLauncher, AFileThatIsGoneIsNotFoundAndNothingStarts) {
+    QTemporaryDir folder;
+    QtShellLauncher shell;
+    EXPECT_EQ(shell.open(folder.path().toStdU16String(), u"gone.exe"),
+              ShellLauncher::Result::NotFound);
 }
 
 TEST_F(MainWindow, SecondStartShowsTheHiddenWindow) {
