@@ -93,7 +93,7 @@ bool QtKeyHook::eventFilter(QObject* watched, QEvent* event) {
             // A held key repeats as presses only; a key without a code is never reported.
             if (virtualKey != 0 && !(release && key.isAutoRepeat())) {
                 sendWindowMessage(recipient_, WM_HOOK_KEY, virtualKey,
-                                  release ? qintptr{KeyHook::kReleaseFlag} : 0);
+                                  release ? static_cast<qintptr>(KeyHook::kReleaseFlag) : 0);
             }
             return true;
         }

@@ -238,7 +238,7 @@ bool KeyAssignmentDialog::event(QEvent* event) {
             const qintptr key = message->wParam();
             if (key > 0 && key <= 0xFF) {
                 onHookKey(static_cast<std::uint8_t>(key),
-                          (message->lParam() & qintptr{KeyHook::kReleaseFlag}) != 0);
+                          (message->lParam() & static_cast<qintptr>(KeyHook::kReleaseFlag)) != 0);
             }
             return true;
         }
