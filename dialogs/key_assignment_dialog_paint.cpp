@@ -20,6 +20,8 @@ const QPoint kToggleLabelOffset(15, -2);
 // Under the key box, what to do there.
 const QPoint kHint(20, 112);
 constexpr int kHintHeight = 13;
+// Over the macro list of a dialog without a macro tab.
+const QPoint kMacroPageLabel(20, 61);
 constexpr QRgb kHintColour = qRgb(0x7F, 0x8A, 0xA3);
 const QString kCursor = QStringLiteral("cursor.png");
 
@@ -96,6 +98,12 @@ QImage KeyAssignmentDialog::compose() {
     if (state_.page == KeyPage) {
         drawLabel(p, text(u"Press a key on your keyboard.", u"请在键盘上按下一个按键。"), kHint.x(),
                   kHint.y(), kHintHeight, QColor(kHintColour));
+    }
+    const int macroTab = regionOf(KeyDialogRole::MacroTab);
+    if (state_.page == MacroPage &&
+        (macroTab < 0 || buttons_[static_cast<std::size_t>(macroTab)].rect.isNull())) {
+        // No tab says which page this is.
+        drawLabel(p, text(u"Macro", u"宏"), kMacroPageLabel.x(), kMacroPageLabel.y(), kLabelHeight);
     }
     if (state_.page == KeyPage && variant_.keyPageLabel) {
         const QPoint at = variant_.keyPageLabel->at(language);
