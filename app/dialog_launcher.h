@@ -15,11 +15,12 @@ class DialogLauncher {
     enum class KeyDialog { Navigation, Other };
 
     virtual ~DialogLauncher() = default;
-    // The dialog of the key (index into the key layout) opens on its record. True when the
-    // user confirmed: the request then holds the choice, and the record what the dialog's
-    // pages cleared. Both are the caller's copies, kept only on true.
-    virtual bool runKeyDialog(KeyDialog dialog, std::size_t key, KeyAssignment& record,
-                              AssignmentRequest& request) = 0;
+    // The dialog of the key (index into the key layout) opens on its record; disabled says
+    // the key does nothing now. True when the user confirmed: the request then holds the
+    // choice, and the record what the dialog's pages cleared. Both are the caller's copies,
+    // kept only on true.
+    virtual bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
+                              KeyAssignment& record, AssignmentRequest& request) = 0;
     // True on OK; the working table then holds the macros to keep.
     virtual bool runMacroManager(MacroTables& macros) = 0;
     // mainWindow: where the main window is on the screen.
@@ -29,7 +30,7 @@ class DialogLauncher {
 // The seam while no dialog exists yet: every dialog is cancelled at once.
 class NoDialogs final : public DialogLauncher {
   public:
-    bool runKeyDialog(KeyDialog, std::size_t, KeyAssignment&, AssignmentRequest&) override {
+    bool runKeyDialog(KeyDialog, std::size_t, bool, KeyAssignment&, AssignmentRequest&) override {
         return false;
     }
     bool runMacroManager(MacroTables&) override { return false; }

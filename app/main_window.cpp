@@ -19,6 +19,7 @@
 #include "device/composite_operations.h"
 #include "device/device_commands.h"
 #include "keys/apply_assignment.h"
+#include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
 #include "keys/keymap_file.h"
@@ -546,7 +547,17 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
     AssignmentRequest request;
     const auto dialog = isNavigationKey(index) ? DialogLauncher::KeyDialog::Navigation
                                                : DialogLauncher::KeyDialog::Other;
-    if (!services_.dialogs.runKeyDialog(dialog, index, record, request)) return;
+    bool disabled = false;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        const std::uint8_t slot = KeyLayout[index].slot;
+        disabled = record.type == 0 && state_.keyboard.settings.keyTable[slot] == KeyEntry{} &&
+                   FactoryKeyMap[slot].code != 0;
+    }
+    const bool confirmed = services_.dialogs.runKeyDialog(dialog, index, disabled, record, request);
+    // The pointer left the key while the dialog was open; the next move says where it is.
+    ui_.hoverKey = -1;
+    if (!confirmed) return;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         (*state_.assignments.table)[index] = record;

@@ -22,12 +22,12 @@ void QtDialogs::placeOverOwner(QWidget& dialog) const {
     dialog.move(owner_->frameGeometry().center() - dialog.rect().center());
 }
 
-bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, KeyAssignment& record,
-                             AssignmentRequest& request) {
+bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
+                             KeyAssignment& record, AssignmentRequest& request) {
     KeyAssignmentDialog& window = dialog == KeyDialog::Navigation
                                       ? static_cast<KeyAssignmentDialog&>(*keyMap_)
                                       : static_cast<KeyAssignmentDialog&>(*keymapDlg2_);
-    window.prepare(key, record, request);
+    window.prepare(key, record, request, disabled);
     placeOverOwner(window);
     return window.exec() == QDialog::Accepted;
 }

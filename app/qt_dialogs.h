@@ -20,7 +20,7 @@ class QtDialogs final : public DialogLauncher {
     // The window the dialogs open over.
     void setOwner(QWidget* owner) { owner_ = owner; }
 
-    bool runKeyDialog(KeyDialog dialog, std::size_t key, KeyAssignment& record,
+    bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override;
     // The macro manager and the profile dialog come later; until then they are cancelled.
     bool runMacroManager(MacroTables&) override { return false; }

@@ -109,19 +109,14 @@ QString KeyAssignmentDialog::skinFolder() const {
 
 // ---- Opening -------------------------------------------------------------------------
 
-int KeyAssignmentDialog::run(std::size_t keyIndex, KeyAssignment& record,
-                             AssignmentRequest& request) {
-    prepare(keyIndex, record, request);
-    return exec();
-}
-
 void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
-                                  AssignmentRequest& request) {
+                                  AssignmentRequest& request, bool disabled) {
     if (state_.hookInstalled) context_.hook.remove();
     key_ = std::min(keyIndex, kKeyCount - 1);
     record_ = &record;
     request_ = &request;
     state_ = State{};
+    state_.disableToggle = disabled;
     heldKeys_.clear();
     hoverLaunchCell_ = -1;
     mousePressed_ = false;
@@ -225,7 +220,8 @@ void KeyAssignmentDialog::fillMacroList() {
 void KeyAssignmentDialog::showPage(Page page) {
     state_.page = page;
     keyBox_->setVisible(page == KeyPage);
-    macroList_->setVisible(page == MacroPage);
+    // Without macros the page says how to make one instead.
+    macroList_->setVisible(page == MacroPage && macroList_->count() > 0);
     tree_->setVisible(page == FunctionPage);
     update();
 }

@@ -53,11 +53,11 @@ class KeyAssignmentDialog : public QDialog {
 
     ~KeyAssignmentDialog() override;
 
-    // Opens the dialog on a key: shows its record, prepares the request and installs the
-    // key hook. Both stay in use until the dialog closes.
-    void prepare(std::size_t keyIndex, KeyAssignment& record, AssignmentRequest& request);
-    // prepare() and then the modal loop; Accepted after Save or Default.
-    int run(std::size_t keyIndex, KeyAssignment& record, AssignmentRequest& request);
+    // Opens the dialog on a key: shows its record (and "Disable" ticked for a key that does
+    // nothing now), prepares the request and installs the key hook. Record and request stay
+    // in use until the dialog closes.
+    void prepare(std::size_t keyIndex, KeyAssignment& record, AssignmentRequest& request,
+                 bool disabled = false);
     // Closes the dialog; the key hook goes with it.
     void done(int result) override;
 

@@ -119,6 +119,16 @@ QImage KeyAssignmentDialog::compose() {
             buttons_[static_cast<std::size_t>(toggle)].rect.topLeft() + kToggleLabelOffset;
         drawLabel(p, text(u"Disable", u"禁用按键"), at.x(), at.y(), kLabelHeight);
     }
+    if (state_.page == MacroPage && macroList_->count() == 0) {
+        p.fillRect(kMacroListGeometry, QColor(kPathBox));
+        p.save();
+        p.setFont(labelFont(kHintHeight));
+        p.setPen(QColor(kHintColour));
+        p.drawText(kMacroListGeometry.adjusted(8, 8, -8, -8), Qt::AlignLeft | Qt::TextWordWrap,
+                   text(u"No macros yet. Record one with Macro Management in the main window.",
+                        u"还没有宏。请在主窗口的宏管理中录制一个。"));
+        p.restore();
+    }
     if (state_.page == LaunchPage) paintLaunchPage(p);
     return picture;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
 #include "keys/named_function_table.h"
 #include "macro/macro_blocks.h"
@@ -137,6 +138,9 @@ void ApplyAssignment(const AssignmentRequest& request, AssignmentWorkspace& w) {
             case AssignmentType::Disable:
                 clearKeys(record);
                 entry = {};
+                // A disabled key is drawn as changed, as it is once read back from the
+                // keyboard; only a key without a factory code stays as it was.
+                mark = FactoryKeyMap[layout.slot].code != 0 ? 1 : 0;
                 break;
             default:
                 break;

@@ -24,6 +24,12 @@ constexpr std::size_t kHome = 35;
 const QPoint kSave(284, 257);
 const QPoint kCancel(230, 257);
 const QPoint kKeyTab(50, 44);
+const QPoint kDisable(24, 255);
+
+QPoint keyCentre(std::size_t key) {
+    const KeyRectangle& r = KeyRectangleTable[key];
+    return {kKeyboardPictureX + (r.left + r.right) / 2, kKeyboardPictureY + (r.top + r.bottom) / 2};
+}
 
 class KeyAssignmentFlow : public MainWindowTest {
   protected:
@@ -52,9 +58,7 @@ class KeyAssignmentFlow : public MainWindowTest {
             if (open->isVisible()) open->done(QDialog::Rejected);
         });
         poll.start();
-        const KeyRectangle& r = KeyRectangleTable[key];
-        click(kKeyboardPictureX + (r.left + r.right) / 2,
-              kKeyboardPictureY + (r.top + r.bottom) / 2);
+        click(keyCentre(key).x(), keyCentre(key).y());
         EXPECT_TRUE(ran) << "no dialog opened";
     }
 
@@ -117,6 +121,25 @@ TEST_F(KeyAssignmentFlow, CancelAfterTheKeyTabLeavesTheStoredRecord) {
         press(dialog, kCancel);
     });
     EXPECT_EQ((*state.assignments.table)[kHome], stored);
+}
+
+TEST_F(KeyAssignmentFlow, ADisabledKeyShowsAsChangedAndItsDialogSaysSo) {
+    start();
+    hover(keyCentre(kA).x(), keyCentre(kA).y());
+    ASSERT_EQ(window->windowState().hoverKey, static_cast<int>(kA));
+    clickKey(kA, [&](KeyAssignmentDialog& dialog) {
+        EXPECT_FALSE(dialog.state().disableToggle);
+        press(dialog, kDisable);
+        press(dialog, kSave);
+    });
+    EXPECT_EQ(state.assignments.marks[kA], 1);
+    EXPECT_EQ(record().keyTable[KeyLayout[kA].slot], KeyEntry{});
+    // The pointer is elsewhere now: the key is lit for its change, not for a stale hover.
+    EXPECT_EQ(window->windowState().hoverKey, -1);
+    clickKey(kA, [&](KeyAssignmentDialog& dialog) {
+        EXPECT_TRUE(dialog.state().disableToggle);
+        press(dialog, kCancel);
+    });
 }
 
 }  // namespace

@@ -47,10 +47,12 @@ class RecordingShell final : public ShellLauncher {
 // opening is kept.
 class ScriptedDialogs final : public DialogLauncher {
   public:
-    bool runKeyDialog(KeyDialog dialog, std::size_t key, KeyAssignment& record,
+    bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override {
         opened.push_back(dialog);
-        if (forwardTo != nullptr) return forwardTo->runKeyDialog(dialog, key, record, request);
+        if (forwardTo != nullptr) {
+            return forwardTo->runKeyDialog(dialog, key, disabled, record, request);
+        }
         if (!answer) return false;
         request = *answer;
         return true;

@@ -43,7 +43,8 @@ class KeyDialogTest : public ::testing::Test {
     enum Kind { Navigation, Other };
 
     // Opens the dialog of the kind on a key whose record the test has set in `record`.
-    KeyAssignmentDialog& open(Kind kind, std::size_t key, Language language = Language::English) {
+    KeyAssignmentDialog& open(Kind kind, std::size_t key, Language language = Language::English,
+                              bool disabled = false) {
         record.identity = KeyLayout[key].virtualKey;
         const KeyDialogContext context{
             applicationFolder(), language, names, *macros, hook, messages, pickers};
@@ -52,7 +53,7 @@ class KeyDialogTest : public ::testing::Test {
         } else {
             dialog = std::make_unique<CKeymapDlg2>(context);
         }
-        dialog->prepare(key, record, request);
+        dialog->prepare(key, record, request, disabled);
         dialog->show();
         return *dialog;
     }

@@ -230,6 +230,33 @@ TEST_F(KeyDialog, DisableTickedDisablesTheKeyOnSave) {
     EXPECT_EQ(request.type, AssignmentType::Disable);
 }
 
+TEST_F(KeyDialog, AKeyThatDoesNothingOpensWithDisableTicked) {
+    open(Other, kA, Language::English, true);
+    EXPECT_TRUE(dialog->state().disableToggle);
+    click(at::toggle);  // unticked, a key pressed: the key sends it
+    hook.type('B');
+    click(at::save);
+    EXPECT_EQ(request.type, AssignmentType::SingleKey);
+    EXPECT_EQ(request.keyList[0], 'B');
+    open(Other, kA);
+    EXPECT_FALSE(dialog->state().disableToggle);
+}
+
+TEST_F(KeyDialog, WithoutMacrosTheMacroPageSaysHowToMakeOne) {
+    open(Navigation, kHome);
+    click(at::macroTab);
+    EXPECT_EQ(dialog->state().page, KeyAssignmentDialog::MacroPage);
+    EXPECT_FALSE(dialog->macroList()->isVisible());
+    const QImage page = dialog->render();
+    int hintPixels = 0;
+    for (int y = kMacroListGeometry.top(); y <= kMacroListGeometry.bottom(); ++y) {
+        for (int x = kMacroListGeometry.left(); x <= kMacroListGeometry.right(); ++x) {
+            if (qGreen(page.pixel(x, y)) > 0x60) ++hintPixels;
+        }
+    }
+    EXPECT_GT(hintPixels, 50);  // its text shows where the list would be
+}
+
 TEST_F(KeyDialog, EnterAndEscapeNeverClose) {
     open(Navigation, kHome);
     QTest::keyClick(dialog.get(), Qt::Key_Escape);

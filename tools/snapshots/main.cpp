@@ -282,6 +282,20 @@ void writeKeyDialogs(const QString& app, Language language, const QString& out,
         write(dialog.render(), out + scene.name + suffix);
         dialog.done(QDialog::Rejected);
     }
+
+    // Before any macro is recorded, the macro page says how to make one.
+    const auto none = std::make_unique<MacroTable>();
+    CKeyMap withoutMacros({app, language, names, *none, hook, messages, pickers});
+    KeyAssignment record;
+    AssignmentRequest request;
+    withoutMacros.prepare(36, record, request);
+    withoutMacros.show();
+    const QPoint macroTab(160, 44);
+    QMouseEvent up(QEvent::MouseButtonRelease, macroTab, withoutMacros.mapToGlobal(macroTab),
+                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&withoutMacros, &up);
+    write(withoutMacros.render(), out + "key-map-macro-page-empty" + suffix);
+    withoutMacros.done(QDialog::Rejected);
 }
 
 QImage macroManager(const QString& app, Language language) {
