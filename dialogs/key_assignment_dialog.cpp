@@ -97,9 +97,16 @@ QString KeyAssignmentDialog::keyName(std::uint8_t virtualKey) const {
     return fromU16(context_.keyNames.name(virtualKey));
 }
 
+QString KeyAssignmentDialog::namesOf(std::span<const std::uint8_t> keys) const {
+    QStringList names;
+    for (const std::uint8_t key : keys) {
+        if (key != 0) names << keyName(key);
+    }
+    return names.join(kJoin);
+}
+
 void KeyAssignmentDialog::tell(const QString& message) {
-    context_.messages.tell(message.toStdU16String(),
-                           text(u"TQ260 104vez VANTOR", u"TQ260 104vez星岚版").toStdU16String());
+    context_.messages.tell(message.toStdU16String(), windowTitle().toStdU16String());
 }
 
 QString KeyAssignmentDialog::skinFolder() const {
@@ -139,25 +146,19 @@ void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
     Page page = KeyPage;
     switch (record.type) {
         case static_cast<std::uint8_t>(AssignmentType::SingleKey):
-            request.keyList[0] = record.data[0];
             request.count = 1;
             keyBox_->showText(keyName(record.data[0]));
             request.keyList = record.data;
             state_.firstFocus = true;
             break;
-        case static_cast<std::uint8_t>(AssignmentType::Combination): {
-            QStringList names;
-            for (std::size_t i = 0; i < kCombinationKeys; ++i) {
-                if (record.data[i] != 0) names << keyName(record.data[i]);
-            }
-            combinationBox_->showText(names.join(kJoin));
+        case static_cast<std::uint8_t>(AssignmentType::Combination):
+            combinationBox_->showText(namesOf({record.data.data(), kCombinationKeys}));
             // The combination box is never shown; the stored combination shows in the
             // visible box until the first key is captured.
-            keyBox_->showText(names.join(kJoin));
+            keyBox_->showText(combinationBox_->text());
             request.keyList = record.data;
             state_.firstFocus = true;
             break;
-        }
         case static_cast<std::uint8_t>(AssignmentType::Macro):
             if (record.data[0] == 4) page = MacroPage;
             break;
@@ -265,10 +266,8 @@ void KeyAssignmentDialog::onHookKey(std::uint8_t key, bool release) {
             keyBox_->showText({});
         }
         q.keyList[q.count] = key;
-        QStringList names;
-        for (std::size_t i = 0; i <= q.count; ++i) names << keyName(q.keyList[i]);
-        keyBox_->showText(names.join(kJoin));
         ++q.count;
+        keyBox_->showText(namesOf({q.keyList.data(), q.count}));
     }
 }
 
@@ -321,9 +320,11 @@ int KeyAssignmentDialog::regionAt(QPoint point) const {
     return -1;
 }
 
-int KeyAssignmentDialog::regionOf(KeyDialogRole role) const {
+const ButtonImageSet* KeyAssignmentDialog::shownButton(KeyDialogRole role) const {
     const auto found = std::find(variant_.roles.begin(), variant_.roles.end(), role);
-    return found == variant_.roles.end() ? -1 : static_cast<int>(found - variant_.roles.begin());
+    const auto index = static_cast<std::size_t>(found - variant_.roles.begin());
+    if (index >= buttons_.size() || buttons_[index].rect.isNull()) return nullptr;
+    return &buttons_[index];
 }
 
 void KeyAssignmentDialog::mousePressEvent(QMouseEvent* event) {

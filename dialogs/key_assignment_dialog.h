@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <set>
+#include <span>
 #include <vector>
 
 #include "controls/button_image_set.h"
@@ -118,10 +119,14 @@ class KeyAssignmentDialog : public QDialog {
     QString text(const DialogText& text) const;
     QString text(std::u16string_view english, std::u16string_view chinese) const;
     QString keyName(std::uint8_t virtualKey) const;
+    // The names of the keys that are set, joined with "+ ".
+    QString namesOf(std::span<const std::uint8_t> keys) const;
+    static QString pathText(const std::array<char16_t, kLaunchPathCapacity>& path);
     // A message box with the program's name as its caption.
     void tell(const QString& message);
     QString skinFolder() const;
-    int regionOf(KeyDialogRole role) const;
+    // The button of the role, or null where the dialog shows none.
+    const ButtonImageSet* shownButton(KeyDialogRole role) const;
 
     const KeyDialogVariant& variant_;
     KeyDialogContext context_;

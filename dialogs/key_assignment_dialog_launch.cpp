@@ -22,12 +22,12 @@ constexpr FileKind kFileKinds[] = {
 
 constexpr int kFolderRow = 3;
 
-QString fromArray(const std::array<char16_t, kLaunchPathCapacity>& path) {
+}  // namespace
+
+QString KeyAssignmentDialog::pathText(const std::array<char16_t, kLaunchPathCapacity>& path) {
     const auto end = std::find(path.begin(), path.end(), u'\0');
     return QString::fromUtf16(path.data(), static_cast<qsizetype>(end - path.begin()));
 }
-
-}  // namespace
 
 void KeyAssignmentDialog::clickLaunchGrid(QPoint point) {
     AssignmentRequest& q = *request_;
@@ -52,7 +52,7 @@ void KeyAssignmentDialog::clickLaunchGrid(QPoint point) {
 
 std::u16string KeyAssignmentDialog::pickerFolder() const {
     // Where the key's file or folder already is, when that still exists; else home.
-    for (const QString& path : {fromArray(request_->launchPath), fromArray(record_->launchPath)}) {
+    for (const QString& path : {pathText(request_->launchPath), pathText(record_->launchPath)}) {
         const QFileInfo file(path);
         if (!path.isEmpty() && file.isAbsolute() && file.dir().exists()) {
             return QDir::toNativeSeparators(file.absolutePath()).toStdU16String();

@@ -39,11 +39,6 @@ KeyDialogRole tabOf(KeyAssignmentDialog::Page page) {
     return KeyDialogRole::LaunchTab;
 }
 
-QString launchPathText(const std::array<char16_t, kLaunchPathCapacity>& path) {
-    const auto end = std::find(path.begin(), path.end(), u'\0');
-    return QString::fromUtf16(path.data(), static_cast<qsizetype>(end - path.begin()));
-}
-
 }  // namespace
 
 void KeyAssignmentDialog::paintEvent(QPaintEvent*) {
@@ -72,9 +67,8 @@ QImage KeyAssignmentDialog::compose() {
             images_.draw(p, folder, lit ? set.over : set.normal, set.rect.left(), set.rect.top());
         }
     }
-    const int tab = regionOf(tabOf(state_.page));
-    if (tab >= 0 && !buttons_[static_cast<std::size_t>(tab)].rect.isNull()) {
-        const QRect r = buttons_[static_cast<std::size_t>(tab)].rect;
+    if (const ButtonImageSet* tab = shownButton(tabOf(state_.page))) {
+        const QRect r = tab->rect;
         const SkinImage& cursor = images_.image(folder + kCursor);
         cursor.draw(p, r.left() + (r.width() - cursor.width()) / 2,
                     r.bottom() - cursor.height() - 1);
@@ -87,11 +81,7 @@ QImage KeyAssignmentDialog::compose() {
                                   KeyDialogRole::FunctionTab};
     for (std::size_t i = 0; i < std::size(tabs); ++i) {
         const DialogLabel& label = variant_.tabLabels[i];
-        const int region = regionOf(tabs[i]);
-        if (label.text.in(language).empty() || region < 0 ||
-            buttons_[static_cast<std::size_t>(region)].rect.isNull()) {
-            continue;
-        }
+        if (label.text.in(language).empty() || shownButton(tabs[i]) == nullptr) continue;
         const QPoint at = label.at(language);
         drawLabel(p, text(label.text), at.x(), at.y(), kLabelHeight);
     }
@@ -99,9 +89,7 @@ QImage KeyAssignmentDialog::compose() {
         drawLabel(p, text(u"Press a key on your keyboard.", u"请在键盘上按下一个按键。"), kHint.x(),
                   kHint.y(), kHintHeight, QColor(kHintColour));
     }
-    const int macroTab = regionOf(KeyDialogRole::MacroTab);
-    if (state_.page == MacroPage &&
-        (macroTab < 0 || buttons_[static_cast<std::size_t>(macroTab)].rect.isNull())) {
+    if (state_.page == MacroPage && shownButton(KeyDialogRole::MacroTab) == nullptr) {
         // No tab says which page this is.
         drawLabel(p, text(u"Macro", u"宏"), kMacroPageLabel.x(), kMacroPageLabel.y(), kLabelHeight);
     }
@@ -113,10 +101,8 @@ QImage KeyAssignmentDialog::compose() {
     drawLabel(p, text(u"Default", u"初始值"), 158, kButtonLabelY, kLabelHeight);
     drawLabel(p, text(u"Cancel", u"取消"), chinese ? 218 : 214, kButtonLabelY, kLabelHeight);
     drawLabel(p, text(u"Save", u"保存"), 272, kButtonLabelY, kLabelHeight);
-    const int toggle = regionOf(KeyDialogRole::DisableToggle);
-    if (toggle >= 0) {
-        const QPoint at =
-            buttons_[static_cast<std::size_t>(toggle)].rect.topLeft() + kToggleLabelOffset;
+    if (const ButtonImageSet* toggle = shownButton(KeyDialogRole::DisableToggle)) {
+        const QPoint at = toggle->rect.topLeft() + kToggleLabelOffset;
         drawLabel(p, text(u"Disable", u"禁用按键"), at.x(), at.y(), kLabelHeight);
     }
     if (state_.page == MacroPage && macroList_->count() == 0) {
@@ -156,9 +142,9 @@ void KeyAssignmentDialog::paintLaunchPage(QPainter& p) {
             p.setFont(pathFont);
             p.setPen(QColor(kPathText));
             const QRect inner = path.adjusted(4, 0, -4, 0);
-            p.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter,
-                       metrics.elidedText(launchPathText(request_->launchPath), Qt::ElideMiddle,
-                                          inner.width()));
+            p.drawText(
+                inner, Qt::AlignLeft | Qt::AlignVCenter,
+                metrics.elidedText(pathText(request_->launchPath), Qt::ElideMiddle, inner.width()));
             p.restore();
         }
         const QRect browse = launchCell(first + 3);

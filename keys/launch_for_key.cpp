@@ -25,25 +25,31 @@ std::u16string pathOf(const KeyAssignment& record) {
     return {path.begin(), std::find(path.begin(), path.end(), u'\0')};
 }
 
+// The path split at its last separator into folder and file.
+LaunchTarget split(const std::u16string& path) {
+    // Windows paths use backslashes; paths made on Linux use slashes.
+    const auto separator = path.find_last_of(u"\\/");
+    if (separator == std::u16string::npos) return {u"", u""};
+    return {path.substr(0, separator), path.substr(separator + 1)};
+}
+
 }  // namespace
 
 std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table,
                                                std::uint32_t virtualKey) {
     const KeyAssignment* record = launchRecordOf(table, virtualKey);
     if (record == nullptr) return std::nullopt;
-    const std::u16string text = pathOf(*record);
-    // Windows paths use backslashes; paths made on Linux use slashes.
-    const auto separator = text.find_last_of(u"\\/");
-    if (separator == std::u16string::npos) return LaunchTarget{u"", u""};
-    return LaunchTarget{text.substr(0, separator), text.substr(separator + 1)};
+    return split(pathOf(*record));
 }
 
 LaunchOutcome launchForKey(const AssignmentTable& table, std::uint32_t virtualKey,
                            ShellLauncher& shell) {
-    const auto target = launchTargetForKey(table, virtualKey);
-    if (!target || target->file.empty()) return {};
-    std::u16string path = pathOf(*launchRecordOf(table, virtualKey));
-    switch (shell.open(target->folder, target->file)) {
+    const KeyAssignment* record = launchRecordOf(table, virtualKey);
+    if (record == nullptr) return {};
+    std::u16string path = pathOf(*record);
+    const LaunchTarget target = split(path);
+    if (target.file.empty()) return {};
+    switch (shell.open(target.folder, target.file)) {
         case ShellLauncher::Result::Opened:
             return {LaunchOutcome::Opened, std::move(path)};
         case ShellLauncher::Result::NotFound:
