@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
+#include "macro/event_buffers.h"
+
 namespace tq260 {
 
 namespace {
 
 std::uint8_t delayBits(std::uint8_t type) {
     return type & kDelayBits;
-}
-
-std::u16string ascii(const std::string& text) {
-    return {text.begin(), text.end()};
 }
 
 }  // namespace
@@ -87,21 +85,7 @@ std::size_t LineMapping::eventEndingAt(const KeyEventString& keyEvents, std::siz
 
 std::vector<std::u16string> macroEventLines(const MacroRecord& record,
                                             const KeyNameTable& keyNames) {
-    std::vector<std::u16string> lines;
-    int keyLines = 0;
-    std::size_t offset = 0;
-    // The device string decides where the macro ends; the names come from the key string.
-    while (macroEventAt(record.deviceEvents, offset)) {
-        const auto event = macroEventAt(record.keyEvents, offset);
-        if (!event) break;
-        const std::u16string delayLine = ascii(std::to_string(event->delayMs) + " ms");
-        const bool showDelay = delayLine != u"1 ms" && (event->release || keyLines > 0);
-        if (showDelay) lines.push_back(delayLine);
-        lines.push_back(keyNames.name(event->key) + (event->release ? u" up" : u" dn"));
-        ++keyLines;
-        offset += macroEventSize(record.keyEvents[offset]);
-    }
-    return lines;
+    return eventLinesOf(editableBuffers(record), keyNames);
 }
 
 }  // namespace tq260
