@@ -66,7 +66,7 @@ int CGameKeyboardApp::run() {
     state_.applicationFolder = QCoreApplication::applicationDirPath() + QDir::separator();
     openTheKeyboard();
 
-    dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_);
+    dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_, clock_);
     MainWindowServices services{*link_,    messages_,    programs_,     shell_,
                                 *dialogs_, diagnostics_, watcher_.get()};
     services.showSplash = !options_.noSplash;

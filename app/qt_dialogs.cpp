@@ -3,7 +3,7 @@
 namespace tq260 {
 
 QtDialogs::QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
-                     FilePickers& pickers) {
+                     FilePickers& pickers, const Clock& clock) {
     const KeyDialogContext context{state.applicationFolder,
                                    state.language,
                                    state.keyNames,
@@ -13,6 +13,8 @@ QtDialogs::QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes&
                                    pickers};
     keyMap_ = std::make_unique<CKeyMap>(context);
     keymapDlg2_ = std::make_unique<CKeymapDlg2>(context);
+    macroManager_ = std::make_unique<CMacroRecordDlg>(MacroManagerContext{
+        state.applicationFolder, state.language, state.keyNames, hook, messages, clock});
 }
 
 QtDialogs::~QtDialogs() = default;
@@ -30,6 +32,16 @@ bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
     window.prepare(key, record, request, disabled);
     placeOverOwner(window);
     return window.exec() == QDialog::Accepted;
+}
+
+}  // namespace tq260
+
+namespace tq260 {
+
+bool QtDialogs::runMacroManager(MacroTables& macros) {
+    macroManager_->prepare(*macros.working);
+    placeOverOwner(*macroManager_);
+    return macroManager_->exec() == QDialog::Accepted;
 }
 
 }  // namespace tq260

@@ -7,6 +7,7 @@
 #include "app/dialog_launcher.h"
 #include "dialogs/key_map.h"
 #include "dialogs/keymap_dlg2.h"
+#include "dialogs/macro_record_dlg.h"
 
 namespace tq260 {
 
@@ -14,7 +15,7 @@ namespace tq260 {
 class QtDialogs final : public DialogLauncher {
   public:
     QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
-              FilePickers& pickers);
+              FilePickers& pickers, const Clock& clock);
     ~QtDialogs() override;
 
     // The window the dialogs open over.
@@ -22,12 +23,13 @@ class QtDialogs final : public DialogLauncher {
 
     bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override;
-    // The macro manager and the profile dialog come later; until then they are cancelled.
-    bool runMacroManager(MacroTables&) override { return false; }
+    bool runMacroManager(MacroTables& macros) override;
+    // The profile dialog comes later; until then it is cancelled.
     void runProfiles(const QRect&) override {}
 
     CKeyMap& keyMap() { return *keyMap_; }
     CKeymapDlg2& keymapDlg2() { return *keymapDlg2_; }
+    CMacroRecordDlg& macroManager() { return *macroManager_; }
 
   private:
     void placeOverOwner(QWidget& dialog) const;
@@ -35,6 +37,7 @@ class QtDialogs final : public DialogLauncher {
     QPointer<QWidget> owner_;
     std::unique_ptr<CKeyMap> keyMap_;
     std::unique_ptr<CKeymapDlg2> keymapDlg2_;
+    std::unique_ptr<CMacroRecordDlg> macroManager_;
 };
 
 }  // namespace tq260

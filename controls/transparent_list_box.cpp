@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kEditorMargin = 2;
 const QPoint kListBackgroundOrigin(7, 22);
+const QColor kMutedText(0x80, 0x86, 0x94);
+const QColor kMutedSelectedText(0x4A, 0xA8, 0xAE);
 
 // Every row is as tall as the list says.
 class RowHeightDelegate final : public QStyledItemDelegate {
@@ -72,6 +74,12 @@ void CTransparentListBox::configure(int fontHeight, const QString& face, QColor 
 
 void CTransparentListBox::setSorted(bool sorted) {
     setSortingEnabled(sorted);
+}
+
+void CTransparentListBox::setMutedFrom(int row) {
+    if (row == mutedFrom_) return;
+    mutedFrom_ = row;
+    viewport()->update();
 }
 
 QFont CTransparentListBox::drawingFont() const {
@@ -181,7 +189,11 @@ void CTransparentListBox::drawRow(QPainter& painter, int r, const QRect& rect,
         painter.setPen(enabled ? shadowColour_ : QColor(Qt::white));
         painter.drawText(rect.translated(shadowOffset_, shadowOffset_), kFlags, text);
     }
-    painter.setPen(!enabled ? QColor(Qt::black) : selected ? selectedColour_ : textColour_);
+    const bool muted = mutedFrom_ >= 0 && r >= mutedFrom_;
+    painter.setPen(!enabled   ? QColor(Qt::black)
+                   : muted    ? (selected ? kMutedSelectedText : kMutedText)
+                   : selected ? selectedColour_
+                              : textColour_);
     painter.drawText(rect, kFlags, text);
     if (!icon.isNull())
         painter.drawImage(rect.left() + rect.width() - kIconInset, rect.top(), icon);

@@ -34,6 +34,10 @@ class CTransparentListBox final : public QListWidget {
     int addRow(const QString& text);
     int insertRow(int index, const QString& text);
 
+    // Rows from this one on are drawn muted (what the keyboard will not play); -1: none.
+    void setMutedFrom(int row);
+    int mutedFrom() const { return mutedFrom_; }
+
     int editedRow() const { return editedRow_; }
     CEditHelper* editor() const { return editor_; }
     int rowHeight() const { return rowHeight_; }
@@ -74,6 +78,7 @@ class CTransparentListBox final : public QListWidget {
     int shadowOffset_ = 3;
     bool shadowOn_ = false;
     int rowHeight_ = 25;
+    int mutedFrom_ = -1;
 };
 
 }  // namespace tq260

@@ -45,7 +45,7 @@ KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDia
     setModal(true);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setWindowTitle(text(u"TQ260 104vez VANTOR", u"TQ260 104vez星岚版"));
+    setWindowTitle(text(kProgramName));
 
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(14);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "controls/button_image_set.h"
+#include "dialogs/dialog_text.h"
 #include "keys/language.h"
 
 namespace tq260 {
@@ -24,23 +25,6 @@ enum class KeyDialogRole {
     Default,
     Cancel,
     Save,
-};
-
-// A text of a dialog in both languages.
-struct DialogText {
-    std::u16string_view english;
-    std::u16string_view chinese;
-    std::u16string_view in(Language language) const {
-        return language == Language::Chinese ? chinese : english;
-    }
-};
-
-// Where a label goes in each language.
-struct DialogLabel {
-    DialogText text;
-    QPoint english;
-    QPoint chinese;
-    QPoint at(Language language) const { return language == Language::Chinese ? chinese : english; }
 };
 
 // Everything in which the two key dialogs differ; the behaviour is shared.

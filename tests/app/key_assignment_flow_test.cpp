@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <functional>
 
@@ -35,7 +36,7 @@ class KeyAssignmentFlow : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        realDialogs = std::make_unique<QtDialogs>(state, hook, messages, pickers);
+        realDialogs = std::make_unique<QtDialogs>(state, hook, messages, pickers, typingClock);
         dialogs.forwardTo = realDialogs.get();
     }
 
@@ -62,12 +63,32 @@ class KeyAssignmentFlow : public MainWindowTest {
         EXPECT_TRUE(ran) << "no dialog opened";
     }
 
+    // Clicks the macro bar; the steps then run inside the macro manager.
+    void inMacroManager(std::function<void(CMacroRecordDlg&)> steps) {
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            CMacroRecordDlg& manager = realDialogs->macroManager();
+            if (!manager.isVisible() || ran) return;
+            ran = true;
+            steps(manager);
+            if (manager.isVisible()) manager.done(QDialog::Rejected);
+        });
+        poll.start();
+        click(100, 160);
+        EXPECT_TRUE(ran) << "the macro manager did not open";
+    }
+
     static void press(KeyAssignmentDialog& dialog, QPoint at) {
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, at);
     }
 
     testing::ScriptedKeyHook hook;
     testing::ScriptedPickers pickers;
+    // The keyboard's worker threads move the protocol's clock on as they wait; the typing
+    // has a clock of its own.
+    VirtualClock typingClock;
     std::unique_ptr<QtDialogs> realDialogs;
 };
 
@@ -101,6 +122,55 @@ TEST_F(KeyAssignmentFlow, RemapAToBSaveAndTheKeyboardAndTheNextStartKnowIt) {
     start();
     EXPECT_EQ(state.assignments.marks[kA], 1);
     EXPECT_EQ((*state.assignments.table)[kA].data[0], 'B');
+}
+
+TEST_F(KeyAssignmentFlow, RecordAMacroPutItOnHomeSaveAndTheNextStartShowsIt) {
+    start();
+    const auto managerClick = [](CMacroRecordDlg& manager, QPoint at) {
+        QTest::mouseClick(&manager, Qt::LeftButton, {}, at);
+    };
+    inMacroManager([&](CMacroRecordDlg& manager) {
+        managerClick(manager, QPoint(45, 380));   // New
+        managerClick(manager, QPoint(375, 175));  // Record Delay
+        managerClick(manager, QPoint(330, 110));  // Record
+        hook.press('A');
+        typingClock.sleepMs(80);
+        hook.release('A');
+        hook.type('B');
+        managerClick(manager, QPoint(330, 110));  // Stop
+        managerClick(manager, QPoint(300, 410));  // OK
+    });
+    const std::array<std::uint8_t, 8> played{0x00, 0x01, 0x01, 0x04, 0xD0, 0x04, 0x01, 0x05};
+    EXPECT_TRUE(std::equal(played.begin(), played.end(), record().macroBlocks[0].begin()));
+    EXPECT_EQ((*state.macros.saved)[0].nameText(), u"Macro_001");
+    EXPECT_EQ(QFileInfo(folder.filePath("MacroDefine.bin")).size(), 169860);
+
+    clickKey(kHome, [&](KeyAssignmentDialog& dialog) {
+        press(dialog, QPoint(160, 44));  // the macro tab
+        ASSERT_EQ(dialog.macroList()->count(), 1);
+        EXPECT_EQ(dialog.macroList()->item(0)->text(), "Macro_001");
+        dialog.macroList()->setCurrentRow(0);
+        press(dialog, kSave);
+    });
+    click(950, 615);  // the main window's Save
+    // The keyboard keeps its macro blocks as they travel, each 16-bit word byte-swapped.
+    const std::array<std::uint8_t, 8> kept{0x01, 0x00, 0x04, 0x01, 0x04, 0xD0, 0x05, 0x01};
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), keyboard.memory().macroBlocks[0].begin()));
+    const std::size_t slot = KeyLayout[kHome].slot;
+    EXPECT_EQ(keyboard.memory().keyBlocks[slot / 63][slot % 63 * 2], 0x00);
+    EXPECT_EQ(keyboard.memory().keyBlocks[slot / 63][slot % 63 * 2 + 1], 0x41);
+
+    window.reset();
+    state.macros.saved->fill(MacroRecord{});
+    start();
+    inMacroManager([&](CMacroRecordDlg& manager) {
+        QStringList lines;
+        for (int i = 0; i < manager.eventList()->count(); ++i) {
+            lines << manager.eventList()->item(i)->text();
+        }
+        EXPECT_EQ(lines, (QStringList{"A  dn", "80 ms", "A  up", "B  dn", "B  up"}));
+        EXPECT_FALSE(hook.installed());
+    });
 }
 
 TEST_F(KeyAssignmentFlow, CancelAfterTheKeyTabLeavesTheStoredRecord) {

@@ -59,6 +59,7 @@ class ScriptedDialogs final : public DialogLauncher {
     }
     bool runMacroManager(MacroTables& macros) override {
         ++macroManagerRuns;
+        if (forwardTo != nullptr) return forwardTo->runMacroManager(macros);
         if (!macroEdit) return false;
         macroEdit(*macros.working);
         return true;

@@ -26,6 +26,7 @@
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
 #include "keys/named_function_table.h"
+#include "tools/snapshots/macro_manager_scenes.h"
 
 using namespace tq260;
 
@@ -298,53 +299,6 @@ void writeKeyDialogs(const QString& app, Language language, const QString& out,
     withoutMacros.done(QDialog::Rejected);
 }
 
-QImage macroManager(const QString& app, Language language) {
-    const Texts t{language == Language::Chinese};
-    const QString folder = skinFolder(app, SkinWindow::MacroManager, language);
-    QImage image = SkinImage::load(folder + "MacroManagement.png").image();
-    QPainter p(&image);
-    drawLabel(p, t("Macro Manager", "宏管理器"), 16, 9, 18);
-    drawLabel(p, t("Select Macro", "选择宏"), 39, 60, 15);
-    drawLabel(p, t("Keystrobe Sequence", "按键系列"), 151, 60, 15);
-    drawLabel(p, t("Options", "录制选项"), 311, 60, 15);
-    drawSkinImage(p, folder, "Record-over.png", 290, 100);
-    drawLabel(p, t("Start Recording", "开始录制"), t.chinese ? 310 : 291, 103, 15);
-    drawSkinImage(p, folder, "PaneMakingTick.png", 368, 168);
-    drawSkinImage(p, folder, "Pane.png", 296, 315);
-    if (t.chinese) {
-        drawLabel(p, "记录按键动作", 290, 168, 15);
-        drawLabel(p, "间的延迟", 290, 184, 15);
-    } else {
-        drawLabel(p, "Record Delay", 290, 153, 15);
-        drawLabel(p, "between", 290, 168, 15);
-        drawLabel(p, "keystrokes", 290, 183, 15);
-    }
-    drawLabel(p, t("Number of Loops", "循环次数"), 295, 300, 15);
-    drawLabel(p, "1", 300, 332, 15);
-    drawSkinImage(p, folder, "button-new-normal.png", 20, 368);
-    drawSkinImage(p, folder, "button-new-over.png", 80, 368);
-    drawSkinImage(p, folder, "button-new-normal.png", 280, 400);
-    drawSkinImage(p, folder, "button-new-normal.png", 340, 400);
-    drawLabel(p, t("New", "新建"), 35, 372, 15);
-    drawLabel(p, t("Delete", "删除"), t.chinese ? 95 : 92, 372, 15);
-    drawLabel(p, t("OK", "确定"), 300, 404, 15);
-    drawLabel(p, t("Cancel", "取消"), 352, 404, 15);
-
-    const auto list = [&](int x, int mode, const QStringList& rows, int selected) {
-        CTransparentListBox box;
-        box.listMode = mode;
-        box.configure(16, "Arial", Qt::white, QColor(0, 255, 255), true, 2, Qt::black);
-        box.resize(113, 275);
-        for (const QString& row : rows) box.addRow(row);
-        box.setCurrentRow(selected);
-        p.drawImage(x, 80, box.grab().toImage());
-    };
-    list(20, CTransparentListBox::PlainRows, {"Combo", "Reload", "Sprint"}, 0);
-    list(150, CTransparentListBox::EventRows,
-         {"A  dn", "5 ms", "A  up", "B  dn", "200 ms", "B  up"}, 4);
-    return image;
-}
-
 // The profile dialog's own painting, which its list shows through.
 class ProfileDialogStandIn final : public QWidget {
   public:
@@ -442,7 +396,7 @@ int main(int argc, char** argv) {
         const QString suffix = language == Language::Chinese ? "-chinese.png" : "-english.png";
         writeMainWindowStates(app, language, out, suffix);
         writeKeyDialogs(app, language, out, suffix);
-        write(macroManager(app, language), out + "macro-manager" + suffix);
+        snapshots::writeMacroManager(app, language, out, suffix);
         write(profiles(app, language), out + "profiles" + suffix);
         write(SkinImage::load(splashScreenPath(app, language)).image(), out + "splash" + suffix);
         write(controlsSheet(app, language), out + "controls" + suffix);
