@@ -41,7 +41,11 @@ class RowHeightDelegate final : public QStyledItemDelegate {
 CTransparentListBox::CTransparentListBox(QWidget* parent)
     : QListWidget(parent),
       textColour_(palette().color(QPalette::WindowText)),
-      selectedColour_(palette().color(QPalette::HighlightedText)) {
+      selectedColour_(palette().color(QPalette::HighlightedText)),
+      pressIcon_(resourceBitmap(kPressIcon)),
+      releaseIcon_(resourceBitmap(kReleaseIcon)),
+      delayIcon_(resourceBitmap(kDelayIcon)),
+      listBackground_(resourceBitmap(kListBackground)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -143,8 +147,8 @@ void CTransparentListBox::captureBackground() {
                            QWidget::DrawWindowBackground);
         }
     } else {
-        const QImage skin = resourceBitmap(kListBackground);
-        painter.drawImage(QPoint(0, 0), skin, QRect(kListBackgroundOrigin, viewport()->size()));
+        painter.drawImage(QPoint(0, 0), listBackground_,
+                          QRect(kListBackgroundOrigin, viewport()->size()));
     }
     backgroundCaptured_ = true;
 }
@@ -174,13 +178,13 @@ void CTransparentListBox::drawRow(QPainter& painter, int r, const QRect& rect,
     QImage icon;
     if (listMode == EventRows) {
         if (text.contains(QStringLiteral("dn"))) {
-            icon = resourceBitmap(kPressIcon);
+            icon = pressIcon_;
             text.remove(QStringLiteral("dn"));
         } else if (text.contains(QStringLiteral("up"))) {
-            icon = resourceBitmap(kReleaseIcon);
+            icon = releaseIcon_;
             text.remove(QStringLiteral("up"));
         } else if (text.contains(QStringLiteral("ms"))) {
-            icon = resourceBitmap(kDelayIcon);
+            icon = delayIcon_;
         }
     }
     constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs;

@@ -79,6 +79,11 @@ class CTransparentListBox final : public QListWidget {
     bool shadowOn_ = false;
     int rowHeight_ = 25;
     int mutedFrom_ = -1;
+    // Decoded once: decoding them for every row made a repaint cost a millisecond.
+    QImage pressIcon_;
+    QImage releaseIcon_;
+    QImage delayIcon_;
+    QImage listBackground_;
 };
 
 }  // namespace tq260

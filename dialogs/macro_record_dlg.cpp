@@ -184,15 +184,24 @@ void CMacroRecordDlg::showEditor() {
 
 void CMacroRecordDlg::showRows(CTransparentListBox* list, const std::vector<std::u16string>& lines,
                                int selected) {
+    // Only the rows between what stayed the same at the top and at the bottom change, so a
+    // key inserted at the front costs one new row, not a rewrite of all of them.
     const int count = static_cast<int>(lines.size());
-    for (int row = 0; row < std::min(count, list->count()); ++row) {
-        const QString line = fromU16(lines[static_cast<std::size_t>(row)]);
-        if (list->item(row)->text() != line) list->item(row)->setText(line);
+    const int old = list->count();
+    const auto line = [&](int row) { return fromU16(lines[static_cast<std::size_t>(row)]); };
+    int top = 0;
+    while (top < std::min(count, old) && list->item(top)->text() == line(top)) ++top;
+    int bottom = 0;
+    while (bottom < std::min(count, old) - top &&
+           list->item(old - 1 - bottom)->text() == line(count - 1 - bottom)) {
+        ++bottom;
     }
-    while (list->count() > count) delete list->takeItem(list->count() - 1);
-    for (int row = list->count(); row < count; ++row) {
-        list->addRow(fromU16(lines[static_cast<std::size_t>(row)]));
-    }
+    const int oldMiddle = old - top - bottom;
+    const int newMiddle = count - top - bottom;
+    const int both = std::min(oldMiddle, newMiddle);
+    for (int i = 0; i < both; ++i) list->item(top + i)->setText(line(top + i));
+    for (int i = both; i < oldMiddle; ++i) delete list->takeItem(top + both);
+    for (int i = both; i < newMiddle; ++i) list->insertRow(top + i, line(top + i));
     if (selected >= 0 && selected < count) {
         list->setCurrentRow(selected);
         list->scrollToItem(list->item(selected));
