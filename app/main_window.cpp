@@ -645,14 +645,20 @@ void CGameKeyboardDlg::factoryReset() {
 
 void CGameKeyboardDlg::runMacroManager() {
     state_.macros.openWorking();
+    state_.macros.slotMoves = {0, 1, 2, 3, 4, 5};
     if (!services_.dialogs.runMacroManager(state_.macros)) return;
     state_.macros.commitWorking();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         buildMacroBlocks(*state_.macros.saved, state_.keyboard.settings);
+        AssignmentWorkspace workspace{state_.keyboard.settings, state_.assignments,
+                                      state_.keyNames,          *state_.macros.saved,
+                                      state_.language,          state_.keymapPath().toStdString()};
+        followMacroMoves(state_.macros.slotMoves, workspace);
     }
     saveKeymap();
     saveMacroFile(state_.macroPath().toStdString(), *state_.macros.saved);
+    update();  // keys whose macro was deleted are no longer marked
 }
 
 void CGameKeyboardDlg::runProfiles() {

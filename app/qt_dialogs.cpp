@@ -41,7 +41,9 @@ namespace tq260 {
 bool QtDialogs::runMacroManager(MacroTables& macros) {
     macroManager_->prepare(*macros.working);
     placeOverOwner(*macroManager_);
-    return macroManager_->exec() == QDialog::Accepted;
+    if (macroManager_->exec() != QDialog::Accepted) return false;
+    macros.slotMoves = macroManager_->editor().slotMoves();
+    return true;
 }
 
 }  // namespace tq260

@@ -42,6 +42,9 @@ inline constexpr DialogText kCapacityFull{u"%1 of %2 bytes: full", u"已用 %1/%
 inline constexpr DialogText kCapacityOver{u"%1 of %2 bytes: grey lines are not played",
                                           u"%1/%2 字节：灰色行不会播放"};
 
+// While an insertion waits for its key.
+inline constexpr DialogText kInsertionArmed{u"Press the key to insert", u"请按下要插入的键"};
+
 inline constexpr DialogText kMacroManagerCaption{u"Macro Manager", u"宏管理器"};
 inline constexpr DialogText kSelectToRecord{u"Please select a Macro file to record \n",
                                             u"请先选择要录制的宏\n"};

@@ -40,6 +40,8 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
     eventList_ = new CTransparentListBox(this);
     setUpList(eventList_, CTransparentListBox::EventRows, kManagerEventListGeometry);
     eventList_->viewport()->installEventFilter(this);
+    macroList_->installEventFilter(this);
+    eventList_->installEventFilter(this);
 
     loopsField_ = new QLineEdit(this);
     loopsField_->setGeometry(kLoopsFieldGeometry);
@@ -47,6 +49,7 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
     loopsField_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this));
     loopsField_->setFrame(false);
+    loopsField_->installEventFilter(this);
     QFont fieldFont(QStringLiteral("Arial"));
     fieldFont.setPixelSize(14);
     loopsField_->setFont(fieldFont);
@@ -59,6 +62,13 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
         if (showing_ || macroList_->editedRow() >= 0 || row == editor_.selectedMacro()) return;
         editor_.selectMacro(row);
         showEditor();
+    });
+    // The list never shows no macro selected while the editor has one: a click beside the
+    // rows would otherwise leave Delete and Record acting on a macro that looks unselected.
+    connect(macroList_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (showing_ || macroList_->editedRow() >= 0 || editor_.selectedMacro() < 0) return;
+        if (macroList_->selectedItems().isEmpty())
+            QTimer::singleShot(0, this, [this] { showEditor(); });
     });
     connect(eventList_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (showing_ || eventList_->editedRow() >= 0) return;
@@ -75,6 +85,8 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
         if (kept != typed) {
             showing_ = true;
             loopsField_->setText(kept);
+            // The next digit typed replaces the 1 that stands in for nothing.
+            loopsField_->selectAll();
             showing_ = false;
         }
     });
@@ -260,6 +272,8 @@ bool CMacroRecordDlg::event(QEvent* event) {
 }
 
 bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The pointer went from a button onto a control: no button stays lit.
+    if (event->type() == QEvent::Enter) setHover(-1);
     if (watched == eventList_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::RightButton) {
@@ -311,20 +325,29 @@ void CMacroRecordDlg::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void CMacroRecordDlg::setHover(int area) {
+    if (area == hoverArea_) return;
+    hoverArea_ = area;
+    // The tick boxes show their option, not the pointer.
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        const auto which = static_cast<MacroHotArea>(i);
+        if (which == MacroHotArea::RecordDelayTick || which == MacroHotArea::LoopsTick) {
+            continue;
+        }
+        buttons_[i].state = static_cast<int>(i) == area ? 1 : 0;
+    }
+    update();
+}
+
+void CMacroRecordDlg::leaveEvent(QEvent* event) {
+    setHover(-1);
+    QDialog::leaveEvent(event);
+}
+
 void CMacroRecordDlg::mouseMoveEvent(QMouseEvent* event) {
     const int area = hotAreaAt(event->position().toPoint());
     if (!(event->buttons() & Qt::LeftButton)) mousePressed_ = false;
-    if (area != hoverArea_) {
-        hoverArea_ = area;
-        // The tick boxes show their option, not the pointer.
-        for (std::size_t i = 0; i < buttons_.size(); ++i) {
-            const auto which = static_cast<MacroHotArea>(i);
-            if (which == MacroHotArea::RecordDelayTick || which == MacroHotArea::LoopsTick)
-                continue;
-            buttons_[i].state = static_cast<int>(i) == area ? 1 : 0;
-        }
-        update();
-    }
+    setHover(area);
     // The borderless window is dragged by any spot that does nothing.
     if (mousePressed_ && area < 0 && windowHandle() != nullptr) {
         mousePressed_ = false;

@@ -65,6 +65,7 @@ class CMacroRecordDlg final : public QDialog {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -79,6 +80,7 @@ class CMacroRecordDlg final : public QDialog {
     // Names typed into the macro list go to the editor; a blank one is put back.
     void takeNames();
 
+    void setHover(int area);
     void click(MacroHotArea area);
     void confirm();
     void openMenu(QPoint globalPoint);

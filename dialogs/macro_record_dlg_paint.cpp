@@ -12,6 +12,7 @@ namespace {
 constexpr int kButtonLabelHeight = 15;
 const QColor kCapacityNormal(0x8A, 0x94, 0xA8);
 const QColor kCapacityWarning(0xFF, 0x6B, 0x6B);
+const QColor kInsertionHint(0x00, 0xFF, 0xFF);
 
 }  // namespace
 
@@ -49,7 +50,10 @@ QImage CMacroRecordDlg::compose() {
         const QPoint at = label.at(language);
         drawLabel(p, text(label.text), at.x(), at.y(), kButtonLabelHeight);
     }
-    if (editor_.selectedMacro() >= 0) {
+    if (state.insertMode) {
+        drawLabel(p, text(kInsertionArmed), kCapacityLabel.x(), kCapacityLabel.y(), kCapacityHeight,
+                  kInsertionHint);
+    } else if (editor_.selectedMacro() >= 0) {
         const bool over = editor_.eventBytes() > MacroEditor::kKeyboardBytes;
         drawLabel(p, capacityText(), kCapacityLabel.x(), kCapacityLabel.y(), kCapacityHeight,
                   over ? kCapacityWarning : kCapacityNormal);

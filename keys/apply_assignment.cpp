@@ -149,4 +149,27 @@ void ApplyAssignment(const AssignmentRequest& request, AssignmentWorkspace& w) {
     saveKeymapFile(w.keymapFile, w.settings, *w.assignments.table);
 }
 
+void followMacroMoves(const std::array<int, kKeyboardMacroSlots>& moves, AssignmentWorkspace& w) {
+    const SelectedKey selected = w.assignments.selectedKey;
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        const KeyAssignment& record = (*w.assignments.table)[key];
+        if (record.type != static_cast<std::uint8_t>(AssignmentType::Macro) ||
+            record.data[0] != 4 || record.data[2] >= moves.size()) {
+            continue;
+        }
+        const int to = moves[record.data[2]];
+        if (to == record.data[2]) continue;
+        AssignmentRequest request;
+        if (to < 0) {
+            request.count = AssignmentRequest::kRestoreDefault;
+        } else {
+            request.type = AssignmentType::Macro;
+            request.macroIndex = to;
+        }
+        w.assignments.selectedKey = key;
+        ApplyAssignment(request, w);
+    }
+    w.assignments.selectedKey = selected;
+}
+
 }  // namespace tq260

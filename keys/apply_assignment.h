@@ -25,4 +25,12 @@ struct AssignmentWorkspace {
 // chosen", change nothing. The caller holds the record's lock.
 void ApplyAssignment(const AssignmentRequest& request, AssignmentWorkspace& workspace);
 
+// After the macro manager moved or deleted macros (moves: each keyboard slot's new slot, or
+// -1): a key that played a moved macro plays it at its new slot, and a key whose macro was
+// deleted gets its printed function back, rather than playing whatever macro came to its
+// slot. Each changed key is applied as the key dialog would. The caller holds the record's
+// lock.
+void followMacroMoves(const std::array<int, kKeyboardMacroSlots>& moves,
+                      AssignmentWorkspace& workspace);
+
 }  // namespace tq260

@@ -17,6 +17,9 @@ bool MacroEditor::isDelayLineAt(int line) const {
 }
 
 void MacroEditor::armInsertion(int line) {
+    // The insertion takes the hook's next keys and ends by removing it: a recording would
+    // only seem to go on.
+    state_.recording = false;
     state_.insertionLine = line;
     state_.insertMode = true;
     installHook();

@@ -47,6 +47,11 @@ void MacroEditor::open(MacroTable& working, WindowHandle window) {
     removeHook();
     table_ = &working;
     window_ = window;
+    origins_.clear();
+    for (std::size_t i = 0; i < working.size(); ++i) {
+        if (!working[i].isFree()) origins_.push_back(static_cast<int>(i));
+    }
+    opened_ = origins_;
     // A free record between named ones would put list line and record number out of step.
     std::stable_partition(working.begin(), working.end(),
                           [](const MacroRecord& record) { return !record.isFree(); });
@@ -108,6 +113,11 @@ void MacroEditor::selectMacro(int line) {
     if (table_ == nullptr || line < 0 || static_cast<std::size_t>(line) >= macroLines_.size()) {
         return;
     }
+    // A recording belongs to the macro it cleared; another macro's events are not added to.
+    if (line != selectedMacro_ && state_.recording) {
+        removeHook();
+        state_.recording = false;
+    }
     selectedMacro_ = line;
     const MacroRecord& record = *selectedRecord();
     state_.recordDelay = (record.recordDelay & 1) != 0;
@@ -138,6 +148,7 @@ MacroEditor::NewOutcome MacroEditor::newMacro() {
         if (std::find(macroLines_.begin(), macroLines_.end(), name) == macroLines_.end()) break;
     }
     macroLines_.push_back(name);
+    origins_.push_back(-1);
     const std::size_t line = macroLines_.size() - 1;
     selectedMacro_ = static_cast<int>(line);
     MacroTable& table = *table_;
@@ -170,6 +181,8 @@ bool MacroEditor::deleteSelected() {
         std::find_if(table.begin(), table.end(), [](const MacroRecord& r) { return r.isFree(); }) -
         table.begin());
     macroLines_.erase(macroLines_.begin() + static_cast<std::ptrdiff_t>(line));
+    if (line < origins_.size())
+        origins_.erase(origins_.begin() + static_cast<std::ptrdiff_t>(line));
     eventLines_.clear();
     selectedEventLine_ = -1;
     std::copy(table.begin() + static_cast<std::ptrdiff_t>(line) + 1, table.end(),
@@ -244,6 +257,24 @@ std::size_t MacroEditor::firstLineNotPlayed() const {
         offset = end;
     }
     return eventLines_.size();
+}
+
+std::array<int, kKeyboardMacroSlots> MacroEditor::slotMoves() const {
+    std::array<int, kKeyboardMacroSlots> moves{};
+    for (std::size_t slot = 0; slot < moves.size(); ++slot) moves[slot] = static_cast<int>(slot);
+    if (table_ == nullptr) return moves;
+    // Slots that held a macro at the opening: deleted unless found below.
+    for (std::size_t slot = 0; slot < moves.size(); ++slot) {
+        if (std::find(opened_.begin(), opened_.end(), static_cast<int>(slot)) != opened_.end()) {
+            moves[slot] = -1;
+        }
+    }
+    for (std::size_t now = 0; now < origins_.size(); ++now) {
+        const int was = origins_[now];
+        if (was < 0 || was >= static_cast<int>(moves.size())) continue;
+        moves[static_cast<std::size_t>(was)] = now < moves.size() ? static_cast<int>(now) : -1;
+    }
+    return moves;
 }
 
 std::vector<int> MacroEditor::macrosTooLong() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -94,6 +95,10 @@ class MacroEditor {
     std::size_t firstLineNotPlayed() const;
     // Lines of the macro list whose macros are longer than the keyboard holds.
     std::vector<int> macrosTooLong() const;
+    // Where the macro of each keyboard slot, as the table was when opened, is now: its new
+    // slot, or -1 when it was deleted (or moved past the keyboard's slots). A slot that held
+    // no macro stays where it is.
+    std::array<int, kKeyboardMacroSlots> slotMoves() const;
 
   private:
     MacroRecord* selectedRecord();
@@ -118,6 +123,9 @@ class MacroEditor {
     WindowHandle window_ = WindowHandle::None;
     RecorderState state_;
     std::vector<std::u16string> macroLines_;
+    // For each record of the list, the record it was when the manager opened (-1: new).
+    std::vector<int> origins_;
+    std::vector<int> opened_;  // the records named when the manager opened
     int selectedMacro_ = -1;
     std::vector<std::u16string> eventLines_;
     int selectedEventLine_ = -1;

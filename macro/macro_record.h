@@ -59,6 +59,9 @@ static_assert(sizeof(MacroTable) == 169'860);
 struct MacroTables {
     std::unique_ptr<MacroTable> saved = std::make_unique<MacroTable>();
     std::unique_ptr<MacroTable> working = std::make_unique<MacroTable>();
+    // Where each keyboard slot's macro went at the manager's last OK: its new slot, or -1
+    // when it was deleted. Keys that play a macro follow it.
+    std::array<int, kKeyboardMacroSlots> slotMoves{0, 1, 2, 3, 4, 5};
 
     void openWorking() { *working = *saved; }
     void commitWorking() { *saved = *working; }

@@ -173,6 +173,27 @@ TEST_F(KeyAssignmentFlow, RecordAMacroPutItOnHomeSaveAndTheNextStartShowsIt) {
     });
 }
 
+TEST_F(KeyAssignmentFlow, AKeyFollowsItsMacroWhenAnEarlierOneIsDeleted) {
+    start();
+    (*state.macros.saved)[0].setName(u"First");
+    (*state.macros.saved)[1].setName(u"Second");
+    clickKey(kHome, [&](KeyAssignmentDialog& dialog) {
+        press(dialog, QPoint(160, 44));
+        dialog.macroList()->setCurrentRow(1);
+        press(dialog, kSave);
+    });
+    ASSERT_EQ((*state.assignments.table)[kHome].data[2], 1);
+    messages.answers = {true};
+    inMacroManager([&](CMacroRecordDlg& manager) {
+        manager.macroList()->setCurrentRow(0);
+        QTest::mouseClick(&manager, Qt::LeftButton, {}, QPoint(100, 380));  // Delete
+        QTest::mouseClick(&manager, Qt::LeftButton, {}, QPoint(300, 410));  // OK
+    });
+    EXPECT_EQ((*state.assignments.table)[kHome].data[2], 0);
+    EXPECT_EQ(record().keyTable[KeyLayout[kHome].slot].code, 0);
+    EXPECT_EQ((*state.macros.saved)[0].nameText(), u"Second");
+}
+
 TEST_F(KeyAssignmentFlow, CancelAfterTheKeyTabLeavesTheStoredRecord) {
     start();
     (*state.macros.saved)[0].setName(u"Combo");

@@ -225,6 +225,53 @@ TEST_F(MacroManagerTest, ClickingAnotherMacroShowsItsEvents) {
     EXPECT_TRUE(dialog->loopsField()->isEnabled());
 }
 
+TEST_F(MacroManagerTest, TheSelectedMacroStaysSelectedWhenTheListIsClickedBesideIt) {
+    putMacro(0, u"Combo", {0x01, 0x41, 0x81, 0x41});
+    open();
+    QTest::mouseClick(dialog->macroList()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      dialog->macroList()->rowRect(0).center());
+    QTest::mouseClick(dialog->macroList()->viewport(), Qt::LeftButton, {}, QPoint(50, 200));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->macroList()->selectedItems().size(), 1);
+    EXPECT_EQ(dialog->macroList()->currentRow(), 0);
+}
+
+TEST_F(MacroManagerTest, NoButtonStaysLitWhenThePointerLeavesIt) {
+    open();
+    QTest::mouseMove(dialog.get(), at::newMacro);
+    ASSERT_EQ(dialog->buttons()[3].state, 1);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(dialog->macroList(), &enter);  // straight onto a list
+    EXPECT_EQ(dialog->buttons()[3].state, 0);
+    QTest::mouseMove(dialog.get(), at::ok);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(dialog.get(), &leave);
+    EXPECT_EQ(dialog->buttons()[5].state, 0);
+}
+
+TEST_F(MacroManagerTest, AnArmedInsertionSaysSo) {
+    putMacro(0, u"Combo", {0x01, 0x41, 0x81, 0x41});
+    open();
+    // The hint is drawn in the selected rows' cyan under the lists.
+    const auto cyanUnderTheLists = [&] {
+        const QImage picture = dialog->render().copy(QRect(20, 400, 250, 20));
+        int cyan = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                cyan += c.red() < 60 && c.green() > 200 && c.blue() > 200 ? 1 : 0;
+            }
+        }
+        return cyan;
+    };
+    EXPECT_EQ(cyanUnderTheLists(), 0);
+    dialog->eventList()->setCurrentRow(0);
+    dialog->runMenuCommand(kInsertBeforeCommand);
+    EXPECT_GT(cyanUnderTheLists(), 20);
+    hook.type('B');
+    EXPECT_EQ(cyanUnderTheLists(), 0);
+}
+
 TEST_F(MacroManagerTest, RenamingInPlaceStopsRecordingAndRefusesABlankName) {
     putMacro(0, u"Combo", {0x01, 0x41, 0x81, 0x41});
     open();

@@ -141,6 +141,23 @@ TEST_F(ApplyAssignmentTest, MacroRowPlaysThatSlotAndRebuildsTheBlocks) {
     EXPECT_EQ(settings.macroBlocks[0][3], 0x04);  // device string byte 1
 }
 
+TEST_F(ApplyAssignmentTest, KeysFollowTheirMacroWhenTheManagerMovesOrDeletesIt) {
+    apply(kA, macro(1));
+    apply(kS, macro(0));
+    apply(kF1, macro(4));  // a slot the manager did not touch
+    assignments.selectedKey = kBackslash;
+    // The first macro deleted: the second is now slot 0.
+    followMacroMoves({-1, 0, 2, 3, 4, 5}, workspace);
+    EXPECT_EQ(recordOf(kA).data[2], 0);
+    EXPECT_EQ(entryOf(kA), (KeyEntry{key_kind::kMacro, 1, 0, 0}));
+    EXPECT_EQ(markOf(kA), 1);
+    EXPECT_NE(recordOf(kS).type, static_cast<std::uint8_t>(AssignmentType::Macro));
+    EXPECT_EQ(entryOf(kS), FactoryKeyMap[KeyLayout[kS].slot]);
+    EXPECT_EQ(markOf(kS), 0);
+    EXPECT_EQ(entryOf(kF1), (KeyEntry{key_kind::kMacro, 1, 4, 0}));
+    EXPECT_EQ(assignments.selectedKey, kBackslash);
+}
+
 TEST_F(ApplyAssignmentTest, NoMacroChosenLeavesTheEntry) {
     const KeyEntry before = entryOf(kA);
     apply(kA, macro(-1));

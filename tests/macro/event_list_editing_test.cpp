@@ -2,6 +2,7 @@
 // of any shape.
 #include <random>
 
+#include "support/macro_edits.h"
 #include "tests/macro/macro_editor_fixture.h"
 
 namespace tq260::testing {
@@ -196,29 +197,7 @@ TEST_F(EventListEditing, GarbageRecordsSurviveEveryEdit) {
         for (int step = 0; step < 12; ++step) {
             const int count = static_cast<int>(lines().size());
             const int line = static_cast<int>(random() % static_cast<unsigned>(count + 2)) - 1;
-            editor.selectEventLine(line);
-            switch (random() % 6) {
-                case 0:
-                    editor.editDelay(line, static_cast<int>(random() % 70000));
-                    break;
-                case 1:
-                    editor.insertDelay();
-                    break;
-                case 2:
-                    editor.deleteLine();
-                    break;
-                case 3:
-                    editor.insertBefore();
-                    type(byte());
-                    break;
-                case 4:
-                    editor.insertAfter();
-                    type(byte());
-                    break;
-                default:
-                    editor.selectMacro(0);
-                    break;
-            }
+            runMacroEdit(editor, random(), line, static_cast<int>(random() % 70000), byte());
             const EventBuffers& now = editor.state().buffers;
             const std::size_t end = eventStringEnd(now.key);
             ASSERT_EQ(eventStringEnd(now.device), end) << round << "/" << step;

@@ -135,5 +135,39 @@ TEST_F(MacroManagerModel, ChangesWriteTheOptionsIntoTheRecord) {
     EXPECT_EQ((*table)[0].recordDelay, 0);
 }
 
+TEST_F(MacroManagerModel, SlotMovesSayWhereEachKeyboardSlotsMacroWent) {
+    putMacro(1, u"B", {0x01, 0x42});  // record 0 free: B is slot 0 once opened
+    putMacro(2, u"C", {0x01, 0x43});
+    putMacro(3, u"D", {0x01, 0x44});
+    reopen();
+    EXPECT_THAT(editor.slotMoves(), ElementsAre(0, 0, 1, 2, 4, 5));
+    editor.selectMacro(0);
+    editor.deleteSelected();  // B
+    editor.newMacro();
+    EXPECT_THAT(editor.slotMoves(), ElementsAre(0, -1, 0, 1, 4, 5));
+    EXPECT_THAT(editor.macroLines(), ElementsAre(u"C", u"D", u"Macro_001"));
+}
+
+TEST_F(MacroManagerModel, RecordingStopsForAnInsertionOrAnotherMacro) {
+    putMacro(0, u"A", {0x01, 0x41, 0x81, 0x41});
+    putMacro(1, u"B", {0x01, 0x42, 0x81, 0x42});
+    reopen();
+    editor.toggleRecording();
+    editor.selectMacro(1);
+    EXPECT_FALSE(editor.state().recording);
+    EXPECT_FALSE(hook.installed);
+    type('C');
+    EXPECT_THAT(lines(), ElementsAre(u"B  dn", u"B  up"));
+
+    editor.toggleRecording();
+    type('C');
+    editor.selectEventLine(0);
+    editor.insertBefore();
+    EXPECT_FALSE(editor.state().recording);  // the button says Start again
+    type('D');
+    EXPECT_THAT(lines(), ElementsAre(u"D  dn", u"D  up", u"C  dn", u"C  up"));
+    EXPECT_FALSE(hook.installed);
+}
+
 }  // namespace
 }  // namespace tq260::testing
