@@ -561,9 +561,7 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         (*state_.assignments.table)[index] = record;
-        AssignmentWorkspace workspace{state_.keyboard.settings, state_.assignments,
-                                      state_.keyNames,          *state_.macros.saved,
-                                      state_.language,          state_.keymapPath().toStdString()};
+        AssignmentWorkspace workspace = assignmentWorkspace();
         ApplyAssignment(request, workspace);
     }
     saveKeymap();
@@ -643,6 +641,11 @@ void CGameKeyboardDlg::factoryReset() {
     QGuiApplication::restoreOverrideCursor();
 }
 
+AssignmentWorkspace CGameKeyboardDlg::assignmentWorkspace() {
+    return {state_.keyboard.settings, state_.assignments, state_.keyNames,
+            *state_.macros.saved,     state_.language,    state_.keymapPath().toStdString()};
+}
+
 void CGameKeyboardDlg::runMacroManager() {
     state_.macros.openWorking();
     state_.macros.slotMoves = {0, 1, 2, 3, 4, 5};
@@ -651,9 +654,7 @@ void CGameKeyboardDlg::runMacroManager() {
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         buildMacroBlocks(*state_.macros.saved, state_.keyboard.settings);
-        AssignmentWorkspace workspace{state_.keyboard.settings, state_.assignments,
-                                      state_.keyNames,          *state_.macros.saved,
-                                      state_.language,          state_.keymapPath().toStdString()};
+        AssignmentWorkspace workspace = assignmentWorkspace();
         followMacroMoves(state_.macros.slotMoves, workspace);
     }
     saveKeymap();

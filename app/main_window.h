@@ -16,6 +16,7 @@
 #include "device/device_events.h"
 #include "device/device_link.h"
 #include "device/device_session.h"
+#include "keys/apply_assignment.h"
 #include "platform/diagnostics.h"
 #include "platform/hot_plug_watcher.h"
 
@@ -139,6 +140,8 @@ class CGameKeyboardDlg final : public QWidget {
     PanelLayout layout() const { return PanelLayout::of(ui_.sections); }
     DeviceSettings recordCopy() const;
     void saveKeymap();
+    // What applying an assignment works on; used under the record's lock.
+    AssignmentWorkspace assignmentWorkspace();
     void saveKeymapFromShadows();
     QString skinFolder() const;
     QString text(const char* english, const char* chinese) const;

@@ -4,6 +4,7 @@
 
 #include "app/lighting_effects.h"
 #include "app/main_window.h"
+#include "controls/qt_text.h"
 #include "controls/skin_image.h"
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
@@ -24,8 +25,7 @@ QRect windowRect(const KeyRectangle& r) {
 }
 
 QString labelOf(std::size_t key) {
-    const auto text = KeyLabelTable[key].text;
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    return toQString(KeyLabelTable[key].text);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "controls/qt_text.h"
 #include "keys/launch_for_key.h"
 #include "platform/file_pickers.h"
 #include "platform/main_thread_queue.h"
@@ -13,7 +14,6 @@
 
 namespace tq260 {
 
-QString toQString(const std::u16string& text);
 std::u16string toU16(const QString& text);
 
 // Runs tasks on the thread of the context object through Qt's event loop.

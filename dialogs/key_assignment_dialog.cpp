@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "controls/qt_text.h"
 #include "controls/skin_folder.h"
 #include "controls/window_messages.h"
 #include "keys/key_layout.h"
@@ -19,10 +20,6 @@ constexpr int kWidenBy = 5;
 constexpr std::size_t kCombinationKeys = 3;
 constexpr int kTreeRowHeight = 20;  // the eight functions fill the tree's 160 pixels
 const QString kJoin = QStringLiteral("+ ");
-
-QString fromU16(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A record's function entry is its first four data bytes.
 KeyEntry entryOf(const KeyAssignment& record) {
@@ -86,7 +83,7 @@ KeyAssignmentDialog::~KeyAssignmentDialog() {
 }
 
 QString KeyAssignmentDialog::text(const DialogText& t) const {
-    return fromU16(t.in(context_.language));
+    return toQString(t.in(context_.language));
 }
 
 QString KeyAssignmentDialog::text(std::u16string_view english, std::u16string_view chinese) const {
@@ -94,7 +91,7 @@ QString KeyAssignmentDialog::text(std::u16string_view english, std::u16string_vi
 }
 
 QString KeyAssignmentDialog::keyName(std::uint8_t virtualKey) const {
-    return fromU16(context_.keyNames.name(virtualKey));
+    return toQString(context_.keyNames.name(virtualKey));
 }
 
 QString KeyAssignmentDialog::namesOf(std::span<const std::uint8_t> keys) const {
@@ -128,7 +125,7 @@ void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
     hoverLaunchCell_ = -1;
     mousePressed_ = false;
     buttons_ = buildButtonImageSets(variant_.rects, variant_.names);
-    resize(images_.image(skinFolder() + fromU16(variant_.sizingImage)).size());
+    resize(images_.image(skinFolder() + toQString(variant_.sizingImage)).size());
 
     request = AssignmentRequest{};
     if (record.type == static_cast<std::uint8_t>(AssignmentType::NamedFunction)) {
@@ -200,7 +197,7 @@ void KeyAssignmentDialog::fillTree() {
         const QString name = text(row.english, row.chinese);
         auto* item = new QTreeWidgetItem(tree_, QStringList(name));
         item->setSizeHint(0, QSize(0, kTreeRowHeight));
-        if (!stored.empty() && name == fromU16(stored)) {
+        if (!stored.empty() && name == toQString(stored)) {
             tree_->setCurrentItem(item);
             item->setSelected(true);
         }
@@ -214,7 +211,7 @@ void KeyAssignmentDialog::fillMacroList() {
     for (std::size_t i = 0; i < kKeyboardMacroSlots; ++i) {
         const MacroRecord& macro = context_.savedMacros[i];
         if (macro.isFree()) break;
-        macroList_->addItem(fromU16(macro.nameText()));
+        macroList_->addItem(toQString(macro.nameText()));
     }
 }
 
@@ -487,7 +484,7 @@ int KeyAssignmentDialog::save() {
             const QString chosen = state_.functionText;
             const bool category =
                 std::any_of(variant_.categoryTexts.begin(), variant_.categoryTexts.end(),
-                            [&](std::u16string_view c) { return chosen == fromU16(c); });
+                            [&](std::u16string_view c) { return chosen == toQString(c); });
             // Nothing selected is no function either.
             if (!chosen.isEmpty() && !category) {
                 copyText(std::u16string_view(reinterpret_cast<const char16_t*>(chosen.utf16()),

@@ -6,6 +6,7 @@
 #include <QRegularExpressionValidator>
 #include <QWindow>
 
+#include "controls/qt_text.h"
 #include "controls/skin_folder.h"
 #include "controls/window_messages.h"
 
@@ -18,10 +19,6 @@ constexpr int kLoopDigits = 3;
 constexpr int kListFontHeight = 16;
 constexpr int kShadowOffset = 2;
 const QColor kSelectedText(0, 255, 255);
-
-QString fromU16(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -81,7 +78,7 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
     connect(loopsField_, &QLineEdit::textChanged, this, [this](const QString& typed) {
         if (showing_) return;
         editor_.setLoopsText(typed.toStdU16String());
-        const QString kept = fromU16(editor_.loopsText());
+        const QString kept = toQString(editor_.loopsText());
         if (kept != typed) {
             showing_ = true;
             loopsField_->setText(kept);
@@ -124,7 +121,7 @@ void CMacroRecordDlg::buildMenu() {
 }
 
 QString CMacroRecordDlg::text(const DialogText& t) const {
-    return fromU16(t.in(context_.language));
+    return toQString(t.in(context_.language));
 }
 
 void CMacroRecordDlg::tell(const DialogText& message, const DialogText& caption) {
@@ -187,7 +184,7 @@ void CMacroRecordDlg::showEditor() {
     const std::size_t notPlayed = editor_.firstLineNotPlayed();
     eventList_->setMutedFrom(notPlayed < editor_.eventLines().size() ? static_cast<int>(notPlayed)
                                                                      : -1);
-    const QString loops = fromU16(editor_.loopsText());
+    const QString loops = toQString(editor_.loopsText());
     if (loopsField_->text() != loops) loopsField_->setText(loops);
     loopsField_->setEnabled(editor_.state().numberOfLoops);
     showing_ = false;
@@ -200,7 +197,7 @@ void CMacroRecordDlg::showRows(CTransparentListBox* list, const std::vector<std:
     // key inserted at the front costs one new row, not a rewrite of all of them.
     const int count = static_cast<int>(lines.size());
     const int old = list->count();
-    const auto line = [&](int row) { return fromU16(lines[static_cast<std::size_t>(row)]); };
+    const auto line = [&](int row) { return toQString(lines[static_cast<std::size_t>(row)]); };
     int top = 0;
     while (top < std::min(count, old) && list->item(top)->text() == line(top)) ++top;
     int bottom = 0;
@@ -409,7 +406,7 @@ void CMacroRecordDlg::confirm() {
     if (!tooLong.empty()) {
         QStringList names;
         for (const int line : tooLong) {
-            names << fromU16(editor_.macroLines()[static_cast<std::size_t>(line)]);
+            names << toQString(editor_.macroLines()[static_cast<std::size_t>(line)]);
         }
         const QString question = text(kTooLongForKeyboard)
                                      .arg(MacroEditor::kKeyboardBytes)

@@ -87,11 +87,7 @@ void MacroEditor::finishEdit(int selectLine) {
     resetFirstDelay(state_.buffers);
     state_.insertMode = false;
     writeSelectedRecord();
-    eventLines_ = eventLinesOf(state_.buffers, keyNames_);
-    state_.eventLength = eventStringEnd(state_.buffers.key);
-    state_.keyLineCount = static_cast<std::size_t>(
-        std::count_if(eventLines_.begin(), eventLines_.end(),
-                      [](const std::u16string& text) { return !isDelayLine(text); }));
+    showBuffers();
     selectEventLine(selectLine);
 }
 

@@ -131,12 +131,16 @@ void MacroEditor::selectMacro(int line) {
 void MacroEditor::fillEventList() {
     const MacroRecord* record = selectedRecord();
     state_.buffers = record != nullptr ? editableBuffers(*record) : EventBuffers{};
+    showBuffers();
+    selectedEventLine_ = -1;
+}
+
+void MacroEditor::showBuffers() {
     eventLines_ = eventLinesOf(state_.buffers, keyNames_);
     state_.eventLength = eventStringEnd(state_.buffers.key);
     state_.keyLineCount = static_cast<std::size_t>(
         std::count_if(eventLines_.begin(), eventLines_.end(),
                       [](const std::u16string& line) { return !isDelayLine(line); }));
-    selectedEventLine_ = -1;
 }
 
 MacroEditor::NewOutcome MacroEditor::newMacro() {

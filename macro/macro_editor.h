@@ -103,6 +103,8 @@ class MacroEditor {
   private:
     MacroRecord* selectedRecord();
     void fillEventList();
+    // The list and the lengths from the buffers.
+    void showBuffers();
     void writeSelectedRecord();
     std::size_t append(std::uint8_t key, bool release, std::int64_t delayMs);
     std::int64_t milliseconds(std::int64_t ticks) const;
