@@ -1,0 +1,253 @@
+#include "profiles/profile_store.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "keys/keymap_file.h"
+#include "platform/atomic_file.h"
+
+namespace tq260 {
+
+namespace {
+
+constexpr std::u16string_view kExtension = u".bin";
+constexpr std::size_t kLongestFileName = 255;  // bytes, as most file systems count them
+
+std::u16string withoutExtensions(std::u16string name) {
+    for (std::size_t at; (at = name.find(kExtension)) != std::u16string::npos;) {
+        name.erase(at, kExtension.size());
+    }
+    return name;
+}
+
+bool endsWithExtension(std::u16string_view name) {
+    return name.size() >= kExtension.size() &&
+           name.substr(name.size() - kExtension.size()) == kExtension;
+}
+
+std::u16string ascii(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+// Bytes of the name in UTF-8, the form Linux stores it in.
+std::size_t utf8Length(std::u16string_view text) {
+    std::size_t bytes = 0;
+    for (const char16_t c : text) {
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c >= 0xD800 && c < 0xE000) ? 2 : 3;
+    }
+    return bytes;
+}
+
+bool isReservedDeviceName(std::u16string_view name) {
+    std::u16string upper(name.substr(0, name.find(u'.')));
+    for (char16_t& c : upper) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+    static constexpr std::array<std::u16string_view, 4> kPlain{u"CON", u"PRN", u"AUX", u"NUL"};
+    if (std::find(kPlain.begin(), kPlain.end(), upper) != kPlain.end()) return true;
+    return upper.size() == 4 && (upper.starts_with(u"COM") || upper.starts_with(u"LPT")) &&
+           upper[3] >= u'1' && upper[3] <= u'9';
+}
+
+// The live configuration as one file image, taken under the record's lock.
+struct LiveImage {
+    explicit LiveImage(const LiveConfiguration& live)
+        : assignments(std::make_unique<AssignmentTable>()) {
+        std::lock_guard guard(live.lock);
+        settings = live.settings;
+        *assignments = live.assignments;
+    }
+    DeviceSettings settings;
+    std::unique_ptr<AssignmentTable> assignments;
+};
+
+template <typename T>
+std::span<const std::uint8_t> bytesOf(const T& value) {
+    return {reinterpret_cast<const std::uint8_t*>(&value), sizeof(T)};
+}
+
+}  // namespace
+
+ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder) {
+    folder_ = std::move(folder);
+    std::error_code error;
+    std::filesystem::create_directories(folder_, error);
+    reload();
+    if (!std::filesystem::is_directory(folder_, error)) return {Result::WriteFailed, folder_};
+    return {};
+}
+
+void ProfileStore::reload() {
+    names_.clear();
+    found_ = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder_, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code kind;
+        if (it->is_directory(kind)) continue;
+        const std::u16string file = it->path().filename().u16string();
+        if (!endsWithExtension(file)) continue;
+        // A seventh file is counted, not shown.
+        if (++found_ > kMaxProfiles) break;
+        names_.push_back(withoutExtensions(file));
+    }
+    std::sort(names_.begin(), names_.end());
+}
+
+std::filesystem::path ProfileStore::pathOf(std::size_t row) const {
+    if (row >= names_.size()) return {};
+    return folder_ / std::filesystem::path(names_[row] + std::u16string(kExtension));
+}
+
+std::optional<std::size_t> ProfileStore::rowOf(std::u16string_view name) const {
+    const auto found = std::find(names_.begin(), names_.end(), name);
+    if (found == names_.end()) return std::nullopt;
+    return static_cast<std::size_t>(found - names_.begin());
+}
+
+std::u16string ProfileStore::defaultName(const std::vector<std::u16string>& names) {
+    for (int i = 1;; ++i) {
+        const std::string prefix = i < 10 ? "Profile_" : i < 99 ? "Profile0" : "Profile";
+        const std::u16string candidate = ascii(prefix + std::to_string(i));
+        if (std::find(names.begin(), names.end(), candidate) == names.end()) return candidate;
+    }
+}
+
+std::u16string ProfileStore::copyName(std::u16string_view source,
+                                      const std::vector<std::u16string>& names, Language language) {
+    const std::u16string prefix = language == Language::Chinese ? u"复制 " : u"Copy of ";
+    for (int n = 0;; ++n) {
+        std::u16string candidate = prefix + u" " + std::u16string(source);
+        if (n > 0) candidate += u" " + ascii(std::to_string(n));
+        if (std::find(names.begin(), names.end(), candidate) == names.end()) return candidate;
+    }
+}
+
+bool ProfileStore::isAcceptableName(std::u16string_view name) {
+    if (name.empty() || utf8Length(name) + kExtension.size() > kLongestFileName) return false;
+    if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c == u'.'; })) return false;
+    if (std::all_of(name.begin(), name.end(),
+                    [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; })) {
+        return false;
+    }
+    constexpr std::u16string_view kForbidden = u"<>:\"/\\|?*";
+    for (const char16_t c : name) {
+        if (c < 0x20 || c == 0x7F || kForbidden.find(c) != std::u16string_view::npos) return false;
+    }
+    // Windows drops a trailing dot or blank, which would make it another file there.
+    if (name.back() == u'.' || name.back() == u' ') return false;
+    return !isReservedDeviceName(name);
+}
+
+ProfileStore::Outcome ProfileStore::create() {
+    if (names_.size() >= kMaxProfiles) return {Result::Full, {}};
+    const std::filesystem::path file =
+        folder_ / std::filesystem::path(defaultName(names_) + std::u16string(kExtension));
+    const std::array<std::uint8_t, kNewProfileBytes> zeros{};
+    const bool written = writeFileAtomically(file, zeros);
+    reload();
+    if (!written) return {Result::WriteFailed, file};
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::copy(std::size_t row, Language language) {
+    if (names_.size() >= kMaxProfiles || row >= names_.size()) return {Result::Ignored, {}};
+    const std::filesystem::path source = pathOf(row);
+    DeviceSettings settings{};
+    const auto assignments = std::make_unique<AssignmentTable>();
+    std::span<std::uint8_t> settingsBytes(reinterpret_cast<std::uint8_t*>(&settings),
+                                          sizeof settings);
+    std::span<std::uint8_t> tableBytes(reinterpret_cast<std::uint8_t*>(assignments->data()),
+                                       sizeof(AssignmentTable));
+    // A profile made by New holds only its first block: the copy is whole, the rest zero.
+    if (!readFileInto(source, {settingsBytes, tableBytes})) return {Result::ReadFailed, source};
+    const std::filesystem::path file =
+        folder_ /
+        std::filesystem::path(copyName(names_[row], names_, language) + std::u16string(kExtension));
+    const bool written = writeFileAtomically(file, {bytesOf(settings), bytesOf(*assignments)});
+    reload();
+    if (!written) return {Result::WriteFailed, file};
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view newName) {
+    if (row >= names_.size()) return {Result::Ignored, {}};
+    std::u16string base(newName);
+    if (endsWithExtension(base)) base.resize(base.size() - kExtension.size());
+    if (!isAcceptableName(base)) {
+        reload();
+        return {Result::BadName, {}};
+    }
+    const std::filesystem::path target =
+        folder_ / std::filesystem::path(base + std::u16string(kExtension));
+    std::error_code error;
+    // A name in the list or a file already there (one of those beyond the six shown).
+    const bool taken =
+        std::find(names_.begin(), names_.end(), withoutExtensions(base)) != names_.end() ||
+        std::filesystem::exists(target, error);
+    if (taken) {
+        reload();
+        return {Result::NameTaken, target};
+    }
+    const std::filesystem::path source = pathOf(row);
+    std::filesystem::rename(source, target, error);
+    reload();
+    if (error) return {Result::WriteFailed, source};
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::remove(std::size_t row) {
+    if (names_.size() == 1) return {Result::KeepOne, {}};
+    if (row >= names_.size()) return {Result::Ignored, {}};
+    const std::filesystem::path file = pathOf(row);
+    std::error_code error;
+    // A file already gone counts as deleted.
+    std::filesystem::remove(file, error);
+    reload();
+    if (error) return {Result::WriteFailed, file};
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::writeLive(const std::filesystem::path& file,
+                                              const LiveConfiguration& live) const {
+    const LiveImage image(live);
+    if (!writeFileAtomically(file, {bytesOf(image.settings), bytesOf(*image.assignments)})) {
+        return {Result::WriteFailed, file};
+    }
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::save(std::size_t row,
+                                         const std::optional<std::filesystem::path>& exportFile,
+                                         const LiveConfiguration& live) const {
+    if (row >= names_.size()) return {Result::Ignored, {}};
+    if (const Outcome saved = writeLive(pathOf(row), live); saved.result != Result::Done) {
+        return saved;
+    }
+    if (exportFile) return writeLive(*exportFile, live);
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::load(std::size_t row,
+                                         const std::optional<std::filesystem::path>& importFile,
+                                         LiveConfiguration& live) const {
+    if (row >= names_.size() || !importFile) return {Result::Ignored, {}};
+    const auto bytes = readFileBytes(*importFile, kKeymapFileSize);
+    if (!bytes) return {Result::ReadFailed, *importFile};
+    // Settings of all zero would give the keyboard a key table of nothing: every key dead.
+    const auto settingsEnd = bytes->begin() + static_cast<std::ptrdiff_t>(
+                                                  std::min(bytes->size(), sizeof(DeviceSettings)));
+    if (std::all_of(bytes->begin(), settingsEnd, [](std::uint8_t b) { return b == 0; })) {
+        return {Result::Empty, *importFile};
+    }
+    {
+        std::lock_guard guard(live.lock);
+        loadKeymapBytes(*bytes, false, live.settings, live.assignments);
+    }
+    return writeLive(pathOf(row), live);
+}
+
+}  // namespace tq260

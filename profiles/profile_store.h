@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/device_settings.h"
+#include "keys/key_assignment.h"
+#include "keys/language.h"
+
+namespace tq260 {
+
+// The configuration the program works on: what keymap.bin holds. The record's lock is held
+// while either part is read or written, since the input listener writes the lighting.
+struct LiveConfiguration {
+    DeviceSettings& settings;
+    AssignmentTable& assignments;
+    std::mutex& lock;
+};
+
+// The named profiles in the profile folder, one file each with keymap.bin's layout, at most
+// six. Rows are the profiles' names in the list's order (sorted by UTF-16 code units, as the
+// list keeps them); every operation takes a row, and those that change the folder read it
+// again, so the rows always show what is on disk.
+class ProfileStore {
+  public:
+    static constexpr std::size_t kMaxProfiles = 6;
+    // A profile made by New holds only the settings block, all zero.
+    static constexpr std::size_t kNewProfileBytes = sizeof(DeviceSettings);
+
+    enum class Result {
+        Done,
+        Ignored,      // nothing to do (Copy with six profiles, a cancelled choice)
+        Full,         // six profiles already
+        KeepOne,      // the last profile is never deleted
+        NameTaken,    // a rename to a name in use, the same one included
+        BadName,      // a rename that would leave the folder or that the system forbids
+        Empty,        // the profile holds no settings: loading it would blank the keyboard
+        ReadFailed,   // `file` could not be read
+        WriteFailed,  // `file` could not be written, renamed, deleted or created
+    };
+    struct Outcome {
+        Result result = Result::Done;
+        std::filesystem::path file;  // the file a failure concerns
+    };
+
+    // The folder is created when missing; the outcome says when it could not be.
+    Outcome open(std::filesystem::path folder);
+    const std::filesystem::path& folder() const { return folder_; }
+    // Reads the folder again: the first six .bin files in the order the file system gives
+    // them, named without ".bin", sorted.
+    void reload();
+
+    const std::vector<std::u16string>& names() const { return names_; }
+    // Files found by the last reading, up to seven: a seventh means there are more than the
+    // six shown.
+    std::size_t found() const { return found_; }
+    // The file of a row: the folder, the row's name and ".bin".
+    std::filesystem::path pathOf(std::size_t row) const;
+    // The row showing the name, or nothing.
+    std::optional<std::size_t> rowOf(std::u16string_view name) const;
+
+    Outcome create();
+    Outcome copy(std::size_t row, Language language);
+    Outcome rename(std::size_t row, std::u16string_view newName);
+    Outcome remove(std::size_t row);
+    // Into the row's file, and into exportFile when given.
+    Outcome save(std::size_t row, const std::optional<std::filesystem::path>& exportFile,
+                 const LiveConfiguration& live) const;
+    // From importFile into the live configuration, which the row's file then holds too.
+    // Without a file nothing changes.
+    Outcome load(std::size_t row, const std::optional<std::filesystem::path>& importFile,
+                 LiveConfiguration& live) const;
+
+    // "Profile_1", "Profile_2", …: the first not among the names.
+    static std::u16string defaultName(const std::vector<std::u16string>& names);
+    // "Copy of  <name>", then with " 1", " 2", … ("复制  <name>" in Chinese).
+    static std::u16string copyName(std::u16string_view source,
+                                   const std::vector<std::u16string>& names, Language language);
+    // A name that stays one file in the profile folder on every system.
+    static bool isAcceptableName(std::u16string_view name);
+
+  private:
+    Outcome writeLive(const std::filesystem::path& file, const LiveConfiguration& live) const;
+
+    std::filesystem::path folder_;
+    std::vector<std::u16string> names_;
+    std::size_t found_ = 0;
+};
+
+}  // namespace tq260

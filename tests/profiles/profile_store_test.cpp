@@ -1,0 +1,234 @@
+// The profile store on a real folder: names, files and their exact bytes, and every
+// failure said rather than skipped.
+#include "profiles/profile_store.h"
+
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "keys/factory_key_map.h"
+#include "keys/keymap_file.h"
+#include "platform/atomic_file.h"
+#include "support/temporary_folder.h"
+
+namespace tq260 {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::TemporaryFolder;
+using testing::writeRawFile;
+using Result = ProfileStore::Result;
+
+std::uintmax_t sizeOf(const std::filesystem::path& file) {
+    std::error_code error;
+    return std::filesystem::file_size(file, error);
+}
+
+class ProfileStoreTest : public ::testing::Test {
+  protected:
+    ProfileStoreTest() {
+        settings.keyTable = FactoryKeyMap;
+        setAssignmentIdentities(*assignments);
+        settings.lighting.effect = 3;
+        settings.lighting.brightness = 40;
+        (*assignments)[10].type = 7;
+    }
+    std::filesystem::path folder() const { return temporary.path() / "Configure"; }
+    void openStore() { ASSERT_EQ(store.open(folder()).result, Result::Done); }
+    void touch(const std::string& name, std::size_t bytes = 0) {
+        writeRawFile(folder() / name, std::vector<std::uint8_t>(bytes, 0x11));
+    }
+    std::vector<std::uint8_t> bytesOf(const std::filesystem::path& file) const {
+        return readFileBytes(file, 1'000'000).value_or(std::vector<std::uint8_t>{});
+    }
+    std::vector<std::uint8_t> liveImage() const {
+        std::vector<std::uint8_t> image(kKeymapFileSize);
+        std::memcpy(image.data(), &settings, sizeof settings);
+        std::memcpy(image.data() + sizeof settings, assignments->data(), sizeof(AssignmentTable));
+        return image;
+    }
+
+    TemporaryFolder temporary;
+    ProfileStore store;
+    DeviceSettings settings;
+    std::unique_ptr<AssignmentTable> assignments = std::make_unique<AssignmentTable>();
+    std::mutex lock;
+    LiveConfiguration live{settings, *assignments, lock};
+};
+
+TEST_F(ProfileStoreTest, AMissingFolderIsMadeAndNewWorksInIt) {
+    openStore();
+    EXPECT_TRUE(std::filesystem::is_directory(folder()));
+    EXPECT_TRUE(store.names().empty());
+    EXPECT_EQ(store.create().result, Result::Done);
+    EXPECT_THAT(store.names(), ElementsAre(u"Profile_1"));
+    EXPECT_EQ(bytesOf(folder() / "Profile_1.bin"), std::vector<std::uint8_t>(2412, 0));
+}
+
+TEST_F(ProfileStoreTest, SevenFilesShowSixAndRefuseNew) {
+    std::filesystem::create_directories(folder());
+    for (const char* name : {"g", "b", "e", "a", "f", "c", "d"}) touch(std::string(name) + ".bin");
+    touch("notes.txt");
+    std::filesystem::create_directories(folder() / "old.bin");
+    openStore();
+    EXPECT_EQ(store.names().size(), 6U);
+    EXPECT_EQ(store.found(), 7U);
+    EXPECT_TRUE(std::is_sorted(store.names().begin(), store.names().end()));
+    EXPECT_EQ(store.create().result, Result::Full);
+    EXPECT_EQ(store.copy(0, Language::English).result, Result::Ignored);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 9);
+}
+
+TEST_F(ProfileStoreTest, NamesWithoutEveryBinAndTheirFiles) {
+    std::filesystem::create_directories(folder());
+    touch("a.bin.bin");
+    touch("Profile_1.bin");
+    touch("Profile_3.bin");
+    openStore();
+    EXPECT_THAT(store.names(), ElementsAre(u"Profile_1", u"Profile_3", u"a"));
+    EXPECT_EQ(store.pathOf(2), folder() / "a.bin");
+    EXPECT_EQ(ProfileStore::defaultName(store.names()), u"Profile_2");
+    EXPECT_EQ(ProfileStore::defaultName({u"Profile_1", u"Profile_2", u"Profile_3", u"Profile_4",
+                                         u"Profile_5", u"Profile_6", u"Profile_7", u"Profile_8",
+                                         u"Profile_9"}),
+              u"Profile010");
+}
+
+TEST_F(ProfileStoreTest, CopyNamesInBothLanguages) {
+    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::English), u"Copy of  Arena");
+    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena", u"Copy of  Arena"}, Language::English),
+              u"Copy of  Arena 1");
+    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::Chinese), u"复制  Arena");
+}
+
+TEST_F(ProfileStoreTest, CopyingANewProfileGivesAWholeFileWithAnEmptySecondBlock) {
+    openStore();
+    store.create();
+    ASSERT_EQ(store.copy(0, Language::English).result, Result::Done);
+    EXPECT_THAT(store.names(), ElementsAre(u"Copy of  Profile_1", u"Profile_1"));
+    EXPECT_EQ(bytesOf(folder() / "Copy of  Profile_1.bin"), std::vector<std::uint8_t>(199272, 0));
+}
+
+TEST_F(ProfileStoreTest, SaveWritesTheLiveConfigurationAndAnExport) {
+    openStore();
+    store.create();
+    const std::filesystem::path exported = temporary.path() / "arena export.bin";
+    ASSERT_EQ(store.save(0, exported, live).result, Result::Done);
+    EXPECT_EQ(bytesOf(folder() / "Profile_1.bin"), liveImage());
+    EXPECT_EQ(bytesOf(exported), liveImage());
+    // A copy of a saved profile is the same bytes.
+    store.copy(0, Language::English);
+    EXPECT_EQ(bytesOf(folder() / "Copy of  Profile_1.bin"), liveImage());
+}
+
+TEST_F(ProfileStoreTest, LoadTakesTheFileIntoTheLiveConfigurationAndTheProfile) {
+    openStore();
+    store.create();
+    const std::vector<std::uint8_t> saved = liveImage();
+    const std::filesystem::path file = temporary.path() / "saved.bin";
+    writeRawFile(file, saved);
+    settings.lighting.brightness = 3;
+    (*assignments)[10].type = 0;
+    ASSERT_EQ(store.load(0, file, live).result, Result::Done);
+    EXPECT_EQ(settings.lighting.brightness, 40);
+    EXPECT_EQ((*assignments)[10].type, 7);
+    EXPECT_EQ(bytesOf(folder() / "Profile_1.bin"), saved);
+
+    // A short file: what it does not reach keeps its content.
+    std::vector<std::uint8_t> shortFile(saved.begin(), saved.begin() + 2412);
+    shortFile[offsetof(DeviceSettings, lighting) + offsetof(LightingSettings, brightness)] = 9;
+    writeRawFile(file, shortFile);
+    (*assignments)[10].type = 5;
+    ASSERT_EQ(store.load(0, file, live).result, Result::Done);
+    EXPECT_EQ(settings.lighting.brightness, 9);
+    EXPECT_EQ((*assignments)[10].type, 5);
+}
+
+TEST_F(ProfileStoreTest, AnEmptyProfileIsNeverLoaded) {
+    openStore();
+    store.create();
+    const DeviceSettings before = settings;
+    EXPECT_EQ(store.load(0, folder() / "Profile_1.bin", live).result, Result::Empty);
+    writeRawFile(temporary.path() / "nothing.bin", {});
+    EXPECT_EQ(store.load(0, temporary.path() / "nothing.bin", live).result, Result::Empty);
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(sizeOf(folder() / "Profile_1.bin"), 2412U);
+}
+
+TEST_F(ProfileStoreTest, LoadWithoutAFileChangesNothing) {
+    openStore();
+    store.create();
+    const DeviceSettings before = settings;
+    EXPECT_EQ(store.load(0, std::nullopt, live).result, Result::Ignored);
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(bytesOf(folder() / "Profile_1.bin"), std::vector<std::uint8_t>(2412, 0));
+    EXPECT_EQ(store.load(0, temporary.path() / "missing.bin", live).result, Result::ReadFailed);
+}
+
+TEST_F(ProfileStoreTest, RenamesStayInTheFolder) {
+    openStore();
+    store.create();
+    store.create();
+    ASSERT_EQ(store.rename(0, u"Arena.bin").result, Result::Done);  // no second ".bin"
+    EXPECT_THAT(store.names(), ElementsAre(u"Arena", u"Profile_2"));
+    EXPECT_TRUE(std::filesystem::exists(folder() / "Arena.bin"));
+    EXPECT_FALSE(std::filesystem::exists(folder() / "Profile_1.bin"));
+    EXPECT_EQ(store.rename(0, u"Profile_2").result, Result::NameTaken);
+    EXPECT_EQ(store.rename(0, u"Arena").result, Result::NameTaken);
+    for (const std::u16string_view bad :
+         {std::u16string_view(u"../Arena"), std::u16string_view(u".."), std::u16string_view(u"a/b"),
+          std::u16string_view(u"a\\b"), std::u16string_view(u"a:b"), std::u16string_view(u"a?"),
+          std::u16string_view(u"   "), std::u16string_view(u""), std::u16string_view(u"con"),
+          std::u16string_view(u"a\0b", 3), std::u16string_view(u"trailing.")}) {
+        EXPECT_EQ(store.rename(0, bad).result, Result::BadName)
+            << std::string(bad.begin(), bad.end());
+    }
+    EXPECT_THAT(store.names(), ElementsAre(u"Arena", u"Profile_2"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temporary.path()), {}), 1);
+    EXPECT_EQ(store.rename(0, u"竞技 场").result, Result::Done);
+    EXPECT_TRUE(std::filesystem::exists(folder() / std::filesystem::path(u"竞技 场.bin")));
+}
+
+TEST_F(ProfileStoreTest, DeleteKeepsOneAndAGoneFileCountsAsDeleted) {
+    openStore();
+    store.create();
+    EXPECT_EQ(store.remove(0).result, Result::KeepOne);
+    store.create();
+    std::filesystem::remove(folder() / "Profile_1.bin");  // gone behind the list's back
+    EXPECT_EQ(store.remove(0).result, Result::Done);
+    EXPECT_THAT(store.names(), ElementsAre(u"Profile_2"));
+}
+
+// Failures as a normal user meets them. Root writes into read-only folders, so as root this
+// is skipped; the test script runs every "AsANormalUser" case again as a normal user.
+TEST_F(ProfileStoreTest, FailedWritesAreReportedWithTheirFileAsANormalUser) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    openStore();
+    store.create();
+    store.create();
+    std::filesystem::permissions(
+        folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const auto outcome = store.save(0, std::nullopt, live);
+    EXPECT_EQ(outcome.result, Result::WriteFailed);
+    EXPECT_EQ(outcome.file, folder() / "Profile_1.bin");
+    EXPECT_EQ(store.create().result, Result::WriteFailed);
+    EXPECT_EQ(store.copy(0, Language::English).result, Result::WriteFailed);
+    EXPECT_EQ(store.rename(0, u"Arena").result, Result::WriteFailed);
+    EXPECT_EQ(store.remove(0).result, Result::WriteFailed);
+    EXPECT_THAT(store.names(), ElementsAre(u"Profile_1", u"Profile_2"));
+    std::filesystem::permissions(folder(), std::filesystem::perms::owner_all);
+}
+
+TEST_F(ProfileStoreTest, AFolderThatCannotBeMadeIsReported) {
+    writeRawFile(folder(), {1});  // a file where the folder should be
+    const auto outcome = store.open(folder());
+    EXPECT_EQ(outcome.result, Result::WriteFailed);
+    EXPECT_EQ(outcome.file, folder());
+    EXPECT_TRUE(store.names().empty());
+    EXPECT_EQ(store.create().result, Result::WriteFailed);
+}
+
+}  // namespace
+}  // namespace tq260
