@@ -36,7 +36,6 @@ constexpr int kTrayDoubleClick = 0x203;  // the platform's left-button double cl
 constexpr int kNoKeyboardBalloon = 15;
 constexpr int kEffectPauseMs = 300;
 constexpr int kFactoryResetPauseMs = 100;
-constexpr int kAfterProfilesMs = 50;
 constexpr QPoint kBrightnessSliderAt(28, 229);
 constexpr QPoint kSpeedSliderAt(28, 277);
 
@@ -664,8 +663,9 @@ void CGameKeyboardDlg::runMacroManager() {
 
 void CGameKeyboardDlg::runProfiles() {
     services_.dialogs.runProfiles(frameGeometry());
-    mainThread_.postAfter(kAfterProfilesMs,
-                          [this] { sendWindowMessage(this, WM_SETTINGS_LOADED, 0, 1); });
+    // At once, not after a pause: the window's next paint writes the sliders into the record,
+    // and would put the old brightness and speed back over a profile just loaded.
+    sendWindowMessage(this, WM_SETTINGS_LOADED, 0, 1);
 }
 
 void CGameKeyboardDlg::closeFromButton() {

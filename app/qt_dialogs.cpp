@@ -2,7 +2,7 @@
 
 namespace tq260 {
 
-QtDialogs::QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
+QtDialogs::QtDialogs(ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
                      FilePickers& pickers, const Clock& clock) {
     const KeyDialogContext context{state.applicationFolder,
                                    state.language,
@@ -15,6 +15,12 @@ QtDialogs::QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes&
     keymapDlg2_ = std::make_unique<CKeymapDlg2>(context);
     macroManager_ = std::make_unique<CMacroRecordDlg>(MacroManagerContext{
         state.applicationFolder, state.language, state.keyNames, hook, messages, clock});
+    profiles_ = std::make_unique<CConfigureDlg>(ProfileDialogContext{
+        state.applicationFolder,
+        state.language,
+        {state.keyboard.settings, *state.assignments.table, state.keyboard.recordMutex},
+        messages,
+        pickers});
 }
 
 QtDialogs::~QtDialogs() = default;
@@ -37,6 +43,10 @@ bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
 }  // namespace tq260
 
 namespace tq260 {
+
+void QtDialogs::runProfiles(const QRect& mainWindow) {
+    profiles_->run(mainWindow);
+}
 
 bool QtDialogs::runMacroManager(MacroTables& macros) {
     macroManager_->prepare(*macros.working);

@@ -5,6 +5,7 @@
 
 #include "app/application_state.h"
 #include "app/dialog_launcher.h"
+#include "dialogs/configure_dlg.h"
 #include "dialogs/key_map.h"
 #include "dialogs/keymap_dlg2.h"
 #include "dialogs/macro_record_dlg.h"
@@ -14,8 +15,8 @@ namespace tq260 {
 // The program's dialogs, each built once and opened again and again, over the main window.
 class QtDialogs final : public DialogLauncher {
   public:
-    QtDialogs(const ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
-              FilePickers& pickers, const Clock& clock);
+    QtDialogs(ApplicationState& state, KeyHook& hook, MessageBoxes& messages, FilePickers& pickers,
+              const Clock& clock);
     ~QtDialogs() override;
 
     // The window the dialogs open over.
@@ -24,12 +25,12 @@ class QtDialogs final : public DialogLauncher {
     bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override;
     bool runMacroManager(MacroTables& macros) override;
-    // The profile dialog comes later; until then it is cancelled.
-    void runProfiles(const QRect&) override {}
+    void runProfiles(const QRect& mainWindow) override;
 
     CKeyMap& keyMap() { return *keyMap_; }
     CKeymapDlg2& keymapDlg2() { return *keymapDlg2_; }
     CMacroRecordDlg& macroManager() { return *macroManager_; }
+    CConfigureDlg& profiles() { return *profiles_; }
 
   private:
     void placeOverOwner(QWidget& dialog) const;
@@ -38,6 +39,7 @@ class QtDialogs final : public DialogLauncher {
     std::unique_ptr<CKeyMap> keyMap_;
     std::unique_ptr<CKeymapDlg2> keymapDlg2_;
     std::unique_ptr<CMacroRecordDlg> macroManager_;
+    std::unique_ptr<CConfigureDlg> profiles_;
 };
 
 }  // namespace tq260

@@ -7,12 +7,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/qt_dialogs.h"
+#include "dialog_flow_fixture.h"
 #include "keys/key_picture.h"
 #include "keys/keymap_file.h"
-#include "support/scripted_key_hook.h"
-#include "support/scripted_pickers.h"
-#include "window_fixture.h"
 
 namespace tq260 {
 namespace {
@@ -27,70 +24,8 @@ const QPoint kCancel(230, 257);
 const QPoint kKeyTab(50, 44);
 const QPoint kDisable(24, 255);
 
-QPoint keyCentre(std::size_t key) {
-    const KeyRectangle& r = KeyRectangleTable[key];
-    return {kKeyboardPictureX + (r.left + r.right) / 2, kKeyboardPictureY + (r.top + r.bottom) / 2};
-}
-
-class KeyAssignmentFlow : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        realDialogs = std::make_unique<QtDialogs>(state, hook, messages, pickers, typingClock);
-        dialogs.forwardTo = realDialogs.get();
-    }
-
-    // Clicks the key in the picture; the steps then run inside its dialog.
-    void clickKey(std::size_t key, std::function<void(KeyAssignmentDialog&)> steps) {
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            KeyAssignmentDialog* open = nullptr;
-            for (KeyAssignmentDialog* d :
-                 {static_cast<KeyAssignmentDialog*>(&realDialogs->keyMap()),
-                  static_cast<KeyAssignmentDialog*>(&realDialogs->keymapDlg2())}) {
-                if (d->isVisible()) open = d;
-            }
-            if (open == nullptr || ran) return;
-            ran = true;
-            steps(*open);
-            // A dialog the steps left open would hold the test forever.
-            if (open->isVisible()) open->done(QDialog::Rejected);
-        });
-        poll.start();
-        click(keyCentre(key).x(), keyCentre(key).y());
-        EXPECT_TRUE(ran) << "no dialog opened";
-    }
-
-    // Clicks the macro bar; the steps then run inside the macro manager.
-    void inMacroManager(std::function<void(CMacroRecordDlg&)> steps) {
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            CMacroRecordDlg& manager = realDialogs->macroManager();
-            if (!manager.isVisible() || ran) return;
-            ran = true;
-            steps(manager);
-            if (manager.isVisible()) manager.done(QDialog::Rejected);
-        });
-        poll.start();
-        click(100, 160);
-        EXPECT_TRUE(ran) << "the macro manager did not open";
-    }
-
-    static void press(KeyAssignmentDialog& dialog, QPoint at) {
-        QTest::mouseClick(&dialog, Qt::LeftButton, {}, at);
-    }
-
-    testing::ScriptedKeyHook hook;
-    testing::ScriptedPickers pickers;
-    // The keyboard's worker threads move the protocol's clock on as they wait; the typing
-    // has a clock of its own.
-    VirtualClock typingClock;
-    std::unique_ptr<QtDialogs> realDialogs;
-};
+using KeyAssignmentFlow = testing::DialogFlow;
+using testing::keyCentre;
 
 TEST_F(KeyAssignmentFlow, RemapAToBSaveAndTheKeyboardAndTheNextStartKnowIt) {
     start();

@@ -64,7 +64,10 @@ class ScriptedDialogs final : public DialogLauncher {
         macroEdit(*macros.working);
         return true;
     }
-    void runProfiles(const QRect&) override { ++profileRuns; }
+    void runProfiles(const QRect& mainWindow) override {
+        ++profileRuns;
+        if (forwardTo != nullptr) forwardTo->runProfiles(mainWindow);
+    }
 
     std::vector<KeyDialog> opened;
     DialogLauncher* forwardTo = nullptr;

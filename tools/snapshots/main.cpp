@@ -27,6 +27,7 @@
 #include "keys/key_picture.h"
 #include "keys/named_function_table.h"
 #include "tools/snapshots/macro_manager_scenes.h"
+#include "tools/snapshots/profile_scenes.h"
 
 using namespace tq260;
 
@@ -299,47 +300,6 @@ void writeKeyDialogs(const QString& app, Language language, const QString& out,
     withoutMacros.done(QDialog::Rejected);
 }
 
-// The profile dialog's own painting, which its list shows through.
-class ProfileDialogStandIn final : public QWidget {
-  public:
-    ProfileDialogStandIn(const QString& folder, Language language)
-        : folder_(folder), chinese_(language == Language::Chinese) {
-        resize(SkinImage::load(folder_ + "Config.png").size());
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        const Texts t{chinese_};
-        QImage image = SkinImage::load(folder_ + "Config.png").image();
-        QPainter p(&image);
-        drawLabel(p, t("Profile", "配置"), 10, 10, 15);
-        drawSkinImage(p, folder_, "button-close-normal.png", 247, 10);
-        drawSkinImage(p, folder_, "New.png", 13, 575);
-        drawLabel(p, t("New", "新建"), 30, 578, 16);
-        drawSkinImage(p, folder_, "Delete.png", 183, 575);
-        drawLabel(p, t("Delete", "删除"), 200, 578, 16);
-        p.end();
-        QPainter(this).drawImage(0, 0, image);
-    }
-
-  private:
-    QString folder_;
-    bool chinese_;
-};
-
-QImage profiles(const QString& app, Language language) {
-    ProfileDialogStandIn dialog(skinFolder(app, SkinWindow::Profiles, language), language);
-    auto* box = new CTransparentListBox(&dialog);
-    box->listMode = CTransparentListBox::RenameRows;
-    box->setSorted(true);
-    // 0xFFFF00 as the platform writes colours (blue, green, red) is cyan.
-    box->configure(15, "Arial", Qt::white, QColor(0x00, 0xFF, 0xFF), true, 2, Qt::black);
-    box->setGeometry(1, 34, 260, 540);
-    for (const char* name : {"Raid night", "Default", "Office", "Arena"}) box->addRow(name);
-    box->setCurrentRow(1);
-    return dialog.grab().toImage();
-}
-
 QImage controlsSheet(const QString& app, Language language) {
     QImage sheet(520, 380, QImage::Format_RGB32);
     sheet.fill(QColor(0x0b, 0x0d, 0x12));
@@ -397,7 +357,7 @@ int main(int argc, char** argv) {
         writeMainWindowStates(app, language, out, suffix);
         writeKeyDialogs(app, language, out, suffix);
         snapshots::writeMacroManager(app, language, out, suffix);
-        write(profiles(app, language), out + "profiles" + suffix);
+        snapshots::writeProfiles(app, language, out, suffix);
         write(SkinImage::load(splashScreenPath(app, language)).image(), out + "splash" + suffix);
         write(controlsSheet(app, language), out + "controls" + suffix);
     }

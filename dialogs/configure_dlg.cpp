@@ -1,0 +1,325 @@
+#include "dialogs/configure_dlg.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "controls/qt_text.h"
+#include "controls/skin_folder.h"
+#include "controls/skin_image.h"
+#include "controls/window_messages.h"
+#include "dialogs/profile_dialog_layout.h"
+
+namespace tq260 {
+
+namespace {
+
+const QColor kSelectedText(0, 255, 255);
+constexpr int kShadowOffset = 2;
+const QString kBackground = QStringLiteral("Config.png");
+
+std::filesystem::path pathOf(const std::u16string& text) {
+    return std::filesystem::path(text);
+}
+
+QString shown(const std::filesystem::path& file) {
+    return toQString(file.u16string());
+}
+
+}  // namespace
+
+CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), context_(std::move(context)) {
+    setObjectName(QStringLiteral("CConfigureDlg"));
+    setModal(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setWindowTitle(text(kProgramName));
+
+    list_ = new CTransparentListBox(this);
+    list_->listMode = CTransparentListBox::RenameRows;
+    list_->setSorted(true);
+    list_->configure(kProfileListFontHeight, QStringLiteral("Arial"), Qt::white, kSelectedText,
+                     true, kShadowOffset, Qt::black);
+    list_->setGeometry(kProfileListGeometry);
+    list_->setContextMenuPolicy(Qt::PreventContextMenu);
+    list_->viewport()->installEventFilter(this);
+
+    menu_ = new QMenu(this);
+    menu_->setStyleSheet(QStringLiteral(
+        "QMenu { background: #1b2030; color: white; border: 1px solid #3a4256; padding: 3px; }"
+        "QMenu::item { padding: 4px 22px 4px 14px; }"
+        "QMenu::item:selected { background: #1f6f8b; color: #00ffff; }"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    menu_->setFont(font);
+    for (const ProfileMenuItem& item : kProfileMenu) {
+        QAction* action = menu_->addAction(text(item.text));
+        connect(action, &QAction::triggered, this,
+                [this, command = item.command] { runCommand(command); });
+    }
+}
+
+CConfigureDlg::~CConfigureDlg() = default;
+
+QString CConfigureDlg::text(const DialogText& t) const {
+    return toQString(t.in(context_.language));
+}
+
+void CConfigureDlg::tell(const QString& message, const DialogText& caption) {
+    context_.messages.tell(message.toStdU16String(), std::u16string(caption.in(context_.language)));
+}
+
+QString CConfigureDlg::skinFolder() const {
+    return tq260::skinFolder(context_.applicationFolder, SkinWindow::Profiles, context_.language);
+}
+
+// ---- Opening and closing -------------------------------------------------------------
+
+void CConfigureDlg::prepare(const QRect& mainWindow) {
+    resize(images_.image(skinFolder() + kBackground).size());
+    move(mainWindow.topLeft() - QPoint(1, 1));
+    list_->setGeometry(kProfileListGeometry);
+    const std::filesystem::path folder =
+        pathOf((context_.applicationFolder + QStringLiteral("Configure")).toStdU16String());
+    const ProfileStore::Outcome opened = store_.open(folder);
+    showProfiles();
+    if (opened.result != ProfileStore::Result::Done) {
+        tell(text(kProfileFolderFailed).arg(shown(opened.file)), kProfileCaption);
+    }
+}
+
+void CConfigureDlg::run(const QRect& mainWindow) {
+    prepare(mainWindow);
+    exec();
+}
+
+void CConfigureDlg::done(int result) {
+    list_->endEdit(false);
+    QDialog::done(result);
+}
+
+void CConfigureDlg::showProfiles() {
+    list_->clear();
+    for (const std::u16string& name : store_.names()) list_->addRow(toQString(name));
+    list_->viewport()->update();
+}
+
+std::optional<std::size_t> CConfigureDlg::selectedRow() const {
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    if (selected.isEmpty()) return std::nullopt;
+    return store_.rowOf(selected.front()->text().toStdU16String());
+}
+
+bool CConfigureDlg::report(const ProfileStore::Outcome& outcome) {
+    using Result = ProfileStore::Result;
+    switch (outcome.result) {
+        case Result::Done:
+            return true;
+        case Result::Full:
+            tell(text(kSixProfiles), kProfileCaption);
+            break;
+        case Result::KeepOne:
+            tell(text(kKeepAProfile), kProfileCaption);
+            break;
+        case Result::BadName:
+            tell(text(kBadProfileName), kProfileCaption);
+            break;
+        case Result::Empty:
+            tell(text(kEmptyProfile).arg(shown(outcome.file)), kProfileCaption);
+            break;
+        case Result::ReadFailed:
+            tell(text(kProfileReadFailed).arg(shown(outcome.file)), kProfileCaption);
+            break;
+        case Result::WriteFailed:
+            tell(text(kProfileWriteFailed).arg(shown(outcome.file)), kProfileCaption);
+            break;
+        case Result::Ignored:
+        case Result::NameTaken:
+            break;
+    }
+    return false;
+}
+
+FilePickers::Request CConfigureDlg::pickerRequest() const {
+    FilePickers::Request request;
+    request.folder = context_.applicationFolder.toStdU16String();
+    request.filterName = std::u16string(kFileFilterName.in(context_.language));
+    request.filterPattern = u"*.bin";
+    return request;
+}
+
+// ---- The operations ------------------------------------------------------------------
+
+void CConfigureDlg::runCommand(int command) {
+    switch (command) {
+        case kProfileNewCommand:
+            newProfile();
+            break;
+        case kProfileCopyCommand:
+            copyProfile();
+            break;
+        case kProfileSaveCommand:
+            saveProfile();
+            break;
+        case kProfileLoadCommand:
+            loadProfile();
+            break;
+        case kProfileDeleteCommand:
+            deleteProfile();
+            break;
+        default:
+            break;
+    }
+}
+
+void CConfigureDlg::newProfile() {
+    report(store_.create());
+    showProfiles();
+}
+
+void CConfigureDlg::copyProfile() {
+    const auto row = selectedRow();
+    if (!row) {
+        tell(text(kSelectToCopy), kProfileCaption);
+        return;
+    }
+    report(store_.copy(*row, context_.language));
+    showProfiles();
+}
+
+void CConfigureDlg::saveProfile() {
+    const auto row = selectedRow();
+    if (!row) {
+        tell(text(kSelectToSave), kProfileCaption);
+        return;
+    }
+    // The export may be a new file; the chooser asks before replacing one.
+    FilePickers::Request request = pickerRequest();
+    request.mustExist = false;
+    const auto chosen = context_.pickers.saveFile(request);
+    report(
+        store_.save(*row, chosen ? std::optional(pathOf(*chosen)) : std::nullopt, context_.live));
+    list_->viewport()->update();
+}
+
+void CConfigureDlg::loadProfile() {
+    const auto row = selectedRow();
+    if (!row) {
+        tell(text(kSelectToOpen), kProfileCaption);
+        return;
+    }
+    const auto chosen = context_.pickers.openFile(pickerRequest());
+    // Cancelled: nothing changes, neither the configuration nor the profile's file.
+    if (!chosen) return;
+    report(store_.load(*row, pathOf(*chosen), context_.live));
+    list_->viewport()->update();
+}
+
+void CConfigureDlg::deleteProfile() {
+    if (store_.names().size() == 1) {
+        tell(text(kKeepAProfile), kProfileCaption);
+        return;
+    }
+    const auto row = selectedRow();
+    if (!row) {
+        tell(text(kSelectToDeleteProfile), kProfileCaption);
+        return;
+    }
+    if (context_.messages.ask(std::u16string(kDeleteCurrentProfile.in(context_.language)),
+                              std::u16string(kProfileCaption.in(context_.language)))) {
+        report(store_.remove(*row));
+    } else {
+        store_.reload();
+    }
+    showProfiles();
+}
+
+void CConfigureDlg::renameProfile(int oldRow, const QString& newName) {
+    if (oldRow < 0) return;
+    const ProfileStore::Outcome outcome =
+        store_.rename(static_cast<std::size_t>(oldRow), newName.toStdU16String());
+    if (outcome.result == ProfileStore::Result::WriteFailed) {
+        tell(text(kRenameFailed) + QStringLiteral("\n") + shown(outcome.file), kProgramName);
+    } else {
+        report(outcome);
+    }
+    showProfiles();
+}
+
+// ---- Messages, mouse and keys --------------------------------------------------------
+
+bool CConfigureDlg::event(QEvent* event) {
+    if (const auto* message = asWindowMessage(event);
+        message != nullptr && message->message() == WM_LIST_ITEM_EDITED) {
+        // The list's rows were sorted before the edit as the store sorts them, so the old row
+        // is the store's; the new text is at the row the list put it in.
+        const int oldRow = static_cast<int>(message->wParam());
+        const int newRow = static_cast<int>(message->lParam() & 0xFF);
+        const QString newName = newRow < list_->count() ? list_->item(newRow)->text() : QString();
+        // After the list has finished its own edit.
+        QTimer::singleShot(0, this, [this, oldRow, newName] { renameProfile(oldRow, newName); });
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+bool CConfigureDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        menu_->exec(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CConfigureDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const QPoint at = event->position().toPoint();
+        if (kProfileCloseArea.contains(at)) {
+            done(QDialog::Accepted);
+        } else if (kProfileNewArea.contains(at)) {
+            newProfile();
+        } else if (kProfileDeleteArea.contains(at)) {
+            deleteProfile();
+        }
+    }
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CConfigureDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter belongs to the rename being typed; it never closes the dialog. Escape does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// ---- Painting ------------------------------------------------------------------------
+
+void CConfigureDlg::paintEvent(QPaintEvent*) {
+    const QString folder = skinFolder();
+    QImage picture = images_.image(folder + kBackground).image().copy();
+    if (picture.isNull()) return;
+    {
+        QPainter p(&picture);
+        drawLabel(p, text(kProfileTitle), kProfileTitleAt.x(), kProfileTitleAt.y(),
+                  kProfileTitleHeight);
+        images_.draw(p, folder, QStringLiteral("button-close-normal.png"), kProfileCloseAt.x(),
+                     kProfileCloseAt.y());
+        images_.draw(p, folder, QStringLiteral("New.png"), kProfileNewAt.x(), kProfileNewAt.y());
+        drawLabel(p, text(kProfileNewLabel), kProfileNewLabelAt.x(), kProfileNewLabelAt.y(),
+                  kProfileButtonLabelHeight);
+        images_.draw(p, folder, QStringLiteral("Delete.png"), kProfileDeleteAt.x(),
+                     kProfileDeleteAt.y());
+        drawLabel(p, text(kProfileDeleteLabel), kProfileDeleteLabelAt.x(),
+                  kProfileDeleteLabelAt.y(), kProfileButtonLabelHeight);
+    }
+    QPainter(this).drawImage(0, 0, picture);
+}
+
+QImage CConfigureDlg::render() {
+    return grab().toImage();
+}
+
+}  // namespace tq260

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDialog>
+#include <QMenu>
+
+#include "controls/skin_image_cache.h"
+#include "controls/transparent_list_box.h"
+#include "dialogs/dialog_text.h"
+#include "platform/file_pickers.h"
+#include "platform/message_boxes.h"
+#include "profiles/profile_store.h"
+
+namespace tq260 {
+
+// What the profile dialog reads and talks through.
+struct ProfileDialogContext {
+    QString applicationFolder;
+    Language language = Language::English;
+    LiveConfiguration live;  // what Save stores and Load replaces
+    MessageBoxes& messages;
+    FilePickers& pickers;
+};
+
+// The profile manager: up to six named profiles in the "Configure" folder, each a copy of the
+// whole configuration, with New, Copy, Save, Load, Delete and renaming in place. It never
+// talks to the keyboard; the main window stores and shows what a Load changed.
+class CConfigureDlg final : public QDialog {
+  public:
+    explicit CConfigureDlg(ProfileDialogContext context, QWidget* parent = nullptr);
+    ~CConfigureDlg() override;
+
+    // Opens on the profile folder, placed over the main window (its rectangle on the screen),
+    // without running.
+    void prepare(const QRect& mainWindow);
+    void run(const QRect& mainWindow);
+    void done(int result) override;
+
+    // A command of the popup menu (32785 New, 32817 Copy, 32786 Save, 32787 Load,
+    // 32788 Delete).
+    void runCommand(int command);
+
+    const ProfileStore& store() const { return store_; }
+    CTransparentListBox* list() const { return list_; }
+    QMenu* menu() const { return menu_; }
+    QImage render();
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void showProfiles();
+    // The row the user selected, as the store counts it, or nothing.
+    std::optional<std::size_t> selectedRow() const;
+    void newProfile();
+    void copyProfile();
+    void saveProfile();
+    void loadProfile();
+    void deleteProfile();
+    void renameProfile(int oldRow, const QString& newName);
+    // Says what went wrong, if anything; true when the operation was done.
+    bool report(const ProfileStore::Outcome& outcome);
+    FilePickers::Request pickerRequest() const;
+
+    QString text(const DialogText& text) const;
+    void tell(const QString& message, const DialogText& caption);
+    QString skinFolder() const;
+
+    ProfileDialogContext context_;
+    ProfileStore store_;
+    SkinImageCache images_;
+    CTransparentListBox* list_ = nullptr;
+    QMenu* menu_ = nullptr;
+};
+
+}  // namespace tq260

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QRect>
+#include <array>
+
+#include "dialogs/dialog_text.h"
+
+namespace tq260 {
+
+inline const QRect kProfileListGeometry(1, 34, 260, 540);
+inline constexpr int kProfileListFontHeight = 15;
+
+// Click areas, edges included.
+inline const QRect kProfileCloseArea(QPoint(248, 11), QPoint(262, 24));
+inline const QRect kProfileNewArea(QPoint(14, 576), QPoint(79, 624));
+inline const QRect kProfileDeleteArea(QPoint(184, 576), QPoint(249, 624));
+
+// What the dialog paints over "Config.png", in order.
+inline constexpr DialogText kProfileTitle{u"Profile", u"配置"};
+inline const QPoint kProfileTitleAt(10, 10);
+inline constexpr int kProfileTitleHeight = 15;
+inline const QPoint kProfileCloseAt(247, 10);
+inline const QPoint kProfileNewAt(13, 575);
+inline const QPoint kProfileDeleteAt(183, 575);
+inline constexpr DialogText kProfileNewLabel{u"New", u"新建"};
+inline const QPoint kProfileNewLabelAt(30, 578);
+inline constexpr DialogText kProfileDeleteLabel{u"Delete", u"删除"};
+inline const QPoint kProfileDeleteLabelAt(200, 578);
+inline constexpr int kProfileButtonLabelHeight = 16;
+
+// The popup menu over the list: command ids and labels, in menu order.
+inline constexpr int kProfileNewCommand = 32785;
+inline constexpr int kProfileCopyCommand = 32817;
+inline constexpr int kProfileSaveCommand = 32786;
+inline constexpr int kProfileLoadCommand = 32787;
+inline constexpr int kProfileDeleteCommand = 32788;
+struct ProfileMenuItem {
+    int command;
+    DialogText text;
+};
+inline constexpr std::array<ProfileMenuItem, 5> kProfileMenu{{
+    {kProfileNewCommand, {u"New", u"新建"}},
+    {kProfileCopyCommand, {u"Copy", u"复制"}},
+    {kProfileSaveCommand, {u"Save", u"保存"}},
+    {kProfileLoadCommand, {u"Load", u"加载"}},
+    {kProfileDeleteCommand, {u"Delete", u"删除"}},
+}};
+
+// Every message box of the dialog has this caption, but the failed rename's.
+inline constexpr DialogText kProfileCaption{u"Profile", u"配置管理"};
+inline constexpr DialogText kSixProfiles{u"Only Create Six Profile mostly\n",
+                                         u"最多可以存储6个配置\n"};
+inline constexpr DialogText kSelectToCopy{u"Please select a profile to copy\n",
+                                          u"请选择一个配置文件拷贝\n"};
+inline constexpr DialogText kSelectToSave{u"Please select a profile to Save\n",
+                                          u"请选择一个配置文件存储\n"};
+inline constexpr DialogText kSelectToOpen{u"Please select a profile to Open\n",
+                                          u"请选择一个配置文件打开\n"};
+inline constexpr DialogText kKeepAProfile{u"Please keep a profile\n", u"请至少保留一个配置文件\n"};
+inline constexpr DialogText kSelectToDeleteProfile{u"Please select a profile to delete\n",
+                                                   u"请选择一个配置文件删除\n"};
+inline constexpr DialogText kDeleteCurrentProfile{u"Delete current profile ?",
+                                                  u"删除当前配置文件吗"};
+inline constexpr DialogText kRenameFailed{u"Fail", u"Fail"};
+inline constexpr DialogText kFileFilterName{u"bin Files(*.bin)", u"bin Files(*.bin)"};
+// What the sound handling adds: each says what happened and to which file.
+inline constexpr DialogText kBadProfileName{
+    u"A profile name cannot be empty, \"..\", or contain \\ / : * ? \" < > |.",
+    u"配置名称不能为空或 \"..\"，也不能包含 \\ / : * ? \" < > |。"};
+inline constexpr DialogText kProfileWriteFailed{u"The file could not be written:\n%1",
+                                                u"无法写入文件：\n%1"};
+inline constexpr DialogText kProfileReadFailed{u"The file could not be read:\n%1",
+                                               u"无法读取文件：\n%1"};
+inline constexpr DialogText kProfileFolderFailed{u"The profile folder could not be made:\n%1",
+                                                 u"无法创建配置文件夹：\n%1"};
+inline constexpr DialogText kEmptyProfile{
+    u"This profile is empty: it holds no keyboard settings yet, so nothing was loaded.\n%1",
+    u"此配置为空，还没有保存键盘设置，因此没有加载任何内容。\n%1"};
+
+}  // namespace tq260

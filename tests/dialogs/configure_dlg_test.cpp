@@ -1,0 +1,248 @@
+// The profile dialog on the program's skins, in a scratch application folder, with
+// scripted message boxes and choosers.
+#include "dialogs/configure_dlg.h"
+
+#include <gmock/gmock.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "dialogs/profile_dialog_layout.h"
+#include "keys/factory_key_map.h"
+#include "keys/keymap_file.h"
+#include "support/scripted_messages.h"
+#include "support/scripted_pickers.h"
+#include "support/temporary_folder.h"
+
+namespace tq260::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+const QRect kMainWindow(200, 100, 1000, 640);
+
+class ConfigureDlgTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.isValid());
+        ASSERT_TRUE(QFile::link(QStringLiteral(TQ260_TEST_SKINS), app.filePath("png")));
+        settings.keyTable = FactoryKeyMap;
+        settings.lighting.brightness = 30;
+    }
+    CConfigureDlg& open(Language language = Language::English) {
+        dialog = std::make_unique<CConfigureDlg>(ProfileDialogContext{
+            app.path() + "/", language, {settings, *assignments, lock}, messages, pickers});
+        dialog->prepare(kMainWindow);
+        dialog->show();
+        return *dialog;
+    }
+    void click(QPoint at) { QTest::mouseClick(dialog.get(), Qt::LeftButton, {}, at); }
+    QStringList rows() const {
+        QStringList texts;
+        for (int i = 0; i < dialog->list()->count(); ++i) texts << dialog->list()->item(i)->text();
+        return texts;
+    }
+    void select(int row) { dialog->list()->setCurrentRow(row); }
+    std::filesystem::path profileFolder() const {
+        return std::filesystem::path(app.filePath("Configure").toStdString());
+    }
+    std::filesystem::path profile(const std::string& name) const {
+        return profileFolder() / (name + ".bin");
+    }
+    void makeProfiles(int count) {
+        for (int i = 0; i < count; ++i) click(QPoint(40, 600));
+    }
+
+    QTemporaryDir app;
+    DeviceSettings settings;
+    std::unique_ptr<AssignmentTable> assignments = std::make_unique<AssignmentTable>();
+    std::mutex lock;
+    ScriptedMessages messages;
+    ScriptedPickers pickers;
+    std::unique_ptr<CConfigureDlg> dialog;
+};
+
+TEST_F(ConfigureDlgTest, OpensOverTheMainWindowAndMakesItsFolder) {
+    open();
+    EXPECT_EQ(dialog->size(), QSize(264, 632));
+    EXPECT_EQ(dialog->pos(), QPoint(199, 99));
+    EXPECT_EQ(dialog->list()->geometry(), QRect(1, 34, 260, 540));
+    EXPECT_EQ(dialog->list()->listMode, CTransparentListBox::RenameRows);
+    EXPECT_TRUE(std::filesystem::is_directory(profileFolder()));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ConfigureDlgTest, TheCloseAreaStartsAtRow11AndEnterNeverCloses) {
+    open();
+    click(QPoint(248, 10));
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    click(QPoint(262, 24));
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    open();
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(ConfigureDlgTest, NewUpToSixThenSaysSo) {
+    open(Language::Chinese);
+    makeProfiles(7);
+    EXPECT_EQ(rows(), (QStringList{"Profile_1", "Profile_2", "Profile_3", "Profile_4", "Profile_5",
+                                   "Profile_6"}));
+    EXPECT_THAT(messages.shown, ElementsAre(u"最多可以存储6个配置\n | 配置管理"));
+    EXPECT_EQ(std::filesystem::file_size(profile("Profile_6")), 2412U);
+    // Copy with six does nothing and says nothing.
+    select(0);
+    dialog->runCommand(kProfileCopyCommand);
+    EXPECT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(rows().size(), 6);
+}
+
+TEST_F(ConfigureDlgTest, TheMenuOpensOnTheListOnlyInBothLanguages) {
+    for (const Language language : {Language::English, Language::Chinese}) {
+        open(language);
+        QStringList labels;
+        for (const QAction* action : dialog->menu()->actions()) labels << action->text();
+        EXPECT_EQ(labels, language == Language::English
+                              ? QStringList({"New", "Copy", "Save", "Load", "Delete"})
+                              : QStringList({"新建", "复制", "保存", "加载", "删除"}));
+    }
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        shown = popup == dialog->menu();
+        if (popup == nullptr) return;
+        dialog->menu()->actions().at(0)->trigger();  // New
+        popup->close();
+    });
+    QTest::mouseClick(dialog->list()->viewport(), Qt::RightButton, {}, QPoint(50, 50));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(rows(), QStringList{"Profile_1"});
+    // Outside the list: no menu.
+    QTest::mouseClick(dialog.get(), Qt::RightButton, {}, QPoint(130, 600));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(ConfigureDlgTest, OperationsWithoutASelectionSaySo) {
+    open();
+    makeProfiles(2);
+    dialog->list()->clearSelection();
+    for (const int command :
+         {kProfileCopyCommand, kProfileSaveCommand, kProfileLoadCommand, kProfileDeleteCommand}) {
+        dialog->runCommand(command);
+    }
+    EXPECT_THAT(messages.shown, ElementsAre(u"Please select a profile to copy\n | Profile",
+                                            u"Please select a profile to Save\n | Profile",
+                                            u"Please select a profile to Open\n | Profile",
+                                            u"Please select a profile to delete\n | Profile"));
+    EXPECT_TRUE(pickers.requests.empty());
+}
+
+TEST_F(ConfigureDlgTest, DeleteKeepsOneAndAsksFirst) {
+    open();
+    makeProfiles(1);
+    select(0);
+    click(QPoint(200, 600));
+    EXPECT_THAT(messages.shown, ElementsAre(u"Please keep a profile\n | Profile"));
+    makeProfiles(1);
+    select(1);
+    messages.answers = {false};
+    click(QPoint(200, 600));
+    EXPECT_EQ(rows().size(), 2);
+    select(1);
+    messages.answers = {true};
+    click(QPoint(200, 600));
+    EXPECT_EQ(rows(), QStringList{"Profile_1"});
+    EXPECT_FALSE(std::filesystem::exists(profile("Profile_2")));
+    EXPECT_EQ(messages.shown.back(), u"Delete current profile ? | Profile");
+}
+
+TEST_F(ConfigureDlgTest, SaveExportsToANewFileAndLoadTakesItBack) {
+    open();
+    makeProfiles(1);
+    select(0);
+    const QString exported = app.filePath("arena.bin");
+    pickers.answers = {exported.toStdU16String()};
+    dialog->runCommand(kProfileSaveCommand);
+    ASSERT_EQ(pickers.requests.size(), 1U);
+    EXPECT_FALSE(pickers.requests[0].mustExist);  // a new file is welcome
+    EXPECT_EQ(pickers.requests[0].filterPattern, u"*.bin");
+    EXPECT_EQ(QFileInfo(exported).size(), 199272);
+    EXPECT_EQ(std::filesystem::file_size(profile("Profile_1")), 199272U);
+
+    settings.lighting.brightness = 5;
+    select(0);
+    pickers.answers = {exported.toStdU16String()};
+    dialog->runCommand(kProfileLoadCommand);
+    EXPECT_EQ(settings.lighting.brightness, 30);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ConfigureDlgTest, CancellingLoadChangesNoFileAndNoSetting) {
+    open();
+    makeProfiles(1);
+    select(0);
+    settings.lighting.brightness = 7;
+    dialog->runCommand(kProfileLoadCommand);  // the chooser is cancelled
+    EXPECT_EQ(std::filesystem::file_size(profile("Profile_1")), 2412U);
+    EXPECT_EQ(settings.lighting.brightness, 7);
+}
+
+TEST_F(ConfigureDlgTest, AnEmptyProfileIsNotLoaded) {
+    open();
+    makeProfiles(1);
+    select(0);
+    const DeviceSettings before = settings;
+    pickers.answers = {profile("Profile_1").u16string()};
+    dialog->runCommand(kProfileLoadCommand);
+    EXPECT_EQ(settings, before);
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_TRUE(messages.shown[0].starts_with(u"This profile is empty"));
+}
+
+TEST_F(ConfigureDlgTest, RenamingInPlaceWithEnterAndRefusingBadNames) {
+    open();
+    makeProfiles(2);
+    const auto rename = [&](int row, const QString& name) {
+        const QPoint centre = dialog->list()->rowRect(row).center();
+        QTest::mouseClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
+        ASSERT_NE(dialog->list()->editor(), nullptr);
+        dialog->list()->editor()->selectAll();
+        QTest::keyClicks(dialog->list()->editor(), name);
+        QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    rename(0, "Arena");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(rows(), (QStringList{"Arena", "Profile_2"}));
+    EXPECT_TRUE(std::filesystem::exists(profile("Arena")));
+    EXPECT_FALSE(std::filesystem::exists(profile("Profile_1")));
+    rename(1, "../../evil");
+    EXPECT_EQ(rows(), (QStringList{"Arena", "Profile_2"}));
+    EXPECT_THAT(messages.shown,
+                ElementsAre(std::u16string(kBadProfileName.english) + u" | Profile"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(profileFolder()), {}), 2);
+}
+
+TEST_F(ConfigureDlgTest, AFolderThatCannotBeMadeIsSaid) {
+    QFile blocker(app.filePath("Configure"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    open();
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_TRUE(messages.shown[0].starts_with(u"The profile folder could not be made:\n"));
+    makeProfiles(1);
+    EXPECT_TRUE(messages.shown.back().starts_with(u"The file could not be written:\n"));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+}  // namespace
+}  // namespace tq260::testing

@@ -1,0 +1,89 @@
+#include "tools/snapshots/profile_scenes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+#include "dialogs/configure_dlg.h"
+#include "dialogs/profile_dialog_layout.h"
+
+namespace tq260::snapshots {
+
+namespace {
+
+class Silent final : public MessageBoxes, public FilePickers {
+  public:
+    void tell(const std::u16string&, const std::u16string&) override {}
+    bool ask(const std::u16string&, const std::u16string&) override { return false; }
+    std::optional<std::u16string> openFile(const Request&) override { return std::nullopt; }
+    std::optional<std::u16string> saveFile(const Request&) override { return std::nullopt; }
+    std::optional<std::u16string> folder(const Request&) override { return std::nullopt; }
+};
+
+void save(const QImage& image, const QString& path) {
+    if (!image.save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
+void settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+void writeProfiles(const QString& app, Language language, const QString& out,
+                   const QString& suffix) {
+    // A scratch application folder that finds the skins, so the profiles made here go nowhere.
+    QTemporaryDir scratch;
+    QFile::link(QDir(app).absoluteFilePath("png"), scratch.filePath("png"));
+    DeviceSettings settings;
+    const auto assignments = std::make_unique<AssignmentTable>();
+    std::mutex lock;
+    Silent silent;
+    CConfigureDlg dialog(
+        {scratch.path() + "/", language, {settings, *assignments, lock}, silent, silent});
+    const QRect mainWindow(0, 0, 1000, 640);
+
+    dialog.prepare(mainWindow);
+    dialog.show();
+    settle();
+    save(dialog.render(), out + "profiles-empty" + suffix);
+
+    for (const char* name : {"Arena", "Raid night", "Office", "Racing", "Strategy", "Default"}) {
+        QFile file(scratch.filePath(QStringLiteral("Configure/%1.bin").arg(name)));
+        if (file.open(QIODevice::WriteOnly)) file.write(QByteArray(2412, '\x01'));
+    }
+    dialog.prepare(mainWindow);
+    dialog.list()->setCurrentRow(2);
+    settle();
+    save(dialog.render(), out + "profiles-six" + suffix);
+
+    // Renaming in place: the edit over the selected row.
+    QMouseEvent press(QEvent::MouseButtonDblClick, dialog.list()->rowRect(2).center(),
+                      dialog.list()->viewport()->mapToGlobal(dialog.list()->rowRect(2).center()),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.list()->viewport(), &press);
+    if (dialog.list()->editor() != nullptr) dialog.list()->editor()->setText("Raid night 2");
+    settle();
+    save(dialog.render(), out + "profiles-renaming" + suffix);
+    dialog.list()->endEdit(false);
+
+    // The menu where a right click on the list opens it.
+    QImage withMenu = dialog.render();
+    QMenu& menu = *dialog.menu();
+    const QPoint menuAt(90, 120);
+    menu.popup(dialog.mapToGlobal(menuAt));
+    menu.setActiveAction(menu.actions().at(3));
+    settle();
+    QPainter(&withMenu).drawImage(menuAt, menu.grab().toImage());
+    menu.hide();
+    save(withMenu, out + "profiles-menu" + suffix);
+    dialog.done(QDialog::Rejected);
+}
+
+}  // namespace tq260::snapshots

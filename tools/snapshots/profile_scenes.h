@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include "keys/language.h"
+
+namespace tq260::snapshots {
+
+// The profile dialog empty, with six profiles, renaming one and with its menu open.
+void writeProfiles(const QString& app, Language language, const QString& out,
+                   const QString& suffix);
+
+}  // namespace tq260::snapshots
