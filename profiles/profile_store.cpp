@@ -86,13 +86,14 @@ void ProfileStore::reload() {
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder_, error), end; !error && it != end;
          it.increment(error)) {
+        // The name is looked at in the system's own form first; only profiles are converted.
+        const std::filesystem::path& path = it->path();
+        if (path.extension() != ".bin") continue;
         std::error_code kind;
         if (it->is_directory(kind)) continue;
-        const std::u16string file = it->path().filename().u16string();
-        if (!endsWithExtension(file)) continue;
         // A seventh file is counted, not shown.
         if (++found_ > kMaxProfiles) break;
-        names_.push_back(withoutExtensions(file));
+        names_.push_back(withoutExtensions(path.filename().u16string()));
     }
     std::sort(names_.begin(), names_.end());
 }
@@ -120,8 +121,13 @@ std::u16string ProfileStore::copyName(std::u16string_view source,
                                       const std::vector<std::u16string>& names, Language language) {
     const std::u16string prefix = language == Language::Chinese ? u"复制 " : u"Copy of ";
     for (int n = 0;; ++n) {
-        std::u16string candidate = prefix + u" " + std::u16string(source);
-        if (n > 0) candidate += u" " + ascii(std::to_string(n));
+        std::u16string candidate = prefix;
+        candidate += u' ';
+        candidate += source;
+        if (n > 0) {
+            candidate += u' ';
+            candidate += ascii(std::to_string(n));
+        }
         if (std::find(names.begin(), names.end(), candidate) == names.end()) return candidate;
     }
 }
@@ -156,18 +162,14 @@ ProfileStore::Outcome ProfileStore::create() {
 ProfileStore::Outcome ProfileStore::copy(std::size_t row, Language language) {
     if (names_.size() >= kMaxProfiles || row >= names_.size()) return {Result::Ignored, {}};
     const std::filesystem::path source = pathOf(row);
-    DeviceSettings settings{};
-    const auto assignments = std::make_unique<AssignmentTable>();
-    std::span<std::uint8_t> settingsBytes(reinterpret_cast<std::uint8_t*>(&settings),
-                                          sizeof settings);
-    std::span<std::uint8_t> tableBytes(reinterpret_cast<std::uint8_t*>(assignments->data()),
-                                       sizeof(AssignmentTable));
+    auto bytes = readFileBytes(source, kKeymapFileSize);
+    if (!bytes) return {Result::ReadFailed, source};
     // A profile made by New holds only its first block: the copy is whole, the rest zero.
-    if (!readFileInto(source, {settingsBytes, tableBytes})) return {Result::ReadFailed, source};
+    bytes->resize(kKeymapFileSize, 0);
     const std::filesystem::path file =
         folder_ /
         std::filesystem::path(copyName(names_[row], names_, language) + std::u16string(kExtension));
-    const bool written = writeFileAtomically(file, {bytesOf(settings), bytesOf(*assignments)});
+    const bool written = writeFileAtomically(file, *bytes);
     reload();
     if (!written) return {Result::WriteFailed, file};
     return {};
