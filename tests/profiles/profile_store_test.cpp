@@ -80,6 +80,22 @@ TEST_F(ProfileStoreTest, SevenFilesShowSixAndRefuseNew) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 9);
 }
 
+TEST_F(ProfileStoreTest, ARenameNeverReplacesAFileBeyondTheSixShown) {
+    std::filesystem::create_directories(folder());
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g"})
+        touch(std::string(name) + ".bin", 5);
+    openStore();
+    std::u16string unlisted;
+    for (const char16_t name : std::u16string(u"abcdefg")) {
+        if (!store.rowOf(std::u16string(1, name))) unlisted = std::u16string(1, name);
+    }
+    ASSERT_EQ(unlisted.size(), 1U);
+    const std::uint8_t row = unlisted == u"a" ? 1 : 0;
+    EXPECT_EQ(store.rename(row, unlisted).result, Result::NameTaken);
+    EXPECT_EQ(sizeOf(folder() / std::filesystem::path(unlisted + u".bin")), 5U);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 7);
+}
+
 TEST_F(ProfileStoreTest, NamesWithoutEveryBinAndTheirFiles) {
     std::filesystem::create_directories(folder());
     touch("a.bin.bin");
