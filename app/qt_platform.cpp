@@ -92,11 +92,16 @@ std::optional<std::u16string> QtFilePickers::openFile(const Request& request) {
 }
 
 std::optional<std::u16string> QtFilePickers::saveFile(const Request& request) {
-    const QFileDialog::Options options =
-        request.mustExist ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
-    return chosen(QFileDialog::getSaveFileName(ownerFor(owner_), toQString(request.title),
-                                               toQString(request.folder), filterOf(request),
-                                               nullptr, options));
+    QFileDialog dialog(ownerFor(owner_), toQString(request.title), toQString(request.folder),
+                       filterOf(request));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog adds the suffix before it asks about replacing, so it asks about the file
+    // that will be written.
+    dialog.setDefaultSuffix(toQString(request.defaultSuffix));
+    if (request.mustExist) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return chosen(dialog.selectedFiles().front());
 }
 
 std::optional<std::u16string> QtFilePickers::folder(const Request& request) {

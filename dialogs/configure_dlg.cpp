@@ -95,14 +95,28 @@ void CConfigureDlg::run(const QRect& mainWindow) {
 }
 
 void CConfigureDlg::done(int result) {
-    list_->endEdit(false);
+    // A name being typed is kept, as leaving the edit any other way keeps it.
+    settleRename();
     QDialog::done(result);
 }
 
-void CConfigureDlg::showProfiles() {
+void CConfigureDlg::showProfiles(const std::u16string& select) {
     list_->clear();
     for (const std::u16string& name : store_.names()) list_->addRow(toQString(name));
+    if (!select.empty()) {
+        const QList<QListWidgetItem*> found =
+            list_->findItems(toQString(select), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (!found.isEmpty()) list_->setCurrentItem(found.front());
+    }
     list_->viewport()->update();
+}
+
+void CConfigureDlg::settleRename() {
+    list_->endEdit(true);
+    if (!pendingRename_) return;
+    const PendingRename rename = *pendingRename_;
+    pendingRename_.reset();
+    renameProfile(rename.oldRow, rename.newName);
 }
 
 std::optional<std::size_t> CConfigureDlg::selectedRow() const {
@@ -111,7 +125,7 @@ std::optional<std::size_t> CConfigureDlg::selectedRow() const {
     return store_.rowOf(selected.front()->text().toStdU16String());
 }
 
-bool CConfigureDlg::report(const ProfileStore::Outcome& outcome) {
+bool CConfigureDlg::report(const ProfileStore::Outcome& outcome, const QString& name) {
     using Result = ProfileStore::Result;
     switch (outcome.result) {
         case Result::Done:
@@ -134,8 +148,16 @@ bool CConfigureDlg::report(const ProfileStore::Outcome& outcome) {
         case Result::WriteFailed:
             tell(text(kProfileWriteFailed).arg(shown(outcome.file)), kProfileCaption);
             break;
-        case Result::Ignored:
+        case Result::RenameFailed:
+            tell(text(kRenameFailed) + QStringLiteral("\n") + shown(outcome.file), kProgramName);
+            break;
+        case Result::DeleteFailed:
+            tell(text(kProfileDeleteFailed).arg(shown(outcome.file)), kProfileCaption);
+            break;
         case Result::NameTaken:
+            tell(text(kProfileNameTaken).arg(name), kProfileCaption);
+            break;
+        case Result::Ignored:
             break;
     }
     return false;
@@ -152,6 +174,7 @@ FilePickers::Request CConfigureDlg::pickerRequest() const {
 // ---- The operations ------------------------------------------------------------------
 
 void CConfigureDlg::runCommand(int command) {
+    settleRename();
     switch (command) {
         case kProfileNewCommand:
             newProfile();
@@ -174,8 +197,10 @@ void CConfigureDlg::runCommand(int command) {
 }
 
 void CConfigureDlg::newProfile() {
+    settleRename();
+    const std::u16string name = ProfileStore::defaultName(store_.names());
     report(store_.create());
-    showProfiles();
+    showProfiles(name);
 }
 
 void CConfigureDlg::copyProfile() {
@@ -184,8 +209,10 @@ void CConfigureDlg::copyProfile() {
         tell(text(kSelectToCopy), kProfileCaption);
         return;
     }
+    const std::u16string copy =
+        ProfileStore::copyName(store_.names()[*row], store_.names(), context_.language);
     report(store_.copy(*row, context_.language));
-    showProfiles();
+    showProfiles(copy);
 }
 
 void CConfigureDlg::saveProfile() {
@@ -197,6 +224,8 @@ void CConfigureDlg::saveProfile() {
     // The export may be a new file; the chooser asks before replacing one.
     FilePickers::Request request = pickerRequest();
     request.mustExist = false;
+    // A name typed without it gets ".bin", so the export can be loaded back.
+    request.defaultSuffix = u"bin";
     const auto chosen = context_.pickers.saveFile(request);
     report(
         store_.save(*row, chosen ? std::optional(pathOf(*chosen)) : std::nullopt, context_.live));
@@ -217,6 +246,7 @@ void CConfigureDlg::loadProfile() {
 }
 
 void CConfigureDlg::deleteProfile() {
+    settleRename();
     if (store_.names().size() == 1) {
         tell(text(kKeepAProfile), kProfileCaption);
         return;
@@ -226,25 +256,27 @@ void CConfigureDlg::deleteProfile() {
         tell(text(kSelectToDeleteProfile), kProfileCaption);
         return;
     }
-    if (context_.messages.ask(std::u16string(kDeleteCurrentProfile.in(context_.language)),
-                              std::u16string(kProfileCaption.in(context_.language)))) {
-        report(store_.remove(*row));
+    // The profile is taken by its name: the rows may change while the question is up.
+    const std::u16string name = store_.names()[*row];
+    const bool confirmed =
+        context_.messages.ask(std::u16string(kDeleteCurrentProfile.in(context_.language)),
+                              std::u16string(kProfileCaption.in(context_.language)));
+    store_.reload();
+    if (const auto still = store_.rowOf(name); confirmed && still) {
+        report(store_.remove(*still));
+        showProfiles();
     } else {
-        store_.reload();
+        showProfiles(name);
     }
-    showProfiles();
 }
 
 void CConfigureDlg::renameProfile(int oldRow, const QString& newName) {
     if (oldRow < 0) return;
-    const ProfileStore::Outcome outcome =
-        store_.rename(static_cast<std::size_t>(oldRow), newName.toStdU16String());
-    if (outcome.result == ProfileStore::Result::WriteFailed) {
-        tell(text(kRenameFailed) + QStringLiteral("\n") + shown(outcome.file), kProgramName);
-    } else {
-        report(outcome);
-    }
-    showProfiles();
+    std::u16string name = newName.toStdU16String();
+    const ProfileStore::Outcome outcome = store_.rename(static_cast<std::size_t>(oldRow), name);
+    report(outcome, newName);
+    if (name.ends_with(u".bin")) name.resize(name.size() - 4);
+    showProfiles(outcome.result == ProfileStore::Result::Done ? name : std::u16string());
 }
 
 // ---- Messages, mouse and keys --------------------------------------------------------
@@ -257,8 +289,9 @@ bool CConfigureDlg::event(QEvent* event) {
         const int oldRow = static_cast<int>(message->wParam());
         const int newRow = static_cast<int>(message->lParam() & 0xFF);
         const QString newName = newRow < list_->count() ? list_->item(newRow)->text() : QString();
-        // After the list has finished its own edit.
-        QTimer::singleShot(0, this, [this, oldRow, newName] { renameProfile(oldRow, newName); });
+        // After the list has finished its own edit, or before anything else acts on the list.
+        pendingRename_ = PendingRename{oldRow, newName};
+        QTimer::singleShot(0, this, [this] { settleRename(); });
         return true;
     }
     return QDialog::event(event);

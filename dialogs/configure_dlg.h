@@ -52,7 +52,11 @@ class CConfigureDlg final : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void showProfiles();
+    // Fills the list from the store; the named profile, if any, is selected.
+    void showProfiles(const std::u16string& select = {});
+    // A rename still being typed is finished before anything else acts on the list, so no
+    // operation works on rows that a rename is about to change.
+    void settleRename();
     // The row the user selected, as the store counts it, or nothing.
     std::optional<std::size_t> selectedRow() const;
     void newProfile();
@@ -61,8 +65,14 @@ class CConfigureDlg final : public QDialog {
     void loadProfile();
     void deleteProfile();
     void renameProfile(int oldRow, const QString& newName);
-    // Says what went wrong, if anything; true when the operation was done.
-    bool report(const ProfileStore::Outcome& outcome);
+    struct PendingRename {
+        int oldRow;
+        QString newName;
+    };
+    std::optional<PendingRename> pendingRename_;
+    // Says what went wrong, if anything; true when the operation was done. name: the
+    // profile concerned, for the messages that name it.
+    bool report(const ProfileStore::Outcome& outcome, const QString& name = {});
     FilePickers::Request pickerRequest() const;
 
     QString text(const DialogText& text) const;

@@ -65,8 +65,14 @@ inline constexpr DialogText kRenameFailed{u"Fail", u"Fail"};
 inline constexpr DialogText kFileFilterName{u"bin Files(*.bin)", u"bin Files(*.bin)"};
 // What the sound handling adds: each says what happened and to which file.
 inline constexpr DialogText kBadProfileName{
-    u"A profile name cannot be empty, \"..\", or contain \\ / : * ? \" < > |.",
-    u"配置名称不能为空或 \"..\"，也不能包含 \\ / : * ? \" < > |。"};
+    u"This name cannot be a profile's: a name must not be empty or too long, contain \\ / : * "
+    u"? \" < > |, end with a dot or a blank, or be a device name such as CON.",
+    u"不能使用此配置名称：名称不能为空或过长，不能包含 \\ / : * ? \" < > |，不能以点或空格结尾，"
+    u"也不能是 CON 等设备名。"};
+inline constexpr DialogText kProfileNameTaken{u"A profile named \"%1\" already exists.",
+                                              u"已有名为\"%1\"的配置。"};
+inline constexpr DialogText kProfileDeleteFailed{u"The file could not be deleted:\n%1",
+                                                 u"无法删除文件：\n%1"};
 inline constexpr DialogText kProfileWriteFailed{u"The file could not be written:\n%1",
                                                 u"无法写入文件：\n%1"};
 inline constexpr DialogText kProfileReadFailed{u"The file could not be read:\n%1",

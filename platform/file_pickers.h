@@ -15,6 +15,7 @@ public:
         std::u16string filterName;     // for example "bin Files(*.bin)"
         std::u16string filterPattern;  // for example "*.bin"
         bool mustExist = true;
+        std::u16string defaultSuffix;  // added to a name typed without one (save only)
     };
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::u16string> openFile(const Request& request) = 0;

@@ -16,10 +16,10 @@ namespace {
 constexpr std::u16string_view kExtension = u".bin";
 constexpr std::size_t kLongestFileName = 255;  // bytes, as most file systems count them
 
-std::u16string withoutExtensions(std::u16string name) {
-    for (std::size_t at; (at = name.find(kExtension)) != std::u16string::npos;) {
-        name.erase(at, kExtension.size());
-    }
+// A profile's name is its file's name without the final ".bin", so that the name always leads
+// back to the file it came from, also when ".bin" stands inside it.
+std::u16string withoutExtension(std::u16string name) {
+    name.resize(name.size() - kExtension.size());
     return name;
 }
 
@@ -93,7 +93,7 @@ void ProfileStore::reload() {
         if (it->is_directory(kind)) continue;
         // A seventh file is counted, not shown.
         if (++found_ > kMaxProfiles) break;
-        names_.push_back(withoutExtensions(path.filename().u16string()));
+        names_.push_back(withoutExtension(path.filename().u16string()));
     }
     std::sort(names_.begin(), names_.end());
 }
@@ -188,7 +188,7 @@ ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view 
     std::error_code error;
     // A name in the list or a file already there (one of those beyond the six shown).
     const bool taken =
-        std::find(names_.begin(), names_.end(), withoutExtensions(base)) != names_.end() ||
+        std::find(names_.begin(), names_.end(), base) != names_.end() ||
         std::filesystem::exists(target, error);
     if (taken) {
         reload();
@@ -197,7 +197,7 @@ ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view 
     const std::filesystem::path source = pathOf(row);
     std::filesystem::rename(source, target, error);
     reload();
-    if (error) return {Result::WriteFailed, source};
+    if (error) return {Result::RenameFailed, source};
     return {};
 }
 
@@ -209,7 +209,7 @@ ProfileStore::Outcome ProfileStore::remove(std::size_t row) {
     // A file already gone counts as deleted.
     std::filesystem::remove(file, error);
     reload();
-    if (error) return {Result::WriteFailed, file};
+    if (error) return {Result::DeleteFailed, file};
     return {};
 }
 

@@ -41,7 +41,9 @@ class ProfileStore {
         BadName,      // a rename that would leave the folder or that the system forbids
         Empty,        // the profile holds no settings: loading it would blank the keyboard
         ReadFailed,   // `file` could not be read
-        WriteFailed,  // `file` could not be written, renamed, deleted or created
+        WriteFailed,   // `file` could not be written or created
+        RenameFailed,  // `file` could not be renamed
+        DeleteFailed,  // `file` could not be deleted
     };
     struct Outcome {
         Result result = Result::Done;
@@ -52,7 +54,7 @@ class ProfileStore {
     Outcome open(std::filesystem::path folder);
     const std::filesystem::path& folder() const { return folder_; }
     // Reads the folder again: the first six .bin files in the order the file system gives
-    // them, named without ".bin", sorted.
+    // them, named without their final ".bin", sorted.
     void reload();
 
     const std::vector<std::u16string>& names() const { return names_; }

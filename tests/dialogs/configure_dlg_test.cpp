@@ -174,6 +174,7 @@ TEST_F(ConfigureDlgTest, SaveExportsToANewFileAndLoadTakesItBack) {
     ASSERT_EQ(pickers.requests.size(), 1U);
     EXPECT_FALSE(pickers.requests[0].mustExist);  // a new file is welcome
     EXPECT_EQ(pickers.requests[0].filterPattern, u"*.bin");
+    EXPECT_EQ(pickers.requests[0].defaultSuffix, u"bin");
     EXPECT_EQ(QFileInfo(exported).size(), 199272);
     EXPECT_EQ(std::filesystem::file_size(profile("Profile_1")), 199272U);
 
@@ -230,6 +231,37 @@ TEST_F(ConfigureDlgTest, RenamingInPlaceWithEnterAndRefusingBadNames) {
     EXPECT_THAT(messages.shown,
                 ElementsAre(std::u16string(kBadProfileName.english) + u" | Profile"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(profileFolder()), {}), 2);
+}
+
+TEST_F(ConfigureDlgTest, ARenameBeingTypedIsFinishedBeforeAnythingElseActs) {
+    open();
+    makeProfiles(3);
+    const auto startRename = [&](int row, const QString& name) {
+        const QPoint centre = dialog->list()->rowRect(row).center();
+        QTest::mouseClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
+        ASSERT_NE(dialog->list()->editor(), nullptr);
+        dialog->list()->editor()->selectAll();
+        QTest::keyClicks(dialog->list()->editor(), name);
+    };
+    startRename(0, "Zed");
+    messages.answers = {true};
+    click(QPoint(200, 600));  // Delete: the profile being renamed, and no other
+    EXPECT_EQ(rows(), (QStringList{"Profile_2", "Profile_3"}));
+    EXPECT_FALSE(std::filesystem::exists(profile("Zed")));
+    EXPECT_TRUE(std::filesystem::exists(profile("Profile_2")));
+
+    startRename(0, "Edited");
+    click(QPoint(40, 600));  // New
+    EXPECT_EQ(rows(), (QStringList{"Edited", "Profile_1", "Profile_3"}));
+    EXPECT_EQ(dialog->list()->editor(), nullptr);
+    EXPECT_EQ(dialog->list()->currentItem()->text(), "Profile_1");  // the new one
+
+    startRename(0, "Profile_3");
+    QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages.shown.back(), u"A profile named \"Profile_3\" already exists. | Profile");
+    EXPECT_EQ(rows(), (QStringList{"Edited", "Profile_1", "Profile_3"}));
 }
 
 TEST_F(ConfigureDlgTest, AFolderThatCannotBeMadeIsSaid) {

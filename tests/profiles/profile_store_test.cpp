@@ -96,14 +96,19 @@ TEST_F(ProfileStoreTest, ARenameNeverReplacesAFileBeyondTheSixShown) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 7);
 }
 
-TEST_F(ProfileStoreTest, NamesWithoutEveryBinAndTheirFiles) {
+TEST_F(ProfileStoreTest, NamesLeadBackToTheirFilesAndDefaultNamesFillGaps) {
     std::filesystem::create_directories(folder());
     touch("a.bin.bin");
     touch("Profile_1.bin");
     touch("Profile_3.bin");
     openStore();
-    EXPECT_THAT(store.names(), ElementsAre(u"Profile_1", u"Profile_3", u"a"));
-    EXPECT_EQ(store.pathOf(2), folder() / "a.bin");
+    // The name leads back to the file that was found.
+    EXPECT_THAT(store.names(), ElementsAre(u"Profile_1", u"Profile_3", u"a.bin"));
+    EXPECT_EQ(store.pathOf(2), folder() / "a.bin.bin");
+    EXPECT_EQ(store.rename(2, u"my.bin.old").result, Result::Done);
+    EXPECT_THAT(store.names(), ElementsAre(u"Profile_1", u"Profile_3", u"my.bin.old"));
+    EXPECT_EQ(store.remove(2).result, Result::Done);
+    EXPECT_FALSE(std::filesystem::exists(folder() / "my.bin.old.bin"));
     EXPECT_EQ(ProfileStore::defaultName(store.names()), u"Profile_2");
     EXPECT_EQ(ProfileStore::defaultName({u"Profile_1", u"Profile_2", u"Profile_3", u"Profile_4",
                                          u"Profile_5", u"Profile_6", u"Profile_7", u"Profile_8",
@@ -231,8 +236,8 @@ TEST_F(ProfileStoreTest, FailedWritesAreReportedWithTheirFileAsANormalUser) {
     EXPECT_EQ(outcome.file, folder() / "Profile_1.bin");
     EXPECT_EQ(store.create().result, Result::WriteFailed);
     EXPECT_EQ(store.copy(0, Language::English).result, Result::WriteFailed);
-    EXPECT_EQ(store.rename(0, u"Arena").result, Result::WriteFailed);
-    EXPECT_EQ(store.remove(0).result, Result::WriteFailed);
+    EXPECT_EQ(store.rename(0, u"Arena").result, Result::RenameFailed);
+    EXPECT_EQ(store.remove(0).result, Result::DeleteFailed);
     EXPECT_THAT(store.names(), ElementsAre(u"Profile_1", u"Profile_2"));
     std::filesystem::permissions(folder(), std::filesystem::perms::owner_all);
 }
