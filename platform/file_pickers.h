@@ -7,7 +7,7 @@ namespace tq260 {
 
 // The system's file and folder choosers.
 class FilePickers {
-public:
+  public:
     virtual ~FilePickers() = default;
     struct Request {
         std::u16string title;

@@ -187,9 +187,8 @@ ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view 
         folder_ / std::filesystem::path(base + std::u16string(kExtension));
     std::error_code error;
     // A name in the list or a file already there (one of those beyond the six shown).
-    const bool taken =
-        std::find(names_.begin(), names_.end(), base) != names_.end() ||
-        std::filesystem::exists(target, error);
+    const bool taken = std::find(names_.begin(), names_.end(), base) != names_.end() ||
+                       std::filesystem::exists(target, error);
     if (taken) {
         reload();
         return {Result::NameTaken, target};

@@ -34,13 +34,13 @@ class ProfileStore {
 
     enum class Result {
         Done,
-        Ignored,      // nothing to do (Copy with six profiles, a cancelled choice)
-        Full,         // six profiles already
-        KeepOne,      // the last profile is never deleted
-        NameTaken,    // a rename to a name in use, the same one included
-        BadName,      // a rename that would leave the folder or that the system forbids
-        Empty,        // the profile holds no settings: loading it would blank the keyboard
-        ReadFailed,   // `file` could not be read
+        Ignored,       // nothing to do (Copy with six profiles, a cancelled choice)
+        Full,          // six profiles already
+        KeepOne,       // the last profile is never deleted
+        NameTaken,     // a rename to a name in use, the same one included
+        BadName,       // a rename that would leave the folder or that the system forbids
+        Empty,         // the profile holds no settings: loading it would blank the keyboard
+        ReadFailed,    // `file` could not be read
         WriteFailed,   // `file` could not be written or created
         RenameFailed,  // `file` could not be renamed
         DeleteFailed,  // `file` could not be deleted

@@ -164,6 +164,20 @@ TEST_F(ConfigureDlgTest, DeleteKeepsOneAndAsksFirst) {
     EXPECT_EQ(messages.shown.back(), u"Delete current profile ? | Profile");
 }
 
+TEST_F(ConfigureDlgTest, DeleteRemovesTheProfileAskedAboutEvenIfTheRowsMoved) {
+    open();
+    makeProfiles(2);
+    select(1);  // Profile_2
+    // While the question is up, a profile that sorts first appears in the folder.
+    messages.whileAsking = [&] {
+        testing::writeRawFile(profileFolder() / "Alpha.bin", std::vector<std::uint8_t>(2412, 1));
+    };
+    messages.answers = {true};
+    click(QPoint(200, 600));
+    EXPECT_EQ(rows(), (QStringList{"Alpha", "Profile_1"}));
+    EXPECT_FALSE(std::filesystem::exists(profile("Profile_2")));
+}
+
 TEST_F(ConfigureDlgTest, SaveExportsToANewFileAndLoadTakesItBack) {
     open();
     makeProfiles(1);
@@ -247,6 +261,7 @@ TEST_F(ConfigureDlgTest, ARenameBeingTypedIsFinishedBeforeAnythingElseActs) {
     startRename(0, "Zed");
     messages.answers = {true};
     click(QPoint(200, 600));  // Delete: the profile being renamed, and no other
+    EXPECT_EQ(dialog->list()->editor(), nullptr);  // no edit left over another profile
     EXPECT_EQ(rows(), (QStringList{"Profile_2", "Profile_3"}));
     EXPECT_FALSE(std::filesystem::exists(profile("Zed")));
     EXPECT_TRUE(std::filesystem::exists(profile("Profile_2")));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,15 @@ class ScriptedMessages final : public MessageBoxes {
     }
     bool ask(const std::u16string& text, const std::u16string& caption) override {
         shown.push_back(text + u" | " + caption);
+        if (whileAsking) whileAsking();
         if (answers.empty()) return false;
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
     }
     std::deque<bool> answers;
+    // Runs while a question is up, as the rest of the program may while a box waits.
+    std::function<void()> whileAsking;
     std::vector<std::u16string> shown;
 };
 
