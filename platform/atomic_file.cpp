@@ -1,8 +1,11 @@
 #include "platform/atomic_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
+#include <string>
 #include <system_error>
+#include <thread>
 
 #ifdef __unix__
 #include <fcntl.h>
@@ -41,9 +44,10 @@ bool writeAll(int fd, std::initializer_list<std::span<const std::uint8_t>> parts
     return true;
 }
 
+// Creates the file, which must not exist yet, and writes the parts.
 bool writeNewFile(const std::filesystem::path& path,
                   std::initializer_list<std::span<const std::uint8_t>> parts) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     const bool written = writeAll(fd, parts);
     return ::close(fd) == 0 && written;
@@ -61,12 +65,28 @@ bool writeNewFile(const std::filesystem::path& path,
 }
 #endif
 
+// A name beside the file that no other writer uses: another copy of the program has another
+// process id, another thread another id, and the same thread a later time. The file is
+// created exclusively, so a name that is taken all the same fails instead of being shared.
+std::filesystem::path temporaryBeside(const std::filesystem::path& path) {
+#ifdef __unix__
+    const auto process = static_cast<long long>(::getpid());
+#else
+    const long long process = 0;
+#endif
+    const std::size_t thread = std::hash<std::thread::id>{}(std::this_thread::get_id());
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path temporary = path;
+    temporary += ".tmp-" + std::to_string(process) + "-" + std::to_string(thread) + "-" +
+                 std::to_string(now);
+    return temporary;
+}
+
 }  // namespace
 
 bool writeFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts) {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
+    const std::filesystem::path temporary = temporaryBeside(path);
     std::error_code error;
     if (!writeNewFile(temporary, parts)) {
         std::filesystem::remove(temporary, error);

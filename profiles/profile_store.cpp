@@ -162,14 +162,17 @@ ProfileStore::Outcome ProfileStore::create() {
 ProfileStore::Outcome ProfileStore::copy(std::size_t row, Language language) {
     if (names_.size() >= kMaxProfiles || row >= names_.size()) return {Result::Ignored, {}};
     const std::filesystem::path source = pathOf(row);
-    auto bytes = readFileBytes(source, kKeymapFileSize);
-    if (!bytes) return {Result::ReadFailed, source};
-    // A profile made by New holds only its first block: the copy is whole, the rest zero.
-    bytes->resize(kKeymapFileSize, 0);
+    // Read straight into a buffer left uninitialised: only what the file does not reach is
+    // zeroed (a profile made by New holds only its first block; the copy is whole).
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kKeymapFileSize);
+    const std::span<std::uint8_t> bytes(buffer.get(), kKeymapFileSize);
+    const auto read = readFileInto(source, {bytes});
+    if (!read) return {Result::ReadFailed, source};
+    std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(*read), bytes.end(), std::uint8_t{0});
     const std::filesystem::path file =
         folder_ /
         std::filesystem::path(copyName(names_[row], names_, language) + std::u16string(kExtension));
-    const bool written = writeFileAtomically(file, *bytes);
+    const bool written = writeFileAtomically(file, std::span<const std::uint8_t>(bytes));
     reload();
     if (!written) return {Result::WriteFailed, file};
     return {};

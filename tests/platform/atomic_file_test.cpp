@@ -23,15 +23,34 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporary) {
               1);
 }
 
-TEST(AtomicFile, FailureLeavesTheOldFileIntact) {
+TEST(AtomicFile, AFailedWriteLeavesWhatWasThereAndNoTemporary) {
+    TemporaryFolder folder;
+    // A folder with something in it where the file should go: the rename fails.
+    const auto file = folder / "keymap.bin";
+    std::filesystem::create_directories(file / "inside");
+    EXPECT_FALSE(writeFileAtomically(file, std::vector<std::uint8_t>{1}));
+    EXPECT_TRUE(std::filesystem::is_directory(file / "inside"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_FALSE(writeFileAtomically(folder / "missing" / "x.bin", std::vector<std::uint8_t>{1}));
+}
+
+// Another copy of the program writing the same file uses a temporary file of its own: a
+// write never truncates or renames someone else's half-written file.
+TEST(AtomicFile, EveryWriteHasATemporaryFileOfItsOwn) {
     TemporaryFolder folder;
     const auto file = folder / "keymap.bin";
-    ASSERT_TRUE(writeFileAtomically(file, std::vector<std::uint8_t>{7, 7}));
-    // A folder where the temporary file has to go makes the write fail.
-    std::filesystem::create_directory(folder / "keymap.bin.tmp");
-    EXPECT_FALSE(writeFileAtomically(file, std::vector<std::uint8_t>{1}));
-    EXPECT_THAT(*readFileBytes(file, 10), ElementsAre(7, 7));
-    EXPECT_FALSE(writeFileAtomically(folder / "missing" / "x.bin", std::vector<std::uint8_t>{1}));
+    const auto foreign = folder / "keymap.bin.tmp";
+    testing::writeRawFile(foreign, std::vector<std::uint8_t>(10, 0x33));
+    ASSERT_TRUE(writeFileAtomically(file, std::vector<std::uint8_t>{1, 2}));
+    ASSERT_TRUE(writeFileAtomically(file, std::vector<std::uint8_t>{3, 4}));
+    EXPECT_THAT(*readFileBytes(foreign, 100), ::testing::Each(0x33));
+    EXPECT_EQ(readFileBytes(foreign, 100)->size(), 10U);
+    EXPECT_THAT(*readFileBytes(file, 10), ElementsAre(3, 4));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              2);
 }
 
 TEST(AtomicFile, ReadStopsAtTheLimitAndAtTheEnd) {
