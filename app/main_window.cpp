@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -106,15 +107,45 @@ DeviceSettings CGameKeyboardDlg::recordCopy() const {
 }
 
 void CGameKeyboardDlg::saveKeymap() {
-    std::lock_guard lock(state_.keyboard.recordMutex);
-    saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.settings,
-                   *state_.assignments.table);
+    save(keymapFile_, state_.keymapPath(), [this] {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        return saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.settings,
+                              *state_.assignments.table);
+    });
 }
 
 void CGameKeyboardDlg::saveKeymapFromShadows() {
-    std::lock_guard lock(state_.keyboard.recordMutex);
-    saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.shadow.record(),
-                   *state_.assignments.shadow);
+    save(keymapFile_, state_.keymapPath(), [this] {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        return saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.shadow.record(),
+                              *state_.assignments.shadow);
+    });
+}
+
+void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QString& path) {
+    file.unreadable = load == DataFileLoad::Unreadable;
+    if (!file.unreadable) return;
+    services_.messages.tell(
+        toU16(text("This file exists but cannot be read. It is left as it is, and nothing is "
+                   "saved into it until the program starts again:\n%1",
+                   "此文件存在但无法读取。程序不会改动它，在重新启动之前也不会向其中保存：\n%1")
+                  .arg(QDir::toNativeSeparators(path))),
+        text16(kTitle, "TQ260 104vez星岚版"));
+}
+
+void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
+                            const std::function<bool()>& write) {
+    if (file.unreadable) return;
+    if (write()) {
+        file.failureTold = false;
+        return;
+    }
+    if (file.failureTold) return;
+    file.failureTold = true;
+    services_.messages.tell(
+        toU16(text("Changes could not be saved to this file:\n%1", "无法将更改保存到此文件：\n%1")
+                  .arg(QDir::toNativeSeparators(path))),
+        text16(kTitle, "TQ260 104vez星岚版"));
 }
 
 // ---- Start-up ------------------------------------------------------------------------
@@ -171,10 +202,15 @@ void CGameKeyboardDlg::setUpSliders() {
 }
 
 void CGameKeyboardDlg::loadDataFiles() {
-    loadMacroFile(state_.macroPath().toStdString(), *state_.macros.saved);
-    std::lock_guard lock(state_.keyboard.recordMutex);
-    LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
-                   *state_.assignments.table);
+    noteLoad(macroFile_, loadMacroFile(state_.macroPath().toStdString(), *state_.macros.saved),
+             state_.macroPath());
+    DataFileLoad keymap;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        keymap = LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
+                                *state_.assignments.table);
+    }
+    noteLoad(keymapFile_, keymap, state_.keymapPath());
 }
 
 void CGameKeyboardDlg::setUpTrayIcon() {
@@ -534,10 +570,12 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
         return;
     }
     {
-        // Edits of an earlier cancelled dialog are dropped.
+        // Edits of an earlier cancelled dialog are dropped. A keymap.bin that cannot be read
+        // leaves the records as they are.
         std::lock_guard lock(state_.keyboard.recordMutex);
-        LoadKeymapFile(state_.keymapPath().toStdString(), true, state_.keyboard.settings,
-                       *state_.assignments.table);
+        if (!keymapFile_.unreadable) {
+            reloadAssignments(state_.keymapPath().toStdString(), *state_.assignments.table);
+        }
     }
     const auto index = static_cast<std::size_t>(key);
     state_.assignments.selectedKey = index;
@@ -641,8 +679,9 @@ void CGameKeyboardDlg::factoryReset() {
 }
 
 AssignmentWorkspace CGameKeyboardDlg::assignmentWorkspace() {
+    // The window saves keymap.bin itself afterwards, and says when that fails.
     return {state_.keyboard.settings, state_.assignments, state_.keyNames,
-            *state_.macros.saved,     state_.language,    state_.keymapPath().toStdString()};
+            *state_.macros.saved,     state_.language,    {}};
 }
 
 void CGameKeyboardDlg::runMacroManager() {
@@ -657,7 +696,8 @@ void CGameKeyboardDlg::runMacroManager() {
         followMacroMoves(state_.macros.slotMoves, workspace);
     }
     saveKeymap();
-    saveMacroFile(state_.macroPath().toStdString(), *state_.macros.saved);
+    save(macroFile_, state_.macroPath(),
+         [this] { return saveMacroFile(state_.macroPath().toStdString(), *state_.macros.saved); });
     update();  // keys whose macro was deleted are no longer marked
 }
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "device/device_link.h"
 #include "device/device_session.h"
 #include "keys/apply_assignment.h"
+#include "platform/atomic_file.h"
 #include "platform/diagnostics.h"
 #include "platform/hot_plug_watcher.h"
 
@@ -169,6 +171,16 @@ class CGameKeyboardDlg final : public QWidget {
     bool startHidden_ = false;
     bool initialising_ = false;
     bool closing_ = false;
+    // A data file the window saves. One that exists but could not be read at start is never
+    // written over in this run; a save that fails is said once, until one succeeds again.
+    struct SavedFile {
+        bool unreadable = false;
+        bool failureTold = false;
+    };
+    SavedFile keymapFile_;
+    SavedFile macroFile_;
+    void noteLoad(SavedFile& file, DataFileLoad load, const QString& path);
+    void save(SavedFile& file, const QString& path, const std::function<bool()>& write);
 };
 
 }  // namespace tq260

@@ -146,7 +146,8 @@ void ApplyAssignment(const AssignmentRequest& request, AssignmentWorkspace& w) {
                 break;
         }
     }
-    saveKeymapFile(w.keymapFile, w.settings, *w.assignments.table);
+    // No file: the caller keeps keymap.bin from being written (it could not be read).
+    if (!w.keymapFile.empty()) saveKeymapFile(w.keymapFile, w.settings, *w.assignments.table);
 }
 
 void followMacroMoves(const std::array<int, kKeyboardMacroSlots>& moves, AssignmentWorkspace& w) {

@@ -17,7 +17,7 @@ struct AssignmentWorkspace {
     const KeyNameTable& keyNames;
     const MacroTable& savedMacros;
     Language language;
-    std::filesystem::path keymapFile;
+    std::filesystem::path keymapFile;  // empty: nothing is written
 };
 
 // Turns the request into the selected key's record and key-table entry, marks the key as

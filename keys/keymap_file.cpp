@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/atomic_file.h"
 
@@ -28,18 +29,30 @@ std::span<std::uint8_t> bytesOf(AssignmentTable& table) {
 
 }  // namespace
 
-void LoadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
-                    AssignmentTable& table) {
+DataFileLoad LoadKeymapFile(const std::filesystem::path& file, bool keepImage,
+                            DeviceSettings& settings, AssignmentTable& table) {
     // Read straight into place; a kept image is read past into a copy that is thrown away.
     DeviceSettings skipped;
     if (readFileInto(file, {bytesOf(keepImage ? skipped : settings), bytesOf(table)})) {
         setAssignmentIdentities(table);
-        return;
+        return DataFileLoad::Read;
     }
     table.fill(KeyAssignment{});
     std::error_code error;
-    if (!std::filesystem::exists(file, error) && !error) saveKeymapFile(file, settings, table);
+    const bool unreadable = std::filesystem::exists(file, error) || error;
+    // A new file holds a zero table; the identities are set in memory only.
+    if (!unreadable) saveKeymapFile(file, settings, table);
     setAssignmentIdentities(table);
+    return unreadable ? DataFileLoad::Unreadable : DataFileLoad::Created;
+}
+
+bool reloadAssignments(const std::filesystem::path& file, AssignmentTable& table) {
+    auto fresh = std::make_unique<AssignmentTable>(table);
+    DeviceSettings skipped;
+    if (!readFileInto(file, {bytesOf(skipped), bytesOf(*fresh)})) return false;
+    table = *fresh;
+    setAssignmentIdentities(table);
+    return true;
 }
 
 bool saveKeymapFile(const std::filesystem::path& file, const DeviceSettings& settings,

@@ -6,6 +6,7 @@
 
 #include "device/device_settings.h"
 #include "keys/key_assignment.h"
+#include "platform/atomic_file.h"
 
 namespace tq260 {
 
@@ -23,8 +24,13 @@ void loadKeymapBytes(std::span<const std::uint8_t> bytes, bool keepImage, Device
 // the keyboard survive. A file that does not exist is created from the record and a zeroed
 // table; one that exists but cannot be read is never overwritten. The identities are set in
 // every case, so a restored default always finds its key.
-void LoadKeymapFile(const std::filesystem::path& file, bool keepImage, DeviceSettings& settings,
-                    AssignmentTable& table);
+DataFileLoad LoadKeymapFile(const std::filesystem::path& file, bool keepImage,
+                            DeviceSettings& settings, AssignmentTable& table);
+
+// Reads the assignment records again from keymap.bin, as far as the file goes. When the file
+// cannot be read the table stays as it is, and the file is never made or written here: a
+// file gone or unreadable while the program runs costs no assignment.
+bool reloadAssignments(const std::filesystem::path& file, AssignmentTable& table);
 
 // Writes the record and the table, replacing the old file in one step.
 bool saveKeymapFile(const std::filesystem::path& file, const DeviceSettings& settings,

@@ -11,13 +11,15 @@ void loadMacroBytes(std::span<const std::uint8_t> bytes, MacroTable& table) {
     std::memcpy(table.data(), bytes.data(), std::min(bytes.size(), sizeof(MacroTable)));
 }
 
-void loadMacroFile(const std::filesystem::path& file, MacroTable& table) {
+DataFileLoad loadMacroFile(const std::filesystem::path& file, MacroTable& table) {
     if (readFileInto(
             file, {std::span(reinterpret_cast<std::uint8_t*>(table.data()), sizeof(MacroTable))})) {
-        return;
+        return DataFileLoad::Read;
     }
     std::error_code error;
-    if (!std::filesystem::exists(file, error) && !error) saveMacroFile(file, table);
+    if (std::filesystem::exists(file, error) || error) return DataFileLoad::Unreadable;
+    saveMacroFile(file, table);
+    return DataFileLoad::Created;
 }
 
 bool saveMacroFile(const std::filesystem::path& file, const MacroTable& table) {

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "macro/macro_record.h"
+#include "platform/atomic_file.h"
 
 namespace tq260 {
 
@@ -16,7 +17,7 @@ void loadMacroBytes(std::span<const std::uint8_t> bytes, MacroTable& table);
 
 // Loads "MacroDefine.bin". A file that does not exist is created from the table; one that
 // exists but cannot be read is left alone, so nothing the user made is ever overwritten.
-void loadMacroFile(const std::filesystem::path& file, MacroTable& table);
+DataFileLoad loadMacroFile(const std::filesystem::path& file, MacroTable& table);
 
 // Writes all 169,860 bytes, replacing the old file in one step. False when it could not.
 bool saveMacroFile(const std::filesystem::path& file, const MacroTable& table);

@@ -9,6 +9,13 @@
 
 namespace tq260 {
 
+// What loading one of the program's data files found.
+enum class DataFileLoad {
+    Read,        // the file was there and was read
+    Created,     // it was missing and was made (or could not be: its saves will say so)
+    Unreadable,  // it is there but cannot be read: it must never be written over
+};
+
 // Writes the whole file or nothing: the parts, one after another, go to a temporary file
 // in the same folder, which then replaces the old file in one rename, so a crash or a full
 // disk never leaves a half-written file behind.

@@ -22,9 +22,11 @@ if [ "$(id -u)" = 0 ]; then
     id tq260-test >/dev/null 2>&1 ||
         useradd --system --no-create-home --shell /usr/sbin/nologin tq260-test
     copy="$(mktemp -d)"
-    cp build/test/tests/tq260_core_tests "$copy/"
+    cp build/test/tests/tq260_core_tests build/test/tests/tq260_ui_tests "$copy/"
     chmod -R a+rx "$copy"
     runuser -u tq260-test -- "$copy/tq260_core_tests" --gtest_filter='*AsANormalUser*'
+    runuser -u tq260-test -- env QT_QPA_PLATFORM=offscreen HOME="$copy" XDG_RUNTIME_DIR="$copy" \
+        "$copy/tq260_ui_tests" --gtest_filter='*AsANormalUser*'
     rm -rf "$copy"
 fi
 

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "app/instance_messages.h"
@@ -298,6 +301,39 @@ TEST_F(MainWindow, MacroManagerOkBuildsTheBlocksAndWritesTheMacroFile) {
     QFile file(folder.filePath("MacroDefine.bin"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(10).left(10), QByteArray("C\0o\0m\0b\0o\0", 10));
+}
+
+TEST_F(MainWindow, AFailedSaveIsSaidOnceNamingTheFile) {
+    // keymap.bin is a folder with something in it: no save can replace it.
+    ASSERT_TRUE(QDir(folder.path()).mkpath("keymap.bin/inside"));
+    start();          // what was read is stored at once: the first failure
+    click(950, 615);  // Save
+    click(950, 615);
+    const std::u16string path =
+        QDir::toNativeSeparators(folder.filePath("keymap.bin")).toStdU16String();
+    EXPECT_THAT(messages.shown, ElementsAre(u"Changes could not be saved to this file:\n" + path +
+                                            u" | TQ260 104vez VANTOR"));
+    EXPECT_TRUE(QFileInfo(folder.filePath("keymap.bin/inside")).isDir());
+}
+
+// Root reads a file of mode 000, so this proves something only as a normal user; the test
+// script runs it again as one.
+TEST_F(MainWindow, AnUnreadableKeymapIsToldAndNeverWrittenOverAsANormalUser) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    const QByteArray kept(199272, '\x5C');
+    QFile file(folder.filePath("keymap.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kept);
+    file.close();
+    ASSERT_TRUE(file.setPermissions(QFileDevice::Permissions()));
+    start();
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_TRUE(messages.shown.front().starts_with(u"This file exists but cannot be read."));
+    click(950, 615);  // Save, which writes keymap.bin
+    window->closeFromButton();
+    ASSERT_TRUE(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), kept);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "keys/keymap_file.h"
 
 #include <gmock/gmock.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -26,6 +27,29 @@ class KeymapFile : public ::testing::Test {
     DeviceSettings settings;
     std::unique_ptr<AssignmentTable> table = std::make_unique<AssignmentTable>();
 };
+
+// Root reads a file of mode 000, so this proves something only as a normal user; the test
+// script runs it again as one.
+TEST_F(KeymapFile, AnUnreadableFileIsNeverWrittenOverAsANormalUser) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    writeRaw(std::vector<std::uint8_t>(kKeymapFileSize, 0x5C));
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    EXPECT_EQ(LoadKeymapFile(file, false, settings, *table), DataFileLoad::Unreadable);
+    (*table)[7].type = 4;
+    EXPECT_FALSE(reloadAssignments(file, *table));
+    EXPECT_EQ((*table)[7].type, 4);  // kept
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    EXPECT_EQ(fileBytes(), std::vector<std::uint8_t>(kKeymapFileSize, 0x5C));
+}
+
+TEST_F(KeymapFile, ReloadingFromAFileGoneKeepsTheRecordsAndMakesNoFile) {
+    (*table)[7].type = 4;
+    EXPECT_FALSE(reloadAssignments(file, *table));
+    EXPECT_EQ((*table)[7].type, 4);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(LoadKeymapFile(file, false, settings, *table), DataFileLoad::Created);
+    EXPECT_EQ(LoadKeymapFile(file, false, settings, *table), DataFileLoad::Read);
+}
 
 TEST_F(KeymapFile, MissingFileIsCreatedFromTheRecordAndAZeroTable) {
     settings.reportRate = 2;
