@@ -59,6 +59,10 @@ void CGameKeyboardApp::openTheKeyboard() {
 }
 
 int CGameKeyboardApp::run() {
+    if (!options_.error.isEmpty()) {
+        QTextStream(stderr) << options_.error << "\n";
+        return 2;
+    }
     int exitCode = 0;
     if (!startAsFirstCopy(exitCode)) return exitCode;
 

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "controls/window_messages.h"
+#include "keys/launch_for_key.h"
 
 namespace tq260 {
 
@@ -14,9 +15,10 @@ void handleInstanceMessage(CGameKeyboardDlg& window, const QString& message) {
     }
     static const QString launchKey = QStringLiteral("launch-key ");
     if (message.startsWith(launchKey)) {
-        bool number = false;
-        const uint key = message.mid(launchKey.size()).toUInt(&number);
-        if (number) sendWindowMessage(&window, WM_LAUNCH_KEY, key, 0);
+        // Checked as the command line is: a message for another key does nothing.
+        if (const auto key = parseVirtualKeyCode(message.mid(launchKey.size()).toStdString())) {
+            sendWindowMessage(&window, WM_LAUNCH_KEY, *key, 0);
+        }
     }
 }
 

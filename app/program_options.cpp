@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "keys/launch_for_key.h"
+
 namespace tq260 {
 
 ProgramOptions parseProgramOptions(const QStringList& arguments) {
@@ -23,15 +25,19 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         QStringLiteral("startup-report"),
         QStringLiteral("Report start-up time and memory, then end."));
     parser.addOptions({virtualKeyboard, hidTrace, launchKey, noSplash, startUpReport});
-    parser.parse(arguments);
-
     ProgramOptions options;
+    if (!parser.parse(arguments)) options.error = parser.errorText();
     options.virtualKeyboard = parser.isSet(virtualKeyboard);
     options.hidTraceFile = parser.value(hidTrace);
     if (parser.isSet(launchKey)) {
-        bool number = false;
-        const uint key = parser.value(launchKey).toUInt(&number, 0);
-        if (number) options.launchKey = key;
+        const QString value = parser.value(launchKey);
+        if (const auto key = parseVirtualKeyCode(value.toStdString())) {
+            options.launchKey = *key;
+        } else if (options.error.isEmpty()) {
+            options.error =
+                QStringLiteral("--launch-key takes a virtual-key code from 0 to 255, not \"%1\".")
+                    .arg(value);
+        }
     }
     options.noSplash = parser.isSet(noSplash);
     options.startUpReport = parser.isSet(startUpReport);

@@ -17,6 +17,8 @@ struct ProgramOptions {
     bool noSplash = false;
     // Print how long start-up took and the memory used, then end.
     bool startUpReport = false;
+    // What was wrong with the command line; the program says it and ends.
+    QString error;
 };
 
 ProgramOptions parseProgramOptions(const QStringList& arguments);

@@ -60,4 +60,15 @@ LaunchOutcome launchForKey(const AssignmentTable& table, std::uint32_t virtualKe
     return {LaunchOutcome::Failed, std::move(path)};
 }
 
+std::optional<std::uint8_t> parseVirtualKeyCode(std::string_view text) {
+    if (text.empty() || text.size() > 3) return std::nullopt;
+    unsigned value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > 0xFF) return std::nullopt;
+    return static_cast<std::uint8_t>(value);
+}
+
 }  // namespace tq260

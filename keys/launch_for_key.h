@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "keys/key_assignment.h"
 #include "platform/shell_launcher.h"
@@ -30,5 +31,10 @@ struct LaunchOutcome {
 // is gone, or that nothing could open, is reported so the user can be told.
 LaunchOutcome launchForKey(const AssignmentTable& table, std::uint32_t virtualKey,
                            ShellLauncher& shell);
+
+// A virtual-key code as another copy of the program or the command line gives it: one to
+// three decimal digits, 0..255, and nothing else. Anything else is nothing: a key code
+// taken modulo 256 would start what belongs to another key.
+std::optional<std::uint8_t> parseVirtualKeyCode(std::string_view text);
 
 }  // namespace tq260

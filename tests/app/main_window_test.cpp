@@ -251,6 +251,11 @@ TEST_F(MainWindow, LaunchKeyMessageStartsTheAssignedFileOrSaysWhyNot) {
     handleInstanceMessage(*window, QStringLiteral("launch-key 112"));
     EXPECT_THAT(shell.opened, ElementsAre(u"C:\\Games|run.exe"));
     EXPECT_TRUE(messages.shown.empty());
+    // 368 is 112 modulo 256: a message from another copy is checked as the command line is.
+    for (const char* other : {"launch-key 368", "launch-key -144", "launch-key 112x"}) {
+        handleInstanceMessage(*window, QString::fromLatin1(other));
+    }
+    EXPECT_EQ(shell.opened.size(), 1U);
 
     // A file that is gone, or that nothing opens, is reported with its path.
     shell.result = ShellLauncher::Result::NotFound;

@@ -87,3 +87,21 @@ TEST_F(LaunchForKey, UnterminatedPathIsReadOnlyToItsEnd) {
 
 }  // namespace
 }  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+TEST(VirtualKeyCodes, OnlyDecimal0To255IsAKeyCode) {
+    EXPECT_EQ(parseVirtualKeyCode("0"), std::uint8_t{0});
+    EXPECT_EQ(parseVirtualKeyCode("65"), std::uint8_t{65});
+    EXPECT_EQ(parseVirtualKeyCode("255"), std::uint8_t{255});
+    EXPECT_EQ(parseVirtualKeyCode("007"), std::uint8_t{7});
+    // 321 and 65601 are 65 modulo 256: they must not launch A's file.
+    for (const char* bad :
+         {"256", "321", "65601", "-1", "abc", "", "65abc", " 65", "0x41", "+65"}) {
+        EXPECT_EQ(parseVirtualKeyCode(bad), std::nullopt) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace tq260

@@ -1,0 +1,40 @@
+// The program's command line: what it accepts and what it refuses before anything starts.
+#include "app/program_options.h"
+
+#include <gmock/gmock.h>
+
+namespace tq260 {
+namespace {
+
+ProgramOptions parse(QStringList arguments) {
+    arguments.prepend(QStringLiteral("TQ260 104vez VANTOR"));
+    return parseProgramOptions(arguments);
+}
+
+TEST(ProgramOptions, LaunchKeysAreKeyCodesOrAnError) {
+    EXPECT_EQ(parse({"--launch-key", "65"}).launchKey, 65U);
+    EXPECT_EQ(parse({"--launch-key", "255"}).launchKey, 255U);
+    EXPECT_TRUE(parse({"--launch-key", "65"}).error.isEmpty());
+    for (const char* bad : {"321", "65601", "-1", "abc", "", "65abc"}) {
+        const ProgramOptions options = parse({"--launch-key", bad});
+        EXPECT_FALSE(options.launchKey) << bad;
+        EXPECT_EQ(options.error, QStringLiteral("--launch-key takes a virtual-key code from 0 to "
+                                                "255, not \"%1\".")
+                                     .arg(bad));
+    }
+    EXPECT_FALSE(parse({"--launch-key"}).error.isEmpty());  // no value at all
+    EXPECT_FALSE(parse({"--no-such-option"}).error.isEmpty());
+}
+
+TEST(ProgramOptions, TheOtherOptions) {
+    const ProgramOptions options =
+        parse({"--virtual-keyboard", "--no-splash", "--hid-trace", "trace.txt"});
+    EXPECT_TRUE(options.virtualKeyboard);
+    EXPECT_TRUE(options.noSplash);
+    EXPECT_FALSE(options.startUpReport);
+    EXPECT_EQ(options.hidTraceFile, "trace.txt");
+    EXPECT_TRUE(options.error.isEmpty());
+}
+
+}  // namespace
+}  // namespace tq260
