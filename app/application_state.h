@@ -15,14 +15,18 @@ namespace tq260 {
 struct ApplicationState {
     Language language = Language::English;
     QString applicationFolder;  // the program's folder, ending with a separator
+    // Where keymap.bin, "MacroDefine.bin", the profiles and the virtual keyboard's memory
+    // live, ending with a separator; the program's folder when empty.
+    QString dataFolder;
     InstalledVersion installed;
     KeyboardState keyboard;
     Assignments assignments;
     KeyNameTable keyNames;
     MacroTables macros;
 
-    QString keymapPath() const { return applicationFolder + QStringLiteral("keymap.bin"); }
-    QString macroPath() const { return applicationFolder + QStringLiteral("MacroDefine.bin"); }
+    QString dataPath() const { return dataFolder.isEmpty() ? applicationFolder : dataFolder; }
+    QString keymapPath() const { return dataPath() + QStringLiteral("keymap.bin"); }
+    QString macroPath() const { return dataPath() + QStringLiteral("MacroDefine.bin"); }
     QString versionPath() const { return applicationFolder + QStringLiteral("VER.bin"); }
 };
 

@@ -9,6 +9,7 @@
 #include "app/start_up_report.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_hot_plug_watcher.h"
+#include "platform/data_folder.h"
 #include "platform/hidapi_transport.h"
 #include "platform/udev_hot_plug_watcher.h"
 
@@ -44,7 +45,7 @@ void CGameKeyboardApp::openTheKeyboard() {
         auto emulator = std::make_unique<EmulatorTransport>(clock_);
         // The virtual keyboard keeps its memory beside the program, as a keyboard keeps its flash.
         emulator->addKeyboard().attachStorage(
-            (state_.applicationFolder + "VirtualKeyboard.bin").toStdString());
+            (state_.dataPath() + "VirtualKeyboard.bin").toStdString());
         watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
         transport_ = std::move(emulator);
     } else {
@@ -68,6 +69,12 @@ int CGameKeyboardApp::run() {
 
     state_.language = languageFromSetting(readLanguageSetting());
     state_.applicationFolder = QCoreApplication::applicationDirPath() + QDir::separator();
+    // The data files stay beside the program where it may write, as in a build tree or a
+    // portable folder; an installed program keeps them in the user's own data folder.
+    const std::filesystem::path data = dataFolderFor(state_.applicationFolder.toStdU16String());
+    state_.dataFolder =
+        QDir::toNativeSeparators(QDir(QString::fromStdU16String(data.u16string())).absolutePath()) +
+        QDir::separator();
     openTheKeyboard();
 
     dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_, clock_);

@@ -17,6 +17,7 @@ QtDialogs::QtDialogs(ApplicationState& state, KeyHook& hook, MessageBoxes& messa
         state.applicationFolder, state.language, state.keyNames, hook, messages, clock});
     profiles_ = std::make_unique<CConfigureDlg>(ProfileDialogContext{
         state.applicationFolder,
+        state.dataPath(),
         state.language,
         {state.keyboard.settings, *state.assignments.table, state.keyboard.recordMutex},
         messages,

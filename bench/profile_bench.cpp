@@ -54,6 +54,7 @@ struct Rig {
 void OpeningTheProfileDialogOnSixProfilesUntilPainted(benchmark::State& state) {
     Rig rig;
     CConfigureDlg dialog({rig.scratch.path() + "/",
+                          rig.scratch.path() + "/",
                           Language::English,
                           {rig.settings, *rig.assignments, rig.lock},
                           rig.quiet,

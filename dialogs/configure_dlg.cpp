@@ -81,7 +81,7 @@ void CConfigureDlg::prepare(const QRect& mainWindow) {
     move(mainWindow.topLeft() - QPoint(1, 1));
     list_->setGeometry(kProfileListGeometry);
     const std::filesystem::path folder =
-        pathOf((context_.applicationFolder + QStringLiteral("Configure")).toStdU16String());
+        pathOf((context_.dataFolder + QStringLiteral("Configure")).toStdU16String());
     const ProfileStore::Outcome opened = store_.open(folder);
     showProfiles();
     if (opened.result != ProfileStore::Result::Done) {
@@ -165,7 +165,7 @@ bool CConfigureDlg::report(const ProfileStore::Outcome& outcome, const QString& 
 
 FilePickers::Request CConfigureDlg::pickerRequest() const {
     FilePickers::Request request;
-    request.folder = context_.applicationFolder.toStdU16String();
+    request.folder = context_.dataFolder.toStdU16String();
     request.filterName = std::u16string(kFileFilterName.in(context_.language));
     request.filterPattern = u"*.bin";
     return request;

@@ -14,7 +14,8 @@ namespace tq260 {
 
 // What the profile dialog reads and talks through.
 struct ProfileDialogContext {
-    QString applicationFolder;
+    QString applicationFolder;  // the skins
+    QString dataFolder;         // "Configure" and the choosers' first folder
     Language language = Language::English;
     LiveConfiguration live;  // what Save stores and Load replaces
     MessageBoxes& messages;

@@ -27,6 +27,18 @@ if [ "$(id -u)" = 0 ]; then
     runuser -u tq260-test -- "$copy/tq260_core_tests" --gtest_filter='*AsANormalUser*'
     runuser -u tq260-test -- env QT_QPA_PLATFORM=offscreen HOME="$copy" XDG_RUNTIME_DIR="$copy" \
         "$copy/tq260_ui_tests" --gtest_filter='*AsANormalUser*'
+    # The program installed read-only keeps its data in the user's own folder.
+    cp -r build/test/application "$copy/program"
+    chmod -R a+rX,a-w "$copy/program"
+    mkdir -p "$copy/home"
+    chown tq260-test "$copy/home"
+    runuser -u tq260-test -- env QT_QPA_PLATFORM=offscreen HOME="$copy/home" \
+        XDG_RUNTIME_DIR="$copy/home" XDG_DATA_HOME="$copy/home/data" \
+        "$copy/program/TQ260 104vez VANTOR" --virtual-keyboard --no-splash --startup-report \
+        >/dev/null 2>&1
+    test -f "$copy/home/data/TQ260/keymap.bin" -a -f "$copy/home/data/TQ260/MacroDefine.bin" ||
+        { echo "a read-only install did not keep its data in the user's folder"; exit 1; }
+    echo "a read-only install keeps its data in the user's folder: ok"
     rm -rf "$copy"
 fi
 

@@ -35,8 +35,13 @@ class ConfigureDlgTest : public ::testing::Test {
         settings.lighting.brightness = 30;
     }
     CConfigureDlg& open(Language language = Language::English) {
-        dialog = std::make_unique<CConfigureDlg>(ProfileDialogContext{
-            app.path() + "/", language, {settings, *assignments, lock}, messages, pickers});
+        dialog =
+            std::make_unique<CConfigureDlg>(ProfileDialogContext{app.path() + "/",
+                                                                 app.path() + "/",
+                                                                 language,
+                                                                 {settings, *assignments, lock},
+                                                                 messages,
+                                                                 pickers});
         dialog->prepare(kMainWindow);
         dialog->show();
         return *dialog;

@@ -45,8 +45,12 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     const auto assignments = std::make_unique<AssignmentTable>();
     std::mutex lock;
     Silent silent;
-    CConfigureDlg dialog(
-        {scratch.path() + "/", language, {settings, *assignments, lock}, silent, silent});
+    CConfigureDlg dialog({scratch.path() + "/",
+                          scratch.path() + "/",
+                          language,
+                          {settings, *assignments, lock},
+                          silent,
+                          silent});
     const QRect mainWindow(0, 0, 1000, 640);
 
     dialog.prepare(mainWindow);

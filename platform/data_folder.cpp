@@ -1,0 +1,67 @@
+#include "platform/data_folder.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#ifdef __unix__
+#include <unistd.h>
+#else
+#include <fstream>
+#endif
+
+namespace tq260 {
+
+namespace {
+
+constexpr const char* kFolderName = "TQ260";
+
+std::filesystem::path fromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::filesystem::path(value)
+                                              : std::filesystem::path();
+}
+
+}  // namespace
+
+bool isWritableFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) return false;
+#ifdef __unix__
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+#else
+    // Windows says little through its attributes; a file made and removed says it all.
+    const std::filesystem::path probe = folder / ".tq260-write-probe";
+    {
+        std::ofstream out(probe, std::ios::binary);
+        if (!out) return false;
+    }
+    std::filesystem::remove(probe, error);
+    return true;
+#endif
+}
+
+std::filesystem::path perUserDataFolder() {
+#ifdef _WIN32
+    std::filesystem::path base = fromEnvironment("APPDATA");
+#else
+    std::filesystem::path base = fromEnvironment("XDG_DATA_HOME");
+    if (base.empty()) {
+        const std::filesystem::path home = fromEnvironment("HOME");
+        if (!home.empty()) base = home / ".local" / "share";
+    }
+#endif
+    return base.empty() ? std::filesystem::path() : base / kFolderName;
+}
+
+std::filesystem::path dataFolderFor(const std::filesystem::path& applicationFolder) {
+    if (isWritableFolder(applicationFolder)) return applicationFolder;
+    const std::filesystem::path perUser = perUserDataFolder();
+    std::error_code error;
+    if (perUser.empty() || (!std::filesystem::create_directories(perUser, error) && error)) {
+        // Nowhere better: the saves will say that they failed.
+        return applicationFolder;
+    }
+    return perUser;
+}
+
+}  // namespace tq260

@@ -1,0 +1,70 @@
+// Where the data files go: beside the program when it may write there, else in the user's
+// own data folder.
+#include "platform/data_folder.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "support/temporary_folder.h"
+
+namespace tq260 {
+namespace {
+
+using testing::TemporaryFolder;
+
+// Sets an environment variable for the test's length.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(DataFolder, AWritableProgramFolderKeepsTheData) {
+    TemporaryFolder program;
+    EXPECT_EQ(dataFolderFor(program.path()), program.path());
+}
+
+TEST(DataFolder, TheUsersFolderFollowsXdgDataHomeThenHome) {
+    {
+        ScopedEnvironment xdg("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(perUserDataFolder(), std::filesystem::path("/srv/data/TQ260"));
+    }
+    ScopedEnvironment xdg("XDG_DATA_HOME", "");
+    ScopedEnvironment home("HOME", "/home/player");
+    EXPECT_EQ(perUserDataFolder(), std::filesystem::path("/home/player/.local/share/TQ260"));
+}
+
+// Root may write into any folder, so this proves something only as a normal user; the test
+// script runs it again as one.
+TEST(DataFolder, AReadOnlyInstallKeepsTheDataInTheUsersFolderAsANormalUser) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    TemporaryFolder program;
+    TemporaryFolder user;
+    std::filesystem::permissions(
+        program.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ScopedEnvironment xdg("XDG_DATA_HOME", user.path().string());
+    const std::filesystem::path data = dataFolderFor(program.path());
+    EXPECT_EQ(data, user.path() / "TQ260");
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+    std::filesystem::permissions(program.path(), std::filesystem::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace tq260
