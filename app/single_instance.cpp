@@ -2,7 +2,12 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace tq260 {
 
@@ -10,10 +15,30 @@ namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
 
+// The user the process runs as, by the system's own count: $USER can be set to anything.
 QString sessionUser() {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
-    return user;
+#ifdef Q_OS_UNIX
+    return QString::number(::getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
+}
+
+// Where the lock and the channel live: the user's runtime folder, the same for every copy
+// of that user whatever its TMPDIR says.
+QString runtimeFolder() {
+#ifdef Q_OS_UNIX
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
+    // Without one (a plain console), a folder of the user's own under /tmp itself.
+    const QString own = QStringLiteral("/tmp/tq260-%1").arg(::getuid());
+    QDir().mkpath(own);
+    QFile::setPermissions(own,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return own;
+#else
+    return QDir::tempPath();
+#endif
 }
 
 }  // namespace
@@ -21,15 +46,24 @@ QString sessionUser() {
 SingleInstance::SingleInstance(const QString& name) {
     // A name fit for a socket file: the mutex name and user, hashed.
     const QByteArray key = (name + QLatin1Char('|') + sessionUser()).toUtf8();
-    channel_ = QStringLiteral("tq260-") +
-               QString::fromLatin1(
-                   QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+    const QString hashed =
+        QStringLiteral("tq260-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+#ifdef Q_OS_UNIX
+    // A full path: the channel does not follow TMPDIR either.
+    channel_ = runtimeFolder() + QLatin1Char('/') + hashed;
+    lockPath_ = channel_ + QStringLiteral(".lock");
+#else
+    channel_ = hashed;
+    lockPath_ = QDir(runtimeFolder()).filePath(hashed + QStringLiteral(".lock"));
+#endif
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::becomeFirst() {
-    lock_ = std::make_unique<QLockFile>(QDir::temp().filePath(channel_ + QStringLiteral(".lock")));
+    lock_ = std::make_unique<QLockFile>(lockPath_);
     // A lock whose owner process is gone is taken over.
     lock_->setStaleLockTime(0);
     if (!lock_->tryLock(0)) {

@@ -14,7 +14,7 @@ namespace tq260 {
 // channel left behind by a copy that crashed never stops the next start.
 class SingleInstance final : public QObject {
   public:
-    // The program's mutex name; the user's name is added so each session has its own.
+    // The program's mutex name; the user's id is added so each user has their own copy.
     static constexpr const char* kMutexName = " {57D1171D-1a34-0804-8A3A-65ABA2160002}";
 
     explicit SingleInstance(const QString& name = QString::fromLatin1(kMutexName));
@@ -28,9 +28,11 @@ class SingleInstance final : public QObject {
     std::function<void(const QString&)> onMessage;
 
     QString channelName() const { return channel_; }
+    QString lockPath() const { return lockPath_; }
 
   private:
     QString channel_;
+    QString lockPath_;
     std::unique_ptr<QLockFile> lock_;
     std::unique_ptr<QLocalServer> server_;
 };

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
@@ -29,6 +30,24 @@ TEST(SingleInstance, SecondStartHandsItsRequestToTheFirst) {
     EXPECT_EQ(received, QStringList{QStringLiteral("launch-key 112")});
 }
 
+// The same user with another TMPDIR (or another $USER) is still the same user: one copy.
+TEST(SingleInstance, AnotherTmpdirOrUserNameIsStillTheSameUser) {
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_TRUE(first.becomeFirst());
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    const QByteArray user = qgetenv("USER");
+    QTemporaryDir elsewhere;
+    qputenv("TMPDIR", elsewhere.path().toUtf8());
+    qputenv("USER", "someone-else");
+    SingleInstance second(name);
+    EXPECT_FALSE(second.becomeFirst());
+    EXPECT_EQ(second.lockPath(), first.lockPath());
+    qputenv("TMPDIR", tmpdir);
+    qputenv("USER", user);
+    if (tmpdir.isEmpty()) qunsetenv("TMPDIR");
+}
+
 TEST(SingleInstance, NobodyListeningMeansTheRequestFails) {
     SingleInstance alone(uniqueName());
     EXPECT_FALSE(alone.sendToFirst(QStringLiteral("show")));
@@ -37,7 +56,7 @@ TEST(SingleInstance, NobodyListeningMeansTheRequestFails) {
 TEST(SingleInstance, LockAndChannelLeftByACrashDoNotStopTheNextStart) {
     const QString name = uniqueName();
     SingleInstance probe(name);
-    const QString lockPath = QDir::temp().filePath(probe.channelName() + QStringLiteral(".lock"));
+    const QString lockPath = probe.lockPath();
     {
         // A lock written by a process that no longer runs.
         QFile lock(lockPath);
