@@ -40,12 +40,28 @@ bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
     return true;
 }
 
+void CGameKeyboardApp::tellStorageFailure(const QString& path) {
+    const bool chinese = state_.language == Language::Chinese;
+    const QString text =
+        chinese ? QStringLiteral("无法读取或保存虚拟键盘的存储内容：\n%1")
+                : QStringLiteral("The virtual keyboard's memory could not be read or saved:\n%1");
+    messages_.tell(text.arg(path).toStdU16String(),
+                   chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
+}
+
 void CGameKeyboardApp::openTheKeyboard() {
     if (options_.virtualKeyboard) {
         auto emulator = std::make_unique<EmulatorTransport>(clock_);
         // The virtual keyboard keeps its memory beside the program, as a keyboard keeps its flash.
+        // Its failures are told on the main thread; the memory changes on the workers too.
         emulator->addKeyboard().attachStorage(
-            (state_.dataPath() + "VirtualKeyboard.bin").toStdString());
+            (state_.dataPath() + "VirtualKeyboard.bin").toStdString(),
+            [this](const std::filesystem::path& file) {
+                const QString path =
+                    QDir::toNativeSeparators(QString::fromStdString(file.string()));
+                QMetaObject::invokeMethod(
+                    qApp, [this, path] { tellStorageFailure(path); }, Qt::QueuedConnection);
+            });
         watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
         transport_ = std::move(emulator);
     } else {

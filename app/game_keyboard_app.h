@@ -30,6 +30,8 @@ class CGameKeyboardApp {
   private:
     bool startAsFirstCopy(int& exitCode);
     void openTheKeyboard();
+    // Says that the virtual keyboard's memory file could not be read or written.
+    void tellStorageFailure(const QString& path);
 
     ProgramOptions options_;
     QElapsedTimer sinceStart_;

@@ -41,13 +41,23 @@ void VirtualKeyboard::editMemory(const std::function<void(KeyboardMemory&)>& edi
     persistLocked();
 }
 
-void VirtualKeyboard::attachStorage(const std::filesystem::path& file) {
+void VirtualKeyboard::attachStorage(const std::filesystem::path& file, StorageFailure onFailure) {
     std::lock_guard lock(mutex_);
     storage_ = file;
+    onStorageFailure_ = std::move(onFailure);
+    storageFailureTold_ = false;
     const auto bytes = readFileBytes(file, memory_.serialise().size() + 1);
     if (bytes) {
         if (auto stored = KeyboardMemory::parse(*bytes)) {
             memory_ = *stored;
+            return;
+        }
+    } else {
+        std::error_code error;
+        if (std::filesystem::exists(file, error) || error) {
+            // There but unreadable: what it holds is kept, and nothing is stored this run.
+            storage_.reset();
+            if (onStorageFailure_) onStorageFailure_(file);
             return;
         }
     }
@@ -388,7 +398,14 @@ void VirtualKeyboard::unplugLocked() {
 }
 
 void VirtualKeyboard::persistLocked() {
-    if (storage_) writeFileAtomically(*storage_, memory_.serialise());
+    if (!storage_) return;
+    if (writeFileAtomically(*storage_, memory_.serialise())) {
+        storageFailureTold_ = false;
+        return;
+    }
+    if (storageFailureTold_) return;
+    storageFailureTold_ = true;
+    if (onStorageFailure_) onStorageFailure_(*storage_);
 }
 
 }  // namespace tq260

@@ -36,8 +36,12 @@ class VirtualKeyboard {
     void setMemory(const KeyboardMemory& memory);
     void editMemory(const std::function<void(KeyboardMemory&)>& edit);
     // Keeps the memory in a file: loaded from it when it holds a valid memory image, and
-    // rewritten after every change.
-    void attachStorage(const std::filesystem::path& file);
+    // rewritten after every change. A file that is there but cannot be read is never
+    // written over. onFailure hears of that, and of the first write that fails (again after
+    // one succeeds); it is called on whatever thread changed the memory, with the keyboard
+    // locked, so it must only pass the news on.
+    using StorageFailure = std::function<void(const std::filesystem::path&)>;
+    void attachStorage(const std::filesystem::path& file, StorageFailure onFailure = {});
 
     // The user changes the lighting with the keyboard's own keys (speed as stored on the
     // host, 0..9): the keyboard takes it and sends its event report.
@@ -97,6 +101,8 @@ class VirtualKeyboard {
     mutable std::mutex mutex_;
     KeyboardMemory memory_;
     std::optional<std::filesystem::path> storage_;
+    StorageFailure onStorageFailure_;
+    bool storageFailureTold_ = false;
     bool plugged_ = true;
     std::uint64_t connection_ = 1;
     std::array<std::uint8_t, 9> reply_{};

@@ -1,6 +1,7 @@
 #include "emulator/virtual_keyboard.h"
 
 #include <gmock/gmock.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -128,6 +129,42 @@ TEST(VirtualKeyboardStorage, DamagedFileGivesFactoryMemoryAndIsRewritten) {
     const auto bytes = readFileBytes(file, 1 << 16);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(KeyboardMemory::parse(*bytes), KeyboardMemory::factoryDefaults());
+}
+
+TEST(VirtualKeyboardStorage, AFailedWriteIsToldOnceUntilOneSucceeds) {
+    TemporaryFolder folder;
+    const auto file = folder / "gone" / "VirtualKeyboard.bin";
+    VirtualClock clock;
+    VirtualKeyboard keyboard(clock);
+    std::vector<std::filesystem::path> told;
+    keyboard.attachStorage(file, [&](const std::filesystem::path& f) { told.push_back(f); });
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 3; });
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 4; });
+    EXPECT_EQ(told, std::vector<std::filesystem::path>{file});
+    std::filesystem::create_directories(file.parent_path());
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 5; });
+    EXPECT_EQ(KeyboardMemory::parse(*readFileBytes(file, 1 << 16))->lighting[0], 5);
+    std::filesystem::remove_all(file.parent_path());
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 6; });
+    EXPECT_EQ(told.size(), 2U);
+}
+
+// Root reads a file of mode 000, so this proves something only as a normal user; the test
+// script runs it again as one.
+TEST(VirtualKeyboardStorage, AnUnreadableFileIsToldAndKeptAsANormalUser) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    TemporaryFolder folder;
+    const auto file = folder / "VirtualKeyboard.bin";
+    testing::writeRawFile(file, std::vector<std::uint8_t>(100, 0x42));
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    VirtualClock clock;
+    VirtualKeyboard keyboard(clock);
+    int told = 0;
+    keyboard.attachStorage(file, [&](const std::filesystem::path&) { ++told; });
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 3; });
+    EXPECT_EQ(told, 1);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    EXPECT_EQ(*readFileBytes(file, 1000), std::vector<std::uint8_t>(100, 0x42));
 }
 
 TEST(KeyboardMemory, ParseRejectsEveryWrongSizeAndMagic) {
