@@ -272,11 +272,12 @@ void CConfigureDlg::deleteProfile() {
 
 void CConfigureDlg::renameProfile(int oldRow, const QString& newName) {
     if (oldRow < 0) return;
-    std::u16string name = newName.toStdU16String();
-    const ProfileStore::Outcome outcome = store_.rename(static_cast<std::size_t>(oldRow), name);
+    const ProfileStore::Outcome outcome =
+        store_.rename(static_cast<std::size_t>(oldRow), newName.toStdU16String());
     report(outcome, newName);
-    if (name.ends_with(u".bin")) name.resize(name.size() - 4);
-    showProfiles(outcome.result == ProfileStore::Result::Done ? name : std::u16string());
+    // The renamed profile stays selected, under the name the store gave its file.
+    showProfiles(outcome.result == ProfileStore::Result::Done ? outcome.file.stem().u16string()
+                                                              : std::u16string());
 }
 
 // ---- Messages, mouse and keys --------------------------------------------------------

@@ -200,7 +200,7 @@ ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view 
     std::filesystem::rename(source, target, error);
     reload();
     if (error) return {Result::RenameFailed, source};
-    return {};
+    return {Result::Done, target};
 }
 
 ProfileStore::Outcome ProfileStore::remove(std::size_t row) {

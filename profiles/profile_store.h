@@ -47,7 +47,7 @@ class ProfileStore {
     };
     struct Outcome {
         Result result = Result::Done;
-        std::filesystem::path file;  // the file a failure concerns
+        std::filesystem::path file;  // the file a failure concerns; a rename's new file
     };
 
     // The folder is created when missing; the outcome says when it could not be.

@@ -59,6 +59,21 @@ class ConfigureDlgTest : public ::testing::Test {
     std::filesystem::path profile(const std::string& name) const {
         return profileFolder() / (name + ".bin");
     }
+    // Opens the in-place edit of the row and types the name into it, without committing.
+    void typeName(int row, const QString& name) {
+        const QPoint centre = dialog->list()->rowRect(row).center();
+        QTest::mouseClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
+        ASSERT_NE(dialog->list()->editor(), nullptr);
+        dialog->list()->editor()->selectAll();
+        QTest::keyClicks(dialog->list()->editor(), name);
+    }
+    void rename(int row, const QString& name) {
+        typeName(row, name);
+        if (dialog->list()->editor() == nullptr) return;
+        QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
     void makeProfiles(int count) {
         for (int i = 0; i < count; ++i) click(QPoint(40, 600));
     }
@@ -230,19 +245,11 @@ TEST_F(ConfigureDlgTest, AnEmptyProfileIsNotLoaded) {
 TEST_F(ConfigureDlgTest, RenamingInPlaceWithEnterAndRefusingBadNames) {
     open();
     makeProfiles(2);
-    const auto rename = [&](int row, const QString& name) {
-        const QPoint centre = dialog->list()->rowRect(row).center();
-        QTest::mouseClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
-        QTest::mouseDClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
-        ASSERT_NE(dialog->list()->editor(), nullptr);
-        dialog->list()->editor()->selectAll();
-        QTest::keyClicks(dialog->list()->editor(), name);
-        QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
-        QCoreApplication::processEvents();
-    };
-    rename(0, "Arena");
+    rename(0, "Arena.bin");
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(rows(), (QStringList{"Arena", "Profile_2"}));
+    ASSERT_NE(dialog->list()->currentItem(), nullptr);
+    EXPECT_EQ(dialog->list()->currentItem()->text(), "Arena");  // still the one renamed
     EXPECT_TRUE(std::filesystem::exists(profile("Arena")));
     EXPECT_FALSE(std::filesystem::exists(profile("Profile_1")));
     rename(1, "../../evil");
@@ -255,15 +262,7 @@ TEST_F(ConfigureDlgTest, RenamingInPlaceWithEnterAndRefusingBadNames) {
 TEST_F(ConfigureDlgTest, ARenameBeingTypedIsFinishedBeforeAnythingElseActs) {
     open();
     makeProfiles(3);
-    const auto startRename = [&](int row, const QString& name) {
-        const QPoint centre = dialog->list()->rowRect(row).center();
-        QTest::mouseClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
-        QTest::mouseDClick(dialog->list()->viewport(), Qt::LeftButton, {}, centre);
-        ASSERT_NE(dialog->list()->editor(), nullptr);
-        dialog->list()->editor()->selectAll();
-        QTest::keyClicks(dialog->list()->editor(), name);
-    };
-    startRename(0, "Zed");
+    typeName(0, "Zed");
     messages.answers = {true};
     click(QPoint(200, 600));  // Delete: the profile being renamed, and no other
     EXPECT_EQ(dialog->list()->editor(), nullptr);  // no edit left over another profile
@@ -271,15 +270,13 @@ TEST_F(ConfigureDlgTest, ARenameBeingTypedIsFinishedBeforeAnythingElseActs) {
     EXPECT_FALSE(std::filesystem::exists(profile("Zed")));
     EXPECT_TRUE(std::filesystem::exists(profile("Profile_2")));
 
-    startRename(0, "Edited");
+    typeName(0, "Edited");
     click(QPoint(40, 600));  // New
     EXPECT_EQ(rows(), (QStringList{"Edited", "Profile_1", "Profile_3"}));
     EXPECT_EQ(dialog->list()->editor(), nullptr);
     EXPECT_EQ(dialog->list()->currentItem()->text(), "Profile_1");  // the new one
 
-    startRename(0, "Profile_3");
-    QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
-    QCoreApplication::processEvents();
+    rename(0, "Profile_3");
     EXPECT_EQ(messages.shown.back(), u"A profile named \"Profile_3\" already exists. | Profile");
     EXPECT_EQ(rows(), (QStringList{"Edited", "Profile_1", "Profile_3"}));
 }

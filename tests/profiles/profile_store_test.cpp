@@ -191,7 +191,9 @@ TEST_F(ProfileStoreTest, RenamesStayInTheFolder) {
     openStore();
     store.create();
     store.create();
-    ASSERT_EQ(store.rename(0, u"Arena.bin").result, Result::Done);  // no second ".bin"
+    const auto renamed = store.rename(0, u"Arena.bin");  // no second ".bin"
+    ASSERT_EQ(renamed.result, Result::Done);
+    EXPECT_EQ(renamed.file, folder() / "Arena.bin");
     EXPECT_THAT(store.names(), ElementsAre(u"Arena", u"Profile_2"));
     EXPECT_TRUE(std::filesystem::exists(folder() / "Arena.bin"));
     EXPECT_FALSE(std::filesystem::exists(folder() / "Profile_1.bin"));
