@@ -36,7 +36,6 @@ namespace {
 constexpr int kTrayDoubleClick = 0x203;  // the platform's left-button double click
 constexpr int kNoKeyboardBalloon = 15;
 constexpr int kEffectPauseMs = 300;
-constexpr int kFactoryResetPauseMs = 100;
 constexpr QPoint kBrightnessSliderAt(28, 229);
 constexpr QPoint kSpeedSliderAt(28, 277);
 
@@ -51,6 +50,15 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
   public:
     explicit Notifications(CGameKeyboardDlg& window) : window_(window) {}
     void settingsLoaded() override { sendWindowMessage(&window_, WM_SETTINGS_LOADED, 0, 0); }
+    void keyboardNotAnswering() override {
+        // Told after the reader has ended, so the message box holds no worker.
+        QMetaObject::invokeMethod(
+            &window_,
+            [window = &window_] {
+                window->tellKeyboardProblem(KeyboardOperation::Read, OperationResult::NotAnswering);
+            },
+            Qt::QueuedConnection);
+    }
     void lightingChanged(std::uint8_t effect) override {
         sendWindowMessage(&window_, WM_LIGHTING_CHANGED, effect, 0);
     }
@@ -619,63 +627,6 @@ void CGameKeyboardDlg::chooseEffect(int row) {
     }
     // The keyboard takes the new effect after a short pause; the window stays live meanwhile.
     mainThread_.postAfter(kEffectPauseMs, [this] { writeLighting(services_.link, recordCopy()); });
-}
-
-void CGameKeyboardDlg::save() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    writeBack(services_.link, state_.keyboard);
-    {
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        *state_.assignments.shadow = *state_.assignments.table;
-    }
-    saveKeymap();
-    QGuiApplication::restoreOverrideCursor();
-}
-
-void CGameKeyboardDlg::cancel() {
-    hide();
-    {
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        state_.keyboard.shadow.restore(state_.keyboard.settings);
-        *state_.assignments.table = *state_.assignments.shadow;
-        recomputeMarksAfterRevert(state_.keyboard.settings, *state_.assignments.table,
-                                  state_.assignments.marks);
-        ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
-    }
-    saveKeymap();
-}
-
-void CGameKeyboardDlg::factoryReset() {
-    if (!services_.messages.ask(
-            text16("Confirm to return Factory Setting?", "确认恢复至出厂设置吗？"),
-            text16("Factory Setting", "出厂设置"))) {
-        return;
-    }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    ui_.diyEditMode = false;
-    ui_.sections = PanelSections{};
-    DeviceLink& link = services_.link;
-    link.clock().sleepMs(kFactoryResetPauseMs);
-    tq260::factoryReset(link);
-    gameModeOn(link);
-    DeviceSettings reread = recordCopy();
-    rereadAfterReset(link, reread);
-    readGameMode(link, reread);
-    {
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        state_.keyboard.settings = reread;
-    }
-    moveSlidersToRecord();
-    {
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        state_.assignments.marks.fill(0);
-        state_.assignments.table->fill(KeyAssignment{});
-        setAssignmentIdentities(*state_.assignments.table);
-        state_.keyboard.shadow.synchronise(state_.keyboard.settings);
-        *state_.assignments.shadow = *state_.assignments.table;
-    }
-    saveKeymap();
-    QGuiApplication::restoreOverrideCursor();
 }
 
 AssignmentWorkspace CGameKeyboardDlg::assignmentWorkspace() {

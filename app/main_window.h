@@ -17,6 +17,7 @@
 #include "device/device_events.h"
 #include "device/device_link.h"
 #include "device/device_session.h"
+#include "device/operation_result.h"
 #include "keys/apply_assignment.h"
 #include "platform/atomic_file.h"
 #include "platform/diagnostics.h"
@@ -118,9 +119,13 @@ class CGameKeyboardDlg final : public QWidget {
     void runButtonAction(int code);
     void runKeyAction(QPoint point);
     void chooseEffect(int row);
+    // Device operations (main_window_operations.cpp).
+    enum class KeyboardOperation { Read, Save, FactoryReset };
     void save();
     void cancel();
     void factoryReset();
+    void tellKeyboardProblem(KeyboardOperation operation, OperationResult result);
+    bool recordIsTheKeyboards() const;
     void runMacroManager();
     void runProfiles();
     void checkFirmware();

@@ -23,6 +23,7 @@ class InlineQueue final : public MainThreadQueue {
 class QuietEvents final : public DeviceEvents {
   public:
     void settingsLoaded() override {}
+    void keyboardNotAnswering() override {}
     void lightingChanged(std::uint8_t) override {}
     void hideWindow() override {}
     void registrationFailed() override {}

@@ -44,8 +44,9 @@ std::span<const std::uint8_t, kBlockReportPayload> quarter(const Block& block, s
         .first<kBlockReportPayload>();
 }
 
-Block readBlock(DeviceLink& link, const FeatureReport& announce, const ReadTiming& timing) {
-    Block block{};
+OperationResult readBlock(DeviceLink& link, const FeatureReport& announce, const ReadTiming& timing,
+                          Block& block) {
+    block = Block{};
     CommandTransaction transaction(link);
     transaction.set(announce);
     transaction.wait(timing.afterSetMs);
@@ -55,11 +56,11 @@ Block readBlock(DeviceLink& link, const FeatureReport& announce, const ReadTimin
         transaction.readReport(quarter(block, k));
         transaction.wait(timing.afterReportMs);
     }
-    return block;
+    return transaction.result();
 }
 
-void writeBlock(DeviceLink& link, const FeatureReport& announce, const Block& block,
-                const WriteTiming& timing) {
+OperationResult writeBlock(DeviceLink& link, const FeatureReport& announce, const Block& block,
+                           const WriteTiming& timing) {
     CommandTransaction transaction(link);
     transaction.set(announce);
     transaction.wait(timing.afterSetMs);
@@ -67,6 +68,7 @@ void writeBlock(DeviceLink& link, const FeatureReport& announce, const Block& bl
         transaction.writeReport(quarter(block, k));
         transaction.wait(timing.afterReportMs);
     }
+    return transaction.result();
 }
 
 FeatureReport keyBlockAnnounce(std::uint8_t firstBlockCommand, std::size_t block) {
@@ -81,57 +83,71 @@ FeatureReport macroBlockAnnounce(std::uint8_t command, std::size_t index) {
 
 }  // namespace
 
-void BlockTransfer::readKeyBlock(DeviceLink& link, std::size_t block, DeviceSettings& settings) {
-    if (block >= kKeyBlockCount) return;
-    const Block wire = readBlock(link, keyBlockAnnounce(command::kReadKeyBlock1, block), kKeyRead);
+OperationResult BlockTransfer::readKeyBlock(DeviceLink& link, std::size_t block,
+                                            DeviceSettings& settings) {
+    if (block >= kKeyBlockCount) return OperationResult::Done;
+    Block wire;
+    const OperationResult result =
+        readBlock(link, keyBlockAnnounce(command::kReadKeyBlock1, block), kKeyRead, wire);
     decodeKeyBlock(wire, block, settings);
+    return result;
 }
 
-void BlockTransfer::writeKeyBlock(DeviceLink& link, std::size_t block,
-                                  const DeviceSettings& settings) {
-    if (block >= kKeyBlockCount) return;
-    writeBlock(link, keyBlockAnnounce(command::kWriteKeyBlock1, block),
-               encodeKeyBlock(settings, block), kKeyWrite);
+OperationResult BlockTransfer::writeKeyBlock(DeviceLink& link, std::size_t block,
+                                             const DeviceSettings& settings) {
+    if (block >= kKeyBlockCount) return OperationResult::Done;
+    return writeBlock(link, keyBlockAnnounce(command::kWriteKeyBlock1, block),
+                      encodeKeyBlock(settings, block), kKeyWrite);
 }
 
-void BlockTransfer::readKeyTable(DeviceLink& link, DeviceSettings& settings) {
+OperationResult BlockTransfer::readKeyTable(DeviceLink& link, DeviceSettings& settings) {
     for (std::size_t block = 0; block < kKeyBlockCount; ++block) {
-        readKeyBlock(link, block, settings);
+        const OperationResult result = readKeyBlock(link, block, settings);
+        if (result != OperationResult::Done) return result;
     }
+    return OperationResult::Done;
 }
 
-void BlockTransfer::writeKeyTable(DeviceLink& link, const DeviceSettings& settings) {
+OperationResult BlockTransfer::writeKeyTable(DeviceLink& link, const DeviceSettings& settings) {
     for (std::size_t block = 0; block < kKeyBlockCount; ++block) {
-        writeKeyBlock(link, block, settings);
+        const OperationResult result = writeKeyBlock(link, block, settings);
+        if (result != OperationResult::Done) return result;
     }
+    return OperationResult::Done;
 }
 
-void BlockTransfer::readMacroBlock(DeviceLink& link, std::size_t index, DeviceSettings& settings) {
-    if (index >= kMacroBlockCount) return;
-    const Block wire =
-        readBlock(link, macroBlockAnnounce(command::kReadMacroBlock, index), kMacroRead);
+OperationResult BlockTransfer::readMacroBlock(DeviceLink& link, std::size_t index,
+                                              DeviceSettings& settings) {
+    if (index >= kMacroBlockCount) return OperationResult::Done;
+    Block wire;
+    const OperationResult result =
+        readBlock(link, macroBlockAnnounce(command::kReadMacroBlock, index), kMacroRead, wire);
     settings.macroBlocks[index] = swapMacroBytes(wire);
+    return result;
 }
 
-void BlockTransfer::writeMacroBlock(DeviceLink& link, std::size_t index,
-                                    const DeviceSettings& settings) {
-    if (index >= kMacroBlockCount) return;
-    writeBlock(link, macroBlockAnnounce(command::kWriteMacroBlock, index),
-               swapMacroBytes(settings.macroBlocks[index]), kMacroWrite);
+OperationResult BlockTransfer::writeMacroBlock(DeviceLink& link, std::size_t index,
+                                               const DeviceSettings& settings) {
+    if (index >= kMacroBlockCount) return OperationResult::Done;
+    return writeBlock(link, macroBlockAnnounce(command::kWriteMacroBlock, index),
+                      swapMacroBytes(settings.macroBlocks[index]), kMacroWrite);
 }
 
-void BlockTransfer::readCustomLightMasks(DeviceLink& link, DeviceSettings& settings) {
-    const Block wire = readBlock(
+OperationResult BlockTransfer::readCustomLightMasks(DeviceLink& link, DeviceSettings& settings) {
+    Block wire;
+    const OperationResult result = readBlock(
         link, FeatureReport::request(command::kReadCustomLightMasks, {0, kMaskBlockSelector}),
-        kMaskRead);
+        kMaskRead, wire);
     decodeCustomLightMasks(wire, settings);
+    return result;
 }
 
-void BlockTransfer::writeCustomLightMasks(DeviceLink& link, const DeviceSettings& settings) {
-    writeBlock(link,
-               FeatureReport::request(command::kWriteCustomLightMasks,
-                                      {0, kMaskBlockSelector, kReportCount}),
-               encodeCustomLightMasks(settings), kMaskWrite);
+OperationResult BlockTransfer::writeCustomLightMasks(DeviceLink& link,
+                                                     const DeviceSettings& settings) {
+    return writeBlock(link,
+                      FeatureReport::request(command::kWriteCustomLightMasks,
+                                             {0, kMaskBlockSelector, kReportCount}),
+                      encodeCustomLightMasks(settings), kMaskWrite);
 }
 
 }  // namespace tq260

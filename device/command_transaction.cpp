@@ -5,36 +5,64 @@
 namespace tq260 {
 
 CommandTransaction::CommandTransaction(DeviceLink& link)
-    : lock_(link.commandMutex_), device_(link.command_.get()), clock_(link.clock_) {}
+    : lock_(link.commandMutex_), device_(link.command_.get()), clock_(link.clock_) {
+    if (device_ == nullptr) result_ = OperationResult::Failed;
+}
+
+bool CommandTransaction::took(bool succeeded, std::int64_t startedUs) {
+    if (succeeded) return true;
+    const bool timedOut = clock_.nowUs() - startedUs >= std::int64_t{kNoAnswerAfterMs} * 1000;
+    if (timedOut) {
+        result_ = OperationResult::NotAnswering;
+    } else if (result_ == OperationResult::Done) {
+        result_ = OperationResult::Failed;
+    }
+    return false;
+}
+
+bool CommandTransaction::givenUp() const {
+    return result_ == OperationResult::NotAnswering;
+}
 
 bool CommandTransaction::set(const FeatureReport& report) {
-    return device_ != nullptr && device_->sendFeatureReport(report.bytes) >= 0;
+    if (device_ == nullptr || givenUp()) return false;
+    const std::int64_t started = clock_.nowUs();
+    return took(device_->sendFeatureReport(report.bytes) >= 0, started);
 }
 
 FeatureReport CommandTransaction::get() {
     FeatureReport reply;  // zero-filled, report id 0
-    if (device_ != nullptr && device_->getFeatureReport(reply.bytes) < 0) reply = FeatureReport{};
+    if (device_ == nullptr || givenUp()) return reply;
+    const std::int64_t started = clock_.nowUs();
+    if (!took(device_->getFeatureReport(reply.bytes) >= 0, started)) reply = FeatureReport{};
     return reply;
 }
 
 bool CommandTransaction::writeReport(std::span<const std::uint8_t, kBlockReportPayload> payload) {
-    if (device_ == nullptr) return false;
+    if (device_ == nullptr || givenUp()) return false;
     std::array<std::uint8_t, kBlockReportSize> report{};
     std::copy(payload.begin(), payload.end(), report.begin() + 1);
-    return device_->write(report) >= 0;
+    const std::int64_t started = clock_.nowUs();
+    return took(device_->write(report) >= 0, started);
 }
 
 bool CommandTransaction::readReport(std::span<std::uint8_t, kBlockReportPayload> payload) {
-    if (device_ == nullptr) return false;
+    if (device_ == nullptr || givenUp()) return false;
     std::array<std::uint8_t, kBlockReportSize> report{};
+    const std::int64_t started = clock_.nowUs();
     const int received = device_->read(report, kReportReadTimeoutMs);
-    if (received <= 0) return false;
+    if (received == 0) {
+        // The platform's own word for a report that never came.
+        result_ = OperationResult::NotAnswering;
+        return false;
+    }
+    if (!took(received > 0, started)) return false;
     std::copy(report.begin() + 1, report.end(), payload.begin());
     return true;
 }
 
 void CommandTransaction::wait(int ms) {
-    if (ms > 0) clock_.sleepMs(ms);
+    if (ms > 0 && !givenUp()) clock_.sleepMs(ms);
 }
 
 }  // namespace tq260

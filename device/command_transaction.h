@@ -7,6 +7,7 @@
 
 #include "device/device_link.h"
 #include "device/feature_report.h"
+#include "device/operation_result.h"
 
 namespace tq260 {
 
@@ -18,9 +19,15 @@ inline constexpr std::size_t kBlockReportPayload = 32;
 // stopped answering from holding the caller.
 inline constexpr int kReportReadTimeoutMs = 250;
 
+// A call that fails after blocking this long has waited out a timeout: the keyboard is there
+// but does not answer. One that fails sooner was refused or found the keyboard gone.
+inline constexpr int kNoAnswerAfterMs = 200;
+
 // Exclusive use of the command channel for one transaction: a feature report exchange, or
 // an announcing report with its data phase, with the waits the keyboard needs. Every call
-// fails quietly when the keyboard is not connected; reads then leave their zeros.
+// fails quietly when the keyboard is not connected; reads then leave their zeros, and the
+// waits stay. After a call that waited out its timeout, the rest of the transaction (calls
+// and waits) is skipped.
 class CommandTransaction {
   public:
     explicit CommandTransaction(DeviceLink& link);
@@ -36,10 +43,20 @@ class CommandTransaction {
     bool readReport(std::span<std::uint8_t, kBlockReportPayload> payload);
     void wait(int ms);
 
+    // Done while every call so far went through.
+    OperationResult result() const { return result_; }
+    bool answered() const { return result_ == OperationResult::Done; }
+
   private:
+    // Takes a platform call's outcome; true when it went through.
+    bool took(bool succeeded, std::int64_t startedUs);
+    // The keyboard did not answer: nothing more of this transaction is attempted.
+    bool givenUp() const;
+
     std::unique_lock<std::mutex> lock_;
     HidDevice* device_;
     Clock& clock_;
+    OperationResult result_ = OperationResult::Done;
 };
 
 }  // namespace tq260

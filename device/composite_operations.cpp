@@ -1,5 +1,8 @@
 #include "device/composite_operations.h"
 
+#include <functional>
+#include <initializer_list>
+
 #include "device/block_transfer.h"
 #include "device/device_commands.h"
 
@@ -10,73 +13,119 @@ namespace {
 inline constexpr int kBeforeWriteBackMs = 100;
 inline constexpr int kAfterMacroWriteMs = 30;
 inline constexpr int kFactoryResetSettleMs = 300;
+inline constexpr int kBeforeFactoryResetMs = 100;
 
-void readAllBlocks(DeviceLink& link, DeviceSettings& settings) {
-    BlockTransfer::readKeyTable(link, settings);
-    for (std::size_t i = 0; i < kMacroBlockCount; ++i)
-        BlockTransfer::readMacroBlock(link, i, settings);
-    BlockTransfer::readCustomLightMasks(link, settings);
+using Step = std::function<OperationResult()>;
+
+// Runs the steps in order up to the first that does not end Done.
+OperationResult inOrder(std::initializer_list<Step> steps) {
+    for (const Step& step : steps) {
+        const OperationResult result = step();
+        if (result != OperationResult::Done) return result;
+    }
+    return OperationResult::Done;
 }
 
-void pause(DeviceLink& link, int ms) {
+OperationResult pause(DeviceLink& link, int ms) {
     link.clock().sleepMs(ms);
+    return OperationResult::Done;
 }
 
-}  // namespace
-
-void fullRead(DeviceLink& link, DeviceSettings& settings, DeviceIdentity& identity) {
-    gameModeOn(link);
-    readReportRate(link, settings);
-    readResponseTime(link, settings);
-    readAllBlocks(link, settings);
-    readIdentity(link, identity);
-    readLighting(link, settings);
-    readGameMode(link, settings);
+OperationResult readMacroBlocks(DeviceLink& link, DeviceSettings& settings) {
+    for (std::size_t i = 0; i < kMacroBlockCount; ++i) {
+        const OperationResult result = BlockTransfer::readMacroBlock(link, i, settings);
+        if (result != OperationResult::Done) return result;
+    }
+    return OperationResult::Done;
 }
 
-void rereadAfterReset(DeviceLink& link, DeviceSettings& settings) {
-    gameModeOn(link);
-    readAllBlocks(link, settings);
-    readLighting(link, settings);
+OperationResult readAllBlocks(DeviceLink& link, DeviceSettings& settings) {
+    return inOrder({[&] { return BlockTransfer::readKeyTable(link, settings); },
+                    [&] { return readMacroBlocks(link, settings); },
+                    [&] { return BlockTransfer::readCustomLightMasks(link, settings); }});
 }
 
-void writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow& shadow) {
+// The write back's commands; sent collects what the keyboard took.
+OperationResult sendChanges(DeviceLink& link, const DeviceSettings& settings,
+                            const SettingsShadow& shadow, DeviceSettings& sent) {
     pause(link, kBeforeWriteBackMs);
-    writeLighting(link, settings);
-    if (shadow.changed(settings, Region::KeyTable)) BlockTransfer::writeKeyTable(link, settings);
+    if (const auto r = writeLighting(link, settings); r != OperationResult::Done) return r;
+    sent.lighting = settings.lighting;
 
+    if (shadow.changed(settings, Region::KeyTable)) {
+        const auto r = BlockTransfer::writeKeyTable(link, settings);
+        if (r != OperationResult::Done) return r;
+        sent.keyTable = settings.keyTable;
+    }
     for (std::size_t i = 0; i < kMacroBlockCount; ++i) {
         if (!shadow.changed(settings, Region::MacroBlock, i)) continue;
-        BlockTransfer::writeMacroBlock(link, i, settings);
+        const auto r = BlockTransfer::writeMacroBlock(link, i, settings);
+        if (r != OperationResult::Done) return r;
+        sent.macroBlocks[i] = settings.macroBlocks[i];
         pause(link, kAfterMacroWriteMs);
     }
 
-    writeReportRate(link, settings);
-    writeResponseTime(link, settings);
+    if (const auto r = writeReportRate(link, settings); r != OperationResult::Done) return r;
+    sent.reportRate = settings.reportRate;
+    if (const auto r = writeResponseTime(link, settings); r != OperationResult::Done) return r;
+    sent.responseTime = settings.responseTime;
 
     bool masksChanged = false;
     for (std::size_t i = 0; i < kCustomLightMaskCount; ++i) {
         masksChanged = masksChanged || shadow.changed(settings, Region::CustomLightMask, i);
     }
-    if (masksChanged) BlockTransfer::writeCustomLightMasks(link, settings);
-
-    writeGameMode(link, settings);
-    shadow.synchronise(settings);
+    if (masksChanged) {
+        const auto r = BlockTransfer::writeCustomLightMasks(link, settings);
+        if (r != OperationResult::Done) return r;
+        sent.customLightMasks = settings.customLightMasks;
+    }
+    return writeGameMode(link, settings);
 }
 
-void writeBack(DeviceLink& link, KeyboardState& state) {
+}  // namespace
+
+OperationResult fullRead(DeviceLink& link, DeviceSettings& settings, DeviceIdentity& identity) {
+    return inOrder(
+        {[&] { return gameModeOn(link); }, [&] { return readReportRate(link, settings); },
+         [&] { return readResponseTime(link, settings); },
+         [&] { return readAllBlocks(link, settings); },
+         [&] { return readIdentity(link, identity); }, [&] { return readLighting(link, settings); },
+         [&] { return readGameMode(link, settings); }});
+}
+
+OperationResult rereadAfterReset(DeviceLink& link, DeviceSettings& settings) {
+    return inOrder({[&] { return gameModeOn(link); }, [&] { return readAllBlocks(link, settings); },
+                    [&] { return readLighting(link, settings); }});
+}
+
+OperationResult writeBack(DeviceLink& link, const DeviceSettings& settings,
+                          SettingsShadow& shadow) {
+    DeviceSettings sent = shadow.record();
+    const OperationResult result = sendChanges(link, settings, shadow, sent);
+    // Done takes the whole record, host-only parts included, as what was saved.
+    shadow.synchronise(result == OperationResult::Done ? settings : sent);
+    return result;
+}
+
+OperationResult writeBack(DeviceLink& link, KeyboardState& state) {
     std::lock_guard lock(state.recordMutex);
-    writeBack(link, state.settings, state.shadow);
+    return writeBack(link, state.settings, state.shadow);
 }
 
-void factoryReset(DeviceLink& link) {
+OperationResult factoryReset(DeviceLink& link) {
     // The reset command's own wait is the first settling time; each game-mode-on keeps its
     // own wait and is followed by another settling time.
-    sendFactoryReset(link);
-    gameModeOn(link);
-    pause(link, kFactoryResetSettleMs);
-    gameModeOn(link);
-    pause(link, kFactoryResetSettleMs);
+    return inOrder({[&] { return sendFactoryReset(link); }, [&] { return gameModeOn(link); },
+                    [&] { return pause(link, kFactoryResetSettleMs); },
+                    [&] { return gameModeOn(link); },
+                    [&] { return pause(link, kFactoryResetSettleMs); }});
+}
+
+OperationResult restoreFactorySettings(DeviceLink& link, DeviceSettings& reread) {
+    return inOrder({[&] { return pause(link, kBeforeFactoryResetMs); },
+                    [&] { return factoryReset(link); }, [&] { return gameModeOn(link); },
+                    [&] { return rereadAfterReset(link, reread); },
+                    [&] { return readGameMode(link, reread); }});
 }
 
 }  // namespace tq260

@@ -10,76 +10,90 @@ namespace {
 
 inline constexpr std::uint8_t kMaxResponseTime = 10;
 
-void sendCommand(DeviceLink& link, std::uint8_t code, std::array<std::uint8_t, 6> params,
-                 int waitMs) {
+OperationResult sendCommand(DeviceLink& link, std::uint8_t code, std::array<std::uint8_t, 6> params,
+                            int waitMs) {
     CommandTransaction transaction(link);
     transaction.set(FeatureReport::request(code, params));
     transaction.wait(waitMs);
+    return transaction.result();
 }
 
-FeatureReport readCommand(DeviceLink& link, std::uint8_t code, int waitAfterSetMs,
-                          int waitAfterGetMs) {
+// The reply, zeros when the keyboard did not answer, and how the exchange ended.
+struct Reply {
+    FeatureReport report;
+    OperationResult result = OperationResult::Failed;
+    std::uint8_t operator[](std::size_t i) const { return report[i]; }
+};
+
+Reply readCommand(DeviceLink& link, std::uint8_t code, int waitAfterSetMs, int waitAfterGetMs) {
     CommandTransaction transaction(link);
     transaction.set(FeatureReport::request(code));
     transaction.wait(waitAfterSetMs);
     const FeatureReport reply = transaction.get();
     transaction.wait(waitAfterGetMs);
-    return reply;
+    return {reply, transaction.result()};
 }
 
 }  // namespace
 
-void readIdentity(DeviceLink& link, DeviceIdentity& identity) {
-    const FeatureReport reply = readCommand(link, command::kReadIdentity, 10, 10);
-    std::copy(reply.bytes.begin() + 1, reply.bytes.end(), identity.block.begin());
+OperationResult readIdentity(DeviceLink& link, DeviceIdentity& identity) {
+    const Reply reply = readCommand(link, command::kReadIdentity, 10, 10);
+    std::copy(reply.report.bytes.begin() + 1, reply.report.bytes.end(), identity.block.begin());
     identity.firmware = {reply[2], reply[3]};
+    return reply.result;
 }
 
-void readReportRate(DeviceLink& link, DeviceSettings& settings) {
-    settings.reportRate = readCommand(link, command::kReadReportRate, 10, 10)[2];
+OperationResult readReportRate(DeviceLink& link, DeviceSettings& settings) {
+    const Reply reply = readCommand(link, command::kReadReportRate, 10, 10);
+    settings.reportRate = reply[2];
+    return reply.result;
 }
 
-void writeReportRate(DeviceLink& link, const DeviceSettings& settings) {
-    sendCommand(link, command::kWriteReportRate, {settings.reportRate}, 10);
+OperationResult writeReportRate(DeviceLink& link, const DeviceSettings& settings) {
+    return sendCommand(link, command::kWriteReportRate, {settings.reportRate}, 10);
 }
 
-void readResponseTime(DeviceLink& link, DeviceSettings& settings) {
-    const std::uint8_t value = readCommand(link, command::kReadResponseTime, 10, 10)[2];
-    settings.responseTime = std::min(value, kMaxResponseTime);
+OperationResult readResponseTime(DeviceLink& link, DeviceSettings& settings) {
+    const Reply reply = readCommand(link, command::kReadResponseTime, 10, 10);
+    settings.responseTime = std::min(reply[2], kMaxResponseTime);
+    return reply.result;
 }
 
-void writeResponseTime(DeviceLink& link, const DeviceSettings& settings) {
-    sendCommand(link, command::kWriteResponseTime, {settings.responseTime}, 10);
+OperationResult writeResponseTime(DeviceLink& link, const DeviceSettings& settings) {
+    return sendCommand(link, command::kWriteResponseTime, {settings.responseTime}, 10);
 }
 
-void readLighting(DeviceLink& link, DeviceSettings& settings) {
-    const FeatureReport reply = readCommand(link, command::kReadLighting, 10, 0);
+OperationResult readLighting(DeviceLink& link, DeviceSettings& settings) {
+    const Reply reply = readCommand(link, command::kReadLighting, 10, 0);
     settings.lighting = {reply[2], reply[3], static_cast<std::uint8_t>(reply[4] - 1), reply[5],
                          reply[6]};
+    return reply.result;
 }
 
-void writeLighting(DeviceLink& link, const DeviceSettings& settings) {
+OperationResult writeLighting(DeviceLink& link, const DeviceSettings& settings) {
     const LightingSettings& l = settings.lighting;
-    sendCommand(
+    return sendCommand(
         link, command::kWriteLighting,
         {l.effect, l.brightness, static_cast<std::uint8_t>(l.speed + 1), l.direction, l.option, 0},
         10);
 }
 
-void readGameMode(DeviceLink& link, DeviceSettings& settings) {
-    settings.gameMode = readCommand(link, command::kReadGameMode, 5, 0)[2];
+OperationResult readGameMode(DeviceLink& link, DeviceSettings& settings) {
+    const Reply reply = readCommand(link, command::kReadGameMode, 5, 0);
+    settings.gameMode = reply[2];
+    return reply.result;
 }
 
-void writeGameMode(DeviceLink& link, const DeviceSettings& settings) {
-    sendCommand(link, command::kWriteGameMode, {settings.gameMode}, 20);
+OperationResult writeGameMode(DeviceLink& link, const DeviceSettings& settings) {
+    return sendCommand(link, command::kWriteGameMode, {settings.gameMode}, 20);
 }
 
-void gameModeOn(DeviceLink& link) {
-    sendCommand(link, command::kWriteGameMode, {1}, 20);
+OperationResult gameModeOn(DeviceLink& link) {
+    return sendCommand(link, command::kWriteGameMode, {1}, 20);
 }
 
-void sendFactoryReset(DeviceLink& link) {
-    sendCommand(link, command::kFactoryReset, {0xFF}, 300);
+OperationResult sendFactoryReset(DeviceLink& link) {
+    return sendCommand(link, command::kFactoryReset, {0xFF}, 300);
 }
 
 }  // namespace tq260

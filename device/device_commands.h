@@ -4,6 +4,7 @@
 
 #include "device/device_link.h"
 #include "device/device_settings.h"
+#include "device/operation_result.h"
 
 namespace tq260 {
 
@@ -30,20 +31,21 @@ inline constexpr std::uint8_t kWriteCustomLightMasks = 0x12;
 }  // namespace command
 
 // The single-setting commands. Each is one transaction with its fixed waits; reads store
-// the reply into the record (zeros when the keyboard does not answer).
-void readIdentity(DeviceLink& link, DeviceIdentity& identity);
-void readReportRate(DeviceLink& link, DeviceSettings& settings);
-void writeReportRate(DeviceLink& link, const DeviceSettings& settings);
+// the reply into the record (zeros when the keyboard does not answer). Each says whether
+// the keyboard took the command and answered it.
+OperationResult readIdentity(DeviceLink& link, DeviceIdentity& identity);
+OperationResult readReportRate(DeviceLink& link, DeviceSettings& settings);
+OperationResult writeReportRate(DeviceLink& link, const DeviceSettings& settings);
 // The stored value is clamped to at most 10.
-void readResponseTime(DeviceLink& link, DeviceSettings& settings);
-void writeResponseTime(DeviceLink& link, const DeviceSettings& settings);
+OperationResult readResponseTime(DeviceLink& link, DeviceSettings& settings);
+OperationResult writeResponseTime(DeviceLink& link, const DeviceSettings& settings);
 // Speed travels one higher than stored; the byte arithmetic wraps both ways.
-void readLighting(DeviceLink& link, DeviceSettings& settings);
-void writeLighting(DeviceLink& link, const DeviceSettings& settings);
-void readGameMode(DeviceLink& link, DeviceSettings& settings);
-void writeGameMode(DeviceLink& link, const DeviceSettings& settings);
+OperationResult readLighting(DeviceLink& link, DeviceSettings& settings);
+OperationResult writeLighting(DeviceLink& link, const DeviceSettings& settings);
+OperationResult readGameMode(DeviceLink& link, DeviceSettings& settings);
+OperationResult writeGameMode(DeviceLink& link, const DeviceSettings& settings);
 // Game mode 1, sent first by every full read.
-void gameModeOn(DeviceLink& link);
-void sendFactoryReset(DeviceLink& link);
+OperationResult gameModeOn(DeviceLink& link);
+OperationResult sendFactoryReset(DeviceLink& link);
 
 }  // namespace tq260

@@ -15,6 +15,9 @@ class DeviceEvents {
     virtual ~DeviceEvents() = default;
     // A full read has filled the record; the shadow is taken after this returns.
     virtual void settingsLoaded() = 0;
+    // A full read was abandoned because the keyboard stopped answering; the record is as it
+    // was.
+    virtual void keyboardNotAnswering() = 0;
     // The user changed the lighting with the keyboard's own keys; the record holds it.
     virtual void lightingChanged(std::uint8_t effect) = 0;
     // The keyboard cannot be used: the window goes to the notification area.

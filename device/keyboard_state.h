@@ -14,6 +14,10 @@ struct KeyboardState {
     DeviceSettings settings{};
     SettingsShadow shadow{};
     DeviceIdentity identity{};
+    // The record holds what the keyboard last sent in full. False until a full read (or the
+    // reread of a factory reset) completes, and after one that was abandoned: sending such
+    // a record would overwrite the keyboard with what it never held.
+    bool readFromKeyboard = false;
     mutable std::mutex recordMutex;
 };
 

@@ -23,13 +23,24 @@ void SettingsReader::run() {
     {
         std::lock_guard lock(state_.recordMutex);
         read = state_.settings;
+        state_.readFromKeyboard = false;
     }
     DeviceIdentity identity;
-    fullRead(link_, read, identity);
+    const OperationResult result = fullRead(link_, read, identity);
+    if (result != OperationResult::Done) {
+        // Half a read is not the keyboard's configuration: the record stays as it was. A
+        // keyboard that went away is told by its removal; one that is there but silent here.
+        if (result == OperationResult::NotAnswering) {
+            relay_.deliver([this] { events_.keyboardNotAnswering(); });
+        }
+        worker_.finished();
+        return;
+    }
     {
         std::lock_guard lock(state_.recordMutex);
         copyDeviceFields(read, state_.settings);
         state_.identity = identity;
+        state_.readFromKeyboard = true;
     }
     relay_.deliver([this] { events_.settingsLoaded(); });
     {

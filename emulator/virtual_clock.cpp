@@ -26,7 +26,10 @@ void VirtualClock::advance(std::int64_t us) {
     std::vector<std::function<void()>> due;
     {
         std::lock_guard lock(mutex_);
-        if (us > 0) nowUs_ += us;
+        if (us > 0) {
+            nowUs_ += us;
+            movedByThread_[std::this_thread::get_id()] += us;
+        }
         while (!alarms_.empty() && alarms_.begin()->first <= nowUs_) {
             due.push_back(std::move(alarms_.begin()->second));
             alarms_.erase(alarms_.begin());
@@ -35,6 +38,12 @@ void VirtualClock::advance(std::int64_t us) {
     for (auto& action : due) action();
     // A thread that waits in a loop on virtual time must not starve the others.
     std::this_thread::yield();
+}
+
+std::int64_t VirtualClock::movedByThisThreadUs() const {
+    std::lock_guard lock(mutex_);
+    const auto found = movedByThread_.find(std::this_thread::get_id());
+    return found == movedByThread_.end() ? 0 : found->second;
 }
 
 void VirtualClock::setAlarm(std::int64_t atUs, std::function<void()> action) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -24,6 +25,10 @@ class VirtualClock final : public Clock {
     std::int64_t totalWaitMs() const;
     void clearWaits();
 
+    // How far the calling thread has moved the time on (its waits and blocked calls), so a
+    // test can time one thread's work while others move the shared time too.
+    std::int64_t movedByThisThreadUs() const;
+
     // Runs action, on the thread that moves the time past atUs, once it has.
     void setAlarm(std::int64_t atUs, std::function<void()> action);
 
@@ -33,6 +38,7 @@ class VirtualClock final : public Clock {
     mutable std::mutex mutex_;
     std::multimap<std::int64_t, std::function<void()>> alarms_;
     std::int64_t nowUs_ = 0;
+    std::map<std::thread::id, std::int64_t> movedByThread_;
     std::vector<int> waits_;
 };
 

@@ -129,6 +129,15 @@ void VirtualKeyboard::setSilent(bool silent) {
     silent_ = silent;
 }
 
+void VirtualKeyboard::fallSilentAfterCommands(int count) {
+    std::lock_guard lock(mutex_);
+    commandsBeforeSilence_ = std::max(count, 0);
+}
+
+void VirtualKeyboard::countSilenceLocked() {
+    if (commandsBeforeSilence_ > 0 && --commandsBeforeSilence_ == 0) silent_ = true;
+}
+
 void VirtualKeyboard::setLateAnswerMs(int ms) {
     std::lock_guard lock(mutex_);
     lateAnswerMs_ = std::max(ms, 0);
@@ -158,14 +167,25 @@ void VirtualKeyboard::logLocked(TraceChannel channel, TraceOp op,
     log_.add({clock_.nowUs(), channel, op, toVector(bytes), failed});
 }
 
+bool VirtualKeyboard::waitOutSilenceLocked(std::unique_lock<std::mutex>& lock,
+                                           std::uint64_t connection) {
+    if (!silent_ || !liveLocked(connection)) return false;
+    // A keyboard that does not answer lets the transfer run into the platform's timeout.
+    lock.unlock();
+    clock_.blockUs(std::int64_t{kReplyTimeoutMs} * 1000);
+    lock.lock();
+    return true;
+}
+
 int VirtualKeyboard::setFeature(std::uint64_t connection, std::span<const std::uint8_t> report) {
-    std::lock_guard lock(mutex_);
-    if (!liveLocked(connection)) {
+    std::unique_lock lock(mutex_);
+    if (waitOutSilenceLocked(lock, connection) || !liveLocked(connection)) {
         logLocked(TraceChannel::Command, TraceOp::Set, report, true);
         return -1;
     }
     logLocked(TraceChannel::Command, TraceOp::Set, report, false);
-    if (!silent_ && report.size() >= kFeatureReportSize) handleCommandLocked(report);
+    if (report.size() >= kFeatureReportSize) handleCommandLocked(report);
+    countSilenceLocked();
     return static_cast<int>(report.size());
 }
 
@@ -190,13 +210,13 @@ int VirtualKeyboard::getFeature(std::uint64_t connection, std::span<std::uint8_t
 
 int VirtualKeyboard::writeReport(std::uint64_t connection, std::span<const std::uint8_t> report) {
     {
-        std::lock_guard lock(mutex_);
-        if (!liveLocked(connection)) {
+        std::unique_lock lock(mutex_);
+        if (waitOutSilenceLocked(lock, connection) || !liveLocked(connection)) {
             logLocked(TraceChannel::Command, TraceOp::Write, report, true);
             return -1;
         }
         logLocked(TraceChannel::Command, TraceOp::Write, report, false);
-        if (!silent_ && pendingWrite_ != PendingWrite::None) {
+        if (pendingWrite_ != PendingWrite::None) {
             // Each report carries the next 32 bytes of the block; a short one is padded.
             std::array<std::uint8_t, kReportPayload> payload{};
             if (report.size() > 1) {

@@ -57,8 +57,11 @@ class VirtualKeyboard {
     void setPlugListener(PlugListener listener);
 
     // Faults on request.
-    // Answers nothing: fetches fail after the reply timeout, reads time out, writes vanish.
+    // Answers nothing: every transfer on the command channel fails after the reply timeout
+    // (as the USB stack's control and interrupt transfers do), reads time out.
     void setSilent(bool silent);
+    // Falls silent once count more feature reports have been taken.
+    void fallSilentAfterCommands(int count);
     // Every reply and report comes this long after it is asked for; later than the
     // platform's timeout means it is missed.
     void setLateAnswerMs(int ms);
@@ -89,6 +92,9 @@ class VirtualKeyboard {
     void queueBlockLocked(const Block& block);
     void commitWriteLocked();
     void countReportLocked();
+    void countSilenceLocked();
+    // Blocks for the reply timeout (without the lock) when silent; true when it did.
+    bool waitOutSilenceLocked(std::unique_lock<std::mutex>& lock, std::uint64_t connection);
     void unplugLocked();
     void persistLocked();
     int readQueued(TraceChannel channel, std::deque<std::vector<std::uint8_t>>& queue,
@@ -116,6 +122,7 @@ class VirtualKeyboard {
     int lateAnswerMs_ = 0;
     int reportsToLose_ = 0;
     int reportsBeforeUnplug_ = 0;
+    int commandsBeforeSilence_ = 0;
     bool plugChangePending_ = false;
 
     std::mutex listenerMutex_;

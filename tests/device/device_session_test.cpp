@@ -185,12 +185,14 @@ TEST_F(DeviceSessionTest, StartWithoutAnEventChannelStillReadsAndHidesTheWindow)
     EXPECT_FALSE(session.listener().running());
 }
 
-TEST_F(DeviceSessionTest, UnplugDuringTheFullReadStillEndsWithTheNotification) {
+TEST_F(DeviceSessionTest, UnplugDuringTheFullReadEndsTheReaderAndTheRemovalCloses) {
     keyboard.unplugAfterReports(6);
     session.connectAtStart();
-    ASSERT_TRUE(loaded(1));
     ASSERT_TRUE(removalFinished());
     EXPECT_FALSE(link.isConnected());
+    ASSERT_TRUE(runUntil([&] { return !session.reader().running(); }));
+    mainThread.runAll();
+    EXPECT_EQ(events.loaded(), 0);
 }
 
 TEST_F(DeviceSessionTest, RefusedRegistrationIsReportedAndHotPlugIsOff) {

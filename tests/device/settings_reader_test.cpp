@@ -25,6 +25,7 @@ class CheckingEvents final : public DeviceEvents {
         shadowStillOld = state_.shadow.record().keyTable[64].code == 0;
         recorded.settingsLoaded();
     }
+    void keyboardNotAnswering() override { recorded.keyboardNotAnswering(); }
     void lightingChanged(std::uint8_t effect) override { recorded.lightingChanged(effect); }
     void hideWindow() override { recorded.hideWindow(); }
     void registrationFailed() override { recorded.registrationFailed(); }
@@ -60,15 +61,41 @@ TEST_F(SettingsReaderTest, FillsTheRecordNotifiesThenTakesTheShadow) {
     EXPECT_EQ(state.settings.keyTable[0], FactoryKeyMap[0]);
     EXPECT_EQ(state.settings.reserved1[0], 0x42);
     EXPECT_EQ(state.shadow.record(), state.settings);
+    EXPECT_TRUE(state.readFromKeyboard);
 }
 
-TEST_F(SettingsReaderTest, UnplugDuringTheReadStillEndsWithTheNotification) {
+TEST_F(SettingsReaderTest, UnplugDuringTheReadLeavesTheRecordAndTellsNothing) {
+    state.settings.reportRate = 2;
     keyboard.unplugAfterReports(6);
     reader.start();
     reader.join();
     EXPECT_FALSE(reader.running());
+    // The removal tells the window; half a read is never taken as the keyboard's.
+    EXPECT_EQ(events.recorded.loaded(), 0);
+    EXPECT_EQ(events.recorded.notAnswering(), 0);
+    EXPECT_EQ(state.settings.reportRate, 2);
+    EXPECT_EQ(state.shadow.record(), DeviceSettings{});
+    EXPECT_FALSE(state.readFromKeyboard);
+}
+
+TEST_F(SettingsReaderTest, SilentKeyboardIsToldAfterOneTimeoutAndTheRecordStays) {
+    state.settings.reportRate = 2;
+    keyboard.setSilent(true);
+    reader.start();
+    reader.join();
+    EXPECT_EQ(events.recorded.notAnswering(), 1);
+    EXPECT_EQ(events.recorded.loaded(), 0);
+    EXPECT_EQ(clock.nowUs(), VirtualKeyboard::kReplyTimeoutMs * 1000);
+    EXPECT_EQ(state.settings.reportRate, 2);
+    EXPECT_FALSE(state.readFromKeyboard);
+
+    // Answering again, the next read takes the keyboard's settings.
+    keyboard.setSilent(false);
+    reader.start();
+    reader.join();
     EXPECT_EQ(events.recorded.loaded(), 1);
-    EXPECT_EQ(state.settings.keyTable[103], KeyEntry{});  // never arrived
+    EXPECT_EQ(state.settings.reportRate, 3);
+    EXPECT_TRUE(state.readFromKeyboard);
 }
 
 TEST_F(SettingsReaderTest, ClosedRelayEndsTheReaderWithoutTheNotification) {

@@ -1,5 +1,5 @@
-// A keyboard that misbehaves never blocks the caller for longer than the timeouts, and
-// whatever does not arrive reads as zeros.
+// A keyboard that misbehaves never blocks the caller for longer than one timeout: the first
+// command it leaves unanswered ends the operation, and what was not sent stays changed.
 #include <gmock/gmock.h>
 
 #include "device/block_transfer.h"
@@ -15,10 +15,6 @@ using ::testing::ElementsAre;
 using testing::EmulatedKeyboardTest;
 using ::testing::EndsWith;
 
-constexpr std::int64_t kFullReadWaitMs = 589;
-constexpr int kFullReadFetches = 14;
-constexpr int kFullReadReports = 36;
-
 DeviceSettings filledSettings() {
     DeviceSettings settings;
     settings.reportRate = 3;
@@ -33,22 +29,31 @@ DeviceSettings filledSettings() {
 
 class TransferFaults : public EmulatedKeyboardTest {};
 
-TEST_F(TransferFaults, SilentKeyboardYieldsZerosWithinTheTimeouts) {
+TEST_F(TransferFaults, SilentKeyboardEndsTheFullReadAfterOneTimeout) {
     keyboard.setSilent(true);
-    DeviceSettings settings = filledSettings();
+    const DeviceSettings before = filledSettings();
+    DeviceSettings settings = before;
     DeviceIdentity identity;
     identity.firmware = {9, 9};
-    fullRead(link, settings, identity);
+    EXPECT_EQ(fullRead(link, settings, identity), OperationResult::NotAnswering);
 
-    DeviceSettings zeros;
-    zeros.lighting.speed = 255;  // the zero speed byte minus one
-    EXPECT_EQ(settings, zeros);
-    EXPECT_EQ(identity.firmware, (FirmwareVersion{0, 0}));
-    EXPECT_EQ(clock.totalWaitMs(), kFullReadWaitMs);
-    EXPECT_EQ(clock.nowUs(),
-              (kFullReadWaitMs + kFullReadFetches * VirtualKeyboard::kReplyTimeoutMs +
-               kFullReadReports * kReportReadTimeoutMs) *
-                  1000);
+    // The first command waited out the timeout; nothing after it was tried or waited for.
+    EXPECT_THAT(wire(), ElementsAre("5000 cmd set 00 02 01 00 00 00 00 00 88 failed"));
+    EXPECT_EQ(clock.totalWaitMs(), 0);
+    EXPECT_EQ(clock.nowUs(), VirtualKeyboard::kReplyTimeoutMs * 1000);
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(identity.firmware, (FirmwareVersion{9, 9}));
+}
+
+TEST_F(TransferFaults, AKeyboardFallingSilentMidReadEndsItAtTheUnansweredFetch) {
+    keyboard.fallSilentAfterCommands(2);  // game mode on, then the report rate request
+    DeviceSettings settings = filledSettings();
+    DeviceIdentity identity;
+    EXPECT_EQ(fullRead(link, settings, identity), OperationResult::NotAnswering);
+    EXPECT_THAT(wire(), ElementsAre("0 cmd set 00 02 01 00 00 00 00 00 88",
+                                    "20 cmd set 00 81 00 00 00 00 00 00 0a",
+                                    "5030 cmd get 00 00 00 00 00 00 00 00 00 failed"));
+    EXPECT_EQ(clock.nowUs(), (20 + 10 + VirtualKeyboard::kReplyTimeoutMs) * 1000);
 }
 
 TEST_F(TransferFaults, LateAnswersWithinTheTimeoutsStillArrive) {
@@ -61,58 +66,111 @@ TEST_F(TransferFaults, LateAnswersWithinTheTimeoutsStillArrive) {
     EXPECT_EQ(identity.firmware, (FirmwareVersion{1, 2}));
 }
 
-TEST_F(TransferFaults, AnswersLaterThanTheReadTimeoutAreMissed) {
+TEST_F(TransferFaults, AnswersLaterThanTheReadTimeoutAreMissedAndEndTheBlock) {
     keyboard.setLateAnswerMs(kReportReadTimeoutMs + 50);
     DeviceSettings settings = filledSettings();
-    BlockTransfer::readKeyBlock(link, 0, settings);
+    EXPECT_EQ(BlockTransfer::readKeyBlock(link, 0, settings), OperationResult::NotAnswering);
     EXPECT_EQ(settings.keyTable[0], KeyEntry{});
     EXPECT_EQ(settings.keyTable[62], KeyEntry{});
-    EXPECT_EQ(wire("read").size(), 4U);
-    for (const auto& line : wire("read")) EXPECT_THAT(line, EndsWith("failed"));
+    // The first missed report ends the block: no three more timeouts.
+    EXPECT_THAT(wire("read"), ElementsAre(EndsWith("failed")));
 }
 
 TEST_F(TransferFaults, LostReportLeavesTheMissingQuarterZero) {
     keyboard.editMemory([&](KeyboardMemory& m) { m.macroBlocks[1].fill(0x11); });
     keyboard.loseInputReports(1);
     DeviceSettings settings = filledSettings();
-    BlockTransfer::readMacroBlock(link, 1, settings);
+    EXPECT_EQ(BlockTransfer::readMacroBlock(link, 1, settings), OperationResult::NotAnswering);
     // Three reports arrive (into the first three quarters), the fourth read times out.
     EXPECT_TRUE(std::all_of(settings.macroBlocks[1].begin(), settings.macroBlocks[1].begin() + 96,
                             [](std::uint8_t b) { return b == 0x11; }));
     EXPECT_TRUE(std::all_of(settings.macroBlocks[1].begin() + 96, settings.macroBlocks[1].end(),
                             [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(clock.nowUs(), (4 + kReportReadTimeoutMs) * 1000);
+    // No wait after the report that never came.
+    EXPECT_EQ(clock.nowUs(), (3 + kReportReadTimeoutMs) * 1000);
 }
 
-TEST_F(TransferFaults, UnplugDuringABlockWriteFailsTheRestAtOnceAndKeepsTheOldBlock) {
+TEST_F(TransferFaults, ALostReportEndsTheFullReadAtItsBlock) {
+    keyboard.loseInputReports(1);
+    DeviceSettings settings;
+    DeviceIdentity identity;
+    EXPECT_EQ(fullRead(link, settings, identity), OperationResult::NotAnswering);
+    const auto sets = wire("set");
+    ASSERT_EQ(sets.size(), 4U);
+    EXPECT_THAT(sets.back(), ::testing::HasSubstr("cmd set 00 8c"));  // the first key block
+    const auto reads = wire("read");
+    ASSERT_EQ(reads.size(), 4U);
+    EXPECT_THAT(reads.back(), EndsWith("failed"));
+}
+
+TEST_F(TransferFaults, UnplugDuringABlockWriteEndsTheWriteBackAndKeepsTheRestChanged) {
     const Block before = keyboard.memory().keyBlocks[0];
     DeviceSettings settings = filledSettings();
     SettingsShadow shadow;
     keyboard.unplugAfterReports(2);
-    writeBack(link, settings, shadow);
+    EXPECT_EQ(writeBack(link, settings, shadow), OperationResult::Failed);
 
     EXPECT_FALSE(keyboard.isPlugged());
+    // The block's own transaction runs to its end; nothing after it is attempted.
     const auto writes = wire("write");
-    ASSERT_EQ(writes.size(), 4U + 4U + 24U + 4U);
+    ASSERT_EQ(writes.size(), 4U);
     EXPECT_THAT(writes[1], ::testing::Not(EndsWith("failed")));
     EXPECT_THAT(writes[2], EndsWith("failed"));
+    EXPECT_THAT(wire("set").back(), ::testing::HasSubstr("cmd set 00 0c"));
     // Nothing waited beyond the protocol's own waits.
     EXPECT_EQ(clock.nowUs(), clock.totalWaitMs() * 1000);
     keyboard.plug();
     EXPECT_EQ(keyboard.memory().keyBlocks[0], before);
+
+    // The lighting went through; the key table and everything after it still differ.
+    EXPECT_EQ(shadow.record().lighting, settings.lighting);
+    EXPECT_TRUE(shadow.changed(settings, Region::KeyTable));
+    EXPECT_TRUE(shadow.changed(settings, Region::MacroBlock, 0));
+    EXPECT_NE(shadow.record().reportRate, settings.reportRate);
 }
 
-TEST_F(TransferFaults, UnplugDuringAFullReadStillEnds) {
+TEST_F(TransferFaults, SilenceDuringAWriteBackEndsItWithinOneTimeoutAndTheNextSendsTheRest) {
+    DeviceSettings settings = filledSettings();
+    SettingsShadow shadow;
+    // Lighting, then the first key block's announcement; its first report is never taken.
+    keyboard.fallSilentAfterCommands(2);
+    EXPECT_EQ(writeBack(link, settings, shadow), OperationResult::NotAnswering);
+    EXPECT_EQ(clock.nowUs(), (100 + 10 + 10 + VirtualKeyboard::kReplyTimeoutMs) * 1000);
+    EXPECT_THAT(wire("write"), ElementsAre(EndsWith("failed")));
+    EXPECT_EQ(shadow.record().lighting, settings.lighting);
+    EXPECT_TRUE(shadow.changed(settings, Region::KeyTable));
+    for (std::size_t i = 0; i < kMacroBlockCount; ++i) {
+        EXPECT_TRUE(shadow.changed(settings, Region::MacroBlock, i)) << i;
+    }
+
+    keyboard.setSilent(false);
+    keyboard.wireLog().clear();
+    EXPECT_EQ(writeBack(link, settings, shadow), OperationResult::Done);
+    EXPECT_EQ(shadow.record(), settings);
+    EXPECT_EQ(wire("write").size(), 4U + 4U + 24U + 4U);
+    EXPECT_EQ(keyboard.memory().macroBlocks[5], settings.macroBlocks[5]);
+    EXPECT_EQ(keyboard.memory().reportRate, settings.reportRate);
+}
+
+TEST_F(TransferFaults, SilentKeyboardEndsAFactoryResetAfterOneTimeout) {
+    keyboard.setSilent(true);
+    const DeviceSettings before = filledSettings();
+    DeviceSettings reread = before;
+    EXPECT_EQ(restoreFactorySettings(link, reread), OperationResult::NotAnswering);
+    EXPECT_EQ(clock.nowUs(), (100 + VirtualKeyboard::kReplyTimeoutMs) * 1000);
+    EXPECT_EQ(wire().size(), 1U);
+    EXPECT_EQ(reread, before);
+}
+
+TEST_F(TransferFaults, UnplugDuringAFullReadEndsItAtOnce) {
     keyboard.unplugAfterReports(6);
     DeviceSettings settings = filledSettings();
     DeviceIdentity identity;
-    fullRead(link, settings, identity);
+    EXPECT_EQ(fullRead(link, settings, identity), OperationResult::Failed);
     EXPECT_EQ(settings.reportRate, 3);  // read before the unplug
-    EXPECT_EQ(settings.keyTable[0].code, 0x29);
-    EXPECT_EQ(settings.keyTable[63 + 20].code, 0x57);   // second report of block 2 came
-    EXPECT_EQ(settings.keyTable[63 + 40], KeyEntry{});  // the third never did
-    EXPECT_EQ(settings.macroBlocks[5], Block{});
-    EXPECT_EQ(clock.nowUs(), kFullReadWaitMs * 1000);
+    // The second key block's transaction ran out; no block after it was announced.
+    EXPECT_THAT(wire("set").back(), ::testing::HasSubstr("cmd set 00 8d"));
+    EXPECT_EQ(clock.nowUs(), clock.totalWaitMs() * 1000);
 }
 
 TEST_F(TransferFaults, ReadTimeoutOnTheCommandChannelIsBounded) {

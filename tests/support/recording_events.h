@@ -17,6 +17,9 @@ class RecordingEvents final : public DeviceEvents {
     void settingsLoaded() override {
         record([&] { ++loaded_; });
     }
+    void keyboardNotAnswering() override {
+        record([&] { ++notAnswering_; });
+    }
     void lightingChanged(std::uint8_t effect) override {
         record([&] { effects_.push_back(effect); });
     }
@@ -28,6 +31,7 @@ class RecordingEvents final : public DeviceEvents {
     }
 
     int loaded() const { return read(loaded_); }
+    int notAnswering() const { return read(notAnswering_); }
     std::vector<std::uint8_t> effects() const { return read(effects_); }
     int hides() const { return read(hides_); }
     int registrationFailures() const { return read(registrationFailures_); }
@@ -60,6 +64,7 @@ class RecordingEvents final : public DeviceEvents {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     int loaded_ = 0;
+    int notAnswering_ = 0;
     std::vector<std::uint8_t> effects_;
     int hides_ = 0;
     int registrationFailures_ = 0;

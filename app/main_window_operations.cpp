@@ -1,0 +1,125 @@
+// The main window's exchanges with the keyboard as a whole: Save, Cancel, the factory reset,
+// and what the user is told when the keyboard does not take them.
+#include <QGuiApplication>
+
+#include "app/main_window.h"
+#include "device/composite_operations.h"
+#include "keys/factory_key_map.h"
+#include "keys/modified_marks.h"
+
+namespace tq260 {
+
+void CGameKeyboardDlg::save() {
+    if (!recordIsTheKeyboards()) {
+        // Sending a record the keyboard never gave would overwrite what it holds.
+        tellKeyboardProblem(KeyboardOperation::Save, OperationResult::Failed);
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const OperationResult result = writeBack(services_.link, state_.keyboard);
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        // The assignments describe the key table: saved when the keyboard holds that table.
+        if (!state_.keyboard.shadow.changed(state_.keyboard.settings, Region::KeyTable)) {
+            *state_.assignments.shadow = *state_.assignments.table;
+        }
+    }
+    saveKeymap();
+    QGuiApplication::restoreOverrideCursor();
+    if (result != OperationResult::Done) tellKeyboardProblem(KeyboardOperation::Save, result);
+}
+
+void CGameKeyboardDlg::cancel() {
+    hide();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.shadow.restore(state_.keyboard.settings);
+        *state_.assignments.table = *state_.assignments.shadow;
+        recomputeMarksAfterRevert(state_.keyboard.settings, *state_.assignments.table,
+                                  state_.assignments.marks);
+        ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
+    }
+    saveKeymap();
+}
+
+void CGameKeyboardDlg::factoryReset() {
+    if (!services_.messages.ask(
+            text16("Confirm to return Factory Setting?", "确认恢复至出厂设置吗？"),
+            text16("Factory Setting", "出厂设置"))) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    ui_.diyEditMode = false;
+    ui_.sections = PanelSections{};
+    DeviceSettings reread = recordCopy();
+    const OperationResult result = restoreFactorySettings(services_.link, reread);
+    if (result != OperationResult::Done) {
+        // The keyboard may or may not have reset: the record is no longer known to be its.
+        {
+            std::lock_guard lock(state_.keyboard.recordMutex);
+            state_.keyboard.readFromKeyboard = false;
+        }
+        QGuiApplication::restoreOverrideCursor();
+        tellKeyboardProblem(KeyboardOperation::FactoryReset, result);
+        return;
+    }
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.settings = reread;
+        state_.keyboard.readFromKeyboard = true;
+    }
+    moveSlidersToRecord();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.assignments.marks.fill(0);
+        state_.assignments.table->fill(KeyAssignment{});
+        setAssignmentIdentities(*state_.assignments.table);
+        state_.keyboard.shadow.synchronise(state_.keyboard.settings);
+        *state_.assignments.shadow = *state_.assignments.table;
+    }
+    saveKeymap();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+bool CGameKeyboardDlg::recordIsTheKeyboards() const {
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    return state_.keyboard.readFromKeyboard;
+}
+
+void CGameKeyboardDlg::tellKeyboardProblem(KeyboardOperation operation, OperationResult result) {
+    QString message;
+    if (operation == KeyboardOperation::Save && !recordIsTheKeyboards()) {
+        message = text(
+            "The keyboard's settings have not been read, so nothing was saved to it.\n"
+            "Unplug the keyboard and plug it in again.",
+            "尚未读取键盘的设置，因此没有保存到键盘。\n请拔下键盘后重新插入。");
+    } else {
+        message = result == OperationResult::NotAnswering
+                      ? text("The keyboard is not answering.", "键盘没有响应。")
+                      : text("The keyboard cannot be reached.", "无法连接到键盘。");
+        message += QLatin1Char('\n');
+        switch (operation) {
+            case KeyboardOperation::Read:
+                message += text(
+                    "Its settings could not be read. Unplug the keyboard and plug "
+                    "it in again.",
+                    "无法读取其设置。请拔下键盘后重新插入。");
+                break;
+            case KeyboardOperation::Save:
+                message += text(
+                    "Not everything was saved to it. What was not sent stays "
+                    "changed, and the next Save sends it.",
+                    "部分设置未能保存到键盘。未发送的更改会保留，下次保存时发送。");
+                break;
+            case KeyboardOperation::FactoryReset:
+                message += text(
+                    "The factory settings may not have been restored. Unplug the "
+                    "keyboard, plug it in again and try once more.",
+                    "出厂设置可能未能恢复。请拔下键盘后重新插入，再试一次。");
+                break;
+        }
+    }
+    services_.messages.tell(toU16(message), text16(kTitle, "TQ260 104vez星岚版"));
+}
+
+}  // namespace tq260
