@@ -54,7 +54,9 @@ void CGameKeyboardApp::openTheKeyboard() {
         auto emulator = std::make_unique<EmulatorTransport>(clock_);
         // The virtual keyboard keeps its memory beside the program, as a keyboard keeps its flash.
         // Its failures are told on the main thread; the memory changes on the workers too.
-        emulator->addKeyboard().attachStorage(
+        VirtualKeyboard& keyboard = emulator->addKeyboard();
+        if (options_.keyboardFaults) applyKeyboardFaults(*options_.keyboardFaults, keyboard);
+        keyboard.attachStorage(
             (state_.dataPath() + "VirtualKeyboard.bin").toStdString(),
             [this](const std::filesystem::path& file) {
                 const QString path =

@@ -11,6 +11,11 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption virtualKeyboard(
         QStringLiteral("virtual-keyboard"),
         QStringLiteral("Run on the virtual keyboard instead of a real one."));
+    const QCommandLineOption faults(
+        QStringLiteral("virtual-keyboard-faults"),
+        QStringLiteral("Run on the virtual keyboard and make it misbehave: %1.")
+            .arg(QString::fromLatin1(kKeyboardFaultsSyntax)),
+        QStringLiteral("FAULTS"));
     const QCommandLineOption hidTrace(QStringLiteral("hid-trace"),
                                       QStringLiteral("Append every HID report to FILE."),
                                       QStringLiteral("FILE"));
@@ -24,11 +29,21 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption startUpReport(
         QStringLiteral("startup-report"),
         QStringLiteral("Report start-up time and memory, then end."));
-    parser.addOptions({virtualKeyboard, hidTrace, launchKey, noSplash, startUpReport});
+    parser.addOptions({virtualKeyboard, faults, hidTrace, launchKey, noSplash, startUpReport});
     ProgramOptions options;
     if (!parser.parse(arguments)) options.error = parser.errorText();
     options.virtualKeyboard = parser.isSet(virtualKeyboard);
     options.hidTraceFile = parser.value(hidTrace);
+    if (parser.isSet(faults)) {
+        std::string error;
+        options.keyboardFaults = parseKeyboardFaults(parser.value(faults).toStdString(), error);
+        options.virtualKeyboard = true;
+        if (!options.keyboardFaults && options.error.isEmpty()) {
+            options.error =
+                QStringLiteral("--virtual-keyboard-faults: %1. It takes %2.")
+                    .arg(QString::fromStdString(error), QString::fromLatin1(kKeyboardFaultsSyntax));
+        }
+    }
     if (parser.isSet(launchKey)) {
         const QString value = parser.value(launchKey);
         if (const auto key = parseVirtualKeyCode(value.toStdString())) {

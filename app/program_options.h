@@ -4,11 +4,15 @@
 #include <QStringList>
 #include <optional>
 
+#include "emulator/keyboard_faults.h"
+
 namespace tq260 {
 
 struct ProgramOptions {
     // Run on the virtual keyboard instead of a real one.
     bool virtualKeyboard = false;
+    // Misbehaviour asked of the virtual keyboard; implies virtualKeyboard.
+    std::optional<KeyboardFaults> keyboardFaults;
     // Append every HID report to this file; empty for no trace (TQ260_HID_TRACE still applies).
     QString hidTraceFile;
     // Ask the running copy to start what is assigned to this key (the launch-key message).

@@ -1,5 +1,5 @@
 // Loading and saving keymap.bin and "MacroDefine.bin", each measured against a plain write
-// or read of the same number of bytes in the same run.
+// (with its fsync) or read of the same number of bytes in the same run.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -8,6 +8,7 @@
 
 #include "keys/keymap_file.h"
 #include "macro/macro_file.h"
+#include "plain_durable_write.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -16,9 +17,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void plainWrite(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    plainDurableWrite(file, bytes.data(), bytes.size());
 }
 
 void plainRead(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes) {

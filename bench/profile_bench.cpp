@@ -14,6 +14,7 @@
 #include "against_plain_copy.h"
 #include "dialogs/configure_dlg.h"
 #include "keys/keymap_file.h"
+#include "plain_durable_write.h"
 
 namespace tq260 {
 namespace {
@@ -72,7 +73,7 @@ BENCHMARK(OpeningTheProfileDialogOnSixProfilesUntilPainted)
     ->MinTime(1.0);
 
 // Copy reads the profile, writes the copy beside it in one rename and reads the folder again;
-// the plain one reads and writes the same bytes with streams. Both copies are removed
+// the plain one reads the same bytes and writes them with an fsync. Both copies are removed
 // between rounds, outside the timing.
 void CopyOfAFullProfileAgainstAPlainCopy(benchmark::State& state) {
     Rig rig;
@@ -92,8 +93,7 @@ void CopyOfAFullProfileAgainstAPlainCopy(benchmark::State& state) {
         {
             std::ifstream in(folder / "Profile_1.bin", std::ios::binary);
             in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            std::ofstream out(folder / "plain copy.bin", std::ios::binary | std::ios::trunc);
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            plainDurableWrite(folder / "plain copy.bin", bytes.data(), bytes.size());
         }
         plain += Clock::now() - start;
         start = Clock::now();

@@ -44,13 +44,25 @@ bool writeAll(int fd, std::initializer_list<std::span<const std::uint8_t>> parts
     return true;
 }
 
-// Creates the file, which must not exist yet, and writes the parts.
+// Creates the file, which must not exist yet, writes the parts and puts them on the disk,
+// so that once the file is renamed into place a power cut cannot leave it short.
 bool writeNewFile(const std::filesystem::path& path,
                   std::initializer_list<std::span<const std::uint8_t>> parts) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    const bool written = writeAll(fd, parts);
+    const bool written = writeAll(fd, parts) && ::fsync(fd) == 0;
     return ::close(fd) == 0 && written;
+}
+
+// Puts the folder's entries on the disk, so the rename survives a power cut. A file system
+// that cannot sync a folder (EINVAL) keeps its entries its own way.
+bool syncFolder(const std::filesystem::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
 }
 #else
 bool writeNewFile(const std::filesystem::path& path,
@@ -62,6 +74,10 @@ bool writeNewFile(const std::filesystem::path& path,
     }
     out.flush();
     return static_cast<bool>(out);
+}
+
+bool syncFolder(const std::filesystem::path&) {
+    return true;
 }
 #endif
 
@@ -97,7 +113,7 @@ bool writeFileAtomically(const std::filesystem::path& path,
         std::filesystem::remove(temporary, error);
         return false;
     }
-    return true;
+    return syncFolder(path.parent_path());
 }
 
 std::optional<std::size_t> readFileInto(const std::filesystem::path& path,

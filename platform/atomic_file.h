@@ -18,7 +18,8 @@ enum class DataFileLoad {
 
 // Writes the whole file or nothing: the parts, one after another, go to a temporary file
 // in the same folder, which then replaces the old file in one rename, so a crash or a full
-// disk never leaves a half-written file behind.
+// disk never leaves a half-written file behind. The file is on the disk before the rename
+// and the folder after it, so a power cut is as safe as a crash.
 bool writeFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts);
 inline bool writeFileAtomically(const std::filesystem::path& path,

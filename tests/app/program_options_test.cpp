@@ -36,5 +36,21 @@ TEST(ProgramOptions, TheOtherOptions) {
     EXPECT_TRUE(options.error.isEmpty());
 }
 
+TEST(ProgramOptions, KeyboardFaultsRunOnTheVirtualKeyboardOrAreRefused) {
+    const ProgramOptions options = parse({"--virtual-keyboard-faults", "silent-after=20,late=5"});
+    EXPECT_TRUE(options.virtualKeyboard);
+    ASSERT_TRUE(options.keyboardFaults);
+    EXPECT_EQ(*options.keyboardFaults,
+              (KeyboardFaults{.silentAfterCommands = 20, .lateAnswerMs = 5}));
+    EXPECT_TRUE(options.error.isEmpty());
+
+    const ProgramOptions bad = parse({"--virtual-keyboard-faults", "late=soon"});
+    EXPECT_FALSE(bad.keyboardFaults);
+    EXPECT_EQ(bad.error,
+              "--virtual-keyboard-faults: \"late=soon\" needs a whole number from 0 to 1000000. "
+              "It takes silent, silent-after=N, late=MS, lose=N, unplug-after=N (comma "
+              "separated).");
+}
+
 }  // namespace
 }  // namespace tq260

@@ -53,6 +53,17 @@ TEST(AtomicFile, EveryWriteHasATemporaryFileOfItsOwn) {
               2);
 }
 
+// A bare file name lives in the working folder, which is the folder synced after the rename.
+TEST(AtomicFile, ABareNameIsWrittenInTheWorkingFolder) {
+    TemporaryFolder folder;
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    const bool written = writeFileAtomically("keymap.bin", std::vector<std::uint8_t>{7});
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(written);
+    EXPECT_THAT(*readFileBytes(folder / "keymap.bin", 10), ElementsAre(7));
+}
+
 TEST(AtomicFile, ReadStopsAtTheLimitAndAtTheEnd) {
     TemporaryFolder folder;
     const auto file = folder / "data.bin";
