@@ -9,6 +9,7 @@
 #include "app/start_up_report.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_hot_plug_watcher.h"
+#include "keys/instance_request.h"
 #include "platform/data_folder.h"
 #include "platform/hidapi_transport.h"
 #include "platform/udev_hot_plug_watcher.h"
@@ -26,9 +27,11 @@ CGameKeyboardApp::~CGameKeyboardApp() {
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
     if (!instance_.becomeFirst()) {
         // The running copy does the work; this one only passes the request on.
-        const QString message = options_.launchKey
-                                    ? QStringLiteral("launch-key %1").arg(*options_.launchKey)
-                                    : QStringLiteral("show");
+        const InstanceRequest request =
+            options_.launchKey
+                ? InstanceRequest{InstanceRequest::Kind::LaunchKey, *options_.launchKey}
+                : InstanceRequest{};
+        const QString message = QString::fromStdString(instanceMessage(request));
         exitCode = instance_.sendToFirst(message) ? 0 : 1;
         return false;
     }

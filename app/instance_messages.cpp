@@ -2,24 +2,22 @@
 
 #include "app/main_window.h"
 #include "controls/window_messages.h"
-#include "keys/launch_for_key.h"
+#include "keys/instance_request.h"
 
 namespace tq260 {
 
 void handleInstanceMessage(CGameKeyboardDlg& window, const QString& message) {
-    if (message == QStringLiteral("show")) {
+    // Checked as the command line is: anything else, or a message for another key, does
+    // nothing.
+    const auto request = parseInstanceMessage(message.toStdString());
+    if (!request) return;
+    if (request->kind == InstanceRequest::Kind::Show) {
         window.showNormal();
         window.raise();
         window.activateWindow();
         return;
     }
-    static const QString launchKey = QStringLiteral("launch-key ");
-    if (message.startsWith(launchKey)) {
-        // Checked as the command line is: a message for another key does nothing.
-        if (const auto key = parseVirtualKeyCode(message.mid(launchKey.size()).toStdString())) {
-            sendWindowMessage(&window, WM_LAUNCH_KEY, *key, 0);
-        }
-    }
+    sendWindowMessage(&window, WM_LAUNCH_KEY, request->key, 0);
 }
 
 }  // namespace tq260

@@ -8,9 +8,9 @@ namespace tq260 {
 InstalledVersion readInstalledVersion(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.read(12);
-    if (bytes.size() < 8) return {};
-    return {bytes[5] - '0', bytes[7] - '0'};
+    const QByteArray bytes = file.read(kVersionFileReadSize);
+    return parseInstalledVersion(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                           static_cast<std::size_t>(bytes.size())));
 }
 
 Language languageFromSetting(const std::optional<QString>& value) {
@@ -23,14 +23,6 @@ std::optional<QString> readLanguageSetting() {
     const QVariant value = settings.value(QStringLiteral("Language"));
     if (!value.isValid()) return std::nullopt;
     return value.toString();
-}
-
-FirmwareUpdate firmwareUpdateFor(InstalledVersion installed, int firmwareMajor, int firmwareMinor) {
-    if (installed.major > firmwareMajor) return FirmwareUpdate::Flasher;
-    if (installed.major == firmwareMajor && installed.minor > firmwareMinor) {
-        return FirmwareUpdate::SecondUpdater;
-    }
-    return FirmwareUpdate::None;
 }
 
 }  // namespace tq260

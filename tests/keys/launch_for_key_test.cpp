@@ -2,6 +2,8 @@
 
 #include <gmock/gmock.h>
 
+#include "keys/instance_request.h"
+
 namespace tq260 {
 namespace {
 
@@ -100,6 +102,18 @@ TEST(VirtualKeyCodes, OnlyDecimal0To255IsAKeyCode) {
     for (const char* bad :
          {"256", "321", "65601", "-1", "abc", "", "65abc", " 65", "0x41", "+65"}) {
         EXPECT_EQ(parseVirtualKeyCode(bad), std::nullopt) << bad;
+    }
+}
+
+TEST(InstanceMessages, RequestsTravelAsTextAndAnythingElseIsNothing) {
+    const InstanceRequest launch{InstanceRequest::Kind::LaunchKey, 112};
+    EXPECT_EQ(instanceMessage(launch), "launch-key 112");
+    EXPECT_EQ(instanceMessage(InstanceRequest{}), "show");
+    EXPECT_EQ(parseInstanceMessage("launch-key 112"), launch);
+    EXPECT_EQ(parseInstanceMessage("show"), InstanceRequest{});
+    for (const char* other : {"launch-key 368", "launch-key -144", "launch-key 112x", "launch-key",
+                              "launch-key  112", "Show", "show ", "", "quit"}) {
+        EXPECT_EQ(parseInstanceMessage(other), std::nullopt) << other;
     }
 }
 
