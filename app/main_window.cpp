@@ -363,7 +363,11 @@ void CGameKeyboardDlg::syncSliderWithKeyboard(int id) {
     const int value = id == kSpeedSliderId ? speed : brightness;
     if (value == lastWritten) return;
     lastWritten = value;
-    writeLighting(services_.link, record);
+    showLightingOnKeyboard(record);
+}
+
+void CGameKeyboardDlg::showLightingOnKeyboard(const DeviceSettings& record) {
+    if (services_.link.answering()) writeLighting(services_.link, record);
 }
 
 void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
@@ -626,7 +630,7 @@ void CGameKeyboardDlg::chooseEffect(int row) {
         lighting.speed = static_cast<std::uint8_t>(speed_->value());
     }
     // The keyboard takes the new effect after a short pause; the window stays live meanwhile.
-    mainThread_.postAfter(kEffectPauseMs, [this] { writeLighting(services_.link, recordCopy()); });
+    mainThread_.postAfter(kEffectPauseMs, [this] { showLightingOnKeyboard(recordCopy()); });
 }
 
 AssignmentWorkspace CGameKeyboardDlg::assignmentWorkspace() {
@@ -672,7 +676,7 @@ void CGameKeyboardDlg::exitFromTray() {
         state_.keyboard.settings.lighting.effect = 1;
         record = state_.keyboard.settings;
     }
-    writeLighting(services_.link, record);
+    showLightingOnKeyboard(record);
     closing_ = true;
     close();
 }

@@ -141,6 +141,9 @@ class CGameKeyboardDlg final : public QWidget {
     void paintTrack(QPainter& painter, CBitSlider* slider);
     void updateSliders(const DeviceSettings& record);
     void syncSliderWithKeyboard(int id);
+    // The lighting written at once so the user sees it; skipped while the keyboard is not
+    // answering (Save sends it then).
+    void showLightingOnKeyboard(const DeviceSettings& record);
     void moveSlidersToRecord();
 
     // Helpers.

@@ -5,8 +5,20 @@
 namespace tq260 {
 
 CommandTransaction::CommandTransaction(DeviceLink& link)
-    : lock_(link.commandMutex_), device_(link.command_.get()), clock_(link.clock_) {
+    : lock_(link.commandMutex_),
+      device_(link.command_.get()),
+      clock_(link.clock_),
+      answering_(link.answering_) {
     if (device_ == nullptr) result_ = OperationResult::Failed;
+}
+
+CommandTransaction::~CommandTransaction() {
+    // A call that failed at once says nothing about whether the keyboard answers.
+    if (result_ == OperationResult::NotAnswering) {
+        answering_ = false;
+    } else if (result_ == OperationResult::Done) {
+        answering_ = true;
+    }
 }
 
 bool CommandTransaction::took(bool succeeded, std::int64_t startedUs) {

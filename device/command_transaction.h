@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -31,6 +32,8 @@ inline constexpr int kNoAnswerAfterMs = 200;
 class CommandTransaction {
   public:
     explicit CommandTransaction(DeviceLink& link);
+    // Tells the link whether the keyboard answered.
+    ~CommandTransaction();
     CommandTransaction(const CommandTransaction&) = delete;
     CommandTransaction& operator=(const CommandTransaction&) = delete;
 
@@ -56,6 +59,7 @@ class CommandTransaction {
     std::unique_lock<std::mutex> lock_;
     HidDevice* device_;
     Clock& clock_;
+    std::atomic<bool>& answering_;
     OperationResult result_ = OperationResult::Done;
 };
 

@@ -53,6 +53,7 @@ bool DeviceLink::openCommandChannel() {
     std::lock_guard lock(commandMutex_);
     command_ = std::move(device);
     connected_ = command_ != nullptr;
+    answering_ = true;  // a new connection starts with the benefit of the doubt
     return connected_;
 }
 

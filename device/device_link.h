@@ -43,6 +43,11 @@ class DeviceLink {
     void close();
 
     bool isConnected() const { return connected_.load(); }
+    // False once a command went unanswered, until one is answered again (or the channel is
+    // opened again). Single commands that only show the user something at once, such as a
+    // lighting preview, are left out meanwhile, so a silent keyboard never holds the window
+    // one timeout per slider step; the next Save tries again.
+    bool answering() const { return answering_.load(); }
     bool hasEventChannel() const;
     const std::string& devicePath() const { return devicePath_; }
     int searchCount() const { return searchCount_; }
@@ -65,6 +70,7 @@ class DeviceLink {
     std::mutex commandMutex_;
     std::unique_ptr<HidDevice> command_;
     std::atomic<bool> connected_{false};
+    std::atomic<bool> answering_{true};
 
     mutable std::mutex eventMutex_;
     std::shared_ptr<HidDevice> event_;

@@ -128,6 +128,33 @@ TEST_F(SilentKeyboard, FactoryResetOnASilentKeyboardChangesNothingAndSaysSo) {
     EXPECT_EQ(record(), before);
 }
 
+TEST_F(SilentKeyboard, LightingPreviewsWaitForAnAnsweringKeyboard) {
+    start();
+    click(100, 115);  // the lighting section
+    keyboard.setSilent(true);
+    clickAt(kSave);
+    ASSERT_EQ(messages.shown.size(), 1U);
+
+    // Each slider step would otherwise hold the window for a whole timeout.
+    keyboard.wireLog().clear();
+    const std::int64_t before = clock.movedByThisThreadUs();
+    window->brightnessSlider()->setValue(12);
+    window->brightnessSlider()->setValue(13);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return record().lighting.brightness == 13; }, 2000));
+    EXPECT_EQ(clock.movedByThisThreadUs(), before);
+    EXPECT_TRUE(commandsSent().empty());
+
+    // Answering again, Save sends the new brightness and the previews come back.
+    keyboard.setSilent(false);
+    clickAt(kSave);
+    EXPECT_EQ(keyboard.memory().lighting[1], 13);
+    keyboard.wireLog().clear();
+    window->brightnessSlider()->setValue(14);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !commandsSent().empty(); }, 2000));
+    EXPECT_EQ(commandsSent().front(), 0x08);
+    EXPECT_EQ(keyboard.memory().lighting[1], 14);
+}
+
 TEST_F(SilentKeyboard, MessagesFollowTheLanguage) {
     state.language = Language::Chinese;
     keyboard.setSilent(true);

@@ -162,6 +162,28 @@ TEST_F(TransferFaults, SilentKeyboardEndsAFactoryResetAfterOneTimeout) {
     EXPECT_EQ(reread, before);
 }
 
+TEST_F(TransferFaults, TheLinkKnowsWhetherTheKeyboardAnswers) {
+    DeviceSettings settings;
+    EXPECT_TRUE(link.answering());
+    keyboard.setSilent(true);
+    EXPECT_EQ(readReportRate(link, settings), OperationResult::NotAnswering);
+    EXPECT_FALSE(link.answering());
+    keyboard.setSilent(false);
+    EXPECT_EQ(readReportRate(link, settings), OperationResult::Done);
+    EXPECT_TRUE(link.answering());
+
+    keyboard.setSilent(true);
+    readReportRate(link, settings);
+    // A failure at once (unplugged) says nothing either way; a new connection starts afresh.
+    keyboard.unplug();
+    EXPECT_EQ(readReportRate(link, settings), OperationResult::Failed);
+    EXPECT_FALSE(link.answering());
+    keyboard.setSilent(false);
+    keyboard.plug();
+    ASSERT_TRUE(link.connect());
+    EXPECT_TRUE(link.answering());
+}
+
 TEST_F(TransferFaults, UnplugDuringAFullReadEndsItAtOnce) {
     keyboard.unplugAfterReports(6);
     DeviceSettings settings = filledSettings();
