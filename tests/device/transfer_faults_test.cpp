@@ -29,6 +29,50 @@ DeviceSettings filledSettings() {
 
 class TransferFaults : public EmulatedKeyboardTest {};
 
+// A command channel whose every call fails after blocking for a set time.
+class FailingAfter final : public HidTransport {
+  public:
+    FailingAfter(Clock& clock, std::int64_t blockUs) : clock_(clock), blockUs_(blockUs) {}
+    std::vector<HidInterfaceInfo> enumerate() override {
+        return {{"command", kKeyboardVendorId, kKeyboardProductId, 3, 0, 1}};
+    }
+    std::unique_ptr<HidDevice> open(const std::string&, ReportIds) override {
+        struct Device final : HidDevice {
+            FailingAfter& owner;
+            explicit Device(FailingAfter& o) : owner(o) {}
+            int fail() {
+                owner.clock_.blockUs(owner.blockUs_);
+                return -1;
+            }
+            int sendFeatureReport(std::span<const std::uint8_t>) override { return fail(); }
+            int getFeatureReport(std::span<std::uint8_t>) override { return fail(); }
+            int write(std::span<const std::uint8_t>) override { return fail(); }
+            int read(std::span<std::uint8_t>, int) override { return fail(); }
+        };
+        return std::make_unique<Device>(*this);
+    }
+
+  private:
+    Clock& clock_;
+    std::int64_t blockUs_;
+};
+
+// How long a failing call took tells a refusal from a keyboard that never answered.
+TEST(TransferFailures, AFailureAfterTheNoAnswerTimeCountsAsNotAnswering) {
+    for (const auto& [blockedMs, expected] :
+         {std::pair{0, OperationResult::Failed},
+          std::pair{kNoAnswerAfterMs - 1, OperationResult::Failed},
+          std::pair{kNoAnswerAfterMs, OperationResult::NotAnswering},
+          std::pair{5000, OperationResult::NotAnswering}}) {
+        VirtualClock clock;
+        FailingAfter transport(clock, std::int64_t{blockedMs} * 1000);
+        DeviceLink link(transport, clock, nullptr);
+        ASSERT_TRUE(link.connect());
+        DeviceSettings settings;
+        EXPECT_EQ(readReportRate(link, settings), expected) << blockedMs;
+    }
+}
+
 TEST_F(TransferFaults, SilentKeyboardEndsTheFullReadAfterOneTimeout) {
     keyboard.setSilent(true);
     const DeviceSettings before = filledSettings();
