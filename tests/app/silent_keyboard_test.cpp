@@ -126,6 +126,14 @@ TEST_F(SilentKeyboard, FactoryResetOnASilentKeyboardChangesNothingAndSaysSo) {
     EXPECT_EQ((*state.assignments.table)[63].type, 3);
     EXPECT_EQ(state.assignments.marks[63], 1);
     EXPECT_EQ(record(), before);
+
+    // The keyboard may have reset: the record is no longer known to be its, so Save waits
+    // for a new read instead of writing it back.
+    keyboard.setSilent(false);
+    keyboard.wireLog().clear();
+    clickAt(kSave);
+    EXPECT_TRUE(commandsSent().empty());
+    EXPECT_EQ(messages.shown.size(), 3U);
 }
 
 TEST_F(SilentKeyboard, LightingPreviewsWaitForAnAnsweringKeyboard) {
