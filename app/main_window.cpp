@@ -367,7 +367,9 @@ void CGameKeyboardDlg::syncSliderWithKeyboard(int id) {
 }
 
 void CGameKeyboardDlg::showLightingOnKeyboard(const DeviceSettings& record) {
-    if (services_.link.answering()) writeLighting(services_.link, record);
+    // While Save or a reset holds the keyboard, a preview would wait for it; Save ends by
+    // sending what moved meanwhile.
+    if (services_.link.answering() && !operation_.busy()) writeLighting(services_.link, record);
 }
 
 void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
@@ -529,13 +531,13 @@ void CGameKeyboardDlg::runButtonAction(int code) {
             ui_.responseListOpen = true;
             break;
         case main_button::kProfiles:
-            runProfiles();
+            if (!operation_.busy()) runProfiles();
             break;
         case main_button::kFactoryReset:
             factoryReset();
             break;
         case main_button::kCancel:
-            cancel();
+            if (!operation_.busy()) cancel();
             break;
         case main_button::kSave:
             save();
@@ -663,13 +665,22 @@ void CGameKeyboardDlg::runProfiles() {
     sendWindowMessage(this, WM_SETTINGS_LOADED, 0, 1);
 }
 
+void CGameKeyboardDlg::finishRunningOperation() {
+    if (!operation_.busy()) return;
+    operation_.waitForWork();
+    // Its end waits in the queue: handled now, so the shadows are what the keyboard took.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 void CGameKeyboardDlg::closeFromButton() {
+    finishRunningOperation();
     saveKeymapFromShadows();
     closing_ = true;
     close();
 }
 
 void CGameKeyboardDlg::exitFromTray() {
+    finishRunningOperation();
     DeviceSettings record;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -683,7 +694,10 @@ void CGameKeyboardDlg::exitFromTray() {
 
 void CGameKeyboardDlg::closeEvent(QCloseEvent* event) {
     // Closed by the system (not by the close button or Exit): as the close button does.
-    if (!closing_) saveKeymapFromShadows();
+    if (!closing_) {
+        finishRunningOperation();
+        saveKeymapFromShadows();
+    }
     closing_ = true;
     if (tray_) tray_->hide();
     event->accept();

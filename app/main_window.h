@@ -14,6 +14,7 @@
 #include "controls/bit_slider.h"
 #include "controls/button_image_set.h"
 #include "controls/skin_image_cache.h"
+#include "device/background_operation.h"
 #include "device/device_events.h"
 #include "device/device_link.h"
 #include "device/device_session.h"
@@ -42,6 +43,13 @@ struct MainWindowServices {
 };
 
 // The interaction state of the main window.
+// A Save or factory reset running with the keyboard, as the window shows it.
+struct OperationDisplay {
+    enum class Kind { None, Saving, Resetting, Saved };
+    Kind kind = Kind::None;
+    OperationProgress progress;
+};
+
 struct MainWindowState {
     bool effectListOpen = false;
     bool responseListOpen = false;
@@ -54,6 +62,7 @@ struct MainWindowState {
     int selectedKey = -1;
     int effectListHoverRow = -1;
     int responseListHoverRow = -1;
+    OperationDisplay operation;
 };
 
 // The program's main window: the keyboard picture, the lighting and performance column
@@ -81,6 +90,8 @@ class CGameKeyboardDlg final : public QWidget {
     CBitSlider* brightnessSlider() const { return brightness_; }
     CBitSlider* reportRateSlider() const { return reportRate_; }
     DeviceSession& session() { return *session_; }
+    // True while a Save or factory reset runs with the keyboard.
+    bool keyboardBusy() const { return operation_.busy(); }
     // The whole window as the next paint draws it.
     QImage renderWindow();
 
@@ -126,6 +137,13 @@ class CGameKeyboardDlg final : public QWidget {
     void factoryReset();
     void tellKeyboardProblem(KeyboardOperation operation, OperationResult result);
     bool recordIsTheKeyboards() const;
+    void finishSave(OperationResult result, const SettingsShadow& sent);
+    void finishFactoryReset(OperationResult result, const DeviceSettings& reread);
+    void showOperation(OperationDisplay::Kind kind, const OperationProgress& progress = {});
+    void paintOperation(QPainter& painter);
+    QString stepName(OperationStep step) const;
+    // Waits for a running Save or reset and takes its end, before the window goes.
+    void finishRunningOperation();
     void runMacroManager();
     void runProfiles();
     void checkFirmware();
@@ -165,6 +183,8 @@ class CGameKeyboardDlg final : public QWidget {
     QtMainThreadQueue mainThread_;
     std::unique_ptr<Notifications> notifications_;
     std::unique_ptr<DeviceSession> session_;
+    // Declared after the queue it posts to, so it is gone (its thread joined) first.
+    BackgroundOperation operation_{mainThread_};
     CBitSlider* speed_ = nullptr;
     CBitSlider* brightness_ = nullptr;
     CBitSlider* reportRate_ = nullptr;

@@ -1,6 +1,5 @@
 // The main window's exchanges with the keyboard as a whole: Save, Cancel, the factory reset,
 // and what the user is told when the keyboard does not take them.
-#include <QGuiApplication>
 
 #include "app/main_window.h"
 #include "device/composite_operations.h"
@@ -9,24 +8,58 @@
 
 namespace tq260 {
 
+namespace {
+
+constexpr int kSavedNoticeMs = 3000;
+
+}  // namespace
+
 void CGameKeyboardDlg::save() {
+    if (operation_.busy()) return;
     if (!recordIsTheKeyboards()) {
         // Sending a record the keyboard never gave would overwrite what it holds.
         tellKeyboardProblem(KeyboardOperation::Save, OperationResult::Failed);
         return;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const OperationResult result = writeBack(services_.link, state_.keyboard);
+    // The write back works on copies, so the window can paint and take edits meanwhile;
+    // edits made during it differ from the new shadow and go out with the next Save.
+    auto job = std::make_shared<std::pair<DeviceSettings, SettingsShadow>>();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
+        job->first = state_.keyboard.settings;
+        job->second = state_.keyboard.shadow;
+    }
+    showOperation(OperationDisplay::Kind::Saving);
+    operation_.start(
+        [this, job](const ProgressListener& progress) {
+            return writeBack(services_.link, job->first, job->second, progress);
+        },
+        [this](const OperationProgress& progress) {
+            showOperation(OperationDisplay::Kind::Saving, progress);
+        },
+        [this, job](OperationResult result) { finishSave(result, job->second); });
+}
+
+void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& sent) {
+    DeviceSettings record;
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        state_.keyboard.shadow = sent;
         // The assignments describe the key table: saved when the keyboard holds that table.
-        if (!state_.keyboard.shadow.changed(state_.keyboard.settings, Region::KeyTable)) {
+        if (!sent.changed(state_.keyboard.settings, Region::KeyTable)) {
             *state_.assignments.shadow = *state_.assignments.table;
         }
+        record = state_.keyboard.settings;
     }
     saveKeymap();
-    QGuiApplication::restoreOverrideCursor();
-    if (result != OperationResult::Done) tellKeyboardProblem(KeyboardOperation::Save, result);
+    showOperation(result == OperationResult::Done ? OperationDisplay::Kind::Saved
+                                                  : OperationDisplay::Kind::None);
+    if (result != OperationResult::Done) {
+        tellKeyboardProblem(KeyboardOperation::Save, result);
+        return;
+    }
+    // Lighting moved while it ran was not previewed then.
+    if (record.lighting != sent.record().lighting) showLightingOnKeyboard(record);
 }
 
 void CGameKeyboardDlg::cancel() {
@@ -43,23 +76,34 @@ void CGameKeyboardDlg::cancel() {
 }
 
 void CGameKeyboardDlg::factoryReset() {
+    if (operation_.busy()) return;
     if (!services_.messages.ask(
             text16("Confirm to return Factory Setting?", "确认恢复至出厂设置吗？"),
             text16("Factory Setting", "出厂设置"))) {
         return;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     ui_.diyEditMode = false;
     ui_.sections = PanelSections{};
-    DeviceSettings reread = recordCopy();
-    const OperationResult result = restoreFactorySettings(services_.link, reread);
+    auto reread = std::make_shared<DeviceSettings>(recordCopy());
+    showOperation(OperationDisplay::Kind::Resetting);
+    operation_.start(
+        [this, reread](const ProgressListener& progress) {
+            return restoreFactorySettings(services_.link, *reread, progress);
+        },
+        [this](const OperationProgress& progress) {
+            showOperation(OperationDisplay::Kind::Resetting, progress);
+        },
+        [this, reread](OperationResult result) { finishFactoryReset(result, *reread); });
+}
+
+void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSettings& reread) {
+    showOperation(OperationDisplay::Kind::None);
     if (result != OperationResult::Done) {
         // The keyboard may or may not have reset: the record is no longer known to be its.
         {
             std::lock_guard lock(state_.keyboard.recordMutex);
             state_.keyboard.readFromKeyboard = false;
         }
-        QGuiApplication::restoreOverrideCursor();
         tellKeyboardProblem(KeyboardOperation::FactoryReset, result);
         return;
     }
@@ -78,7 +122,21 @@ void CGameKeyboardDlg::factoryReset() {
         *state_.assignments.shadow = *state_.assignments.table;
     }
     saveKeymap();
-    QGuiApplication::restoreOverrideCursor();
+    update();
+}
+
+void CGameKeyboardDlg::showOperation(OperationDisplay::Kind kind,
+                                     const OperationProgress& progress) {
+    ui_.operation = {kind, progress};
+    if (kind == OperationDisplay::Kind::Saved) {
+        // The news stays a few seconds, unless something newer replaced it.
+        mainThread_.postAfter(kSavedNoticeMs, [this] {
+            if (ui_.operation.kind == OperationDisplay::Kind::Saved) {
+                showOperation(OperationDisplay::Kind::None);
+            }
+        });
+    }
+    update();
 }
 
 bool CGameKeyboardDlg::recordIsTheKeyboards() const {

@@ -62,6 +62,7 @@ QImage CGameKeyboardDlg::compose() {
     images_.draw(p, folder, QStringLiteral("kb_BK.png"), kKeyboardPictureX, kKeyboardPictureY);
     paintKeyboard(p, record);
     paintBottom(p);
+    paintOperation(p);
     paintPanel(p, record);
     return picture;
 }
@@ -125,6 +126,54 @@ void CGameKeyboardDlg::paintBottom(QPainter& p) {
         drawLabel(p, QStringLiteral("Cancel"), 872, 612, 16);
         drawLabel(p, QStringLiteral("Save"), 937, 612, 16);
     }
+}
+
+QString CGameKeyboardDlg::stepName(OperationStep step) const {
+    switch (step) {
+        case OperationStep::Lighting:
+            return text("lighting", "灯光");
+        case OperationStep::KeyTable:
+            return text("keys", "按键");
+        case OperationStep::MacroBlock:
+            return text("macros", "宏");
+        case OperationStep::ReportRate:
+            return text("report rate", "报告率");
+        case OperationStep::ResponseTime:
+            return text("response time", "响应时间");
+        case OperationStep::LightMasks:
+            return text("light patterns", "灯光图案");
+        case OperationStep::GameMode:
+            return text("game mode", "游戏模式");
+        case OperationStep::FactoryReset:
+            return text("resetting", "正在重置");
+    }
+    return {};
+}
+
+void CGameKeyboardDlg::paintOperation(QPainter& p) {
+    // Between the Profile button and the bottom buttons: which step, and how far.
+    using Kind = OperationDisplay::Kind;
+    const OperationDisplay& op = ui_.operation;
+    if (op.kind == Kind::None) return;
+    constexpr int kX = 120;
+    constexpr int kBarWidth = 360;
+    const QColor accent(0x3F, 0xC8, 0xF0);
+    if (op.kind == Kind::Saved) {
+        drawLabel(p, text("Saved to the keyboard.", "已保存到键盘。"), kX, 611, 14, accent);
+        return;
+    }
+    const QString title = op.kind == Kind::Saving
+                              ? text("Saving to the keyboard", "正在保存到键盘")
+                              : text("Restoring factory settings", "正在恢复出厂设置");
+    const int total = std::max(op.progress.total, 1);
+    const QString line = op.progress.total == 0 ? title + QStringLiteral("…")
+                                                : QStringLiteral("%1: %2 (%3/%4)")
+                                                      .arg(title, stepName(op.progress.step))
+                                                      .arg(op.progress.done + 1)
+                                                      .arg(total);
+    drawLabel(p, line, kX, 604, 14);
+    p.fillRect(kX, 626, kBarWidth, 4, QColor(0x2A, 0x33, 0x40));
+    p.fillRect(kX, 626, kBarWidth * op.progress.done / total, 4, accent);
 }
 
 void CGameKeyboardDlg::paintPanel(QPainter& p, const DeviceSettings& record) {

@@ -3,6 +3,7 @@
 #include "device/device_link.h"
 #include "device/device_settings.h"
 #include "device/keyboard_state.h"
+#include "device/operation_progress.h"
 #include "device/operation_result.h"
 
 namespace tq260 {
@@ -23,7 +24,9 @@ OperationResult rereadAfterReset(DeviceLink& link, DeviceSettings& settings);
 // block that differs from the shadow; then takes the record as the new shadow. When it ends
 // early, the shadow takes only what the keyboard took, so whatever was not sent still differs
 // and the next write back sends it.
-OperationResult writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow& shadow);
+// progress hears of each step before it is sent.
+OperationResult writeBack(DeviceLink& link, const DeviceSettings& settings, SettingsShadow& shadow,
+                          const ProgressListener& progress = {});
 // The same with the record's lock held throughout, so the listener's update waits for it.
 OperationResult writeBack(DeviceLink& link, KeyboardState& state);
 
@@ -31,7 +34,8 @@ OperationResult writeBack(DeviceLink& link, KeyboardState& state);
 OperationResult factoryReset(DeviceLink& link);
 
 // What the window's factory reset does with the keyboard: a short pause, the reset, game
-// mode on, the reread and game mode, into reread.
-OperationResult restoreFactorySettings(DeviceLink& link, DeviceSettings& reread);
+// mode on, the reread and game mode, into reread. progress hears of each step.
+OperationResult restoreFactorySettings(DeviceLink& link, DeviceSettings& reread,
+                                       const ProgressListener& progress = {});
 
 }  // namespace tq260

@@ -114,6 +114,35 @@ TEST_F(MainWindow, SaveSendsExactlyWhatChanged) {
     EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));
 }
 
+TEST_F(MainWindow, SaveRunsBehindTheWindowShowsItsProgressAndStartsOnlyOnce) {
+    start();
+    click(100, 195);
+    click(83, 188 + 37);  // game mode off
+    keyboard.wireLog().clear();
+    clickAndGoOn(950, 615);  // Save
+    // Until its end is handled here, the window says what runs and takes no second one.
+    ASSERT_TRUE(window->keyboardBusy());
+    EXPECT_EQ(window->windowState().operation.kind, OperationDisplay::Kind::Saving);
+    clickAndGoOn(950, 615);
+    clickAndGoOn(830, 615);  // Return
+    clickAndGoOn(890, 615);  // Cancel
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(messages.shown.empty());  // the reset never asked
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));
+    EXPECT_EQ(keyboard.memory().gameMode, 0);
+    EXPECT_EQ(window->windowState().operation.kind, OperationDisplay::Kind::Saved);
+    {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        EXPECT_EQ(state.keyboard.shadow.record(), state.keyboard.settings);
+    }
+    // The news goes after a few seconds.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window->windowState().operation.kind == OperationDisplay::Kind::None; },
+        5000));
+}
+
 TEST_F(MainWindow, MovingTheBrightnessSliderWritesLightingOnce) {
     start();
     click(100, 115);

@@ -98,7 +98,15 @@ class MainWindowTest : public ::testing::Test {
         keyboard.wireLog().clear();
     }
 
-    void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
+    // A click, and whatever Save or factory reset it starts, run to its end.
+    void click(int x, int y) {
+        clickAndGoOn(x, y);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+    }
+    // A click; an operation it starts goes on in the background.
+    void clickAndGoOn(int x, int y) {
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y));
+    }
     void hover(int x, int y) { QTest::mouseMove(window.get(), QPoint(x, y)); }
 
     DeviceSettings record() {
