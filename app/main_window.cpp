@@ -290,13 +290,7 @@ void CGameKeyboardDlg::onSettingsLoaded(bool afterProfiles) {
         recomputeMarksAfterRead(state_.keyboard.settings, *state_.assignments.table,
                                 state_.assignments.marks);
     }
-    if (!afterProfiles) {
-        DeviceSettings read = recordCopy();
-        readLighting(services_.link, read);
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        state_.keyboard.settings.lighting = read.lighting;
-    }
-    moveSlidersToRecord();
+    // The reader has read the lighting once more for this (see SettingsReader).
     saveKeymap();
     update();
     if (!afterProfiles) checkFirmware();

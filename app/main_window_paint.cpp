@@ -167,7 +167,7 @@ void CGameKeyboardDlg::paintOperation(QPainter& p) {
                               : text("Restoring factory settings", "正在恢复出厂设置");
     const int total = std::max(op.progress.total, 1);
     const QString line = op.progress.total == 0 ? title + QStringLiteral("…")
-                                                : QStringLiteral("%1: %2 (%3/%4)")
+                                                : text("%1: %2 (%3/%4)", "%1：%2（%3/%4）")
                                                       .arg(title, stepName(op.progress.step))
                                                       .arg(op.progress.done + 1)
                                                       .arg(total);

@@ -1,21 +1,18 @@
 // A keyboard silent from the start, on the real clock: how long until the user is told it is
-// not answering, and the longest the shown window stops answering meanwhile. A 1 ms heartbeat on
-// the main thread measures the stalls while the pointer sweeps over the window, so hover
-// repaints run as they would under a user's hand.
+// not answering, and the longest the shown window stops answering meanwhile (UiHeartbeat).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMouseEvent>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 
 #include "against_plain_copy.h"
 #include "app/main_window.h"
 #include "emulator/emulator_transport.h"
 #include "platform/real_clock.h"
+#include "ui_heartbeat.h"
 
 namespace tq260 {
 namespace {
@@ -47,7 +44,6 @@ void SilentKeyboardFromTheStart(benchmark::State& state) {
     QFile::link(applicationFolder + "png", scratch.filePath("png"));
     double slowestTellMs = 0;
     double longestStallMs = 0;
-    double stallAtMs = 0;
     double firstPaintMs = 0;
     for (auto _ : state) {
         RealClock clock;
@@ -71,28 +67,9 @@ void SilentKeyboardFromTheStart(benchmark::State& state) {
         QCoreApplication::processEvents();
         firstPaintMs = std::max(firstPaintMs, since.nsecsElapsed() / 1e6);
 
-        qint64 lastBeatNs = since.nsecsElapsed();
-        int beats = 0;
-        QTimer heartbeat;
-        heartbeat.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-            const qint64 now = since.nsecsElapsed();
-            const double stall = (now - lastBeatNs) / 1e6 - 1.0;
-            if (stall > longestStallMs) {
-                longestStallMs = stall;
-                stallAtMs = now / 1e6;
-            }
-            lastBeatNs = now;
-            const QPointF at(20 + (beats * 7) % 960, 20 + (beats * 3) % 600);
-            QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(&window, &move);
-            ++beats;
-        });
-        heartbeat.start(1);
-        while (noting.toldAfterMs < 0 && since.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        heartbeat.stop();
+        UiHeartbeat heartbeat(window);
+        heartbeat.runUntil([&] { return noting.toldAfterMs >= 0; }, 20000);
+        longestStallMs = std::max(longestStallMs, heartbeat.longestStallMs());
         if (noting.toldAfterMs < 0) state.SkipWithError("never told");
         slowestTellMs = std::max(slowestTellMs, noting.toldAfterMs);
         window.closeFromButton();
@@ -100,7 +77,6 @@ void SilentKeyboardFromTheStart(benchmark::State& state) {
     // The worst of the runs.
     state.counters["told_after_s"] = slowestTellMs / 1000.0;
     state.counters["longest_stall_ms"] = longestStallMs;
-    state.counters["stall_at_ms"] = stallAtMs;
     state.counters["shown_after_ms"] = firstPaintMs;
 }
 BENCHMARK(SilentKeyboardFromTheStart)->Unit(benchmark::kSecond)->Iterations(3);

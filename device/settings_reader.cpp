@@ -1,6 +1,7 @@
 #include "device/settings_reader.h"
 
 #include "device/composite_operations.h"
+#include "device/device_commands.h"
 
 namespace tq260 {
 
@@ -26,7 +27,10 @@ void SettingsReader::run() {
         state_.readFromKeyboard = false;
     }
     DeviceIdentity identity;
-    const OperationResult result = fullRead(link_, read, identity);
+    // The lighting is read once more after the full read, as the window takes it; done here
+    // so that the window never waits on the keyboard (same commands, same order).
+    OperationResult result = fullRead(link_, read, identity);
+    if (result == OperationResult::Done) result = readLighting(link_, read);
     if (result != OperationResult::Done) {
         // Half a read is not the keyboard's configuration: the record stays as it was. A
         // keyboard that went away is told by its removal; one that is there but silent here.

@@ -10,8 +10,9 @@
 
 namespace tq260 {
 
-// Reads the keyboard's whole configuration once per connection, on its own thread: fills
-// the record, tells the main window and waits for it, then takes the shadow.
+// Reads the keyboard's whole configuration once per connection, on its own thread, then the
+// lighting once more (what the window takes as current): fills the record, tells the main
+// window and waits for it, then takes the shadow.
 class SettingsReader {
   public:
     SettingsReader(DeviceLink& link, KeyboardState& state, NotificationRelay& relay,

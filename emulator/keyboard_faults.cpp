@@ -8,6 +8,13 @@ namespace {
 
 inline constexpr int kLargestNumber = 1000000;
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on "..." + std::string(...).
+std::string quoted(std::string_view before, std::string_view text, std::string_view after) {
+    std::string result(before);
+    result.append(1, '"').append(text).append(1, '"').append(after);
+    return result;
+}
+
 std::optional<int> number(std::string_view text) {
     int value = 0;
     const char* end = text.data() + text.size();
@@ -31,7 +38,7 @@ std::optional<KeyboardFaults> parseKeyboardFaults(std::string_view text, std::st
         const std::string_view name = item.substr(0, equals);
         if (equals == std::string_view::npos) {
             if (name != "silent") {
-                error = "unknown keyboard fault \"" + std::string(item) + "\"";
+                error = quoted("unknown keyboard fault ", item, "");
                 return std::nullopt;
             }
             faults.silent = true;
@@ -44,11 +51,11 @@ std::optional<KeyboardFaults> parseKeyboardFaults(std::string_view text, std::st
                      : name == "unplug-after" ? &faults.unplugAfterReports
                                               : nullptr;
         if (field == nullptr) {
-            error = "unknown keyboard fault \"" + std::string(name) + "\"";
+            error = quoted("unknown keyboard fault ", name, "");
             return std::nullopt;
         }
         if (!value) {
-            error = "\"" + std::string(item) + "\" needs a whole number from 0 to 1000000";
+            error = quoted("", item, " needs a whole number from 0 to 1000000");
             return std::nullopt;
         }
         *field = *value;

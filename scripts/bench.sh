@@ -15,6 +15,7 @@ build/bench/bench/tq260_key_dialog_bench "$@"
 build/bench/bench/tq260_macro_manager_bench "$@"
 build/bench/bench/tq260_profile_bench "$@"
 build/bench/bench/tq260_silent_keyboard_bench "$@"
+build/bench/bench/tq260_window_responsiveness_bench "$@"
 
 echo "Start-up on the virtual keyboard, without the splash screen (five runs):"
 cmake --build build/bench --target tq260_app

@@ -1,0 +1,150 @@
+// The longest the main window stops answering (UiHeartbeat) while the keyboard works, on the
+// virtual keyboard and the real clock: a Save with every block changed, a factory reset,
+// and the full read after the keyboard is plugged in again.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include "against_plain_copy.h"
+#include "app/main_window.h"
+#include "emulator/emulator_transport.h"
+#include "emulator/virtual_hot_plug_watcher.h"
+#include "platform/real_clock.h"
+#include "ui_heartbeat.h"
+
+namespace tq260 {
+namespace {
+
+QString applicationFolder;
+
+class Agreeing final : public MessageBoxes,
+                       public ProgramStarter,
+                       public ShellLauncher,
+                       public Diagnostics {
+  public:
+    void tell(const std::u16string&, const std::u16string&) override { ++told; }
+    bool ask(const std::u16string&, const std::u16string&) override { return true; }
+    bool start(const std::u16string&, const std::u16string&) override { return false; }
+    bool openWebPage(const std::u16string&) override { return false; }
+    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
+    void debugText(std::string_view) override {}
+    int told = 0;
+};
+
+// The main window on a virtual keyboard, shown and read, on the real clock.
+struct Rig {
+    Rig() {
+        QFile::link(applicationFolder + "png", scratch.filePath("png"));
+        appState.applicationFolder = scratch.path() + "/";
+        appState.dataFolder = appState.applicationFolder;
+        window.initialise();
+        window.show();
+        while (window.session().reader().running()) QCoreApplication::processEvents();
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    }
+    void click(int x, int y) {
+        const QPointF at(x, y);
+        QMouseEvent down(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&window, &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QApplication::sendEvent(&window, &up);
+    }
+
+    QTemporaryDir scratch;
+    RealClock clock;
+    EmulatorTransport transport{clock};
+    VirtualKeyboard& keyboard = transport.addKeyboard();
+    VirtualHotPlugWatcher watcher{transport};
+    DeviceLink link{transport, clock, nullptr};
+    ApplicationState appState;
+    Agreeing agreeing;
+    NoDialogs dialogs;
+    MainWindowServices services{link,     agreeing, agreeing, agreeing, dialogs,
+                                agreeing, &watcher, false,    false};
+    CGameKeyboardDlg window{appState, services};
+};
+
+void report(benchmark::State& state, double longestMs, double operationMs) {
+    state.counters["longest_stall_ms"] = longestMs;
+    state.counters["operation_ms"] = operationMs;
+}
+
+void SaveWithEveryBlockChanged(benchmark::State& state) {
+    Rig rig;
+    double longest = 0;
+    double took = 0;
+    for (auto _ : state) {
+        {
+            std::lock_guard lock(rig.appState.keyboard.recordMutex);
+            DeviceSettings& record = rig.appState.keyboard.settings;
+            for (auto& entry : record.keyTable) entry.code ^= 0x01;
+            for (auto& block : record.macroBlocks) block[3] ^= 0xFF;
+            for (auto& mask : record.customLightMasks) mask.bits[0] ^= 0xFF;
+        }
+        UiHeartbeat heartbeat(rig.window);
+        rig.click(950, 615);
+        if (!heartbeat.runUntil([&] { return !rig.window.keyboardBusy(); }, 20000)) {
+            state.SkipWithError("Save never ended");
+        }
+        longest = std::max(longest, heartbeat.longestStallMs());
+        took = heartbeat.elapsedMs();
+    }
+    report(state, longest, took);
+}
+BENCHMARK(SaveWithEveryBlockChanged)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void FactoryReset(benchmark::State& state) {
+    Rig rig;
+    double longest = 0;
+    double took = 0;
+    for (auto _ : state) {
+        UiHeartbeat heartbeat(rig.window);
+        rig.click(830, 615);
+        if (!heartbeat.runUntil([&] { return !rig.window.keyboardBusy(); }, 20000)) {
+            state.SkipWithError("the reset never ended");
+        }
+        longest = std::max(longest, heartbeat.longestStallMs());
+        took = heartbeat.elapsedMs();
+    }
+    report(state, longest, took);
+}
+BENCHMARK(FactoryReset)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// From the plug until the window has taken the keyboard's settings (the arrival's 2 s
+// settling time included).
+void FullReadAfterArrival(benchmark::State& state) {
+    Rig rig;
+    double longest = 0;
+    double took = 0;
+    for (auto _ : state) {
+        rig.keyboard.unplug();
+        UiHeartbeat settle(rig.window);
+        settle.runUntil([&] { return !rig.link.isConnected(); }, 5000);
+        int reads = 0;
+        for (const WireEntry& e : rig.keyboard.wireLog().entries()) reads += e.op == TraceOp::Set;
+        UiHeartbeat heartbeat(rig.window);
+        rig.keyboard.plug();
+        const auto readAgain = [&] {
+            int now = 0;
+            for (const WireEntry& e : rig.keyboard.wireLog().entries()) now += e.op == TraceOp::Set;
+            // The full read's 15 commands and the window's lighting read after it.
+            return now >= reads + 16 && !rig.window.session().reader().running();
+        };
+        if (!heartbeat.runUntil(readAgain, 20000)) state.SkipWithError("never read again");
+        heartbeat.runUntil([] { return false; }, 50);  // the window's handling of it
+        longest = std::max(longest, heartbeat.longestStallMs());
+        took = heartbeat.elapsedMs();
+    }
+    report(state, longest, took);
+}
+BENCHMARK(FullReadAfterArrival)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace tq260
+
+TQ260_QT_BENCHMARK_MAIN(tq260::applicationFolder, "/../application/")
