@@ -482,6 +482,8 @@ void CGameKeyboardDlg::dispatchClick(QPoint p) {
         }
         ui_.helpMenuOpen = false;
     }
+    // At once, not at the next paint: the next click may come first.
+    updateSliders(recordCopy());
     update();
 }
 

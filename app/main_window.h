@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -158,6 +159,8 @@ class CGameKeyboardDlg final : public QWidget {
     void paintLists(QPainter& painter);
     void paintTrack(QPainter& painter, CBitSlider* slider);
     void updateSliders(const DeviceSettings& record);
+    // Where the open lists and menu lie.
+    QRegion openPopups() const;
     void syncSliderWithKeyboard(int id);
     // The lighting written at once so the user sees it; skipped while the keyboard is not
     // answering (Save sends it then).

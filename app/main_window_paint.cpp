@@ -244,7 +244,7 @@ void CGameKeyboardDlg::paintLighting(QPainter& p, const DeviceSettings& record) 
     images_.draw(p, folder, QStringLiteral("Light_Item.png"), 28, 158);
     if (effect >= 1 && effect <= 32) {
         paintTrack(p, speed_);
-        if (!ui_.effectListOpen) {
+        if (!ui_.effectListOpen && !ui_.responseListOpen) {
             drawLabel(p, text("Speed", "速度"), 28, 265, 13);
             drawLabel(p, text("Slow", "慢"), 28, 292, 13);
             drawLabel(p, text("Fast", "快"), 230, 292, 13);
@@ -253,7 +253,7 @@ void CGameKeyboardDlg::paintLighting(QPainter& p, const DeviceSettings& record) 
     drawLabel(p, text("Brightness", "亮度"), 28, 217, 13);
     drawLabel(p, text("Dark", "黑"), 28, 244, 13);
     drawLabel(p, text("Bright", "亮"), 230, 244, 13);
-    if (!ui_.effectListOpen) paintTrack(p, brightness_);
+    paintTrack(p, brightness_);
     if (effect == 6 || effect == 7) {
         drawLabel(p, text("Direction", "方向"), 29, 177, 15);
         images_.draw(p, folder, QStringLiteral("Direction-T-Disable.png"), 29, 197);
@@ -310,11 +310,29 @@ void CGameKeyboardDlg::paintLists(QPainter& p) {
     }
 }
 
+QRegion CGameKeyboardDlg::openPopups() const {
+    QRegion popups;
+    if (ui_.effectListOpen) popups += QRect(QPoint(28, 173), QPoint(248, 372));
+    if (ui_.responseListOpen) {
+        const int top = layout().responseListTop;
+        popups += QRect(QPoint(27, top), QPoint(247, top + 199));
+    }
+    if (ui_.helpMenuOpen) popups += QRect(QPoint(830, 22), QPoint(996, 99));
+    return popups;
+}
+
 void CGameKeyboardDlg::updateSliders(const DeviceSettings& record) {
+    // A slider is a window of its own above the panel: under an open list it would show
+    // through and take the clicks meant for the list's rows.
+    const QRegion popups = openPopups();
+    const auto clear = [&](const CBitSlider* slider) {
+        return !popups.intersects(slider->geometry());
+    };
     const bool lightingOpen = !ui_.sections.lightingCollapsed;
+    const bool listOpen = ui_.effectListOpen || ui_.responseListOpen;
     const std::uint8_t effect = record.lighting.effect;
-    speed_->setVisible(lightingOpen && effect >= 1 && effect <= 32 && !ui_.effectListOpen);
-    brightness_->setVisible(lightingOpen && !ui_.effectListOpen);
+    speed_->setVisible(lightingOpen && effect >= 1 && effect <= 32 && !listOpen && clear(speed_));
+    brightness_->setVisible(lightingOpen && !listOpen && clear(brightness_));
     const int yP = layout().reportRateHeaderY;
     if (ui_.sections.reportRateCollapsed) {
         reportRate_->hide();
@@ -325,11 +343,12 @@ void CGameKeyboardDlg::updateSliders(const DeviceSettings& record) {
         reportRate_->move(28, yP + 23);
         reportRate_->loadChannelStrips();
     }
-    reportRate_->show();
+    reportRate_->setVisible(clear(reportRate_));
 }
 
 void CGameKeyboardDlg::paintTrack(QPainter& p, CBitSlider* slider) {
     syncSliderWithKeyboard(slider->notifyId);
+    if (slider->isHidden()) return;  // under an open list
     const QRect r = slider->geometry();
     int x = slider->thumbX();
     int y = slider->thumbY();

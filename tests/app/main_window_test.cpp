@@ -67,6 +67,40 @@ TEST_F(MainWindow, WithTheEffectListOpenAClickOnAButtonOnlyClosesIt) {
     EXPECT_TRUE(commandsSent().empty());
 }
 
+// Every list and menu against every control under it: its rows take the clicks, and no
+// slider shows through.
+TEST_F(MainWindow, AnOpenListTakesTheClicksOnItsRowsAndHidesTheSlidersUnderIt) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[0] = 6; });  // speed and brightness
+    start();
+    click(100, 115);  // lighting open
+    ASSERT_TRUE(window->speedSlider()->isVisible());
+    ASSERT_TRUE(window->brightnessSlider()->isVisible());
+    const DeviceSettings before = record();
+
+    const int header = 200 + 158 + 48;  // the response time header under them
+    click(100, header + 5);
+    for (const auto& [y, value] : {std::pair{240, 1}, std::pair{285, 3}}) {
+        click(100, header + 35);  // the bar opens its list upwards, over both sliders
+        ASSERT_TRUE(window->windowState().responseListOpen);
+        EXPECT_FALSE(window->speedSlider()->isVisible());
+        EXPECT_FALSE(window->brightnessSlider()->isVisible());
+        click(150, y);  // a row right over the brightness, then the speed slider
+        EXPECT_FALSE(window->windowState().responseListOpen);
+        EXPECT_EQ(record().responseTime, value);
+        EXPECT_EQ(record().lighting, before.lighting);
+        EXPECT_TRUE(commandsSent().empty());
+        EXPECT_TRUE(window->brightnessSlider()->isVisible());
+    }
+
+    click(100, 165);  // the effect list, over both sliders
+    ASSERT_TRUE(window->windowState().effectListOpen);
+    EXPECT_FALSE(window->speedSlider()->isVisible());
+    EXPECT_FALSE(window->brightnessSlider()->isVisible());
+    click(150, 173 + 4 * 20 + 10);  // the fifth effect, over the speed slider
+    EXPECT_EQ(record().lighting.effect, 5);
+    EXPECT_EQ(record().lighting.speed, before.lighting.speed);
+}
+
 TEST_F(MainWindow, ChoosingAnEffectWritesItAfterAPause) {
     start();
     click(100, 115);
