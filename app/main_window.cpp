@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kTrayDoubleClick = 0x203;  // the platform's left-button double click
 constexpr int kNoKeyboardBalloon = 15;
+constexpr int kBalloonMs = 5000;
 constexpr int kEffectPauseMs = 300;
 constexpr QPoint kBrightnessSliderAt(28, 229);
 constexpr QPoint kSpeedSliderAt(28, 277);
@@ -65,8 +66,11 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
     void hideWindow() override {
         if (window_.initialising_) {
             window_.startHidden_ = true;
-        } else {
+        } else if (window_.tray_ != nullptr) {
             window_.hide();
+        } else {
+            // Nowhere to come back from: the window stays and says why it cannot be used.
+            window_.showNotice(QStringLiteral("No Gaming Keyboard Detected!"), 0);
         }
     }
     void registrationFailed() override {
@@ -181,6 +185,7 @@ void CGameKeyboardDlg::initialise() {
     // window stays in view so the program is never out of reach.
     if (startHidden_ && tray_ == nullptr) {
         startHidden_ = false;
+        showNotice(QStringLiteral("No Gaming Keyboard Detected!"), 0);
     }
     initialising_ = false;
 }
@@ -227,12 +232,8 @@ void CGameKeyboardDlg::setUpTrayIcon() {
     tray_->setToolTip(text("TQ260 104vez VANTOR", "TQ260 104vez星岚版"));
     trayMenu_ = std::make_unique<QMenu>();
     // A borderless window has no system menu on every desktop; its About item lives here.
-    trayMenu_->addAction(
-        text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"), this, [this] {
-            services_.messages.tell(
-                text16("TQ260 104vez VANTOR\nVersion 1.0", "TQ260 104vez星岚版\n版本 1.0"),
-                text16("About", "关于"));
-        });
+    trayMenu_->addAction(text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"), this,
+                         [this] { showAbout(); });
     trayMenu_->addSeparator();
     trayMenu_->addAction(text("Exit", "退出"), this, [this] { exitFromTray(); });
     tray_->setContextMenu(trayMenu_.get());
@@ -283,6 +284,7 @@ void CGameKeyboardDlg::moveSlidersToRecord() {
 }
 
 void CGameKeyboardDlg::onSettingsLoaded(bool afterProfiles) {
+    if (!afterProfiles && !ui_.notice.isEmpty()) showNotice({}, 0);  // the keyboard is back
     moveSlidersToRecord();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -309,10 +311,36 @@ void CGameKeyboardDlg::checkFirmware() {
                                 text16("Firmware Update", "固件更新"))) {
         return;
     }
-    const QString program = update == FirmwareUpdate::Flasher
-                                ? QStringLiteral("Updraft.exe")
-                                : QStringLiteral("TQ377 Gaming Keyboard Zidaze_Viraru.exe");
-    services_.programs.start(toU16(state_.applicationFolder + program), u"");
+    startUpdater(update == FirmwareUpdate::Flasher
+                     ? QStringLiteral("Updraft.exe")
+                     : QStringLiteral("TQ377 Gaming Keyboard Zidaze_Viraru.exe"));
+}
+
+void CGameKeyboardDlg::startUpdater(const QString& program) {
+    const QString path = state_.applicationFolder + program;
+    if (services_.programs.start(toU16(path), u"")) return;
+    services_.messages.tell(
+        toU16(text("The firmware updater could not be started. It is not installed here:\n%1",
+                   "无法启动固件更新程序。此处未安装：\n%1")
+                  .arg(QDir::toNativeSeparators(path))),
+        text16(kTitle, "TQ260 104vez星岚版"));
+}
+
+void CGameKeyboardDlg::showAbout() {
+    services_.messages.tell(
+        text16("TQ260 104vez VANTOR\nVersion 1.0", "TQ260 104vez星岚版\n版本 1.0"),
+        text16("About", "关于"));
+}
+
+void CGameKeyboardDlg::showNotice(const QString& notice, int ms) {
+    ui_.notice = notice;
+    ++noticeSerial_;
+    if (ms > 0) {
+        mainThread_.postAfter(ms, [this, serial = noticeSerial_] {
+            if (serial == noticeSerial_) showNotice({}, 0);
+        });
+    }
+    update();
 }
 
 void CGameKeyboardDlg::onLightingChanged() {
@@ -391,9 +419,14 @@ void CGameKeyboardDlg::onTrayNotify(qintptr event) {
 }
 
 void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
-    if (kind != kNoKeyboardBalloon || tray_ == nullptr) return;
+    if (kind != kNoKeyboardBalloon) return;
+    if (tray_ == nullptr) {
+        showNotice(QStringLiteral("No Gaming Keyboard Detected!"), kBalloonMs);
+        return;
+    }
+    // Long enough to read; desktops that enforce their own minimum keep theirs.
     tray_->showMessage(QStringLiteral("Warning"), QStringLiteral("No Gaming Keyboard Detected!"),
-                       QSystemTrayIcon::Information, 100);
+                       QSystemTrayIcon::Information, kBalloonMs);
 }
 
 // ---- Mouse and keys ------------------------------------------------------------------
@@ -477,8 +510,9 @@ void CGameKeyboardDlg::dispatchClick(QPoint p) {
         if (within(p, 830, 22, 996, 99)) {
             const int row = (p.y() - 22) / 25;
             if (row == 0) services_.programs.openWebPage(toU16(QString::fromLatin1(kMakerSite)));
-            if (row == 1)
-                services_.programs.start(toU16(state_.applicationFolder + "Updraft.exe"), u"");
+            if (row == 1) startUpdater(QStringLiteral("Updraft.exe"));
+            // The version row opens About, which is reachable without a notification area.
+            if (row == 2) showAbout();
         }
         ui_.helpMenuOpen = false;
     }
@@ -493,7 +527,12 @@ void CGameKeyboardDlg::runButtonAction(int code) {
             ui_.helpMenuOpen = !ui_.helpMenuOpen;
             break;
         case main_button::kMinimize:
-            hide();
+            // To the notification area where there is one, else to the task bar.
+            if (tray_ != nullptr) {
+                hide();
+            } else {
+                showMinimized();
+            }
             break;
         case main_button::kClose:
             closeFromButton();

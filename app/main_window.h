@@ -64,6 +64,8 @@ struct MainWindowState {
     int effectListHoverRow = -1;
     int responseListHoverRow = -1;
     OperationDisplay operation;
+    // A line at the bottom of the window where there is no notification area to tell it.
+    QString notice;
 };
 
 // The program's main window: the keyboard picture, the lighting and performance column
@@ -148,6 +150,11 @@ class CGameKeyboardDlg final : public QWidget {
     void runMacroManager();
     void runProfiles();
     void checkFirmware();
+    // Starts an updater beside the program, or says that it is not there.
+    void startUpdater(const QString& program);
+    void showAbout();
+    // ms 0: until replaced.
+    void showNotice(const QString& notice, int ms);
     void toggleSection(int code);
 
     // Painting.
@@ -202,6 +209,7 @@ class CGameKeyboardDlg final : public QWidget {
     bool startHidden_ = false;
     bool initialising_ = false;
     bool closing_ = false;
+    int noticeSerial_ = 0;
     // A data file the window saves. One that exists but could not be read at start is never
     // written over in this run; a save that fails is said once, until one succeeds again.
     struct SavedFile {

@@ -1,6 +1,8 @@
 // The main window's exchanges with the keyboard as a whole: Save, Cancel, the factory reset,
 // and what the user is told when the keyboard does not take them.
 
+#include <QSystemTrayIcon>
+
 #include "app/main_window.h"
 #include "device/composite_operations.h"
 #include "keys/factory_key_map.h"
@@ -63,7 +65,8 @@ void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& 
 }
 
 void CGameKeyboardDlg::cancel() {
-    hide();
+    // Without a notification area a hidden window could not be found again.
+    if (tray_ != nullptr) hide();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         state_.keyboard.shadow.restore(state_.keyboard.settings);

@@ -154,7 +154,10 @@ void CGameKeyboardDlg::paintOperation(QPainter& p) {
     // Between the Profile button and the bottom buttons: which step, and how far.
     using Kind = OperationDisplay::Kind;
     const OperationDisplay& op = ui_.operation;
-    if (op.kind == Kind::None) return;
+    if (op.kind == Kind::None) {
+        if (!ui_.notice.isEmpty()) drawLabel(p, ui_.notice, 120, 611, 14, QColor(0xF0, 0xB4, 0x3C));
+        return;
+    }
     constexpr int kX = 120;
     constexpr int kBarWidth = 360;
     const QColor accent(0x3F, 0xC8, 0xF0);

@@ -120,7 +120,7 @@ TEST_F(MainWindow, CancelAfterChangingGameModeRestoresItAndSendsNothing) {
     EXPECT_EQ(record().gameMode, 0);
     click(890, 615);  // Cancel
     EXPECT_EQ(record().gameMode, 1);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->isVisible());  // no notification area to come back from
     EXPECT_TRUE(commandsSent().empty());
 }
 
@@ -260,6 +260,34 @@ TEST_F(MainWindow, HelpMenuStartsTheUpdaterFromItsSecondRow) {
     click(944, 12);
     click(850, 30);
     EXPECT_EQ(programs.pages.size(), 1U);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // Nothing there to start: said, naming where it was looked for.
+    programs.startsPrograms = false;
+    click(944, 12);
+    click(850, 22 + 25 + 5);
+    EXPECT_THAT(messages.shown,
+                ElementsAre(u"The firmware updater could not be started. It is not installed "
+                            u"here:\n" +
+                            toU16(QDir::toNativeSeparators(folder.path() + "/Updraft.exe")) +
+                            u" | TQ260 104vez VANTOR"));
+    // The version row opens About.
+    click(944, 12);
+    click(850, 22 + 50 + 5);
+    EXPECT_EQ(messages.shown.back(), u"TQ260 104vez VANTOR\nVersion 1.0 | About");
+}
+
+// Where the desktop has no notification area (the fixture makes none), nothing hides the
+// window out of reach.
+TEST_F(MainWindow, WithoutANotificationAreaTheWindowStaysWithinReach) {
+    start();
+    EXPECT_TRUE(window->windowState().notice.isEmpty());
+    click(965, 12);  // minimise: to the task bar
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    click(890, 615);  // Cancel
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(MainWindow, ResponseTimeListSetsTheValueForTheNextSave) {
@@ -341,10 +369,11 @@ TEST(QtShellLauncher, AFileThatIsGoneIsNotFoundAndNothingStarts) {
 
 TEST_F(MainWindow, SecondStartShowsTheHiddenWindow) {
     start();
-    click(965, 12);  // hide
-    ASSERT_FALSE(window->isVisible());
+    click(965, 12);  // minimise (to the task bar: the tests have no notification area)
+    ASSERT_TRUE(window->isMinimized());
     handleInstanceMessage(*window, QStringLiteral("show"));
     EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
 }
 
 TEST_F(MainWindow, WithoutKeyboardOrNotificationAreaTheWindowStaysInView) {
@@ -352,6 +381,8 @@ TEST_F(MainWindow, WithoutKeyboardOrNotificationAreaTheWindowStaysInView) {
     start();
     EXPECT_FALSE(link.isConnected());
     EXPECT_FALSE(window->startsHidden());
+    // It says why nothing works, where a balloon would have.
+    EXPECT_EQ(window->windowState().notice, "No Gaming Keyboard Detected!");
 }
 
 TEST_F(MainWindow, MacroManagerOkBuildsTheBlocksAndWritesTheMacroFile) {

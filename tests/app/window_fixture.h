@@ -23,7 +23,7 @@ class RecordingPrograms final : public ProgramStarter {
   public:
     bool start(const std::u16string& program, const std::u16string&) override {
         started.push_back(program);
-        return true;
+        return startsPrograms;
     }
     bool openWebPage(const std::u16string& address) override {
         pages.push_back(address);
@@ -31,6 +31,7 @@ class RecordingPrograms final : public ProgramStarter {
     }
     std::vector<std::u16string> started;
     std::vector<std::u16string> pages;
+    bool startsPrograms = true;
 };
 
 class RecordingShell final : public ShellLauncher {
