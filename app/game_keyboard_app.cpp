@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/instance_messages.h"
+#include "app/qt_translations.h"
 #include "app/start_up_report.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_hot_plug_watcher.h"
@@ -89,6 +90,8 @@ int CGameKeyboardApp::run() {
     if (!startAsFirstCopy(exitCode)) return exitCode;
 
     state_.language = languageFromSetting(readLanguageSetting());
+    qtTranslations_ = loadQtTranslations(state_.language);
+    if (qtTranslations_) QCoreApplication::installTranslator(qtTranslations_.get());
     state_.applicationFolder = QCoreApplication::applicationDirPath() + QDir::separator();
     // The data files stay beside the program where it may write, as in a build tree or a
     // portable folder; an installed program keeps them in the user's own data folder.

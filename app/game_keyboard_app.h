@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QTranslator>
 #include <memory>
 
 #include "app/application_state.h"
@@ -37,6 +38,8 @@ class CGameKeyboardApp {
     QElapsedTimer sinceStart_;
     SingleInstance instance_;
     ApplicationState state_;
+    // Qt's own texts in the interface's language; installed while the program runs.
+    std::unique_ptr<QTranslator> qtTranslations_;
     RealClock clock_;
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<HotPlugWatcher> watcher_;

@@ -40,14 +40,28 @@ QWidget* ownerFor(QWidget* owner) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string& text,
+                                            const std::u16string& caption, bool question) {
+    auto box = std::make_unique<QMessageBox>(
+        question ? QMessageBox::Question : QMessageBox::Information, toQString(caption),
+        toQString(text), question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
+    // The program's dark look, not the desktop's light one.
+    box->setStyleSheet(QStringLiteral(
+        "QMessageBox { background-color: #141922; }"
+        "QMessageBox QLabel { color: #e6ebf0; }"
+        "QMessageBox QPushButton { color: #e6ebf0; background-color: #222a35;"
+        " border: 1px solid #3fc8f0; border-radius: 3px; padding: 4px 18px; min-width: 60px; }"
+        "QMessageBox QPushButton:hover { background-color: #2d3948; }"
+        "QMessageBox QPushButton:pressed { background-color: #18202a; }"));
+    return box;
+}
+
 void QtMessageBoxes::tell(const std::u16string& text, const std::u16string& caption) {
-    QMessageBox::information(ownerFor(owner_), toQString(caption), toQString(text),
-                             QMessageBox::Ok);
+    makeMessageBox(ownerFor(owner_), text, caption, false)->exec();
 }
 
 bool QtMessageBoxes::ask(const std::u16string& text, const std::u16string& caption) {
-    return QMessageBox::question(ownerFor(owner_), toQString(caption), toQString(text),
-                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    return makeMessageBox(ownerFor(owner_), text, caption, true)->exec() == QMessageBox::Ok;
 }
 
 bool QtProgramStarter::start(const std::u16string& program, const std::u16string& parameters) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -26,6 +27,10 @@ class QtMainThreadQueue final : public MainThreadQueue {
   private:
     QPointer<QObject> context_;
 };
+
+// A message box in the program's look: OK, or OK and Cancel for a question.
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string& text,
+                                            const std::u16string& caption, bool question);
 
 class QtMessageBoxes final : public MessageBoxes {
   public:
