@@ -1,5 +1,6 @@
 // How the main window paints: the skin, the keyboard picture with its overlays, the bottom
 // buttons and the lighting and performance column, composed off-screen and copied once.
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "app/lighting_effects.h"
@@ -12,6 +13,8 @@
 namespace tq260 {
 
 namespace {
+
+constexpr int kHelpMenuRight = 990;  // inside the menu's right edge
 
 constexpr QRgb kDiyKeyFill = qRgb(255, 255, 0);
 constexpr QRgb kDiyLabel = qRgb(0, 0, 255);
@@ -52,7 +55,14 @@ QImage CGameKeyboardDlg::compose() {
     images_.draw(p, folder, QStringLiteral("button-help-normal.png"), 936, 5);
     if (ui_.helpMenuOpen) {
         images_.draw(p, folder, QStringLiteral("HelpWindow.png"), 830, 22);
-        drawLabel(p, QString::fromLatin1(kMakerSite), 850, 25, 15);
+        // The address is the menu's widest row: as large as fits inside the menu.
+        const QString site = QString::fromLatin1(kMakerSite);
+        int siteHeight = 15;
+        while (siteHeight > 9 &&
+               QFontMetrics(labelFont(siteHeight)).horizontalAdvance(site) > kHelpMenuRight - 850) {
+            --siteHeight;
+        }
+        drawLabel(p, site, 850, 25 + (15 - siteHeight) / 2, siteHeight);
         drawLabel(p, text("Update Firmware", "驱动更新"), 850, 50, 15);
         drawLabel(p, QStringLiteral("Ver1.0"), 850, 75, 15);
     }
@@ -241,7 +251,8 @@ void CGameKeyboardDlg::paintLighting(QPainter& p, const DeviceSettings& record) 
         return;
     }
     const std::uint8_t effect = record.lighting.effect;
-    drawLabel(p, text("Light", "灯光"), 19, 110, 15);
+    // Where the closed header has it, beside the accent bar rather than on it.
+    drawLabel(p, text("Light", "灯光"), 30, 112, 15);
     images_.draw(p, folder, QStringLiteral("LEDEffect_open.png"), 19, 130);
     drawLabel(p, text("Effect", "效果"), 28, 137, 15);
     images_.draw(p, folder, QStringLiteral("Light_Item.png"), 28, 158);

@@ -1,5 +1,8 @@
 #include "controls/skin_image.h"
 
+#include <QFontMetrics>
+#include <algorithm>
+
 namespace tq260 {
 
 namespace {
@@ -39,10 +42,19 @@ void drawSkinImage(QPainter& painter, const QString& folder, const QString& file
     SkinImage::load(folder + fileName).draw(painter, x, y);
 }
 
+void setCellHeight(QFont& font, int cellHeight) {
+    // From the em size down to the largest whose cell fits; two or three steps for any face.
+    for (int size = std::max(cellHeight, 1); size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= cellHeight) return;
+    }
+    font.setPixelSize(1);
+}
+
 QFont labelFont(int height) {
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(height);
     font.setWeight(static_cast<QFont::Weight>(kLabelWeight));
+    setCellHeight(font, height);
     return font;
 }
 

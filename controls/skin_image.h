@@ -31,12 +31,16 @@ class SkinImage {
 // Loads folder + fileName and draws it at (x, y); draws nothing when it cannot be loaded.
 void drawSkinImage(QPainter& painter, const QString& folder, const QString& fileName, int x, int y);
 
-// A label of the skins: Arial of the given pixel height, weight 300, the given colour (white
-// unless said otherwise), transparent background, top-left corner at (x, y).
+// A label of the skins: Arial whose character cell is the given height, weight 300, the given
+// colour (white unless said otherwise), transparent background, top-left corner at (x, y).
 void drawLabel(QPainter& painter, const QString& text, int x, int y, int height,
                QColor colour = Qt::white);
 
 // The font of the labels.
 QFont labelFont(int height);
+
+// Sizes font so that its character cell (ascent plus descent) is cellHeight pixels: a font
+// height as the skins give it, which is the cell, not the em size (about 15 % smaller).
+void setCellHeight(QFont& font, int cellHeight);
 
 }  // namespace tq260

@@ -12,6 +12,7 @@
 
 #include "controls/dark_scroll_bars.h"
 #include "controls/resource_bitmaps.h"
+#include "controls/skin_image.h"
 #include "controls/window_messages.h"
 
 namespace tq260 {
@@ -69,8 +70,8 @@ void CTransparentListBox::configure(int fontHeight, const QString& face, QColor 
     shadowOffset_ = shadowOffset;
     shadowColour_ = shadowColour;
     font_ = QFont(face);
-    font_.setPixelSize(fontHeight);
     font_.setWeight(QFont::Bold);
+    setCellHeight(font_, fontHeight);
     font_.setStyleStrategy(QFont::PreferQuality);
     hasOwnFont_ = true;
     measureRowHeight();

@@ -51,7 +51,7 @@ CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
         "QMenu::item { padding: 4px 22px 4px 14px; }"
         "QMenu::item:selected { background: #1f6f8b; color: #00ffff; }"));
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
+    setCellHeight(font, 13);
     menu_->setFont(font);
     for (const ProfileMenuItem& item : kProfileMenu) {
         QAction* action = menu_->addAction(text(item.text));

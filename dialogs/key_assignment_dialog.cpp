@@ -8,6 +8,7 @@
 
 #include "controls/qt_text.h"
 #include "controls/skin_folder.h"
+#include "controls/skin_image.h"
 #include "controls/window_messages.h"
 #include "keys/key_layout.h"
 #include "keys/named_function_table.h"
@@ -45,7 +46,7 @@ KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDia
     setWindowTitle(text(kProgramName));
 
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(14);
+    setCellHeight(font, 14);
     tree_ = new VividTree(this);
     tree_->setGeometry(kTreeGeometry);
     tree_->loadPictures();

@@ -124,7 +124,7 @@ void KeyAssignmentDialog::paintLaunchPage(QPainter& p) {
     const QString kinds[kLaunchRows] = {QStringLiteral("MP3"), QStringLiteral("EXE"),
                                         QStringLiteral("TXT"), text(u"Folder", u"文件夹")};
     QFont pathFont(QStringLiteral("Arial"));
-    pathFont.setPixelSize(kPathTextHeight);
+    setCellHeight(pathFont, kPathTextHeight);
     const QFontMetrics metrics(pathFont);
     for (int row = 0; row < kLaunchRows; ++row) {
         const int first = row * kLaunchColumns;

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "controls/skin_image.h"
+
 namespace tq260 {
 
 KeyCaptureBox::KeyCaptureBox(QWidget* parent) : QLineEdit(parent) {
@@ -11,7 +13,7 @@ KeyCaptureBox::KeyCaptureBox(QWidget* parent) : QLineEdit(parent) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
     // The box is 15 pixels high: its text has to fit in that.
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
+    setCellHeight(font, 12);
     setFont(font);
     setTextMargins(0, 0, 0, 0);
     setStyleSheet(

@@ -8,6 +8,7 @@
 
 #include "controls/qt_text.h"
 #include "controls/skin_folder.h"
+#include "controls/skin_image.h"
 #include "controls/window_messages.h"
 
 namespace tq260 {
@@ -48,7 +49,7 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
     loopsField_->setFrame(false);
     loopsField_->installEventFilter(this);
     QFont fieldFont(QStringLiteral("Arial"));
-    fieldFont.setPixelSize(14);
+    setCellHeight(fieldFont, 14);
     loopsField_->setFont(fieldFont);
     loopsField_->setStyleSheet(
         QStringLiteral("QLineEdit { background: #1c2230; color: white; border: none;"
@@ -110,7 +111,7 @@ void CMacroRecordDlg::buildMenu() {
         "QMenu::item { padding: 4px 18px 4px 14px; }"
         "QMenu::item:selected { background: #1f6f8b; color: #00ffff; }"));
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
+    setCellHeight(font, 13);
     menu_->setFont(font);
     for (const MacroMenuItem& item : macroMenuItems()) {
         QAction* action = menu_->addAction(text(item.text));

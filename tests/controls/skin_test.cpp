@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,11 +72,23 @@ TEST(SkinImage, LabelsAreWhiteOnATransparentBackground) {
     p.end();
     int white = 0;
     for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 80; ++x) white += canvas.pixel(x, y) == qRgb(255, 255, 255);
+        for (int x = 0; x < 80; ++x) white += QColor(canvas.pixel(x, y)).lightness() > 200;
     }
     EXPECT_GT(white, 10);
     EXPECT_EQ(canvas.pixel(79, 29), qRgb(0x35, 0x35, 0x35));
     EXPECT_EQ(canvas.pixel(2, 2), qRgb(0x35, 0x35, 0x35));  // nothing above or left of (5, 5)
+}
+
+// A label height is the character cell, ascent plus descent, not the em size: the largest
+// font whose cell fits, in both languages' faces.
+TEST(SkinImage, ALabelsHeightIsItsCharacterCell) {
+    for (int height : {9, 13, 14, 15, 16, 18}) {
+        QFont font = labelFont(height);
+        EXPECT_LE(QFontMetrics(font).height(), height) << height;
+        font.setPixelSize(font.pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(font).height(), height) << height;
+        EXPECT_LT(labelFont(height).pixelSize(), height) << height;
+    }
 }
 
 TEST(SkinImageCache, DecodesOnceAndAgainWhenTheFileChanges) {
