@@ -1,6 +1,5 @@
 // How the main window paints: the skin, the keyboard picture with its overlays, the bottom
 // buttons and the lighting and performance column, composed off-screen and copied once.
-#include <QFontMetrics>
 #include <QPainter>
 
 #include "app/lighting_effects.h"
@@ -18,6 +17,7 @@ constexpr int kHelpMenuRight = 990;  // inside the menu's right edge
 
 constexpr QRgb kDiyKeyFill = qRgb(255, 255, 0);
 constexpr QRgb kDiyLabel = qRgb(0, 0, 255);
+constexpr int kDiyLabelHeight = 11;
 constexpr QRgb kListRow = qRgb(0x3B, 0x3B, 0x3B);
 constexpr QRgb kListHoverRow = qRgb(0x50, 0, 0);
 constexpr int kReportRateThumbMax = 205;
@@ -57,12 +57,12 @@ QImage CGameKeyboardDlg::compose() {
         images_.draw(p, folder, QStringLiteral("HelpWindow.png"), 830, 22);
         // The address is the menu's widest row: as large as fits inside the menu.
         const QString site = QString::fromLatin1(kMakerSite);
-        int siteHeight = 15;
-        while (siteHeight > 9 &&
-               QFontMetrics(labelFont(siteHeight)).horizontalAdvance(site) > kHelpMenuRight - 850) {
-            --siteHeight;
-        }
-        drawLabel(p, site, 850, 25 + (15 - siteHeight) / 2, siteHeight);
+        p.save();
+        p.setFont(labelFontToFit(site, 15, kHelpMenuRight - 850));
+        p.setPen(Qt::white);
+        p.drawText(QRect(850, 25, kHelpMenuRight - 850, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                   site);
+        p.restore();
         drawLabel(p, text("Update Firmware", "驱动更新"), 850, 50, 15);
         drawLabel(p, QStringLiteral("Ver1.0"), 850, 75, 15);
     }
@@ -98,10 +98,19 @@ void CGameKeyboardDlg::paintKeyboard(QPainter& p, const DeviceSettings& record) 
         for (std::size_t key = 0; key < kKeyCount; ++key) {
             if (key >= 16 && key <= 19) continue;
             if (!mask->bit(KeyLightBit[key])) continue;
-            p.fillRect(windowRect(KeyRectangleTable[key]), QColor(kDiyKeyFill));
-            const KeyLabel& label = KeyLabelTable[key];
-            drawLabel(p, labelOf(key), kKeyboardPictureX + label.x, kKeyboardPictureY + label.y, 9,
-                      QColor(kDiyLabel));
+            // The lit key's face, where the cap's face is drawn, with its legend centred on it.
+            const QRectF face =
+                QRectF(windowRect(KeyRectangleTable[key])).adjusted(1.5, 1, -1.5, -3);
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(kDiyKeyFill));
+            p.drawRoundedRect(face, 3, 3);
+            p.setFont(
+                labelFontToFit(labelOf(key), kDiyLabelHeight, static_cast<int>(face.width()) - 2));
+            p.setPen(QColor(kDiyLabel));
+            p.drawText(face, Qt::AlignCenter, labelOf(key));
+            p.restore();
         }
     }
     if (ui_.hoverKey >= 0) {

@@ -58,6 +58,15 @@ QFont labelFont(int height) {
     return font;
 }
 
+QFont labelFontToFit(const QString& text, int height, int width) {
+    constexpr int kSmallestReadable = 8;
+    QFont font = labelFont(height);
+    while (height > kSmallestReadable && QFontMetrics(font).horizontalAdvance(text) > width) {
+        font = labelFont(--height);
+    }
+    return font;
+}
+
 void drawLabel(QPainter& painter, const QString& text, int x, int y, int height, QColor colour) {
     painter.save();
     painter.setFont(labelFont(height));

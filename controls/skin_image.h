@@ -39,6 +39,10 @@ void drawLabel(QPainter& painter, const QString& text, int x, int y, int height,
 // The font of the labels.
 QFont labelFont(int height);
 
+// The label font of at most the given height whose rendering of text is at most width wide
+// (down to a floor that stays readable).
+QFont labelFontToFit(const QString& text, int height, int width);
+
 // Sizes font so that its character cell (ascent plus descent) is cellHeight pixels: a font
 // height as the skins give it, which is the cell, not the em size (about 15 % smaller).
 void setCellHeight(QFont& font, int cellHeight);

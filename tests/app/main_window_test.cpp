@@ -315,7 +315,12 @@ TEST_F(MainWindow, PaintingTheLightPatternOfAUserEffect) {
     EXPECT_TRUE(mask.bit(KeyLightBit[100]));
     EXPECT_TRUE(dialogs.opened.empty());
     const QImage picture = window->renderWindow();
-    EXPECT_EQ(picture.pixel(kKeyboardPictureX + 78, kKeyboardPictureY + 188), qRgb(255, 255, 0));
+    // The key's face is lit, inside its cap, away from the legend in its middle.
+    const KeyRectangle& a = KeyRectangleTable[63];
+    EXPECT_EQ(picture.pixel(kKeyboardPictureX + a.left + 4, kKeyboardPictureY + a.top + 4),
+              qRgb(255, 255, 0));
+    EXPECT_NE(picture.pixel(kKeyboardPictureX + a.left, kKeyboardPictureY + a.bottom),
+              qRgb(255, 255, 0));  // the cap's rim stays
     click(30, 205);  // "Keymap": clicks go back to assigning
     EXPECT_FALSE(window->windowState().diyEditMode);
 }

@@ -1,5 +1,6 @@
 #include "keyboard_art.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainterPath>
 
@@ -45,10 +46,18 @@ void keycap(QPainter& p, const QRectF& outer, const CapColours& c) {
 }
 
 void legend(QPainter& p, const QRectF& outer, const QString& text, const QColor& colour) {
-    const bool word = text.size() > 2;
-    p.setFont(font(word ? 9 : 11, QFont::DemiBold));
+    // Names of keys ("Fn" among them) in the smaller size, characters in the larger; either
+    // shrinks until it fits inside the cap's face with a pixel to spare on each side.
+    const bool word = text.size() > 2 || text == QStringLiteral("Fn");
+    const QRectF face = outer.adjusted(1, 1, -1, -3);
+    int size = word ? 9 : 11;
+    QFont legendFont = font(size, QFont::DemiBold);
+    while (size > 6 && QFontMetricsF(legendFont).horizontalAdvance(text) > face.width() - 4) {
+        legendFont = font(--size, QFont::DemiBold);
+    }
+    p.setFont(legendFont);
     p.setPen(colour);
-    p.drawText(outer.adjusted(1, 1, -1, -3), Qt::AlignCenter, text);
+    p.drawText(face, Qt::AlignCenter, text);
 }
 
 // The four media keys above the number pad: volume down, media player, play/pause,
