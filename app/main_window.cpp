@@ -437,6 +437,11 @@ void CGameKeyboardDlg::mousePressEvent(QMouseEvent* event) {
 }
 
 void CGameKeyboardDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (dragOffset_) {
+        move(event->globalPosition().toPoint() - *dragOffset_);
+        event->accept();
+        return;
+    }
     const QPoint p = event->position().toPoint();
     if (!(event->buttons() & Qt::LeftButton)) ui_.mousePressed = false;
     const MainWindowState before = ui_;
@@ -464,7 +469,10 @@ void CGameKeyboardDlg::mouseMoveEvent(QMouseEvent* event) {
     if (ui_.mousePressed && button < 0 && ui_.hoverKey < 0 && !anyList &&
         windowHandle() != nullptr) {
         ui_.mousePressed = false;
-        windowHandle()->startSystemMove();
+        // Where the desktop offers no move of its own, the window follows the pointer itself.
+        if (!windowHandle()->startSystemMove()) {
+            dragOffset_ = event->globalPosition().toPoint() - pos();
+        }
     }
     if (ui_.hoverKey != before.hoverKey) repaint = true;
     if (repaint) update();
@@ -472,7 +480,14 @@ void CGameKeyboardDlg::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CGameKeyboardDlg::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dispatchClick(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        // The end of a drag is not a click.
+        if (dragOffset_) {
+            dragOffset_.reset();
+        } else {
+            dispatchClick(event->position().toPoint());
+        }
+    }
     event->accept();
 }
 
@@ -640,7 +655,11 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
         disabled = record.type == 0 && state_.keyboard.settings.keyTable[slot] == KeyEntry{} &&
                    FactoryKeyMap[slot].code != 0;
     }
+    ui_.dialogKey = key;
+    update();
     const bool confirmed = services_.dialogs.runKeyDialog(dialog, index, disabled, record, request);
+    ui_.dialogKey = -1;
+    update();
     // The pointer left the key while the dialog was open; the next move says where it is.
     ui_.hoverKey = -1;
     if (!confirmed) return;

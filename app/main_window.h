@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/application_state.h"
@@ -61,6 +62,8 @@ struct MainWindowState {
     int hoverButton = -1;
     int hoverKey = -1;
     int selectedKey = -1;
+    // The key whose dialog is open, drawn lit until it closes.
+    int dialogKey = -1;
     int effectListHoverRow = -1;
     int responseListHoverRow = -1;
     OperationDisplay operation;
@@ -210,6 +213,8 @@ class CGameKeyboardDlg final : public QWidget {
     bool initialising_ = false;
     bool closing_ = false;
     int noticeSerial_ = 0;
+    // Pointer less window position while the window moves itself.
+    std::optional<QPoint> dragOffset_;
     // A data file the window saves. One that exists but could not be read at start is never
     // written over in this run; a save that fails is said once, until one succeeds again.
     struct SavedFile {

@@ -88,6 +88,7 @@ void CGameKeyboardDlg::paintKeyboard(QPainter& p, const DeviceSettings& record) 
             p.drawImage(windowRect(r).topLeft(), lit, inPicture);
         };
         if (ui_.hoverKey >= 0) copyKey(ui_.hoverKey);
+        if (ui_.dialogKey >= 0) copyKey(ui_.dialogKey);
         for (std::size_t key = 0; key < kKeyCount; ++key) {
             if (state_.assignments.marks[key] != 0) copyKey(static_cast<int>(key));
         }

@@ -321,8 +321,42 @@ TEST_F(MainWindow, PaintingTheLightPatternOfAUserEffect) {
               qRgb(255, 255, 0));
     EXPECT_NE(picture.pixel(kKeyboardPictureX + a.left, kKeyboardPictureY + a.bottom),
               qRgb(255, 255, 0));  // the cap's rim stays
-    click(30, 205);  // "Keymap": clicks go back to assigning
+    click(30, 205);                // "Keymap": clicks go back to assigning
     EXPECT_FALSE(window->windowState().diyEditMode);
+}
+
+TEST_F(MainWindow, TheKeyWhoseDialogIsOpenStaysLitUntilItCloses) {
+    start();
+    const QPoint at = keyCentre(64);  // S
+    QImage during;
+    dialogs.whileOpen = [&] { during = window->renderWindow(); };
+    click(at.x(), at.y());  // the dialog is cancelled
+    ASSERT_FALSE(during.isNull());
+    const QImage after = window->renderWindow();
+    const QPoint face(at.x() - 6, at.y() - 5);
+    const QImage lit(QStringLiteral(TQ260_TEST_SKINS) + "/english/kb_hl.png");
+    ASSERT_FALSE(lit.isNull());
+    const QRgb litPixel = lit.pixel(face.x() - kKeyboardPictureX, face.y() - kKeyboardPictureY);
+    EXPECT_EQ(during.pixel(face), litPixel);
+    EXPECT_NE(after.pixel(face), litPixel);
+}
+
+// The offscreen desktop has no window move of its own, as some desktops do not.
+TEST_F(MainWindow, DraggingTheBackgroundMovesTheWindowWhereTheDesktopCannot) {
+    start();
+    const QPoint from = window->pos();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        const QPointF local(at);
+        QMouseEvent event(type, local, window->mapToGlobal(local), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &event);
+    };
+    send(QEvent::MouseButtonPress, {600, 500}, Qt::LeftButton);  // the empty background
+    send(QEvent::MouseMove, {605, 503}, Qt::LeftButton);
+    send(QEvent::MouseMove, {640, 530}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {640, 530}, Qt::NoButton);
+    EXPECT_EQ(window->pos(), from + QPoint(35, 27));
+    EXPECT_EQ(window->windowState().selectedKey, -1);  // the drag's end was no click
 }
 
 TEST_F(MainWindow, ChangedKeysAreDrawnFromTheLitPicture) {

@@ -51,6 +51,7 @@ class ScriptedDialogs final : public DialogLauncher {
     bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override {
         opened.push_back(dialog);
+        if (whileOpen) whileOpen();
         if (forwardTo != nullptr) {
             return forwardTo->runKeyDialog(dialog, key, disabled, record, request);
         }
@@ -71,6 +72,8 @@ class ScriptedDialogs final : public DialogLauncher {
     }
 
     std::vector<KeyDialog> opened;
+    // Runs while a key dialog is up, as the window may paint meanwhile.
+    std::function<void()> whileOpen;
     DialogLauncher* forwardTo = nullptr;
     std::optional<AssignmentRequest> answer;
     std::function<void(MacroTable&)> macroEdit;
