@@ -20,6 +20,9 @@ constexpr QRgb kDiyLabel = qRgb(0, 0, 255);
 constexpr int kDiyLabelHeight = 11;
 constexpr QRgb kListRow = qRgb(0x3B, 0x3B, 0x3B);
 constexpr QRgb kListHoverRow = qRgb(0x50, 0, 0);
+constexpr QRgb kListFrame = qRgb(0x3F, 0xC8, 0xF0);
+constexpr int kPanelLeft = 19;  // the lighting and performance column
+constexpr int kPanelRight = 261;
 constexpr int kReportRateThumbMax = 205;
 
 QRect windowRect(const KeyRectangle& r) {
@@ -317,6 +320,11 @@ void CGameKeyboardDlg::paintLighting(QPainter& p, const DeviceSettings& record) 
 
 void CGameKeyboardDlg::paintLists(QPainter& p) {
     const auto rows = [&](int left, int right, int top, int hover, int textX, auto rowText) {
+        // A frame over the whole column, so nothing of the panel shows beside the rows.
+        const QRect frame(QPoint(kPanelLeft, top - 3), QPoint(kPanelRight, top + 10 * 20 + 2));
+        p.fillRect(frame, QColor(kListRow));
+        p.setPen(QColor(kListFrame));
+        p.drawRect(frame.adjusted(0, 0, -1, -1));
         for (int row = 0; row < 10; ++row) {
             const QRect area(QPoint(left, top + row * 20), QPoint(right, top + row * 20 + 19));
             p.fillRect(area, QColor(row == hover ? kListHoverRow : kListRow));

@@ -28,7 +28,6 @@ void channel(const QString& path, bool filledTrack) {
         QLinearGradient light(0, 0, 220, 0);
         light.setColorAt(0, kAccentDark);
         light.setColorAt(1, kAccent);
-        glow(p, QPointF(200, 8.5), 30, kAccent, 40);
         p.setPen(Qt::NoPen);
         p.setBrush(light);
         p.drawRoundedRect(groove, 2.5, 2.5);
