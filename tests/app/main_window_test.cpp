@@ -62,6 +62,11 @@ TEST_F(MainWindow, WithTheEffectListOpenAClickOnAButtonOnlyClosesIt) {
     click(100, 165);  // the effect bar
     ASSERT_TRUE(window->windowState().effectListOpen);
     EXPECT_FALSE(window->brightnessSlider()->isVisible());
+    // Nothing of the panel shows beside the rows: where "Bright" ends, the list's ground.
+    const QImage picture = window->renderWindow();
+    EXPECT_EQ(picture.pixel(255, 250), qRgb(0x3B, 0x3B, 0x3B));
+    EXPECT_EQ(picture.pixel(22, 330), qRgb(0x3B, 0x3B, 0x3B));  // and the macro bar's edge
+    keyboard.wireLog().clear();  // a first paint syncs the sliders with the keyboard
     click(950, 615);  // Save
     EXPECT_FALSE(window->windowState().effectListOpen);
     EXPECT_TRUE(commandsSent().empty());
