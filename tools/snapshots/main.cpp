@@ -3,6 +3,7 @@
 // buttons and lists, the splash screen and each control on its own.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -26,6 +27,7 @@
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
 #include "keys/named_function_table.h"
+#include "platform/real_clock.h"
 #include "tools/snapshots/macro_manager_scenes.h"
 #include "tools/snapshots/profile_scenes.h"
 
@@ -74,11 +76,16 @@ void sliderTrack(QPainter& p, QPoint at, int value, int maximum, const QString& 
 // The real main window on a virtual keyboard, in a scratch folder that finds the skins.
 class MainWindowScene {
   public:
-    MainWindowScene(const QString& app, Language language, const KeyboardMemory& memory) {
+    // With realTime, the keyboard's waits take real time, so that a scene can catch Save
+    // while it runs; faults are applied after the start-up read.
+    MainWindowScene(const QString& app, Language language, const KeyboardMemory& memory,
+                    bool realTime = false, bool plugged = true)
+        : realTime_(realTime) {
         QFile::link(QDir(app).absoluteFilePath("png"), scratch_.filePath("png"));
         state_.language = language;
         state_.applicationFolder = scratch_.path() + "/";
-        transport_.addKeyboard().setMemory(memory);
+        keyboard_.setMemory(memory);
+        if (!plugged) keyboard_.unplug();
         window_ = std::make_unique<CGameKeyboardDlg>(state_, services_);
         window_->initialise();
         window_->show();
@@ -104,6 +111,14 @@ class MainWindowScene {
         QCoreApplication::processEvents();
     }
     ApplicationState& state() { return state_; }
+    VirtualKeyboard& keyboard() { return keyboard_; }
+    CGameKeyboardDlg& window() { return *window_; }
+    // Runs the event loop for a while of real time.
+    static void settle(int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
     QImage picture() {
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
         return window_->renderWindow();
@@ -111,8 +126,12 @@ class MainWindowScene {
 
   private:
     QTemporaryDir scratch_;
-    VirtualClock clock_;
+    bool realTime_;
+    VirtualClock virtualClock_;
+    RealClock realClock_;
+    Clock& clock_ = realTime_ ? static_cast<Clock&>(realClock_) : virtualClock_;
     EmulatorTransport transport_{clock_};
+    VirtualKeyboard& keyboard_ = transport_.addKeyboard();
     DeviceLink link_{transport_, clock_, nullptr};
     ApplicationState state_;
     NoMessageBoxes messages_;
@@ -176,6 +195,26 @@ void writeMainWindowStates(const QString& app, Language language, const QString&
         MainWindowScene scene(app, language, memoryWithEffect(1));
         scene.click(944, 12);
         write(scene.picture(), out + "main-window-help-menu" + suffix);
+    }
+    {
+        // Save caught while the keyboard holds its third step for a while.
+        MainWindowScene scene(app, language, memoryWithEffect(1), true);
+        scene.keyboard().fallSilentAfterCommands(2);
+        scene.click(950, 615);
+        MainWindowScene::settle(300);
+        write(scene.picture(), out + "main-window-saving" + suffix);
+        while (scene.window().keyboardBusy()) MainWindowScene::settle(50);
+    }
+    {
+        MainWindowScene scene(app, language, memoryWithEffect(1));
+        scene.click(950, 615);
+        while (scene.window().keyboardBusy()) MainWindowScene::settle(10);
+        write(scene.picture(), out + "main-window-saved" + suffix);
+    }
+    {
+        // No keyboard, and (as here) no notification area to say so.
+        MainWindowScene scene(app, language, memoryWithEffect(1), false, false);
+        write(scene.picture(), out + "main-window-no-keyboard" + suffix);
     }
 }
 
