@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -67,7 +68,7 @@ TEST_F(MainWindow, WithTheEffectListOpenAClickOnAButtonOnlyClosesIt) {
     EXPECT_EQ(picture.pixel(255, 250), qRgb(0x3B, 0x3B, 0x3B));
     EXPECT_EQ(picture.pixel(22, 330), qRgb(0x3B, 0x3B, 0x3B));  // and the macro bar's edge
     keyboard.wireLog().clear();  // a first paint syncs the sliders with the keyboard
-    click(950, 615);  // Save
+    click(950, 615);             // Save
     EXPECT_FALSE(window->windowState().effectListOpen);
     EXPECT_TRUE(commandsSent().empty());
 }
@@ -362,6 +363,16 @@ TEST_F(MainWindow, DraggingTheBackgroundMovesTheWindowWhereTheDesktopCannot) {
     send(QEvent::MouseButtonRelease, {640, 530}, Qt::NoButton);
     EXPECT_EQ(window->pos(), from + QPoint(35, 27));
     EXPECT_EQ(window->windowState().selectedKey, -1);  // the drag's end was no click
+}
+
+TEST_F(MainWindow, TheNoKeyboardNewsStaysLongEnoughToRead) {
+    start();
+    QElapsedTimer shown;
+    shown.start();
+    sendWindowMessage(window.get(), WM_TRAY_BALLOON, 15, 0);
+    EXPECT_EQ(window->windowState().notice, "No Gaming Keyboard Detected!");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowState().notice.isEmpty(); }, 8000));
+    EXPECT_GE(shown.elapsed(), 4000);  // about five seconds (coarse timers), not 100 ms
 }
 
 TEST_F(MainWindow, ChangedKeysAreDrawnFromTheLitPicture) {
