@@ -225,7 +225,13 @@ void CGameKeyboardDlg::paintPanel(QPainter& p, const DeviceSettings& record) {
                      27, yG + 33);
         images_.draw(p, folder, on ? QStringLiteral("Disable.png") : QStringLiteral("Enable.png"),
                      78, yG + 33);
-        drawLabel(p, text("ON", "开启"), 51, yG + 31, 15);
+        // The ON label ends a few pixels before the OFF radio mark.
+        const QString onLabel = text("ON", "开启");
+        p.save();
+        p.setFont(labelFontToFit(onLabel, 15, 78 - 51 - 4));
+        p.setPen(Qt::white);
+        p.drawText(QRect(51, yG + 31, 78 - 51 - 4, 20), Qt::AlignLeft | Qt::AlignTop, onLabel);
+        p.restore();
         drawLabel(p, text("OFF", "关闭"), 105, yG + 31, 15);
     }
 
