@@ -8,6 +8,17 @@
 #include <algorithm>
 #include <functional>
 
+// A left click at (x, y) of the window, as the benchmarks give it.
+inline void clickWindow(QWidget& window, int x, int y) {
+    const QPointF at(x, y);
+    QMouseEvent down(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&window, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(&window, &up);
+}
+
 // The lateness probe of the window benchmarks: a 1 ms timer on the main thread whose
 // longest gap, less its period, is the longest the window stopped answering. Each beat
 // also moves the pointer over the window, so hover repaints run as under a user's hand.

@@ -45,16 +45,6 @@ struct Rig {
         while (window.session().reader().running()) QCoreApplication::processEvents();
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
-    void click(int x, int y) {
-        const QPointF at(x, y);
-        QMouseEvent down(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(&window, &down);
-        QMouseEvent up(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
-                       Qt::NoModifier);
-        QApplication::sendEvent(&window, &up);
-    }
-
     QTemporaryDir scratch;
     RealClock clock;
     EmulatorTransport transport{clock};
@@ -74,6 +64,17 @@ void report(benchmark::State& state, double longestMs, double operationMs) {
     state.counters["operation_ms"] = operationMs;
 }
 
+// Clicks the button that starts a Save or a reset and runs the window until it has ended.
+void runOperation(benchmark::State& state, Rig& rig, QPoint button, double& longest, double& took) {
+    UiHeartbeat heartbeat(rig.window);
+    clickWindow(rig.window, button.x(), button.y());
+    if (!heartbeat.runUntil([&] { return !rig.window.keyboardBusy(); }, 20000)) {
+        state.SkipWithError("the operation never ended");
+    }
+    longest = std::max(longest, heartbeat.longestStallMs());
+    took = heartbeat.elapsedMs();
+}
+
 void SaveWithEveryBlockChanged(benchmark::State& state) {
     Rig rig;
     double longest = 0;
@@ -86,13 +87,7 @@ void SaveWithEveryBlockChanged(benchmark::State& state) {
             for (auto& block : record.macroBlocks) block[3] ^= 0xFF;
             for (auto& mask : record.customLightMasks) mask.bits[0] ^= 0xFF;
         }
-        UiHeartbeat heartbeat(rig.window);
-        rig.click(950, 615);
-        if (!heartbeat.runUntil([&] { return !rig.window.keyboardBusy(); }, 20000)) {
-            state.SkipWithError("Save never ended");
-        }
-        longest = std::max(longest, heartbeat.longestStallMs());
-        took = heartbeat.elapsedMs();
+        runOperation(state, rig, {950, 615}, longest, took);
     }
     report(state, longest, took);
 }
@@ -102,15 +97,7 @@ void FactoryReset(benchmark::State& state) {
     Rig rig;
     double longest = 0;
     double took = 0;
-    for (auto _ : state) {
-        UiHeartbeat heartbeat(rig.window);
-        rig.click(830, 615);
-        if (!heartbeat.runUntil([&] { return !rig.window.keyboardBusy(); }, 20000)) {
-            state.SkipWithError("the reset never ended");
-        }
-        longest = std::max(longest, heartbeat.longestStallMs());
-        took = heartbeat.elapsedMs();
-    }
+    for (auto _ : state) runOperation(state, rig, {830, 615}, longest, took);
     report(state, longest, took);
 }
 BENCHMARK(FactoryReset)->Unit(benchmark::kMillisecond)->Iterations(3);
