@@ -36,6 +36,7 @@ namespace {
 constexpr int kTrayDoubleClick = 0x203;  // the platform's left-button double click
 constexpr int kNoKeyboardBalloon = 15;
 constexpr int kBalloonMs = 5000;
+const QString kNoKeyboardText = QStringLiteral("No Gaming Keyboard Detected!");
 constexpr int kEffectPauseMs = 300;
 constexpr QPoint kBrightnessSliderAt(28, 229);
 constexpr QPoint kSpeedSliderAt(28, 277);
@@ -53,12 +54,9 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
     void settingsLoaded() override { sendWindowMessage(&window_, WM_SETTINGS_LOADED, 0, 0); }
     void keyboardNotAnswering() override {
         // Told after the reader has ended, so the message box holds no worker.
-        QMetaObject::invokeMethod(
-            &window_,
-            [window = &window_] {
-                window->tellKeyboardProblem(KeyboardOperation::Read, OperationResult::NotAnswering);
-            },
-            Qt::QueuedConnection);
+        window_.mainThread_.post([window = &window_] {
+            window->tellKeyboardProblem(KeyboardOperation::Read, OperationResult::NotAnswering);
+        });
     }
     void lightingChanged(std::uint8_t effect) override {
         sendWindowMessage(&window_, WM_LIGHTING_CHANGED, effect, 0);
@@ -70,7 +68,7 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
             window_.hide();
         } else {
             // Nowhere to come back from: the window stays and says why it cannot be used.
-            window_.showNotice(QStringLiteral("No Gaming Keyboard Detected!"), 0);
+            window_.showNotice(kNoKeyboardText, 0);
         }
     }
     void registrationFailed() override {
@@ -185,7 +183,7 @@ void CGameKeyboardDlg::initialise() {
     // window stays in view so the program is never out of reach.
     if (startHidden_ && tray_ == nullptr) {
         startHidden_ = false;
-        showNotice(QStringLiteral("No Gaming Keyboard Detected!"), 0);
+        showNotice(kNoKeyboardText, 0);
     }
     initialising_ = false;
 }
@@ -421,12 +419,12 @@ void CGameKeyboardDlg::onTrayNotify(qintptr event) {
 void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
     if (kind != kNoKeyboardBalloon) return;
     if (tray_ == nullptr) {
-        showNotice(QStringLiteral("No Gaming Keyboard Detected!"), kBalloonMs);
+        showNotice(kNoKeyboardText, kBalloonMs);
         return;
     }
     // Long enough to read; desktops that enforce their own minimum keep theirs.
-    tray_->showMessage(QStringLiteral("Warning"), QStringLiteral("No Gaming Keyboard Detected!"),
-                       QSystemTrayIcon::Information, kBalloonMs);
+    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, QSystemTrayIcon::Information,
+                       kBalloonMs);
 }
 
 // ---- Mouse and keys ------------------------------------------------------------------

@@ -59,13 +59,9 @@ QImage CGameKeyboardDlg::compose() {
     if (ui_.helpMenuOpen) {
         images_.draw(p, folder, QStringLiteral("HelpWindow.png"), 830, 22);
         // The address is the menu's widest row: as large as fits inside the menu.
-        const QString site = QString::fromLatin1(kMakerSite);
-        p.save();
-        p.setFont(labelFontToFit(site, 15, kHelpMenuRight - 850));
-        p.setPen(Qt::white);
-        p.drawText(QRect(850, 25, kHelpMenuRight - 850, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                   site);
-        p.restore();
+        drawFittedLabel(p, QString::fromLatin1(kMakerSite),
+                        QRect(850, 25, kHelpMenuRight - 850, 20), 15, Qt::white,
+                        Qt::AlignLeft | Qt::AlignVCenter);
         drawLabel(p, text("Update Firmware", "驱动更新"), 850, 50, 15);
         drawLabel(p, QStringLiteral("Ver1.0"), 850, 75, 15);
     }
@@ -110,11 +106,9 @@ void CGameKeyboardDlg::paintKeyboard(QPainter& p, const DeviceSettings& record) 
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(kDiyKeyFill));
             p.drawRoundedRect(face, 3, 3);
-            p.setFont(
-                labelFontToFit(labelOf(key), kDiyLabelHeight, static_cast<int>(face.width()) - 2));
-            p.setPen(QColor(kDiyLabel));
-            p.drawText(face, Qt::AlignCenter, labelOf(key));
             p.restore();
+            drawFittedLabel(p, labelOf(key), face.adjusted(1, 0, -1, 0), kDiyLabelHeight,
+                            QColor(kDiyLabel), Qt::AlignCenter);
         }
     }
     if (ui_.hoverKey >= 0) {
@@ -226,12 +220,8 @@ void CGameKeyboardDlg::paintPanel(QPainter& p, const DeviceSettings& record) {
         images_.draw(p, folder, on ? QStringLiteral("Disable.png") : QStringLiteral("Enable.png"),
                      78, yG + 33);
         // The ON label ends a few pixels before the OFF radio mark.
-        const QString onLabel = text("ON", "开启");
-        p.save();
-        p.setFont(labelFontToFit(onLabel, 15, 78 - 51 - 4));
-        p.setPen(Qt::white);
-        p.drawText(QRect(51, yG + 31, 78 - 51 - 4, 20), Qt::AlignLeft | Qt::AlignTop, onLabel);
-        p.restore();
+        drawFittedLabel(p, text("ON", "开启"), QRect(51, yG + 31, 78 - 51 - 4, 20), 15, Qt::white,
+                        Qt::AlignLeft | Qt::AlignTop);
         drawLabel(p, text("OFF", "关闭"), 105, yG + 31, 15);
     }
 

@@ -67,6 +67,15 @@ QFont labelFontToFit(const QString& text, int height, int width) {
     return font;
 }
 
+void drawFittedLabel(QPainter& painter, const QString& text, const QRectF& box, int height,
+                     QColor colour, Qt::Alignment alignment) {
+    painter.save();
+    painter.setFont(labelFontToFit(text, height, static_cast<int>(box.width())));
+    painter.setPen(colour);
+    painter.drawText(box, alignment, text);
+    painter.restore();
+}
+
 void drawLabel(QPainter& painter, const QString& text, int x, int y, int height, QColor colour) {
     painter.save();
     painter.setFont(labelFont(height));

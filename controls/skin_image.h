@@ -43,6 +43,10 @@ QFont labelFont(int height);
 // (down to a floor that stays readable).
 QFont labelFontToFit(const QString& text, int height, int width);
 
+// A label as large as fits box's width (at most the given height), aligned in box.
+void drawFittedLabel(QPainter& painter, const QString& text, const QRectF& box, int height,
+                     QColor colour, Qt::Alignment alignment);
+
 // Sizes font so that its character cell (ascent plus descent) is cellHeight pixels: a font
 // height as the skins give it, which is the cell, not the em size (about 15 % smaller).
 void setCellHeight(QFont& font, int cellHeight);
