@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libhidapi-dev libudev-dev
+    libhidapi-dev libudev-dev libevdev-dev
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
     fonts-liberation fonts-wqy-microhei
 )
