@@ -12,6 +12,7 @@
 #include "emulator/virtual_hot_plug_watcher.h"
 #include "keys/instance_request.h"
 #include "platform/data_folder.h"
+#include "platform/evdev_key_input.h"
 #include "platform/hidapi_transport.h"
 #include "platform/udev_hot_plug_watcher.h"
 
@@ -73,6 +74,7 @@ void CGameKeyboardApp::openTheKeyboard() {
     } else {
         transport_ = std::make_unique<HidapiTransport>();
         watcher_ = std::make_unique<UdevHotPlugWatcher>();
+        keyInput_ = std::make_unique<EvdevKeyInput>(kKeyboardVendorId, kKeyboardProductId);
     }
     std::shared_ptr<HidTrace> trace =
         options_.hidTraceFile.isEmpty()
@@ -105,6 +107,7 @@ int CGameKeyboardApp::run() {
     MainWindowServices services{*link_,    messages_,    programs_,     shell_,
                                 *dialogs_, diagnostics_, watcher_.get()};
     services.showSplash = !options_.noSplash;
+    services.keyInput = keyInput_.get();
     window_ = std::make_unique<CGameKeyboardDlg>(state_, services);
     messages_.setOwner(window_.get());
     dialogs_->setOwner(window_.get());

@@ -13,6 +13,7 @@
 #include "app/qt_platform.h"
 #include "app/single_instance.h"
 #include "platform/debug_output.h"
+#include "platform/key_input_source.h"
 #include "platform/real_clock.h"
 
 namespace tq260 {
@@ -43,6 +44,7 @@ class CGameKeyboardApp {
     RealClock clock_;
     std::unique_ptr<HidTransport> transport_;
     std::unique_ptr<HotPlugWatcher> watcher_;
+    std::unique_ptr<KeyInputSource> keyInput_;
     std::unique_ptr<DeviceLink> link_;
     QtMessageBoxes messages_;
     QtProgramStarter programs_;

@@ -51,7 +51,10 @@ bool within(QPoint p, int left, int top, int right, int bottom) {
 class CGameKeyboardDlg::Notifications final : public DeviceEvents {
   public:
     explicit Notifications(CGameKeyboardDlg& window) : window_(window) {}
-    void settingsLoaded() override { sendWindowMessage(&window_, WM_SETTINGS_LOADED, 0, 0); }
+    void settingsLoaded() override {
+        sendWindowMessage(&window_, WM_SETTINGS_LOADED, 0, 0);
+        window_.mainThread_.post([window = &window_] { window->watchLaunchKeys(); });
+    }
     void keyboardNotAnswering() override {
         // Told after the reader has ended, so the message box holds no worker.
         window_.mainThread_.post([window = &window_] {
@@ -62,6 +65,7 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
         sendWindowMessage(&window_, WM_LIGHTING_CHANGED, effect, 0);
     }
     void hideWindow() override {
+        if (window_.launchKeys_) window_.launchKeys_->stop();
         if (window_.initialising_) {
             window_.startHidden_ = true;
         } else if (window_.tray_ != nullptr) {
@@ -92,10 +96,15 @@ CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices s
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    if (services_.keyInput != nullptr) {
+        launchKeys_ = std::make_unique<LaunchKeyWatcher>(
+            *services_.keyInput, mainThread_, [this](std::uint8_t key) { onLaunchKey(key); });
+    }
 }
 
 CGameKeyboardDlg::~CGameKeyboardDlg() {
     if (tray_) tray_->hide();
+    if (launchKeys_) launchKeys_->stop();
     session_->shutdown();
 }
 
@@ -403,6 +412,21 @@ void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
                                        "无法打开此按键的文件或文件夹：\n%1");
     services_.messages.tell(toU16(message.arg(toQString(outcome.path))),
                             text16(kTitle, "TQ260 104vez星岚版"));
+}
+
+void CGameKeyboardDlg::watchLaunchKeys() {
+    if (!launchKeys_ || launchKeys_->watching() || closing_) return;
+    if (launchKeys_->start() != KeyInputSource::Opened::NoPermission) return;
+    // Said once, and only to someone it concerns: a key that opens something is stored.
+    if (launchPermissionTold_ || !hasLaunchAssignment(*state_.assignments.table)) return;
+    launchPermissionTold_ = true;
+    services_.messages.tell(
+        text16("Keys that open a file or folder need to read this keyboard's key presses, "
+               "which this user may not do. To allow it, run once:\n\n"
+               "sudo tq260-launch-keys on\n\nEverything else works without it.",
+               "打开文件或文件夹的按键需要读取此键盘的按键，而当前用户没有此权限。"
+               "如需允许，请运行一次：\n\nsudo tq260-launch-keys on\n\n其他功能不受影响。"),
+        text16(kTitle, "TQ260 104vez星岚版"));
 }
 
 void CGameKeyboardDlg::onTrayNotify(qintptr event) {

@@ -22,9 +22,11 @@
 #include "device/device_session.h"
 #include "device/operation_result.h"
 #include "keys/apply_assignment.h"
+#include "keys/launch_key_watcher.h"
 #include "platform/atomic_file.h"
 #include "platform/diagnostics.h"
 #include "platform/hot_plug_watcher.h"
+#include "platform/key_input_source.h"
 
 class QSystemTrayIcon;
 class QMenu;
@@ -42,6 +44,8 @@ struct MainWindowServices {
     HotPlugWatcher* watcher = nullptr;
     bool showSplash = true;
     bool trayIcon = true;
+    // The keyboard's own keystrokes, for its launch keys; none on the virtual keyboard.
+    KeyInputSource* keyInput = nullptr;
 };
 
 // The interaction state of the main window.
@@ -128,6 +132,8 @@ class CGameKeyboardDlg final : public QWidget {
     void onLightingChanged();
     void onSliderChanged(int id);
     void onLaunchKey(std::uint32_t virtualKey);
+    // Watches the keyboard's keys for launch assignments while it is connected.
+    void watchLaunchKeys();
     void onTrayNotify(qintptr event);
     void onTrayBalloon(qintptr kind);
 
@@ -198,6 +204,8 @@ class CGameKeyboardDlg final : public QWidget {
     std::unique_ptr<DeviceSession> session_;
     // Declared after the queue it posts to, so it is gone (its thread joined) first.
     BackgroundOperation operation_{mainThread_};
+    std::unique_ptr<LaunchKeyWatcher> launchKeys_;
+    bool launchPermissionTold_ = false;
     CBitSlider* speed_ = nullptr;
     CBitSlider* brightness_ = nullptr;
     CBitSlider* reportRate_ = nullptr;

@@ -35,6 +35,11 @@ LaunchTarget split(const std::u16string& path) {
 
 }  // namespace
 
+bool hasLaunchAssignment(const AssignmentTable& table) {
+    return std::any_of(table.begin(), table.end(),
+                       [](const KeyAssignment& record) { return isLaunch(record.type); });
+}
+
 std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table,
                                                std::uint32_t virtualKey) {
     const KeyAssignment* record = launchRecordOf(table, virtualKey);

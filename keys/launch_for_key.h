@@ -21,6 +21,9 @@ struct LaunchTarget {
 std::optional<LaunchTarget> launchTargetForKey(const AssignmentTable& table,
                                                std::uint32_t virtualKey);
 
+// Whether any key's stored assignment opens a file or folder.
+bool hasLaunchAssignment(const AssignmentTable& table);
+
 // What came of a launch, and the path it was for.
 struct LaunchOutcome {
     enum Kind { NothingAssigned, Opened, NotFound, Failed } kind = NothingAssigned;
