@@ -53,8 +53,22 @@ std::filesystem::path perUserDataFolder() {
     return base.empty() ? std::filesystem::path() : base / kFolderName;
 }
 
+bool isSystemInstall(const std::filesystem::path& applicationFolder) {
+#ifdef _WIN32
+    (void)applicationFolder;
+    return false;
+#else
+    // The package manager's own tree: root may write there, but nothing of a user's belongs
+    // in it, and files left there would outlive the package.
+    const std::string folder = applicationFolder.lexically_normal().generic_string();
+    return folder.rfind("/usr/", 0) == 0;
+#endif
+}
+
 std::filesystem::path dataFolderFor(const std::filesystem::path& applicationFolder) {
-    if (isWritableFolder(applicationFolder)) return applicationFolder;
+    if (isWritableFolder(applicationFolder) && !isSystemInstall(applicationFolder)) {
+        return applicationFolder;
+    }
     const std::filesystem::path perUser = perUserDataFolder();
     std::error_code error;
     if (perUser.empty() || (!std::filesystem::create_directories(perUser, error) && error)) {

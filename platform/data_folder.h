@@ -15,6 +15,10 @@ std::filesystem::path dataFolderFor(const std::filesystem::path& applicationFold
 // ~/.local/share/TQ260 (%APPDATA%\TQ260 on Windows).
 std::filesystem::path perUserDataFolder();
 
+// Whether the folder is in the system's own program tree (/usr on Linux), where data files
+// never go, even for root who could write there.
+bool isSystemInstall(const std::filesystem::path& applicationFolder);
+
 // Whether this process may create files in the folder.
 bool isWritableFolder(const std::filesystem::path& folder);
 

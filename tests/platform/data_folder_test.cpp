@@ -9,36 +9,30 @@
 #include <optional>
 #include <string>
 
+#include "support/scoped_environment.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
 namespace {
 
+using testing::ScopedEnvironment;
 using testing::TemporaryFolder;
-
-// Sets an environment variable for the test's length.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(DataFolder, AWritableProgramFolderKeepsTheData) {
     TemporaryFolder program;
     EXPECT_EQ(dataFolderFor(program.path()), program.path());
+}
+
+TEST(DataFolder, TheSystemsProgramTreeNeverKeepsDataEvenWhereItIsWritable) {
+    TemporaryFolder user;
+    ScopedEnvironment xdg("XDG_DATA_HOME", user.path().string());
+    // Root may write under /usr; the data still goes to the user's folder.
+    EXPECT_EQ(dataFolderFor("/usr/lib/"), user.path() / "TQ260");
+    EXPECT_TRUE(isSystemInstall("/usr/lib/tq260"));
+    EXPECT_TRUE(isSystemInstall("/opt/../usr/lib/tq260"));
+    EXPECT_FALSE(isSystemInstall("/usr2/tq260"));
+    EXPECT_FALSE(isSystemInstall("/home/player/usr/tq260"));
+    EXPECT_FALSE(isSystemInstall("/opt/tq260"));
 }
 
 TEST(DataFolder, TheUsersFolderFollowsXdgDataHomeThenHome) {

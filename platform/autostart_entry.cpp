@@ -1,0 +1,95 @@
+#include "platform/autostart_entry.h"
+
+#include <cstdlib>
+#include <span>
+#include <system_error>
+
+#include "platform/atomic_file.h"
+
+namespace tq260 {
+
+namespace {
+
+std::filesystem::path fromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::filesystem::path(value)
+                                              : std::filesystem::path();
+}
+
+// One argument of an Exec line: always quoted (the program's own name has spaces), with the
+// characters the desktop's quoting reserves escaped, then the escapes every value of the
+// file takes, and % doubled so it is not a field code.
+std::string execArgument(const std::string& argument) {
+    std::string quoted = "\"";
+    for (const char c : argument) {
+        switch (c) {
+            case '"':
+            case '`':
+            case '$':
+                quoted += "\\\\";
+                quoted += c;
+                break;
+            case '\\':
+                quoted += "\\\\\\\\";
+                break;
+            case '%':
+                quoted += "%%";
+                break;
+            default:
+                quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::filesystem::path autostartEntryPath() {
+    std::filesystem::path config = fromEnvironment("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        const std::filesystem::path home = fromEnvironment("HOME");
+        if (home.empty()) return {};
+        config = home / ".config";
+    }
+    return config / "autostart" / (std::string(kDesktopEntryId) + ".desktop");
+}
+
+std::optional<std::string> autostartEntryText(const std::filesystem::path& program) {
+    const std::string path = program.string();
+    if (path.empty() || path.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=TQ260 104vez VANTOR\n"
+           "Comment=Keeps the TQ260 keyboard's launch keys working and its settings at hand\n"
+           "Exec=" +
+           execArgument(path) + " " + kStartHiddenOption +
+           "\n"
+           "Icon=" +
+           kDesktopEntryId +
+           "\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+bool startsWithDesktop(const std::filesystem::path& entry) {
+    std::error_code error;
+    return !entry.empty() && std::filesystem::is_regular_file(entry, error);
+}
+
+bool setStartWithDesktop(const std::filesystem::path& entry, const std::filesystem::path& program,
+                         bool on) {
+    if (entry.empty()) return false;
+    std::error_code error;
+    if (!on) {
+        std::filesystem::remove(entry, error);
+        return !error;
+    }
+    const std::optional<std::string> text = autostartEntryText(program);
+    if (!text) return false;
+    std::filesystem::create_directories(entry.parent_path(), error);
+    if (error) return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text->data());
+    return writeFileAtomically(entry, std::span<const std::uint8_t>(bytes, text->size()));
+}
+
+}  // namespace tq260
