@@ -115,7 +115,12 @@ int CGameKeyboardApp::run() {
         handleInstanceMessage(*window_, message);
     };
     window_->initialise();
-    if (!window_->startsHidden()) window_->show();
+    if (options_.hidden && !window_->hasNotificationArea()) {
+        // Nothing to come back from: out of the way, but within reach.
+        window_->showMinimized();
+    } else if (!window_->startsHidden() && !options_.hidden) {
+        window_->show();
+    }
 
     if (options_.startUpReport) {
         // Reported once the event loop runs (the window has been laid out); then the end.

@@ -13,6 +13,7 @@
 #include "app/lighting_effects.h"
 #include "app/main_window_buttons.h"
 #include "app/main_window_hit_test.h"
+#include "app/start_with_desktop_item.h"
 #include "controls/resource_bitmaps.h"
 #include "controls/skin_folder.h"
 #include "controls/splash_screen.h"
@@ -28,6 +29,7 @@
 #include "keys/modified_marks.h"
 #include "macro/macro_blocks.h"
 #include "macro/macro_file.h"
+#include "platform/autostart_entry.h"
 
 namespace tq260 {
 
@@ -233,6 +235,10 @@ void CGameKeyboardDlg::loadDataFiles() {
     noteLoad(keymapFile_, keymap, state_.keymapPath());
 }
 
+bool CGameKeyboardDlg::hasNotificationArea() const {
+    return tray_ != nullptr;
+}
+
 void CGameKeyboardDlg::setUpTrayIcon() {
     if (!services_.trayIcon || !QSystemTrayIcon::isSystemTrayAvailable()) return;
     tray_ = new QSystemTrayIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))), this);
@@ -241,6 +247,10 @@ void CGameKeyboardDlg::setUpTrayIcon() {
     // A borderless window has no system menu on every desktop; its About item lives here.
     trayMenu_->addAction(text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"), this,
                          [this] { showAbout(); });
+#ifndef _WIN32
+    addStartWithDesktopItem(*trayMenu_, state_.language, services_.messages, autostartEntryPath(),
+                            QCoreApplication::applicationFilePath().toStdU16String());
+#endif
     trayMenu_->addSeparator();
     trayMenu_->addAction(text("Exit", "退出"), this, [this] { exitFromTray(); });
     tray_->setContextMenu(trayMenu_.get());

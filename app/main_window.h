@@ -93,6 +93,8 @@ class CGameKeyboardDlg final : public QWidget {
     // The start-up sequence; afterwards the window is shown unless startsHidden().
     void initialise();
     bool startsHidden() const { return startHidden_; }
+    // Whether the window can hide to a notification-area icon and come back from it.
+    bool hasNotificationArea() const;
 
     const MainWindowState& windowState() const { return ui_; }
     const std::vector<ButtonImageSet>& buttons() const { return buttons_; }

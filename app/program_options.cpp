@@ -29,7 +29,11 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption startUpReport(
         QStringLiteral("startup-report"),
         QStringLiteral("Report start-up time and memory, then end."));
-    parser.addOptions({virtualKeyboard, faults, hidTrace, launchKey, noSplash, startUpReport});
+    const QCommandLineOption hidden(
+        QStringLiteral("hidden"),
+        QStringLiteral("Start hidden in the notification area (minimised where there is none)."));
+    parser.addOptions(
+        {virtualKeyboard, faults, hidTrace, launchKey, hidden, noSplash, startUpReport});
     ProgramOptions options;
     if (!parser.parse(arguments)) options.error = parser.errorText();
     options.virtualKeyboard = parser.isSet(virtualKeyboard);
@@ -54,6 +58,7 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
                     .arg(value);
         }
     }
+    options.hidden = parser.isSet(hidden);
     options.noSplash = parser.isSet(noSplash);
     options.startUpReport = parser.isSet(startUpReport);
     return options;

@@ -17,6 +17,8 @@ struct ProgramOptions {
     QString hidTraceFile;
     // Ask the running copy to start what is assigned to this key (the launch-key message).
     std::optional<unsigned> launchKey;
+    // Start hidden in the notification area (as the desktop starts it at login).
+    bool hidden = false;
     // Start without the splash screen.
     bool noSplash = false;
     // Print how long start-up took and the memory used, then end.

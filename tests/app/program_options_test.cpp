@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include "platform/autostart_entry.h"
+
 namespace tq260 {
 namespace {
 
@@ -32,8 +34,11 @@ TEST(ProgramOptions, TheOtherOptions) {
     EXPECT_TRUE(options.virtualKeyboard);
     EXPECT_TRUE(options.noSplash);
     EXPECT_FALSE(options.startUpReport);
+    EXPECT_FALSE(options.hidden);
     EXPECT_EQ(options.hidTraceFile, "trace.txt");
     EXPECT_TRUE(options.error.isEmpty());
+    // What the desktop's autostart entry gives.
+    EXPECT_TRUE(parse({QString::fromLatin1(kStartHiddenOption)}).hidden);
 }
 
 TEST(ProgramOptions, KeyboardFaultsRunOnTheVirtualKeyboardOrAreRefused) {
