@@ -1,5 +1,6 @@
 #include "resource_art.h"
 
+#include <QDir>
 #include <QLinearGradient>
 #include <QPainterPath>
 
@@ -61,20 +62,32 @@ void arrowIcon(const QString& path, Direction direction, const QColor& colour) {
     save(image, path);
 }
 
+// The program's icon, a key cap with the accent light, drawn for any size from its 64-pixel
+// design so every size is sharp.
+QImage applicationIcon(int size) {
+    QImage image = transparent(size, size);
+    QPainter p(&image);
+    prepare(p);
+    p.scale(size / 64.0, size / 64.0);
+    roundedBox(p, QRectF(4, 8, 56, 50), 12, QColor(0x2d, 0x34, 0x47), QColor(0x12, 0x16, 0x20),
+               kAccent);
+    p.fillRect(QRectF(14, 48, 36, 3), kAccent);
+    p.setPen(Qt::white);
+    p.setFont(font(22, QFont::Black, true));
+    p.drawText(QRectF(4, 8, 56, 40), Qt::AlignCenter, QStringLiteral("TQ"));
+    p.end();
+    return image;
+}
+
 }  // namespace
 
 void writeResourceArt(const QString& folder) {
-    {  // The program's icon: a key cap with the accent light.
-        QImage image = transparent(64, 64);
-        QPainter p(&image);
-        prepare(p);
-        roundedBox(p, QRectF(4, 8, 56, 50), 12, QColor(0x2d, 0x34, 0x47), QColor(0x12, 0x16, 0x20),
-                   kAccent);
-        p.fillRect(QRectF(14, 48, 36, 3), kAccent);
-        p.setPen(Qt::white);
-        p.setFont(font(22, QFont::Black, true));
-        p.drawText(QRectF(4, 8, 56, 40), Qt::AlignCenter, QStringLiteral("TQ"));
-        save(image, folder + "128.png");
+    save(applicationIcon(64), folder + "128.png");
+    // The desktop's icon theme sizes, for the menu entry and the package.
+    for (const int size : kDesktopIconSizes) {
+        const QString sized = QStringLiteral("%1icons/hicolor/%2x%2/apps/").arg(folder).arg(size);
+        QDir().mkpath(sized);
+        save(applicationIcon(size), sized + "org.tq260.vantor.png");
     }
     arrowIcon(folder + "131.png", Direction::Down, kAccent);
     expandBox(folder + "133.png", false);

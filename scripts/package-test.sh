@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks it (lintian, the menu entry, the AppStream data), installs
+# it, runs the installed program as a normal user on the virtual keyboard under Xvfb, saves a
+# change, finds the data in that user's own folder, then removes the package and checks that
+# nothing of it is left. Run as root on a Debian 12 machine; it changes the system's packages.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "package-test.sh installs and removes a package: run it as root" >&2
+    exit 1
+fi
+
+tools=(lintian desktop-file-utils appstream xvfb xdotool)
+missing=()
+for package in "${tools[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+fail() {
+    echo "package test: $*" >&2
+    exit 1
+}
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+    local limit=$1
+    shift
+    local deadline=$((SECONDS + limit))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+bash scripts/package.sh
+deb="$(ls "$PWD"/build/package/tq260_*.deb)"
+
+echo "== lintian"
+lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1 | grep -v "root privileges" || true
+lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
+desktop-file-validate packaging/org.tq260.vantor.desktop
+appstreamcli validate --no-net packaging/org.tq260.vantor.metainfo.xml >/dev/null ||
+    fail "the AppStream metadata does not validate"
+
+echo "== install"
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
+mapfile -t installed < <(dpkg -L tq260)
+for path in /usr/bin/tq260 /usr/bin/tq260-launch-keys "/usr/lib/tq260/TQ260 104vez VANTOR" \
+    /usr/lib/tq260/png/english/main.png /usr/lib/udev/rules.d/70-tq260.rules \
+    /usr/share/applications/org.tq260.vantor.desktop \
+    /usr/share/icons/hicolor/48x48/apps/org.tq260.vantor.png; do
+    [ -e "$path" ] || fail "$path is not installed"
+done
+
+echo "== the program as a normal user"
+user=tq260-trial
+id "$user" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$user"
+home="$(getent passwd "$user" | cut -d: -f6)"
+rm -rf "$home/.local/share/TQ260" "$home/.config/TQ260.conf"
+runtime="$(mktemp -d)"
+chown "$user" "$runtime"
+chmod 700 "$runtime"
+display=:93
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+program=""
+cleanup() {
+    [ -n "$program" ] && kill "$program" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    rm -rf "$runtime"
+}
+trap cleanup EXIT
+wait_for 10 xdotool getmouselocation --display "$display" >/dev/null 2>&1 ||
+    DISPLAY="$display" wait_for 10 xdotool getmouselocation >/dev/null 2>&1 ||
+    fail "Xvfb did not start"
+trace="$runtime/trace.txt"
+runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin DISPLAY="$display" \
+    XDG_RUNTIME_DIR="$runtime" tq260 --virtual-keyboard --no-splash --hid-trace "$trace" \
+    >"$runtime/program.log" 2>&1 &
+program=$!
+export DISPLAY="$display"
+window=""
+find_window() { window="$(xdotool search --name '^TQ260 104vez VANTOR$' 2>/dev/null | head -1)"; [ -n "$window" ]; }
+wait_for 30 find_window || fail "the window did not appear: $(cat "$runtime/program.log")"
+data="$home/.local/share/TQ260"
+memory="$data/VirtualKeyboard.bin"
+wait_for 30 test -f "$data/keymap.bin" -a -f "$data/MacroDefine.bin" -a -f "$memory" ||
+    fail "the data files are not in $data"
+# The read at the start has ended when the trace stops growing.
+settled() {
+    local before
+    before=$(stat -c %s "$trace" 2>/dev/null || echo 0)
+    sleep 0.5
+    [ "$before" -gt 0 ] && [ "$before" = "$(stat -c %s "$trace")" ]
+}
+wait_for 30 settled || fail "the keyboard was never read"
+before="$(md5sum <"$memory")"
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+click 100 195 # the game mode section
+click 83 225  # OFF
+click 950 615 # Save
+changed() { [ "$(md5sum <"$memory")" != "$before" ]; }
+wait_for 20 changed || fail "Save did not reach the virtual keyboard"
+grep -q " cmd set " "$trace" || fail "no command in the HID trace"
+[ -z "$(find /usr/lib/tq260 /usr/share/tq260 -newer "$deb" -type f)" ] ||
+    fail "the program wrote into its installed folder"
+owner="$(stat -c %U "$data/keymap.bin")"
+[ "$owner" = "$user" ] || fail "keymap.bin belongs to $owner"
+echo "saved as $user into $data: $(ls "$data" | tr '\n' ' ')"
+kill "$program"
+wait "$program" 2>/dev/null || true
+program=""
+
+echo "== launch-key rule"
+tq260-launch-keys on >/dev/null
+[ "$(tq260-launch-keys status)" = on ] || fail "the launch-key rule did not turn on"
+[ -e /etc/udev/rules.d/71-tq260-launch-keys.rules ] || fail "the launch-key rule is not linked"
+
+echo "== remove"
+# Every file and link the package put there, and its own folders.
+files=()
+for path in "${installed[@]}"; do
+    [ -d "$path" ] && [ ! -L "$path" ] || files+=("$path")
+done
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tq260 >/dev/null
+left=()
+for path in "${files[@]}" /etc/udev/rules.d/71-tq260-launch-keys.rules /usr/lib/tq260 \
+    /usr/share/tq260 /usr/share/doc/tq260; do
+    if [ -e "$path" ] || [ -L "$path" ]; then left+=("$path"); fi
+done
+[ ${#left[@]} -eq 0 ] || fail "left behind: ${left[*]}"
+echo "package test: ok (${#files[@]} files installed and removed)"
