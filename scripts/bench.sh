@@ -9,6 +9,7 @@ cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build build/bench
 build/bench/bench/tq260_device_bench "$@"
 build/bench/bench/tq260_files_bench "$@"
+build/bench/bench/tq260_launch_watcher_bench "$@"
 build/bench/bench/tq260_skin_bench "$@"
 build/bench/bench/tq260_window_bench "$@"
 build/bench/bench/tq260_key_dialog_bench "$@"
