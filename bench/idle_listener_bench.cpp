@@ -8,6 +8,7 @@
 
 #include "device/device_session.h"
 #include "emulator/emulator_transport.h"
+#include "idle_cpu.h"
 #include "platform/real_clock.h"
 #include "support/main_queues.h"
 
@@ -34,12 +35,6 @@ class QuietDiagnostics final : public Diagnostics {
     void debugText(std::string_view) override {}
 };
 
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 void IdleConnectedKeyboard(benchmark::State& state) {
     RealClock clock;
     EmulatorTransport transport(clock);
@@ -53,15 +48,7 @@ void IdleConnectedKeyboard(benchmark::State& state) {
     session.connectAtStart();
     while (session.reader().running()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 
-    constexpr double kIdleSeconds = 10.0;
-    double cpuSeconds = 0;
-    for (auto _ : state) {
-        const double before = processCpuSeconds();
-        std::this_thread::sleep_for(std::chrono::duration<double>(kIdleSeconds));
-        cpuSeconds += processCpuSeconds() - before;
-    }
-    state.counters["cpu_percent_of_one_core"] =
-        100.0 * cpuSeconds / (kIdleSeconds * static_cast<double>(state.iterations()));
+    bench::reportIdleCpu(state);
     session.shutdown();
 }
 BENCHMARK(IdleConnectedKeyboard)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "idle_cpu.h"
 #include "keys/launch_key_watcher.h"
 #include "platform/physical_keys.h"
 
@@ -24,12 +25,6 @@ namespace tq260 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
 
 // A keyboard node: input_event records through a pipe, waited on with poll().
 class PipeKeyInput final : public KeyInputSource {
@@ -106,15 +101,7 @@ void LaunchWatcherIdle(benchmark::State& state) {
     BlockingQueue mainThread;
     LaunchKeyWatcher watcher(keyboard, mainThread, [](std::uint8_t) {});
     watcher.start();
-    constexpr double kIdleSeconds = 10.0;
-    double cpuSeconds = 0;
-    for (auto _ : state) {
-        const double before = processCpuSeconds();
-        std::this_thread::sleep_for(std::chrono::duration<double>(kIdleSeconds));
-        cpuSeconds += processCpuSeconds() - before;
-    }
-    state.counters["cpu_percent_of_one_core"] =
-        100.0 * cpuSeconds / (kIdleSeconds * static_cast<double>(state.iterations()));
+    bench::reportIdleCpu(state);
 }
 BENCHMARK(LaunchWatcherIdle)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
