@@ -29,10 +29,14 @@ bool hasId(udev_device* device, const char* attribute, std::uint16_t id) {
 
 std::optional<KeyInput::Kind> kindOf(int value) {
     switch (value) {
-        case 0: return KeyInput::Kind::Up;
-        case 1: return KeyInput::Kind::Down;
-        case 2: return KeyInput::Kind::Repeat;
-        default: return std::nullopt;
+        case 0:
+            return KeyInput::Kind::Up;
+        case 1:
+            return KeyInput::Kind::Down;
+        case 2:
+            return KeyInput::Kind::Repeat;
+        default:
+            return std::nullopt;
     }
 }
 
