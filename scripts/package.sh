@@ -8,6 +8,7 @@ scripts/install-deps.sh
 command -v dpkg-shlibdeps >/dev/null || {
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends dpkg-dev
 }
 # Debian's own compiler and linker hardening, as every package of the distribution gets it.
