@@ -100,7 +100,11 @@ CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices s
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (services_.keyInput != nullptr) {
         launchKeys_ = std::make_unique<LaunchKeyWatcher>(
-            *services_.keyInput, mainThread_, [this](std::uint8_t key) { onLaunchKey(key); });
+            *services_.keyInput, mainThread_, [this](std::uint8_t key) {
+                // While a dialog is up the keys are the user's answer to it (a key being
+                // assigned, a macro being recorded), not a launch.
+                if (QApplication::activeModalWidget() == nullptr) onLaunchKey(key);
+            });
     }
 }
 

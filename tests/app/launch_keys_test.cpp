@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 
+#include <QDialog>
+
 #include "keys/keymap_file.h"
 #include "support/scripted_key_input.h"
 #include "window_fixture.h"
@@ -73,6 +75,22 @@ TEST_F(LaunchKeys, APressOfALaunchKeyOpensItsFileOnceAndOtherKeysNothing) {
     keys.press(kF1);
     settle();
     EXPECT_EQ(shell.opened.size(), 2u);
+}
+
+TEST_F(LaunchKeys, WhileADialogIsUpTheKeysAreItsAndStartNothing) {
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keys.opens == 1; }, 5000));
+    QDialog dialog(window.get());  // a key being assigned, a macro being recorded
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    keys.press(kF1);
+    settle();
+    EXPECT_TRUE(shell.opened.empty());
+    dialog.hide();
+    keys.press(kF1);
+    settle();
+    EXPECT_THAT(shell.opened, ElementsAre(u"/opt/games|run.exe"));
 }
 
 TEST_F(LaunchKeys, WithoutPermissionTheWayToGetItIsSaidOnceAndTheRestWorks) {
