@@ -34,6 +34,13 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         QStringLiteral("Start hidden in the notification area (minimised where there is none)."));
     parser.addOptions(
         {virtualKeyboard, faults, hidTrace, launchKey, hidden, noSplash, startUpReport});
+    parser.setApplicationDescription(
+        QStringLiteral("Configures the TQ260 104vez VANTOR gaming keyboard (USB 04d9:a12f)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show these options and end."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the program's version and end."));
+    parser.addOptions({help, version});
     ProgramOptions options;
     if (!parser.parse(arguments)) options.error = parser.errorText();
     options.virtualKeyboard = parser.isSet(virtualKeyboard);
@@ -57,6 +64,14 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
                 QStringLiteral("--launch-key takes a virtual-key code from 0 to 255, not \"%1\".")
                     .arg(value);
         }
+    }
+    if (parser.isSet(help)) {
+        // The parser's own help text names the program by its file; it is started as tq260.
+        const QString text = parser.helpText();
+        options.answer = QStringLiteral("Usage: tq260 [options]") + text.mid(text.indexOf('\n'));
+    } else if (parser.isSet(version)) {
+        options.answer =
+            QStringLiteral("TQ260 104vez VANTOR %1\n").arg(QStringLiteral(TQ260_VERSION));
     }
     options.hidden = parser.isSet(hidden);
     options.noSplash = parser.isSet(noSplash);

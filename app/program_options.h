@@ -23,6 +23,8 @@ struct ProgramOptions {
     bool noSplash = false;
     // Print how long start-up took and the memory used, then end.
     bool startUpReport = false;
+    // What --help or --version asks to print; the program prints it and ends.
+    QString answer;
     // What was wrong with the command line; the program says it and ends.
     QString error;
 };

@@ -42,6 +42,17 @@ std::string execArgument(const std::string& argument) {
     return quoted + "\"";
 }
 
+// A plain string value: only the backslash is escaped. Where the program is gone (the
+// package removed, the entry left behind), the desktop skips the entry instead of failing.
+std::string tryExecPath(const std::string& path) {
+    std::string escaped;
+    for (const char c : path) {
+        if (c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
 }  // namespace
 
 std::filesystem::path autostartEntryPath() {
@@ -61,6 +72,9 @@ std::optional<std::string> autostartEntryText(const std::filesystem::path& progr
            "Type=Application\n"
            "Name=TQ260 104vez VANTOR\n"
            "Comment=Keeps the TQ260 keyboard's launch keys working and its settings at hand\n"
+           "TryExec=" +
+           tryExecPath(path) +
+           "\n"
            "Exec=" +
            execArgument(path) + " " + kStartHiddenOption +
            "\n"

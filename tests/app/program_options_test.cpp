@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include <QRegularExpression>
+
 #include "platform/autostart_entry.h"
 
 namespace tq260 {
@@ -39,6 +41,25 @@ TEST(ProgramOptions, TheOtherOptions) {
     EXPECT_TRUE(options.error.isEmpty());
     // What the desktop's autostart entry gives.
     EXPECT_TRUE(parse({QString::fromLatin1(kStartHiddenOption)}).hidden);
+}
+
+TEST(ProgramOptions, HelpAndVersionAreAnsweredAndNothingElseHappens) {
+    for (const char* asked : {"--help", "-h"}) {
+        const ProgramOptions options = parse({asked});
+        EXPECT_TRUE(options.error.isEmpty());
+        EXPECT_TRUE(options.answer.startsWith("Usage: tq260 [options]\n"))
+            << options.answer.toStdString();
+        for (const char* option : {"--virtual-keyboard", "--launch-key <VK>", "--hidden",
+                                   "--hid-trace <FILE>", "--version"}) {
+            EXPECT_TRUE(options.answer.contains(QString::fromLatin1(option))) << option;
+        }
+    }
+    const QString version = parse({"--version"}).answer;
+    EXPECT_TRUE(QRegularExpression("^TQ260 104vez VANTOR [0-9]+\\.[0-9]+\\.[0-9]+\n$")
+                    .match(version)
+                    .hasMatch())
+        << version.toStdString();
+    EXPECT_TRUE(parse({"--virtual-keyboard"}).answer.isEmpty());
 }
 
 TEST(ProgramOptions, KeyboardFaultsRunOnTheVirtualKeyboardOrAreRefused) {

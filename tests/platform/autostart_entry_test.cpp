@@ -64,6 +64,10 @@ TEST(AutostartEntry, StartsTheProgramHiddenWithItsPathQuotedAsTheDesktopReadsIt)
         EXPECT_EQ(entry->rfind("[Desktop Entry]\nType=Application\n", 0), 0u);
         EXPECT_NE(entry->find("\nIcon=org.tq260.vantor\n"), std::string::npos);
     }
+    // The desktop skips the entry once the program is gone.
+    EXPECT_NE(
+        autostartEntryText("/opt/back\\slash run")->find("\nTryExec=/opt/back\\\\slash run\n"),
+        std::string::npos);
     EXPECT_FALSE(autostartEntryText("/home/two\nlines"));
     EXPECT_FALSE(autostartEntryText(""));
 }
