@@ -149,7 +149,13 @@ bool CGameKeyboardDlg::recordIsTheKeyboards() const {
 
 void CGameKeyboardDlg::tellKeyboardProblem(KeyboardOperation operation, OperationResult result) {
     QString message;
-    if (operation == KeyboardOperation::Save && !recordIsTheKeyboards()) {
+    if (operation == KeyboardOperation::Save && !services_.link.isConnected()) {
+        // Nothing to unplug: the keyboard never arrived, or has gone.
+        message = text(
+            "No keyboard is connected, so nothing was saved to it.\n"
+            "Plug the keyboard in: its settings are read when it arrives.",
+            "未连接键盘，因此没有保存到键盘。\n请插入键盘：键盘连接后会读取其设置。");
+    } else if (operation == KeyboardOperation::Save && !recordIsTheKeyboards()) {
         message = text(
             "The keyboard's settings have not been read, so nothing was saved to it.\n"
             "Unplug the keyboard and plug it in again.",

@@ -438,6 +438,12 @@ TEST_F(MainWindow, WithoutKeyboardOrNotificationAreaTheWindowStaysInView) {
     EXPECT_FALSE(window->startsHidden());
     // It says why nothing works, where a balloon would have.
     EXPECT_EQ(window->windowState().notice, "No Gaming Keyboard Detected!");
+    // Save says what is wrong, not a cure for a keyboard that is not there.
+    click(950, 615);
+    EXPECT_THAT(messages.shown,
+                ElementsAre(u"No keyboard is connected, so nothing was saved to it.\nPlug the "
+                            u"keyboard in: its settings are read when it arrives. | "
+                            u"TQ260 104vez VANTOR"));
 }
 
 TEST_F(MainWindow, MacroManagerOkBuildsTheBlocksAndWritesTheMacroFile) {
