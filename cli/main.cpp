@@ -1,0 +1,78 @@
+// tq260ctl: the keyboard's configuration from the command line.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/keyboard_list.h"
+#include "device/hid_trace.h"
+#include "emulator/emulator_transport.h"
+#include "platform/data_folder.h"
+#include "platform/hidapi_transport.h"
+#include "platform/real_clock.h"
+
+namespace {
+
+// Exit codes: what scripts can tell apart.
+constexpr int kExitNoKeyboard = 1;
+constexpr int kExitUsage = 2;
+
+// The folder of this executable: the virtual keyboard's memory is kept where the program
+// keeps it, so both see the same keyboard.
+std::filesystem::path executableFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : self.parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Reads and changes the configuration of the TQ260 104vez VANTOR keyboard."};
+    app.name("tq260ctl");
+    app.require_subcommand(1);
+    bool virtualKeyboard = false;
+    std::string traceFile;
+    app.add_flag("--virtual-keyboard", virtualKeyboard,
+                 "Use the virtual keyboard instead of a real one.");
+    app.add_option("--hid-trace", traceFile, "Append every HID report to FILE.")
+        ->option_text("FILE");
+    CLI::App* list =
+        app.add_subcommand("list", "List the keyboards with their channels and firmware.");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return kExitUsage;
+    }
+
+    tq260::RealClock clock;
+    std::shared_ptr<tq260::HidTrace> trace =
+        traceFile.empty() ? tq260::HidTrace::fromEnvironment(clock)
+                          : std::make_shared<tq260::HidTrace>(traceFile, clock);
+    std::unique_ptr<tq260::HidTransport> transport;
+    if (virtualKeyboard) {
+        auto emulator = std::make_unique<tq260::EmulatorTransport>(clock);
+        emulator->addKeyboard().attachStorage(
+            tq260::dataFolderFor(executableFolder()) / "VirtualKeyboard.bin",
+            [](const std::filesystem::path& file) {
+                std::cerr << "The virtual keyboard's memory could not be read or saved: "
+                          << file.string() << "\n";
+            });
+        transport = std::move(emulator);
+    } else {
+        transport = std::make_unique<tq260::HidapiTransport>();
+    }
+
+    if (list->parsed()) {
+        const auto keyboards = tq260::listKeyboards(*transport, clock, trace);
+        if (keyboards.empty()) {
+            std::cerr << "No TQ260 keyboard found.\n";
+            return kExitNoKeyboard;
+        }
+        std::cout << tq260::describeKeyboards(keyboards);
+    }
+    return 0;
+}
