@@ -4,9 +4,13 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/config_json.h"
 #include "cli/keyboard_list.h"
+#include "device/composite_operations.h"
+#include "device/device_link.h"
 #include "device/hid_trace.h"
 #include "emulator/emulator_transport.h"
+#include "platform/atomic_file.h"
 #include "platform/data_folder.h"
 #include "platform/hidapi_transport.h"
 #include "platform/real_clock.h"
@@ -16,6 +20,8 @@ namespace {
 // Exit codes: what scripts can tell apart.
 constexpr int kExitNoKeyboard = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitNotAnswering = 3;
+constexpr int kExitCannotWrite = 4;
 
 // The folder of this executable: the virtual keyboard's memory is kept where the program
 // keeps it, so both see the same keyboard.
@@ -39,6 +45,10 @@ int main(int argc, char** argv) {
         ->option_text("FILE");
     CLI::App* list =
         app.add_subcommand("list", "List the keyboards with their channels and firmware.");
+    CLI::App* dump =
+        app.add_subcommand("dump", "Print the keyboard's whole configuration as JSON (format 1).");
+    std::string output;
+    dump->add_option("--output", output, "Write it to FILE instead.")->option_text("FILE");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -73,6 +83,31 @@ int main(int argc, char** argv) {
             return kExitNoKeyboard;
         }
         std::cout << tq260::describeKeyboards(keyboards);
+        return 0;
+    }
+
+    tq260::DeviceLink link(*transport, clock, trace);
+    if (!link.connect()) {
+        std::cerr << "No TQ260 keyboard found.\n";
+        return kExitNoKeyboard;
+    }
+    tq260::DeviceSettings settings;
+    tq260::DeviceIdentity identity;
+    if (tq260::fullRead(link, settings, identity) != tq260::OperationResult::Done) {
+        std::cerr << "The keyboard is not answering: its configuration could not be read.\n";
+        return kExitNotAnswering;
+    }
+    if (dump->parsed()) {
+        const tq260::KeyNameTable names;
+        const std::string text = tq260::configurationToJson(settings, names).dump(2) + "\n";
+        if (output.empty()) {
+            std::cout << text;
+        } else if (!tq260::writeFileAtomically(
+                       output, std::span(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                         text.size()))) {
+            std::cerr << "Could not write " << output << "\n";
+            return kExitCannotWrite;
+        }
     }
     return 0;
 }
