@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "device/lighting_effect_table.h"
+#include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
+#include "keys/named_function_table.h"
 
 namespace tq260 {
 
@@ -41,21 +43,83 @@ nlohmann::ordered_json litKeys(const CustomLightMask& mask, const KeyNameTable& 
     nlohmann::ordered_json keys = nlohmann::ordered_json::array();
     for (std::size_t key = 0; key < kKeyCount; ++key) {
         if (key >= 16 && key <= 19) continue;
-        if (mask.bit(KeyLightBit[key])) keys.push_back(keyNameOf(names, KeyLayout[key].virtualKey));
+        if (mask.bit(KeyLightBit[key])) keys.push_back(pictureKeyName(names, key));
     }
     return keys;
 }
 
+// The name of the key whose keyboard code this is; empty when no key has it.
+std::string keyNameOfUsage(const KeyNameTable& names, std::uint8_t usage) {
+    for (int vk = 0; vk < 256; ++vk) {
+        const auto key = static_cast<std::uint8_t>(vk);
+        if (names.usage(key) == usage && !names.name(key).empty()) return keyNameOf(names, key);
+    }
+    return {};
+}
+
+constexpr const char* kLaunchKinds[] = {"mp3", "exe", "txt", "folder"};
+
+nlohmann::ordered_json rawEntry(const KeyEntry& entry) {
+    return {{"entry", {entry.kind, entry.param, entry.code, entry.extra}}};
+}
+
+nlohmann::ordered_json launchOf(const KeyAssignment* record) {
+    nlohmann::ordered_json launch;
+    std::u16string path;
+    std::string kind = "exe";
+    if (record != nullptr) {
+        const auto end = std::find(record->launchPath.begin(), record->launchPath.end(), u'\0');
+        path.assign(record->launchPath.begin(), end);
+        const int type = record->type - static_cast<int>(AssignmentType::LaunchMp3);
+        if (type >= 0 && type < 4) kind = kLaunchKinds[type];
+    }
+    launch["launch"] = toUtf8(path);
+    launch["kind"] = kind;
+    return launch;
+}
+
 }  // namespace
+
+nlohmann::ordered_json keyAssignmentToJson(const KeyEntry& entry, std::size_t slot,
+                                           const KeyAssignment* record, const KeyNameTable& names) {
+    if (slot < FactoryKeyMap.size() && entry == FactoryKeyMap[slot]) return "default";
+    if (entry == KeyEntry{}) return "disabled";
+    if (entry.kind == key_kind::kLaunch) return launchOf(record);
+    if (entry.kind == key_kind::kMacro && entry.param == 1 && entry.code < kMacroBlockCount) {
+        return {{"macro", entry.code + 1}};
+    }
+    if (const auto function = namedFunctionName(entry, Language::English)) {
+        return {{"function", toUtf8(std::u16string(*function))}};
+    }
+    if (entry.kind != key_kind::kKey) return rawEntry(entry);
+    std::vector<std::string> keys;
+    for (const std::uint8_t usage : {entry.param, entry.code, entry.extra}) {
+        if (usage == 0) continue;
+        const std::string name = keyNameOfUsage(names, usage);
+        if (name.empty()) return rawEntry(entry);
+        keys.push_back(name);
+    }
+    if (keys.size() == 1 && entry.param == 0 && entry.extra == 0) return {{"key", keys[0]}};
+    return {{"combination", keys}};
+}
 
 std::string keyNameOf(const KeyNameTable& names, std::uint8_t virtualKey) {
     std::string name = toUtf8(names.name(virtualKey));
     while (!name.empty() && name.back() == ' ') name.pop_back();
+    constexpr std::uint8_t kKeypadMultiply = 0x6A, kKeypadDivide = 0x6F;
+    if (virtualKey >= kKeypadMultiply && virtualKey <= kKeypadDivide) name = "Num " + name;
     return name;
 }
 
+std::string pictureKeyName(const KeyNameTable& names, std::size_t key) {
+    constexpr std::size_t kKeyRightOfRightAlt = 100;
+    if (key == kKeyRightOfRightAlt) return "Fn";
+    return key < kKeyCount ? keyNameOf(names, KeyLayout[key].virtualKey) : std::string();
+}
+
 nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
-                                           const KeyNameTable& names) {
+                                           const KeyNameTable& names,
+                                           const AssignmentTable* records) {
     nlohmann::ordered_json json;
     json["format"] = kConfigFormat;
     json["lighting"] = {
@@ -71,6 +135,16 @@ nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
     } else {
         json["reportRate"] = settings.reportRate;
     }
+    // The media keys above the keypad cannot be reassigned; every other key is listed.
+    nlohmann::ordered_json keys = nlohmann::ordered_json::object();
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        if (key >= 16 && key <= 19) continue;
+        const KeyLayoutEntry& layout = KeyLayout[key];
+        keys[pictureKeyName(names, key)] =
+            keyAssignmentToJson(settings.keyTable[layout.slot], layout.slot,
+                                records != nullptr ? &(*records)[key] : nullptr, names);
+    }
+    json["keys"] = keys;
     nlohmann::ordered_json patterns = nlohmann::ordered_json::array();
     for (const CustomLightMask& mask : settings.customLightMasks) {
         patterns.push_back(litKeys(mask, names));

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "device/device_settings.h"
+#include "keys/key_assignment.h"
 #include "keys/key_name_table.h"
 
 namespace tq260 {
@@ -14,14 +15,28 @@ inline constexpr int kConfigFormat = 1;
 inline constexpr int kReportRatesHz[] = {125, 250, 500, 1000};
 
 // The keyboard's configuration as readable JSON: lighting (the effect by name), game mode,
-// response time in ms, report rate in Hz and the three DIY light patterns as the names of
-// their lit keys. A value outside what the window offers is written as it is (an effect or
-// report rate by its number), so nothing is lost.
+// response time in ms, report rate in Hz, every key's assignment by key name, and the three
+// DIY light patterns as the names of their lit keys. A value outside what the window offers
+// is written as it is (an effect or report rate by its number, a key entry by its four
+// bytes), so nothing is lost. The assignment records give what only the computer keeps (the
+// path a launch key opens); without them launch paths are empty.
 nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
-                                           const KeyNameTable& names);
+                                           const KeyNameTable& names,
+                                           const AssignmentTable* records = nullptr);
+
+// One key's assignment: "default", "disabled", {"key": name}, {"combination": [names]},
+// {"function": name}, {"macro": 1..6}, {"launch": path, "kind": "mp3"|"exe"|"txt"|"folder"},
+// or {"entry": [four bytes]} for anything else.
+nlohmann::ordered_json keyAssignmentToJson(const KeyEntry& entry, std::size_t slot,
+                                           const KeyAssignment* record, const KeyNameTable& names);
 
 // A key's name as the readable format writes it: its display name without the trailing
-// space.
+// space; the keypad's * + Enter - . / get "Num " before it, as their names are those of
+// the main keys.
 std::string keyNameOf(const KeyNameTable& names, std::uint8_t virtualKey);
+
+// The name of a key of the keyboard picture (0..107). The key right of the right Alt shares
+// the Apps key's code; it is "Fn", as its legend says.
+std::string pictureKeyName(const KeyNameTable& names, std::size_t key);
 
 }  // namespace tq260

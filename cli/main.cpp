@@ -10,6 +10,7 @@
 #include "device/device_link.h"
 #include "device/hid_trace.h"
 #include "emulator/emulator_transport.h"
+#include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
 #include "platform/data_folder.h"
 #include "platform/hidapi_transport.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
+    const std::filesystem::path dataFolder = tq260::dataFolderFor(executableFolder());
     tq260::RealClock clock;
     std::shared_ptr<tq260::HidTrace> trace =
         traceFile.empty() ? tq260::HidTrace::fromEnvironment(clock)
@@ -66,8 +68,7 @@ int main(int argc, char** argv) {
     if (virtualKeyboard) {
         auto emulator = std::make_unique<tq260::EmulatorTransport>(clock);
         emulator->addKeyboard().attachStorage(
-            tq260::dataFolderFor(executableFolder()) / "VirtualKeyboard.bin",
-            [](const std::filesystem::path& file) {
+            dataFolder / "VirtualKeyboard.bin", [](const std::filesystem::path& file) {
                 std::cerr << "The virtual keyboard's memory could not be read or saved: "
                           << file.string() << "\n";
             });
@@ -99,7 +100,20 @@ int main(int argc, char** argv) {
     }
     if (dump->parsed()) {
         const tq260::KeyNameTable names;
-        const std::string text = tq260::configurationToJson(settings, names).dump(2) + "\n";
+        // The paths launch keys open are kept by the computer, in keymap.bin; the tool reads
+        // it where the program keeps it, and never makes it.
+        auto records = std::make_unique<tq260::AssignmentTable>();
+        const std::filesystem::path keymap = dataFolder / "keymap.bin";
+        bool haveRecords = false;
+        if (std::error_code error; std::filesystem::is_regular_file(keymap, error)) {
+            tq260::DeviceSettings image;
+            haveRecords =
+                tq260::LoadKeymapFile(keymap, false, image, *records) == tq260::DataFileLoad::Read;
+        }
+        const std::string text =
+            tq260::configurationToJson(settings, names, haveRecords ? records.get() : nullptr)
+                .dump(2) +
+            "\n";
         if (output.empty()) {
             std::cout << text;
         } else if (!tq260::writeFileAtomically(

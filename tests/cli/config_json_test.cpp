@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
 
@@ -14,13 +15,55 @@ class ConfigJson : public ::testing::Test {
     DeviceSettings settings;
 };
 
+// Every key of the picture but the four media keys, each under a name of its own.
+TEST_F(ConfigJson, EveryReassignableKeyIsListedOnceByAUniqueName) {
+    settings.keyTable = FactoryKeyMap;
+    const auto json = configurationToJson(settings, names);
+    EXPECT_EQ(json["keys"].size(), 104u);
+    for (const char* name : {"Esc", "A", "Num -", "-", "Num Enter", "Enter", "Num /", "/", "Num .",
+                             ".", "Fn", "Apps", "0-num"}) {
+        EXPECT_EQ(json["keys"].value(name, ""), "default") << name;
+    }
+    EXPECT_FALSE(json["keys"].contains("Vol+"));  // a media key above the keypad
+}
+
+TEST_F(ConfigJson, EachKindOfAssignmentByName) {
+    const auto usageOf = [&](std::uint8_t vk) { return names.usage(vk); };
+    const std::size_t slotOfA = KeyLayout[63].slot;
+    EXPECT_EQ(keyAssignmentToJson(FactoryKeyMap[slotOfA], slotOfA, nullptr, names), "default");
+    EXPECT_EQ(keyAssignmentToJson({}, slotOfA, nullptr, names), "disabled");
+    EXPECT_EQ(keyAssignmentToJson({0, 0, usageOf('B'), 0}, slotOfA, nullptr, names).dump(),
+              R"({"key":"B"})");
+    EXPECT_EQ(
+        keyAssignmentToJson({0, 0xE1, usageOf('A'), usageOf('Z')}, slotOfA, nullptr, names).dump(),
+        R"({"combination":["LShift","A","Z"]})");
+    EXPECT_EQ(keyAssignmentToJson({0, 0xE0, 0x06, 0}, slotOfA, nullptr, names).dump(),
+              R"({"function":"Copy"})");
+    EXPECT_EQ(keyAssignmentToJson({3, 0, 0xE9, 0}, slotOfA, nullptr, names).dump(),
+              R"({"function":"Vol+"})");
+    EXPECT_EQ(keyAssignmentToJson({4, 1, 2, 0}, slotOfA, nullptr, names).dump(), R"({"macro":3})");
+    KeyAssignment launch;
+    launch.type = static_cast<std::uint8_t>(AssignmentType::LaunchTxt);
+    const std::u16string path = u"/home/player/notes.txt";
+    std::copy(path.begin(), path.end(), launch.launchPath.begin());
+    EXPECT_EQ(keyAssignmentToJson({0x14, 0, 0x41, 0}, slotOfA, &launch, names).dump(),
+              R"({"launch":"/home/player/notes.txt","kind":"txt"})");
+    // Nothing that the window makes is lost either.
+    EXPECT_EQ(keyAssignmentToJson({0x10, 1, 2, 3}, slotOfA, nullptr, names).dump(),
+              R"({"entry":[16,1,2,3]})");
+    EXPECT_EQ(keyAssignmentToJson({4, 1, 9, 0}, slotOfA, nullptr, names).dump(),
+              R"({"entry":[4,1,9,0]})");
+}
+
 TEST_F(ConfigJson, TheSettingsInTheUnitsAndNamesTheWindowShows) {
     settings.lighting = {6, 40, 4, 2, 0};
     settings.gameMode = 1;
     settings.responseTime = 4;
     settings.reportRate = 3;
     const auto json = configurationToJson(settings, names);
-    EXPECT_EQ(json.dump(),
+    auto settingsOnly = json;
+    settingsOnly.erase("keys");
+    EXPECT_EQ(settingsOnly.dump(),
               R"({"format":1,"lighting":{"effect":"Wave","brightness":40,"speed":4,)"
               R"("direction":2},"gameMode":true,"responseTimeMs":8,"reportRateHz":1000,)"
               R"("diyPatterns":[[],[],[]]})");
