@@ -7,6 +7,7 @@
 #include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
 #include "keys/named_function_table.h"
+#include "macro/macro_event.h"
 
 namespace tq260 {
 
@@ -103,6 +104,41 @@ nlohmann::ordered_json keyAssignmentToJson(const KeyEntry& entry, std::size_t sl
     return {{"combination", keys}};
 }
 
+nlohmann::ordered_json macrosToJson(const DeviceSettings& settings, const KeyNameTable& names,
+                                    const MacroTable* macros) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (std::size_t slot = 0; slot < kMacroBlockCount; ++slot) {
+        const MacroBlock& block = settings.macroBlocks[slot];
+        EventString events{};
+        std::copy(block.begin() + 2, block.end(), events.begin());
+        nlohmann::ordered_json lines = nlohmann::ordered_json::array();
+        for (std::size_t offset = 0; const auto event = macroEventAt(events, offset);
+             offset += macroEventSize(events[offset])) {
+            const std::string name = keyNameOfUsage(names, event->key);
+            nlohmann::ordered_json line;
+            if (name.empty()) {
+                line["key"] = event->key;
+            } else {
+                line["key"] = name;
+            }
+            line["action"] = event->release ? "up" : "down";
+            line["delayMs"] = event->delayMs <= 1 ? 0 : event->delayMs;
+            lines.push_back(line);
+        }
+        std::string name;
+        if (macros != nullptr && !(*macros)[slot].isFree()) {
+            name = toUtf8(std::u16string((*macros)[slot].nameText()));
+        }
+        nlohmann::ordered_json macro;
+        macro["slot"] = slot + 1;
+        macro["name"] = name;
+        macro["loops"] = block[0] << 8 | block[1];
+        macro["events"] = lines;
+        list.push_back(macro);
+    }
+    return list;
+}
+
 std::string keyNameOf(const KeyNameTable& names, std::uint8_t virtualKey) {
     std::string name = toUtf8(names.name(virtualKey));
     while (!name.empty() && name.back() == ' ') name.pop_back();
@@ -119,7 +155,8 @@ std::string pictureKeyName(const KeyNameTable& names, std::size_t key) {
 
 nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
                                            const KeyNameTable& names,
-                                           const AssignmentTable* records) {
+                                           const AssignmentTable* records,
+                                           const MacroTable* macros) {
     nlohmann::ordered_json json;
     json["format"] = kConfigFormat;
     json["lighting"] = {
@@ -145,6 +182,7 @@ nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
                                 records != nullptr ? &(*records)[key] : nullptr, names);
     }
     json["keys"] = keys;
+    json["macros"] = macrosToJson(settings, names, macros);
     nlohmann::ordered_json patterns = nlohmann::ordered_json::array();
     for (const CustomLightMask& mask : settings.customLightMasks) {
         patterns.push_back(litKeys(mask, names));

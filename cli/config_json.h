@@ -5,6 +5,7 @@
 #include "device/device_settings.h"
 #include "keys/key_assignment.h"
 #include "keys/key_name_table.h"
+#include "macro/macro_record.h"
 
 namespace tq260 {
 
@@ -22,7 +23,14 @@ inline constexpr int kReportRatesHz[] = {125, 250, 500, 1000};
 // path a launch key opens); without them launch paths are empty.
 nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
                                            const KeyNameTable& names,
-                                           const AssignmentTable* records = nullptr);
+                                           const AssignmentTable* records = nullptr,
+                                           const MacroTable* macros = nullptr);
+
+// The keyboard's six macros as it plays them: slot 1..6, the name the computer keeps for it
+// ("" without one), the loop count, and the events (key by name, or by its keyboard code
+// where no key has it; "down" or "up"; the wait before it in ms, 0 for none).
+nlohmann::ordered_json macrosToJson(const DeviceSettings& settings, const KeyNameTable& names,
+                                    const MacroTable* macros);
 
 // One key's assignment: "default", "disabled", {"key": name}, {"combination": [names]},
 // {"function": name}, {"macro": 1..6}, {"launch": path, "kind": "mp3"|"exe"|"txt"|"folder"},

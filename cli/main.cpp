@@ -11,6 +11,7 @@
 #include "device/hid_trace.h"
 #include "emulator/emulator_transport.h"
 #include "keys/keymap_file.h"
+#include "macro/macro_file.h"
 #include "platform/atomic_file.h"
 #include "platform/data_folder.h"
 #include "platform/hidapi_transport.h"
@@ -110,8 +111,15 @@ int main(int argc, char** argv) {
             haveRecords =
                 tq260::LoadKeymapFile(keymap, false, image, *records) == tq260::DataFileLoad::Read;
         }
+        auto macros = std::make_unique<tq260::MacroTable>();
+        const std::filesystem::path macroFile = dataFolder / "MacroDefine.bin";
+        bool haveMacros = false;
+        if (std::error_code error; std::filesystem::is_regular_file(macroFile, error)) {
+            haveMacros = tq260::loadMacroFile(macroFile, *macros) == tq260::DataFileLoad::Read;
+        }
         const std::string text =
-            tq260::configurationToJson(settings, names, haveRecords ? records.get() : nullptr)
+            tq260::configurationToJson(settings, names, haveRecords ? records.get() : nullptr,
+                                       haveMacros ? macros.get() : nullptr)
                 .dump(2) +
             "\n";
         if (output.empty()) {

@@ -5,6 +5,8 @@
 #include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
+#include "macro/macro_blocks.h"
+#include "macro/macro_event.h"
 
 namespace tq260 {
 namespace {
@@ -55,6 +57,36 @@ TEST_F(ConfigJson, EachKindOfAssignmentByName) {
               R"({"entry":[4,1,9,0]})");
 }
 
+TEST_F(ConfigJson, MacrosAsTheKeyboardPlaysThemWithTheirNames) {
+    auto table = std::make_unique<MacroTable>();
+    MacroRecord& combo = (*table)[0];
+    combo.setName(u"Combo");
+    combo.loopCount = 300;
+    std::size_t offset = 0;
+    for (const MacroEvent event : {MacroEvent{false, 'A', 1}, MacroEvent{true, 'A', 80},
+                                   MacroEvent{false, 0x6D, 2000}, MacroEvent{true, 0x6D, 1}}) {
+        offset += writeMacroEvent(combo.deviceEvents, combo.keyEvents, offset, event, names);
+    }
+    (*table)[1].setName(u"Empty");
+    buildMacroBlocks(*table, settings);
+    const auto json = macrosToJson(settings, names, table.get());
+    ASSERT_EQ(json.size(), 6u);
+    EXPECT_EQ(json[0].dump(),
+              R"({"slot":1,"name":"Combo","loops":300,"events":[)"
+              R"({"key":"A","action":"down","delayMs":0},{"key":"A","action":"up","delayMs":80},)"
+              R"({"key":"Num -","action":"down","delayMs":2000},)"
+              R"({"key":"Num -","action":"up","delayMs":0}]})");
+    EXPECT_EQ(json[1].dump(), R"({"slot":2,"name":"Empty","loops":0,"events":[]})");
+    // Without the computer's macro file the names are unknown, the events are not.
+    const auto unnamed = macrosToJson(settings, names, nullptr);
+    EXPECT_EQ(unnamed[0]["name"], "");
+    EXPECT_EQ(unnamed[0]["events"].size(), 4u);
+    // A code no key has is kept as its number.
+    settings.macroBlocks[5] = {0, 1, 0x01, 0xEE};
+    EXPECT_EQ(macrosToJson(settings, names, nullptr)[5]["events"].dump(),
+              R"([{"key":238,"action":"down","delayMs":0}])");
+}
+
 TEST_F(ConfigJson, TheSettingsInTheUnitsAndNamesTheWindowShows) {
     settings.lighting = {6, 40, 4, 2, 0};
     settings.gameMode = 1;
@@ -63,6 +95,7 @@ TEST_F(ConfigJson, TheSettingsInTheUnitsAndNamesTheWindowShows) {
     const auto json = configurationToJson(settings, names);
     auto settingsOnly = json;
     settingsOnly.erase("keys");
+    settingsOnly.erase("macros");
     EXPECT_EQ(settingsOnly.dump(),
               R"({"format":1,"lighting":{"effect":"Wave","brightness":40,"speed":4,)"
               R"("direction":2},"gameMode":true,"responseTimeMs":8,"reportRateHz":1000,)"
