@@ -5,6 +5,7 @@
 #include "device/device_commands.h"
 #include "device/device_link.h"
 #include "device/operation_result.h"
+#include "platform/device_claim.h"
 
 namespace tq260 {
 
@@ -54,10 +55,26 @@ std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
                 keyboard.firmware = identity.firmware;
             }
             link.close();
+        } else {
+            std::unique_ptr<DeviceClaim> claim;
+            keyboard.inUse = DeviceClaim::take(keyboard.commandPath, claim) ==
+                             DeviceClaim::Outcome::HeldElsewhere;
         }
         keyboards.push_back(std::move(keyboard));
     }
     return keyboards;
+}
+
+bool keyboardHeldElsewhere(HidTransport& transport) {
+    for (const HidInterfaceInfo& info : transport.enumerate()) {
+        if (info.vendorId != kKeyboardVendorId || info.productId != kKeyboardProductId ||
+            !matchesFilter(info, InterfaceFilter::CommandChannel)) {
+            continue;
+        }
+        std::unique_ptr<DeviceClaim> claim;
+        return DeviceClaim::take(info.path, claim) == DeviceClaim::Outcome::HeldElsewhere;
+    }
+    return false;
 }
 
 std::string describeKeyboards(const std::vector<ListedKeyboard>& keyboards) {
@@ -69,7 +86,9 @@ std::string describeKeyboards(const std::vector<ListedKeyboard>& keyboards) {
              << "  event channel:   " << (keyboard.eventPath.empty() ? "none" : keyboard.eventPath)
              << "\n"
              << "  firmware:        ";
-        if (keyboard.firmware) {
+        if (keyboard.inUse) {
+            text << "in use by another program\n";
+        } else if (keyboard.firmware) {
             text << static_cast<int>(keyboard.firmware->major) << "."
                  << static_cast<int>(keyboard.firmware->minor) << "\n";
         } else {

@@ -18,6 +18,8 @@ struct ListedKeyboard {
     std::string eventPath;  // empty when the keyboard shows no event channel
     // Nothing when the keyboard did not answer the identity command.
     std::optional<FirmwareVersion> firmware;
+    // Another program (the configuration program) holds the keyboard.
+    bool inUse = false;
 };
 
 // Every keyboard present, in enumeration order. The platform does not say which interfaces
@@ -25,6 +27,9 @@ struct ListedKeyboard {
 // interfaces of one device are listed together.
 std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
                                           const std::shared_ptr<HidTrace>& trace);
+
+// Whether another program holds the first keyboard's command channel.
+bool keyboardHeldElsewhere(HidTransport& transport);
 
 // The list as the tool prints it.
 std::string describeKeyboards(const std::vector<ListedKeyboard>& keyboards);

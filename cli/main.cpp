@@ -24,6 +24,7 @@ constexpr int kExitNoKeyboard = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNotAnswering = 3;
 constexpr int kExitCannotWrite = 4;
+constexpr int kExitInUse = 5;
 
 // The folder of this executable: the virtual keyboard's memory is kept where the program
 // keeps it, so both see the same keyboard.
@@ -90,6 +91,12 @@ int main(int argc, char** argv) {
 
     tq260::DeviceLink link(*transport, clock, trace);
     if (!link.connect()) {
+        if (tq260::keyboardHeldElsewhere(*transport)) {
+            // Its transactions and ours would interleave on the command channel.
+            std::cerr << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
+                         "close it and try again.\n";
+            return kExitInUse;
+        }
         std::cerr << "No TQ260 keyboard found.\n";
         return kExitNoKeyboard;
     }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/device_claim.h"
 #include "platform/hid_report_descriptor.h"
 
 namespace tq260 {
@@ -16,7 +17,8 @@ namespace {
 
 class HidapiDevice final : public HidDevice {
   public:
-    HidapiDevice(hid_device* device, ReportIds ids) : device_(device), ids_(ids) {}
+    HidapiDevice(hid_device* device, ReportIds ids, std::unique_ptr<DeviceClaim> claim)
+        : device_(device), ids_(ids), claim_(std::move(claim)) {}
     ~HidapiDevice() override { hid_close(device_); }
     HidapiDevice(const HidapiDevice&) = delete;
     HidapiDevice& operator=(const HidapiDevice&) = delete;
@@ -46,6 +48,8 @@ class HidapiDevice final : public HidDevice {
   private:
     hid_device* device_;
     ReportIds ids_;
+    // Held as long as the path is open.
+    std::unique_ptr<DeviceClaim> claim_;
 };
 
 #ifdef _WIN32
@@ -117,9 +121,13 @@ std::vector<HidInterfaceInfo> HidapiTransport::enumerate() {
 }
 
 std::unique_ptr<HidDevice> HidapiTransport::open(const std::string& path, ReportIds ids) {
+    // Another program on the keyboard (the tool during a dump, or the program while the tool
+    // runs) would interleave its transactions with ours: the path is refused meanwhile.
+    std::unique_ptr<DeviceClaim> claim;
+    if (DeviceClaim::take(path, claim) == DeviceClaim::Outcome::HeldElsewhere) return nullptr;
     hid_device* device = hid_open_path(path.c_str());
     if (device == nullptr) return nullptr;
-    return std::make_unique<HidapiDevice>(device, ids);
+    return std::make_unique<HidapiDevice>(device, ids, std::move(claim));
 }
 
 }  // namespace tq260
