@@ -48,6 +48,11 @@ int main(int argc, char** argv) {
     lighting->add_option("--brightness", change.brightness, "0..50.")->option_text("N");
     lighting->add_option("--speed", change.speed, "0..9.")->option_text("N");
     lighting->add_option("--direction", change.direction, "1..4.")->option_text("N");
+    CLI::App* reset = app.add_subcommand("reset", "Restore the keyboard's factory settings.");
+    bool factory = false;
+    bool yes = false;
+    reset->add_flag("--factory", factory, "The factory settings (required).")->required();
+    reset->add_flag("--yes", yes, "Do not ask first.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -74,9 +79,11 @@ int main(int argc, char** argv) {
     } else {
         transport = std::make_unique<tq260::HidapiTransport>();
     }
-    tq260::ToolContext context{*transport, clock, trace, dataFolder, std::cout, std::cerr};
+    tq260::ToolContext context{*transport, clock,     trace,   dataFolder,
+                               std::cout,  std::cerr, std::cin};
     if (list->parsed()) return tq260::runList(context);
     if (dump->parsed()) return tq260::runDump(context, output);
     if (lighting->parsed()) return tq260::runSetLighting(context, change);
+    if (reset->parsed() && factory) return tq260::runFactoryReset(context, yes);
     return tq260::tool_exit::kUsage;
 }

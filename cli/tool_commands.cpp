@@ -88,6 +88,37 @@ int runDump(ToolContext& context, const std::string& outputFile) {
     return tool_exit::kDone;
 }
 
+int runFactoryReset(ToolContext& context, bool confirmed) {
+    if (!confirmed) {
+        context.out << "Restore the keyboard's factory settings? Every key assignment, macro "
+                       "and light setting on it is replaced. [y/N] "
+                    << std::flush;
+        std::string answer;
+        std::getline(context.in, answer);
+        if (answer != "y" && answer != "Y" && answer != "yes") {
+            context.out << "Nothing was changed.\n";
+            return tool_exit::kDeclined;
+        }
+    }
+    DeviceLink link(context.transport, context.clock, context.trace);
+    if (const auto refused = connect(context, link)) return *refused;
+    DeviceSettings reread;
+    if (restoreFactorySettings(link, reread) != OperationResult::Done) {
+        return notAnswering(context, "the factory settings may not have been restored");
+    }
+    link.close();
+    auto table = std::make_unique<AssignmentTable>();
+    setAssignmentIdentities(*table);
+    const std::filesystem::path keymap = context.dataFolder / "keymap.bin";
+    if (!saveKeymapFile(keymap, reread, *table)) {
+        context.err << "The keyboard has its factory settings again, but " << keymap.string()
+                    << " could not be written.\n";
+        return tool_exit::kCannotWrite;
+    }
+    context.out << "The keyboard has its factory settings again.\n";
+    return tool_exit::kDone;
+}
+
 int runSetLighting(ToolContext& context, const LightingChange& change) {
     std::optional<std::uint8_t> effect;
     if (change.effect) {

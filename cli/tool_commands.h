@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -20,6 +21,7 @@ inline constexpr int kUsage = 2;
 inline constexpr int kNotAnswering = 3;
 inline constexpr int kCannotWrite = 4;
 inline constexpr int kInUse = 5;
+inline constexpr int kDeclined = 6;
 }  // namespace tool_exit
 
 // What every subcommand works with: the keyboard, the data folder the program uses, and
@@ -31,6 +33,8 @@ struct ToolContext {
     std::filesystem::path dataFolder;
     std::ostream& out;
     std::ostream& err;
+    // Where questions are answered.
+    std::istream& in;
 };
 
 int runList(ToolContext& context);
@@ -47,5 +51,9 @@ struct LightingChange {
 // Checks the whole change before anything is sent; then reads the lighting, changes the
 // fields given and writes it.
 int runSetLighting(ToolContext& context, const LightingChange& change);
+
+// Asks first unless confirmed; then restores the keyboard's factory settings and reads them
+// back, and keymap.bin forgets the assignments as the window's factory reset makes it.
+int runFactoryReset(ToolContext& context, bool confirmed);
 
 }  // namespace tq260

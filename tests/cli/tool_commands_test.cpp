@@ -2,10 +2,12 @@
 
 #include <gmock/gmock.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
+#include "keys/keymap_file.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -22,7 +24,7 @@ class ToolCommands : public ::testing::Test {
         err.str({});
         keyboard.wireLog().clear();
         clock.clearWaits();
-        ToolContext context{transport, clock, nullptr, data.path(), out, err};
+        ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
         return command(context);
     }
 
@@ -32,6 +34,7 @@ class ToolCommands : public ::testing::Test {
     TemporaryFolder data;
     std::ostringstream out;
     std::ostringstream err;
+    std::istringstream in;
 };
 
 TEST_F(ToolCommands, SetLightingReadsItThenWritesOnlyTheFieldsGiven) {
@@ -93,6 +96,50 @@ TEST_F(ToolCommands, NoKeyboardOrASilentOneIsSaidWithItsExitCode) {
               tool_exit::kNoKeyboard);
     EXPECT_EQ(err.str(), "No TQ260 keyboard found.\n");
     EXPECT_EQ(run(runList), tool_exit::kNoKeyboard);
+}
+
+TEST_F(ToolCommands, FactoryResetAsksAndOnlyAYesResets) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {6, 20, 3, 2, 0}; });
+    for (const char* answer : {"", "n\n", "no\n", "yess\n"}) {
+        in.str(answer);
+        in.clear();
+        EXPECT_EQ(run([](ToolContext& c) { return runFactoryReset(c, false); }),
+                  tool_exit::kDeclined);
+        EXPECT_EQ(out.str(),
+                  "Restore the keyboard's factory settings? Every key assignment, macro and light "
+                  "setting on it is replaced. [y/N] Nothing was changed.\n");
+        EXPECT_TRUE(keyboard.wireLog().lines().empty()) << answer;
+    }
+    in.str("y\n");
+    in.clear();
+    EXPECT_EQ(run([](ToolContext& c) { return runFactoryReset(c, false); }), tool_exit::kDone);
+    EXPECT_EQ(keyboard.memory().lighting, KeyboardMemory::factoryDefaults().lighting);
+}
+
+TEST_F(ToolCommands, FactoryResetSendsTheResetAndKeymapForgetsTheAssignments) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {6, 20, 3, 2, 0}; });
+    ASSERT_EQ(run([](ToolContext& c) { return runFactoryReset(c, true); }), tool_exit::kDone);
+    EXPECT_EQ(out.str(), "The keyboard has its factory settings again.\n");
+    EXPECT_EQ(keyboard.memory().lighting, KeyboardMemory::factoryDefaults().lighting);
+    // The reset command is on the wire, after the pause the window makes too.
+    bool reset = false;
+    for (const std::string& line : keyboard.wireLog().lines()) {
+        reset = reset || line.find(" cmd set 00 13 ") != std::string::npos;
+    }
+    EXPECT_TRUE(reset);
+    EXPECT_EQ(clock.waits().front(), 100);
+    // keymap.bin holds the keyboard's factory record and no assignment.
+    DeviceSettings image;
+    auto table = std::make_unique<AssignmentTable>();
+    ASSERT_EQ(LoadKeymapFile(data / "keymap.bin", false, image, *table), DataFileLoad::Read);
+    EXPECT_EQ(image.lighting.effect, KeyboardMemory::factoryDefaults().lighting[0]);
+    auto cleared = std::make_unique<AssignmentTable>();
+    setAssignmentIdentities(*cleared);
+    EXPECT_EQ(*table, *cleared);
+    // As the window writes it: each key's record carries the key's own code (F1's is 0x70).
+    std::ifstream file(data / "keymap.bin", std::ios::binary);
+    file.seekg(sizeof(DeviceSettings) + sizeof(KeyAssignment));
+    EXPECT_EQ(file.get(), 0x70);
 }
 
 TEST_F(ToolCommands, DumpWritesTheFileInOneStep) {
