@@ -51,7 +51,8 @@ appstreamcli validate --no-net packaging/org.tq260.vantor.metainfo.xml >/dev/nul
 echo "== install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 mapfile -t installed < <(dpkg -L tq260)
-for path in /usr/bin/tq260 /usr/bin/tq260-launch-keys "/usr/lib/tq260/TQ260 104vez VANTOR" \
+for path in /usr/bin/tq260 /usr/bin/tq260-launch-keys /usr/bin/tq260ctl \
+    "/usr/lib/tq260/TQ260 104vez VANTOR" \
     /usr/lib/tq260/png/english/main.png /usr/lib/udev/rules.d/70-tq260.rules \
     /usr/share/applications/org.tq260.vantor.desktop \
     /usr/share/icons/hicolor/48x48/apps/org.tq260.vantor.png; do
@@ -116,6 +117,15 @@ echo "saved as $user into $data: $(ls "$data" | tr '\n' ' ')"
 kill "$program"
 wait "$program" 2>/dev/null || true
 program=""
+
+echo "== the command-line tool as the same user"
+as_user() { runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin "$@"; }
+as_user tq260ctl --virtual-keyboard set lighting --brightness 7 >/dev/null ||
+    fail "tq260ctl set lighting failed"
+as_user tq260ctl --virtual-keyboard dump | grep -q '"brightness": 7,' ||
+    fail "tq260ctl does not see the keyboard the program saved into $data"
+owner="$(stat -c %U "$memory")"
+[ "$owner" = "$user" ] || fail "VirtualKeyboard.bin belongs to $owner"
 
 echo "== launch-key rule"
 tq260-launch-keys on >/dev/null
