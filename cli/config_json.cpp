@@ -13,19 +13,37 @@ namespace tq260 {
 
 namespace {
 
-// The names are ASCII; the few that are not stay readable as UTF-8.
+// Names, paths and macro names as UTF-8. A path from a file may hold any UTF-16, characters
+// beyond the first plane (surrogate pairs) and broken halves too; JSON must stay valid UTF-8,
+// so a lone half becomes U+FFFD.
 std::string toUtf8(const std::u16string& text) {
     std::string out;
-    for (const char16_t c : text) {
+    const auto append = [&](char32_t c) {
         if (c < 0x80) {
             out += static_cast<char>(c);
         } else if (c < 0x800) {
             out += static_cast<char>(0xC0 | (c >> 6));
             out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
+        } else if (c < 0x10000) {
             out += static_cast<char>(0xE0 | (c >> 12));
             out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
             out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        const bool low = c >= 0xDC00 && c <= 0xDFFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            append(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            append(high || low ? U'\uFFFD' : static_cast<char32_t>(c));
         }
     }
     return out;

@@ -50,6 +50,14 @@ TEST_F(ConfigJson, EachKindOfAssignmentByName) {
     std::copy(path.begin(), path.end(), launch.launchPath.begin());
     EXPECT_EQ(keyAssignmentToJson({0x14, 0, 0x41, 0}, slotOfA, &launch, names).dump(),
               R"({"launch":"/home/player/notes.txt","kind":"txt"})");
+    // Any path a file holds still gives valid JSON: a character beyond the first plane, and a
+    // broken surrogate half as U+FFFD.
+    const std::u16string wide = u"/home/\U0001F3AE/\xD800x";
+    launch.launchPath.fill(0);
+    std::copy(wide.begin(), wide.end(), launch.launchPath.begin());
+    EXPECT_EQ(keyAssignmentToJson({0x14, 0, 0x41, 0}, slotOfA, &launch, names)["launch"],
+              "/home/\xF0\x9F\x8E\xAE/\xEF\xBF\xBDx");
+    EXPECT_NO_THROW((void)keyAssignmentToJson({0x14, 0, 0x41, 0}, slotOfA, &launch, names).dump());
     // Nothing that the window makes is lost either.
     EXPECT_EQ(keyAssignmentToJson({0x10, 1, 2, 3}, slotOfA, nullptr, names).dump(),
               R"({"entry":[16,1,2,3]})");
