@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "controls/qt_text.h"
 #include "controls/skin_image.h"
+#include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
 
@@ -96,7 +97,7 @@ void CGameKeyboardDlg::paintKeyboard(QPainter& p, const DeviceSettings& record) 
     const CustomLightMask* mask = customLightMaskFor(record, effect);
     if (effect >= kFirstCustomEffect && mask != nullptr) {
         for (std::size_t key = 0; key < kKeyCount; ++key) {
-            if (key >= 16 && key <= 19) continue;
+            if (isMediaKey(key)) continue;
             if (!mask->bit(KeyLightBit[key])) continue;
             // The lit key's face, where the cap's face is drawn, with its legend centred on it.
             const QRectF face =

@@ -61,7 +61,7 @@ nlohmann::ordered_json effectOf(std::uint8_t code) {
 nlohmann::ordered_json litKeys(const CustomLightMask& mask, const KeyNameTable& names) {
     nlohmann::ordered_json keys = nlohmann::ordered_json::array();
     for (std::size_t key = 0; key < kKeyCount; ++key) {
-        if (key >= 16 && key <= 19) continue;
+        if (isMediaKey(key)) continue;
         if (mask.bit(KeyLightBit[key])) keys.push_back(pictureKeyName(names, key));
     }
     return keys;
@@ -193,7 +193,7 @@ nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
     // The media keys above the keypad cannot be reassigned; every other key is listed.
     nlohmann::ordered_json keys = nlohmann::ordered_json::object();
     for (std::size_t key = 0; key < kKeyCount; ++key) {
-        if (key >= 16 && key <= 19) continue;
+        if (isMediaKey(key)) continue;
         const KeyLayoutEntry& layout = KeyLayout[key];
         keys[pictureKeyName(names, key)] =
             keyAssignmentToJson(settings.keyTable[layout.slot], layout.slot,
