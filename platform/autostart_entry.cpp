@@ -1,20 +1,14 @@
 #include "platform/autostart_entry.h"
 
-#include <cstdlib>
 #include <span>
 #include <system_error>
 
 #include "platform/atomic_file.h"
+#include "platform/environment.h"
 
 namespace tq260 {
 
 namespace {
-
-std::filesystem::path fromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::filesystem::path(value)
-                                              : std::filesystem::path();
-}
 
 // One argument of an Exec line: always quoted (the program's own name has spaces), with the
 // characters the desktop's quoting reserves escaped, then the escapes every value of the
@@ -56,9 +50,9 @@ std::string tryExecPath(const std::string& path) {
 }  // namespace
 
 std::filesystem::path autostartEntryPath() {
-    std::filesystem::path config = fromEnvironment("XDG_CONFIG_HOME");
+    std::filesystem::path config = folderFromEnvironment("XDG_CONFIG_HOME");
     if (config.empty()) {
-        const std::filesystem::path home = fromEnvironment("HOME");
+        const std::filesystem::path home = folderFromEnvironment("HOME");
         if (home.empty()) return {};
         config = home / ".config";
     }

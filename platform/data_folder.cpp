@@ -1,6 +1,5 @@
 #include "platform/data_folder.h"
 
-#include <cstdlib>
 #include <system_error>
 
 #ifdef __unix__
@@ -9,17 +8,13 @@
 #include <fstream>
 #endif
 
+#include "platform/environment.h"
+
 namespace tq260 {
 
 namespace {
 
 constexpr const char* kFolderName = "TQ260";
-
-std::filesystem::path fromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::filesystem::path(value)
-                                              : std::filesystem::path();
-}
 
 }  // namespace
 
@@ -42,11 +37,11 @@ bool isWritableFolder(const std::filesystem::path& folder) {
 
 std::filesystem::path perUserDataFolder() {
 #ifdef _WIN32
-    std::filesystem::path base = fromEnvironment("APPDATA");
+    std::filesystem::path base = folderFromEnvironment("APPDATA");
 #else
-    std::filesystem::path base = fromEnvironment("XDG_DATA_HOME");
+    std::filesystem::path base = folderFromEnvironment("XDG_DATA_HOME");
     if (base.empty()) {
-        const std::filesystem::path home = fromEnvironment("HOME");
+        const std::filesystem::path home = folderFromEnvironment("HOME");
         if (!home.empty()) base = home / ".local" / "share";
     }
 #endif
