@@ -8,11 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
-#include <string_view>
 
 #include "platform/physical_keys.h"
+#include "platform/udev_hot_plug_watcher.h"
 
 namespace tq260 {
 
@@ -20,11 +19,7 @@ namespace {
 
 bool hasId(udev_device* device, const char* attribute, std::uint16_t id) {
     const char* text = udev_device_get_sysattr_value(device, attribute);
-    if (text == nullptr) return false;
-    const std::string_view view(text);
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value, 16);
-    return error == std::errc() && end == view.data() + view.size() && value == id;
+    return text != nullptr && parseHex16(text) == id;
 }
 
 std::optional<KeyInput::Kind> kindOf(int value) {

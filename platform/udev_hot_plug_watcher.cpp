@@ -11,8 +11,6 @@
 
 namespace tq260 {
 
-namespace {
-
 std::optional<std::uint16_t> parseHex16(std::string_view text) {
     unsigned value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
@@ -22,8 +20,6 @@ std::optional<std::uint16_t> parseHex16(std::string_view text) {
     }
     return static_cast<std::uint16_t>(value);
 }
-
-}  // namespace
 
 std::optional<UsbIds> parseUsbProduct(std::string_view product) {
     const auto first = product.find('/');
