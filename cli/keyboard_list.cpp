@@ -27,6 +27,16 @@ class OneKeyboard final : public HidTransport {
     std::vector<HidInterfaceInfo> paths_;
 };
 
+bool isKeyboardChannel(const HidInterfaceInfo& info, InterfaceFilter channel) {
+    return info.vendorId == kKeyboardVendorId && info.productId == kKeyboardProductId &&
+           matchesFilter(info, channel);
+}
+
+bool heldElsewhere(const std::string& path) {
+    std::unique_ptr<DeviceClaim> claim;
+    return DeviceClaim::take(path, claim) == DeviceClaim::Outcome::HeldElsewhere;
+}
+
 }  // namespace
 
 std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
@@ -34,9 +44,8 @@ std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
     std::vector<HidInterfaceInfo> commands;
     std::vector<HidInterfaceInfo> events;
     for (const HidInterfaceInfo& info : transport.enumerate()) {
-        if (info.vendorId != kKeyboardVendorId || info.productId != kKeyboardProductId) continue;
-        if (matchesFilter(info, InterfaceFilter::CommandChannel)) commands.push_back(info);
-        if (matchesFilter(info, InterfaceFilter::EventChannel)) events.push_back(info);
+        if (isKeyboardChannel(info, InterfaceFilter::CommandChannel)) commands.push_back(info);
+        if (isKeyboardChannel(info, InterfaceFilter::EventChannel)) events.push_back(info);
     }
     std::vector<ListedKeyboard> keyboards;
     for (std::size_t i = 0; i < commands.size(); ++i) {
@@ -56,9 +65,7 @@ std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
             }
             link.close();
         } else {
-            std::unique_ptr<DeviceClaim> claim;
-            keyboard.inUse = DeviceClaim::take(keyboard.commandPath, claim) ==
-                             DeviceClaim::Outcome::HeldElsewhere;
+            keyboard.inUse = heldElsewhere(keyboard.commandPath);
         }
         keyboards.push_back(std::move(keyboard));
     }
@@ -67,12 +74,8 @@ std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
 
 bool keyboardHeldElsewhere(HidTransport& transport) {
     for (const HidInterfaceInfo& info : transport.enumerate()) {
-        if (info.vendorId != kKeyboardVendorId || info.productId != kKeyboardProductId ||
-            !matchesFilter(info, InterfaceFilter::CommandChannel)) {
-            continue;
-        }
-        std::unique_ptr<DeviceClaim> claim;
-        return DeviceClaim::take(info.path, claim) == DeviceClaim::Outcome::HeldElsewhere;
+        if (isKeyboardChannel(info, InterfaceFilter::CommandChannel))
+            return heldElsewhere(info.path);
     }
     return false;
 }

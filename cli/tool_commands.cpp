@@ -17,6 +17,11 @@ namespace tq260 {
 
 namespace {
 
+int noKeyboard(ToolContext& context) {
+    context.err << "No TQ260 keyboard found.\n";
+    return tool_exit::kNoKeyboard;
+}
+
 // Opens the keyboard, or says why not and gives the exit code.
 std::optional<int> connect(ToolContext& context, DeviceLink& link) {
     if (link.connect()) return std::nullopt;
@@ -26,8 +31,7 @@ std::optional<int> connect(ToolContext& context, DeviceLink& link) {
                        "close it and try again.\n";
         return tool_exit::kInUse;
     }
-    context.err << "No TQ260 keyboard found.\n";
-    return tool_exit::kNoKeyboard;
+    return noKeyboard(context);
 }
 
 int notAnswering(ToolContext& context, const char* what) {
@@ -49,10 +53,7 @@ std::unique_ptr<Table> hostFile(const std::filesystem::path& file, Load load) {
 
 int runList(ToolContext& context) {
     const auto keyboards = listKeyboards(context.transport, context.clock, context.trace);
-    if (keyboards.empty()) {
-        context.err << "No TQ260 keyboard found.\n";
-        return tool_exit::kNoKeyboard;
-    }
+    if (keyboards.empty()) return noKeyboard(context);
     context.out << describeKeyboards(keyboards);
     return tool_exit::kDone;
 }
