@@ -3,21 +3,13 @@
 #include <gmock/gmock.h>
 
 #include "keys/instance_request.h"
+#include "support/recording_shell.h"
 
 namespace tq260 {
 namespace {
 
 using ::testing::ElementsAre;
-
-class RecordingShell final : public ShellLauncher {
-  public:
-    Result open(const std::u16string& folder, const std::u16string& file) override {
-        opened.push_back({folder, file});
-        return result;
-    }
-    Result result = Result::Opened;
-    std::vector<LaunchTarget> opened;
-};
+using testing::RecordingShell;
 
 class LaunchForKey : public ::testing::Test {
   protected:

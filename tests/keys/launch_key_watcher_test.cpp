@@ -5,6 +5,7 @@
 #include "emulator/virtual_clock.h"
 #include "keys/launch_for_key.h"
 #include "support/main_queues.h"
+#include "support/recording_shell.h"
 #include "support/scripted_key_input.h"
 
 namespace tq260 {
@@ -12,21 +13,13 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::ManualMainQueue;
+using testing::RecordingShell;
 using testing::ScriptedKeyInput;
 using Kind = KeyInput::Kind;
 
 constexpr std::uint8_t kF1 = 0x70;
 constexpr std::uint8_t kF2 = 0x71;
 constexpr std::uint8_t kA = 0x41;
-
-class RecordingShell final : public ShellLauncher {
-  public:
-    Result open(const std::u16string& folder, const std::u16string& file) override {
-        opened.push_back(folder + u"/" + file);
-        return Result::Opened;
-    }
-    std::vector<std::u16string> opened;
-};
 
 // The watcher wired as the program wires it: a press reaches the main thread, which starts
 // what the key's stored launch assignment names.
@@ -68,7 +61,7 @@ TEST_F(LaunchKeyWatching, ALaunchKeyStartsItsFileOncePerPressAndOtherKeysNothing
     source.press(kA);
     source.feed({kF1, Kind::Up});  // a release without its press (the node opened mid-press)
     settle();
-    EXPECT_THAT(shell.opened, ElementsAre(u"/opt/game/start.exe"));
+    EXPECT_THAT(shell.opened, ElementsAre(LaunchTarget{u"/opt/game", u"start.exe"}));
 
     source.press(kF1);
     source.press(kF1);
@@ -101,7 +94,7 @@ TEST_F(LaunchKeyWatching, AVanishedNodeEndsTheWatcherCleanly) {
     source.vanish();
     ASSERT_TRUE(mainThread.runUntil([&] { return !watcher.watching(); }));
     mainThread.runAll();
-    EXPECT_THAT(shell.opened, ElementsAre(u"/opt/game/start.exe"));
+    EXPECT_THAT(shell.opened, ElementsAre(LaunchTarget{u"/opt/game", u"start.exe"}));
     watcher.stop();  // joins the ended thread, and may be repeated
     watcher.stop();
     // A new connection watches again.
