@@ -1,7 +1,6 @@
 #include "cli/tool_commands.h"
 
 #include <algorithm>
-#include <span>
 
 #include "cli/config_json.h"
 #include "cli/keyboard_list.h"
@@ -80,9 +79,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
         configurationToJson(settings, names, records.get(), macros.get()).dump(2) + "\n";
     if (outputFile.empty()) {
         context.out << text;
-    } else if (!writeFileAtomically(
-                   outputFile,
-                   std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))) {
+    } else if (!writeFileAtomically(outputFile, text)) {
         context.err << "Could not write " << outputFile << "\n";
         return tool_exit::kCannotWrite;
     }

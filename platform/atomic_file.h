@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace tq260 {
@@ -25,6 +26,12 @@ bool writeFileAtomically(const std::filesystem::path& path,
 inline bool writeFileAtomically(const std::filesystem::path& path,
                                 std::span<const std::uint8_t> bytes) {
     return writeFileAtomically(path, {bytes});
+}
+
+// A text file (the desktop entry, a JSON dump), written the same way.
+inline bool writeFileAtomically(const std::filesystem::path& path, std::string_view text) {
+    return writeFileAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 // Reads the file straight into the parts, one after another, as far as the file goes:

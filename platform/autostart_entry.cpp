@@ -1,6 +1,5 @@
 #include "platform/autostart_entry.h"
 
-#include <span>
 #include <system_error>
 
 #include "platform/atomic_file.h"
@@ -96,8 +95,7 @@ bool setStartWithDesktop(const std::filesystem::path& entry, const std::filesyst
     if (!text) return false;
     std::filesystem::create_directories(entry.parent_path(), error);
     if (error) return false;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text->data());
-    return writeFileAtomically(entry, std::span<const std::uint8_t>(bytes, text->size()));
+    return writeFileAtomically(entry, *text);
 }
 
 }  // namespace tq260
