@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/text_encoding.h"
 #include "device/lighting_effect_table.h"
 #include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
@@ -13,58 +14,11 @@ namespace tq260 {
 
 namespace {
 
-// Names, paths and macro names as UTF-8. A path from a file may hold any UTF-16, characters
-// beyond the first plane (surrogate pairs) and broken halves too; JSON must stay valid UTF-8,
-// so a lone half becomes U+FFFD.
-std::string toUtf8(const std::u16string& text) {
-    std::string out;
-    const auto append = [&](char32_t c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        const bool high = c >= 0xD800 && c <= 0xDBFF;
-        const bool low = c >= 0xDC00 && c <= 0xDFFF;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            append(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            append(high || low ? U'\uFFFD' : static_cast<char32_t>(c));
-        }
-    }
-    return out;
-}
-
 nlohmann::ordered_json effectOf(std::uint8_t code) {
     const auto* effect = std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
                                       [&](const LightingEffect& e) { return e.code == code; });
     if (effect == kLightingEffects.end()) return code;
     return effect->english;
-}
-
-// The keys of the picture whose light the pattern turns on. The media keys have no light of
-// their own (they share F5's bit), so they are never listed.
-nlohmann::ordered_json litKeys(const CustomLightMask& mask, const KeyNameTable& names) {
-    nlohmann::ordered_json keys = nlohmann::ordered_json::array();
-    for (std::size_t key = 0; key < kKeyCount; ++key) {
-        if (isMediaKey(key)) continue;
-        if (mask.bit(KeyLightBit[key])) keys.push_back(pictureKeyName(names, key));
-    }
-    return keys;
 }
 
 // The name of the key whose keyboard code this is; empty when no key has it.
@@ -76,8 +30,6 @@ std::string keyNameOfUsage(const KeyNameTable& names, std::uint8_t usage) {
     return {};
 }
 
-constexpr const char* kLaunchKinds[] = {"mp3", "exe", "txt", "folder"};
-
 nlohmann::ordered_json rawEntry(const KeyEntry& entry) {
     return {{"entry", {entry.kind, entry.param, entry.code, entry.extra}}};
 }
@@ -87,7 +39,10 @@ nlohmann::ordered_json launchOf(const KeyAssignment* record) {
     std::u16string path;
     std::string kind = "exe";
     if (record != nullptr) {
-        const auto end = std::find(record->launchPath.begin(), record->launchPath.end(), u'\0');
+        // Up to the terminator; a path that fills the record without one ends where every
+        // path the dialogs write ends.
+        const auto last = record->launchPath.end() - 1;
+        const auto end = std::find(record->launchPath.begin(), last, u'\0');
         path.assign(record->launchPath.begin(), end);
         const int type = record->type - static_cast<int>(AssignmentType::LaunchMp3);
         if (type >= 0 && type < 4) kind = kLaunchKinds[type];
@@ -101,14 +56,20 @@ nlohmann::ordered_json launchOf(const KeyAssignment* record) {
 
 nlohmann::ordered_json keyAssignmentToJson(const KeyEntry& entry, std::size_t slot,
                                            const KeyAssignment* record, const KeyNameTable& names) {
+    // The keyboard holds a launch key as its printed key (that press is what starts the
+    // launch), so a key read back with its factory entry opens what its record says.
+    const bool launchRecord = record != nullptr && isLaunchType(record->type);
+    if (entry.kind == key_kind::kLaunch ||
+        (launchRecord && slot < FactoryKeyMap.size() && entry == FactoryKeyMap[slot])) {
+        return launchOf(record);
+    }
     if (slot < FactoryKeyMap.size() && entry == FactoryKeyMap[slot]) return "default";
     if (entry == KeyEntry{}) return "disabled";
-    if (entry.kind == key_kind::kLaunch) return launchOf(record);
     if (entry.kind == key_kind::kMacro && entry.param == 1 && entry.code < kMacroBlockCount) {
         return {{"macro", entry.code + 1}};
     }
     if (const auto function = namedFunctionName(entry, Language::English)) {
-        return {{"function", toUtf8(std::u16string(*function))}};
+        return {{"function", toUtf8(*function)}};
     }
     if (entry.kind != key_kind::kKey) return rawEntry(entry);
     std::vector<std::string> keys;
@@ -122,39 +83,63 @@ nlohmann::ordered_json keyAssignmentToJson(const KeyEntry& entry, std::size_t sl
     return {{"combination", keys}};
 }
 
+nlohmann::ordered_json litKeys(const CustomLightMask& mask, const KeyNameTable& names) {
+    nlohmann::ordered_json keys = nlohmann::ordered_json::array();
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        if (isMediaKey(key)) continue;
+        if (mask.bit(KeyLightBit[key])) keys.push_back(pictureKeyName(names, key));
+    }
+    return keys;
+}
+
+nlohmann::ordered_json macroBlockToJson(const MacroBlock& block, const KeyNameTable& names) {
+    EventString events{};
+    std::copy(block.begin() + 2, block.end(), events.begin());
+    nlohmann::ordered_json lines = nlohmann::ordered_json::array();
+    for (std::size_t offset = 0; const auto event = macroEventAt(events, offset);
+         offset += macroEventSize(events[offset])) {
+        const std::string name = keyNameOfUsage(names, event->key);
+        nlohmann::ordered_json line;
+        if (name.empty()) {
+            line["key"] = event->key;
+        } else {
+            line["key"] = name;
+        }
+        line["action"] = event->release ? "up" : "down";
+        line["delayMs"] = event->delayMs <= 1 ? 0 : event->delayMs;
+        lines.push_back(line);
+    }
+    return {{"loops", block[0] << 8 | block[1]}, {"events", lines}};
+}
+
 nlohmann::ordered_json macrosToJson(const DeviceSettings& settings, const KeyNameTable& names,
                                     const MacroTable* macros) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (std::size_t slot = 0; slot < kMacroBlockCount; ++slot) {
-        const MacroBlock& block = settings.macroBlocks[slot];
-        EventString events{};
-        std::copy(block.begin() + 2, block.end(), events.begin());
-        nlohmann::ordered_json lines = nlohmann::ordered_json::array();
-        for (std::size_t offset = 0; const auto event = macroEventAt(events, offset);
-             offset += macroEventSize(events[offset])) {
-            const std::string name = keyNameOfUsage(names, event->key);
-            nlohmann::ordered_json line;
-            if (name.empty()) {
-                line["key"] = event->key;
-            } else {
-                line["key"] = name;
-            }
-            line["action"] = event->release ? "up" : "down";
-            line["delayMs"] = event->delayMs <= 1 ? 0 : event->delayMs;
-            lines.push_back(line);
-        }
         std::string name;
         if (macros != nullptr && !(*macros)[slot].isFree()) {
-            name = toUtf8(std::u16string((*macros)[slot].nameText()));
+            name = toUtf8((*macros)[slot].nameText());
         }
+        const auto content = macroBlockToJson(settings.macroBlocks[slot], names);
         nlohmann::ordered_json macro;
         macro["slot"] = slot + 1;
         macro["name"] = name;
-        macro["loops"] = block[0] << 8 | block[1];
-        macro["events"] = lines;
+        macro["loops"] = content["loops"];
+        macro["events"] = content["events"];
         list.push_back(macro);
     }
     return list;
+}
+
+std::optional<std::uint8_t> virtualKeyNamed(std::string_view name, const KeyNameTable& names) {
+    std::optional<std::uint8_t> without;
+    for (int code = 0; code < 256; ++code) {
+        const auto vk = static_cast<std::uint8_t>(code);
+        if (names.name(vk).empty() || keyNameOf(names, vk) != name) continue;
+        if (names.usage(vk) != 0) return vk;
+        if (!without) without = vk;
+    }
+    return without;
 }
 
 std::string keyNameOf(const KeyNameTable& names, std::uint8_t virtualKey) {

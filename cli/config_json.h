@@ -1,6 +1,8 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
 
 #include "device/device_settings.h"
 #include "keys/key_assignment.h"
@@ -11,6 +13,14 @@ namespace tq260 {
 
 // The readable configuration's version: a reader refuses a format it does not know.
 inline constexpr int kConfigFormat = 1;
+
+// The launch kinds in the order of the launch assignment types (mp3, exe, txt, folder).
+inline constexpr const char* kLaunchKinds[] = {"mp3", "exe", "txt", "folder"};
+
+inline bool isLaunchType(std::uint8_t type) {
+    return type >= static_cast<std::uint8_t>(AssignmentType::LaunchMp3) &&
+           type <= static_cast<std::uint8_t>(AssignmentType::OpenFolder);
+}
 
 // The USB report rates the report-rate positions 0..3 stand for.
 inline constexpr int kReportRatesHz[] = {125, 250, 500, 1000};
@@ -42,6 +52,17 @@ nlohmann::ordered_json keyAssignmentToJson(const KeyEntry& entry, std::size_t sl
 // space; the keypad's * + Enter - . / get "Num " before it, as their names are those of
 // the main keys.
 std::string keyNameOf(const KeyNameTable& names, std::uint8_t virtualKey);
+
+// The virtual-key code a key name of the readable format stands for: of the codes with that
+// name, the first the keyboard has a code for.
+std::optional<std::uint8_t> virtualKeyNamed(std::string_view name, const KeyNameTable& names);
+
+// One macro block as the readable format shows it, without its name: loops and events.
+nlohmann::ordered_json macroBlockToJson(const MacroBlock& block, const KeyNameTable& names);
+
+// The picture keys a light pattern lights, by name; the media keys share F5's light and are
+// never listed.
+nlohmann::ordered_json litKeys(const CustomLightMask& mask, const KeyNameTable& names);
 
 // The name of a key of the keyboard picture (0..107). The key right of the right Alt shares
 // the Apps key's code; it is "Fn", as its legend says.

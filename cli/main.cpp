@@ -38,6 +38,12 @@ int main(int argc, char** argv) {
         app.add_subcommand("dump", "Print the keyboard's whole configuration as JSON (format 1).");
     std::string output;
     dump->add_option("--output", output, "Write it to FILE instead.")->option_text("FILE");
+    CLI::App* apply = app.add_subcommand(
+        "apply", "Check a JSON file, then write what differs from the keyboard, as Save does.");
+    std::string applyFile;
+    bool dryRun = false;
+    apply->add_option("FILE", applyFile, "The configuration (format 1).")->required();
+    apply->add_flag("--dry-run", dryRun, "Only say what would change.");
     CLI::App* set = app.add_subcommand("set", "Change part of the configuration.");
     set->require_subcommand(1);
     CLI::App* lighting =
@@ -48,6 +54,21 @@ int main(int argc, char** argv) {
     lighting->add_option("--brightness", change.brightness, "0..50.")->option_text("N");
     lighting->add_option("--speed", change.speed, "0..9.")->option_text("N");
     lighting->add_option("--direction", change.direction, "1..4.")->option_text("N");
+    CLI::App* key = set->add_subcommand(
+        "key",
+        "Assign a key: KEY=TARGET, TARGET one of default, disabled, NAME, "
+        "combination:NAME+NAME, function:NAME, macro:1..6, launch:KIND:PATH, or JSON.");
+    std::string keyAssignment;
+    key->add_option("KEY=TARGET", keyAssignment, "e.g. Caps=LCtrl, F1=macro:2.")->required();
+    key->add_flag("--dry-run", dryRun, "Only say what would change.");
+    CLI::App* convert = app.add_subcommand(
+        "convert", "Turn a profile file or keymap.bin into JSON, or JSON back into one.");
+    std::string convertFrom;
+    std::string convertTo;
+    convert->add_option("FILE", convertFrom, "PROFILE.bin or FILE.json.")->required();
+    convert->add_option("--to", convertTo, "FILE.json or PROFILE.bin.")
+        ->option_text("FILE")
+        ->required();
     CLI::App* reset = app.add_subcommand("reset", "Restore the keyboard's factory settings.");
     bool factory = false;
     bool yes = false;
@@ -83,7 +104,10 @@ int main(int argc, char** argv) {
                                std::cout,  std::cerr, std::cin};
     if (list->parsed()) return tq260::runList(context);
     if (dump->parsed()) return tq260::runDump(context, output);
+    if (apply->parsed()) return tq260::runApply(context, applyFile, dryRun);
     if (lighting->parsed()) return tq260::runSetLighting(context, change);
+    if (key->parsed()) return tq260::runSetKey(context, keyAssignment, dryRun);
+    if (convert->parsed()) return tq260::runConvert(context, convertFrom, convertTo);
     if (reset->parsed() && factory) return tq260::runFactoryReset(context, yes);
     return tq260::tool_exit::kUsage;
 }

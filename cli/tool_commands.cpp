@@ -1,9 +1,14 @@
 #include "cli/tool_commands.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "cli/config_apply.h"
 #include "cli/config_json.h"
+#include "cli/config_reader.h"
+#include "cli/key_target_text.h"
 #include "cli/keyboard_list.h"
+#include "cli/profile_convert.h"
 #include "device/composite_operations.h"
 #include "device/device_commands.h"
 #include "device/device_link.h"
@@ -163,6 +168,168 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
         return notAnswering(context, "the lighting was not set");
     }
     context.out << "Lighting set.\n";
+    return tool_exit::kDone;
+}
+
+}  // namespace tq260
+
+namespace tq260 {
+
+namespace {
+
+bool endsWithJson(const std::string& name) {
+    constexpr std::string_view kExtension = ".json";
+    if (name.size() < kExtension.size()) return false;
+    std::string tail = name.substr(name.size() - kExtension.size());
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == kExtension;
+}
+
+// The whole file if it can be read and is no larger than limit; otherwise says why.
+std::optional<std::vector<std::uint8_t>> readInput(ToolContext& context, const std::string& file,
+                                                   std::size_t limit) {
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) {
+        context.err << "Could not read " << file << ": it is a folder.\n";
+        return std::nullopt;
+    }
+    auto bytes = readFileBytes(file, limit + 1);
+    if (!bytes) {
+        context.err << "Could not read " << file << ".\n";
+        return std::nullopt;
+    }
+    if (bytes->size() > limit) {
+        context.err << file << ": larger than " << limit << " bytes; nothing was written.\n";
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::string textOf(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+int badFile(ToolContext& context, const std::string& file, const std::vector<ConfigError>& errors) {
+    context.err << file << ": " << errors.size() << (errors.size() == 1 ? " error" : " errors")
+                << "; nothing was written.\n"
+                << describeErrors(errors);
+    return tool_exit::kBadFile;
+}
+
+// Reads the keyboard over the program's keymap.bin (as the program does at start), lets the
+// request change that, and writes back what differs.
+int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool dryRun) {
+    const std::filesystem::path keymap = context.dataFolder / kKeymapFileName;
+    DeviceSettings settings;
+    Assignments assignments;
+    setAssignmentIdentities(*assignments.table);
+    std::error_code error;
+    if (std::filesystem::exists(keymap, error)) {
+        // Assignments the tool cannot read, it must not write over.
+        const auto bytes = readFileBytes(keymap, kKeymapFileSize);
+        if (!bytes) {
+            context.err << "Could not read " << keymap.string()
+                        << ", where the program keeps the key assignments; nothing was "
+                           "written.\n";
+            return tool_exit::kBadFile;
+        }
+        loadKeymapBytes(*bytes, false, settings, *assignments.table);
+    }
+    DeviceLink link(context.transport, context.clock, context.trace);
+    if (const auto refused = connect(context, link)) return *refused;
+    DeviceSettings read;
+    DeviceIdentity identity;
+    if (fullRead(link, read, identity) != OperationResult::Done) {
+        return notAnswering(context, "its configuration could not be read; nothing was written");
+    }
+    copyDeviceFields(read, settings);
+    SettingsShadow shadow;
+    shadow.synchronise(settings);
+    const KeyNameTable names;
+    const auto changes = applyConfiguration(request, settings, assignments, names);
+    context.out << describeChanges(changes);
+    if (dryRun) {
+        context.out << (changes.empty() ? "Nothing would change" : "Dry run")
+                    << ": nothing was "
+                       "written.\n";
+        return tool_exit::kDone;
+    }
+    if (writeBack(link, settings, shadow) != OperationResult::Done) {
+        return notAnswering(context, "not everything was written; run the command again");
+    }
+    link.close();
+    if (!changes.empty() && !saveKeymapFile(keymap, settings, *assignments.table)) {
+        context.err << "The keyboard has the changes, but " << keymap.string()
+                    << " could not be written.\n";
+        return tool_exit::kCannotWrite;
+    }
+    context.out << (changes.empty() ? "Nothing to change.\n" : "Written.\n");
+    return tool_exit::kDone;
+}
+
+}  // namespace
+
+int runApply(ToolContext& context, const std::string& file, bool dryRun) {
+    const auto bytes = readInput(context, file, kMaxConfigBytes);
+    if (!bytes) return tool_exit::kBadFile;
+    const ConfigReading reading = readConfiguration(textOf(*bytes), ValueRange::Keyboard);
+    if (!reading.request) return badFile(context, file, reading.errors);
+    return changeConfiguration(context, *reading.request, dryRun);
+}
+
+int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) {
+    const auto parts = splitKeyAssignment(assignment);
+    if (!parts) {
+        context.err << "set key: write KEY=TARGET, e.g. Caps=LCtrl or F1=macro:2.\n";
+        return tool_exit::kUsage;
+    }
+    const KeyNameTable names;
+    const auto key = pictureKeyNamed(parts->first, names);
+    if (!key) {
+        context.err << "set key: \"" << parts->first << "\" is not a key of the keyboard.\n";
+        return tool_exit::kUsage;
+    }
+    std::string error;
+    const auto value = keyTargetFromText(parts->second, names, error);
+    std::vector<ConfigError> errors;
+    const auto target = value ? readKeyTarget(*value, parts->first, errors) : std::nullopt;
+    if (!target) {
+        context.err << "set key: " << (value ? describeErrors(errors) : error + "\n");
+        return tool_exit::kUsage;
+    }
+    ConfigRequest request;
+    request.keys.emplace_back(*key, *target);
+    return changeConfiguration(context, request, dryRun);
+}
+
+int runConvert(ToolContext& context, const std::string& from, const std::string& to) {
+    const bool toJson = endsWithJson(to);
+    if (toJson == endsWithJson(from)) {
+        context.err << "convert: one of the two files must end in .json, the other not.\n";
+        return tool_exit::kUsage;
+    }
+    const KeyNameTable names;
+    std::string text;
+    if (toJson) {
+        const auto bytes = readInput(context, from, kMaxProfileBytes);
+        if (!bytes) return tool_exit::kBadFile;
+        std::vector<ConfigError> errors;
+        const auto json = profileToJson(*bytes, names, errors);
+        if (!json) return badFile(context, from, errors);
+        text = json->dump(2) + "\n";
+    } else {
+        const auto bytes = readInput(context, from, kMaxConfigBytes);
+        if (!bytes) return tool_exit::kBadFile;
+        const ConfigReading reading = readConfiguration(textOf(*bytes), ValueRange::ProfileFile);
+        if (!reading.request) return badFile(context, from, reading.errors);
+        const auto profile = profileFromRequest(*reading.request, names);
+        text.assign(profile.begin(), profile.end());
+    }
+    if (!writeFileAtomically(to, std::string_view(text))) {
+        context.err << "Could not write " << to << "\n";
+        return tool_exit::kCannotWrite;
+    }
     return tool_exit::kDone;
 }
 

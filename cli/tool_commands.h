@@ -22,6 +22,8 @@ inline constexpr int kNotAnswering = 3;
 inline constexpr int kCannotWrite = 4;
 inline constexpr int kInUse = 5;
 inline constexpr int kDeclined = 6;
+// A file the command reads could not be read or is not valid; nothing was written.
+inline constexpr int kBadFile = 7;
 }  // namespace tool_exit
 
 // What every subcommand works with: the keyboard, the data folder the program uses, and
@@ -51,6 +53,19 @@ struct LightingChange {
 // Checks the whole change before anything is sent; then reads the lighting, changes the
 // fields given and writes it.
 int runSetLighting(ToolContext& context, const LightingChange& change);
+
+// Reads the whole file and checks it; with any error nothing is sent. Then reads the keyboard
+// over the program's keymap.bin, changes what the file asks for and writes back what differs,
+// as Save does; keymap.bin keeps the assignments. A dry run says what would change and sends
+// nothing.
+int runApply(ToolContext& context, const std::string& file, bool dryRun);
+
+// One key's assignment, written KEY=TARGET (see keyTargetFromText), the same way.
+int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun);
+
+// A profile file (or keymap.bin) to the readable form, or back: the direction is given by
+// which of the two names ends in ".json". No keyboard is needed.
+int runConvert(ToolContext& context, const std::string& from, const std::string& to);
 
 // Asks first unless confirmed; then restores the keyboard's factory settings and reads them
 // back, and keymap.bin forgets the assignments as the window's factory reset makes it.
