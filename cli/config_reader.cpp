@@ -15,7 +15,8 @@ namespace tq260 {
 
 namespace {
 
-using Json = nlohmann::json;
+// Ordered, so changes and errors come in the order of the file.
+using Json = nlohmann::ordered_json;
 
 std::string escapePointer(const std::string& key) {
     std::string out;
@@ -56,9 +57,9 @@ const char* typeName(const Json& value) {
     return "a number";
 }
 
-// The first pass: only what the document tree cannot tell afterwards (a member given twice)
-// and what must never reach it (nesting deep enough to exhaust the stack of whoever walks
-// it, numbers beyond a double). It stops at the first syntax error.
+// The first pass: what the document tree cannot tell afterwards (a member given twice) and
+// what must never reach it (nesting deep enough to exhaust the stack of whoever walks it).
+// It stops at the first syntax error.
 class StructureCheck : public nlohmann::json_sax<Json> {
   public:
     explicit StructureCheck(std::vector<ConfigError>& errors) : errors_(errors) {}
@@ -67,12 +68,8 @@ class StructureCheck : public nlohmann::json_sax<Json> {
     bool boolean(bool) override { return value(); }
     bool number_integer(number_integer_t) override { return value(); }
     bool number_unsigned(number_unsigned_t) override { return value(); }
-    bool number_float(number_float_t number, const string_t& text) override {
-        value();
-        if (std::isfinite(number)) return true;
-        errors_.push_back({path(), text + " is too large a number"});
-        return false;
-    }
+    // Numbers beyond a double are refused by the parser itself.
+    bool number_float(number_float_t, const string_t&) override { return value(); }
     bool string(string_t&) override { return value(); }
     bool binary(binary_t&) override { return value(); }
     bool start_object(std::size_t) override { return open(true); }
@@ -268,10 +265,17 @@ class Validator {
                            std::to_string(high));
             return std::nullopt;
         }
+        if (value.is_number_float()) {
+            // Integers too large for 64 bits arrive as doubles.
+            const double number = value.get<double>();
+            fail(path, quoted(value) +
+                           (number == std::floor(number)
+                                ? " is outside " + std::to_string(low) + ".." + std::to_string(high)
+                                : std::string(" is not a whole number")));
+            return std::nullopt;
+        }
         if (!value.is_number_integer()) {
-            fail(path, value.is_number()
-                           ? quoted(value) + " is not a whole number"
-                           : std::string("must be a whole number, not ") + typeName(value));
+            fail(path, std::string("must be a whole number, not ") + typeName(value));
             return std::nullopt;
         }
         const auto number = value.get<long long>();
@@ -644,7 +648,7 @@ std::optional<std::size_t> pictureKeyNamed(std::string_view name, const KeyNameT
     return std::nullopt;
 }
 
-std::optional<KeyTarget> readKeyTarget(const nlohmann::json& value, const std::string& path,
+std::optional<KeyTarget> readKeyTarget(const nlohmann::ordered_json& value, const std::string& path,
                                        std::vector<ConfigError>& errors) {
     return Validator(ValueRange::Keyboard, errors).keyTarget(value, path);
 }

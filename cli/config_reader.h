@@ -80,7 +80,7 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range);
 
 // One key's assignment in the file's form (the value of a member of "keys"); path is where
 // the value stands, for the errors.
-std::optional<KeyTarget> readKeyTarget(const nlohmann::json& value, const std::string& path,
+std::optional<KeyTarget> readKeyTarget(const nlohmann::ordered_json& value, const std::string& path,
                                        std::vector<ConfigError>& errors);
 
 // The picture key a name of "keys" stands for; the media keys above the keypad have none.

@@ -12,9 +12,9 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 
 // Key names may hold "+" themselves ("Num +"), so each name is the longest one that is
 // followed by "+" or the end.
-std::optional<nlohmann::json> combinationOf(std::string_view text, const KeyNameTable& names,
-                                            std::string& error) {
-    nlohmann::json keys = nlohmann::json::array();
+std::optional<nlohmann::ordered_json> combinationOf(std::string_view text,
+                                                    const KeyNameTable& names, std::string& error) {
+    nlohmann::ordered_json keys = nlohmann::ordered_json::array();
     for (std::size_t at = 0; at <= text.size();) {
         std::size_t longest = 0;
         for (int code = 0; code < 256; ++code) {
@@ -35,25 +35,27 @@ std::optional<nlohmann::json> combinationOf(std::string_view text, const KeyName
         keys.push_back(std::string(text.substr(at, longest)));
         at += longest + 1;
     }
-    return nlohmann::json{{"combination", keys}};
+    return nlohmann::ordered_json{{"combination", keys}};
 }
 
 }  // namespace
 
-std::optional<nlohmann::json> keyTargetFromText(std::string_view text, const KeyNameTable& names,
-                                                std::string& error) {
-    if (text == "default" || text == "disabled") return nlohmann::json(std::string(text));
+std::optional<nlohmann::ordered_json> keyTargetFromText(std::string_view text,
+                                                        const KeyNameTable& names,
+                                                        std::string& error) {
+    if (text == "default" || text == "disabled") return nlohmann::ordered_json(std::string(text));
     if (startsWith(text, "{")) {
-        nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+        nlohmann::ordered_json value = nlohmann::ordered_json::parse(text, nullptr, false);
         if (value.is_discarded()) {
             error = "\"" + std::string(text) + "\" is not valid JSON";
             return std::nullopt;
         }
         return value;
     }
-    if (startsWith(text, "key:")) return nlohmann::json{{"key", std::string(text.substr(4))}};
+    if (startsWith(text, "key:"))
+        return nlohmann::ordered_json{{"key", std::string(text.substr(4))}};
     if (startsWith(text, "function:")) {
-        return nlohmann::json{{"function", std::string(text.substr(9))}};
+        return nlohmann::ordered_json{{"function", std::string(text.substr(9))}};
     }
     if (startsWith(text, "combination:")) return combinationOf(text.substr(12), names, error);
     if (startsWith(text, "macro:")) {
@@ -62,7 +64,7 @@ std::optional<nlohmann::json> keyTargetFromText(std::string_view text, const Key
             error = "\"" + std::string(slot) + "\" is not a macro slot; the slots are 1 to 6";
             return std::nullopt;
         }
-        return nlohmann::json{{"macro", slot[0] - '0'}};
+        return nlohmann::ordered_json{{"macro", slot[0] - '0'}};
     }
     if (startsWith(text, "launch:")) {
         const std::string_view rest = text.substr(7);
@@ -71,10 +73,10 @@ std::optional<nlohmann::json> keyTargetFromText(std::string_view text, const Key
             error = "write launch:KIND:PATH, KIND one of mp3, exe, txt, folder";
             return std::nullopt;
         }
-        return nlohmann::json{{"launch", std::string(rest.substr(colon + 1))},
-                              {"kind", std::string(rest.substr(0, colon))}};
+        return nlohmann::ordered_json{{"launch", std::string(rest.substr(colon + 1))},
+                                      {"kind", std::string(rest.substr(0, colon))}};
     }
-    return nlohmann::json{{"key", std::string(text)}};
+    return nlohmann::ordered_json{{"key", std::string(text)}};
 }
 
 std::optional<std::pair<std::string, std::string>> splitKeyAssignment(std::string_view text) {

@@ -13,8 +13,9 @@ namespace tq260 {
 // just NAME), "combination:NAME+NAME[+NAME]", "function:NAME", "macro:1".."macro:6",
 // "launch:KIND:PATH", or the JSON value itself ({"combination": ["LCtrl", "C"]}). Nothing, with
 // the reason in error, when it has none of these forms.
-std::optional<nlohmann::json> keyTargetFromText(std::string_view text, const KeyNameTable& names,
-                                                std::string& error);
+std::optional<nlohmann::ordered_json> keyTargetFromText(std::string_view text,
+                                                        const KeyNameTable& names,
+                                                        std::string& error);
 
 // KEY=TARGET split at the first "=" after the key's first character, so the "=" key itself is
 // written "==…". Nothing when there is no such "=".

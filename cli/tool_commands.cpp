@@ -9,6 +9,7 @@
 #include "cli/key_target_text.h"
 #include "cli/keyboard_list.h"
 #include "cli/profile_convert.h"
+#include "device/block_codec.h"
 #include "device/composite_operations.h"
 #include "device/device_commands.h"
 #include "device/device_link.h"
@@ -43,14 +44,44 @@ int notAnswering(ToolContext& context, const char* what) {
     return tool_exit::kNotAnswering;
 }
 
-// The paths launch keys open and the macros' names are kept by the computer; they are read
-// where the program keeps them, and never made.
-template <typename Table, typename Load>
-std::unique_ptr<Table> hostFile(const std::filesystem::path& file, Load load) {
-    auto table = std::make_unique<Table>();
+// What the program keeps beside the keyboard's own settings: keymap.bin's record and the
+// assignment records (launch paths, and how each key was assigned).
+struct HostConfiguration {
+    DeviceSettings settings;
+    Assignments assignments;
+    enum class Keymap { Read, Absent, Unreadable } keymap = Keymap::Absent;
+};
+
+// Reads keymap.bin where the program keeps it; never makes or changes it.
+void loadKeymap(const ToolContext& context, HostConfiguration& host) {
+    setAssignmentIdentities(*host.assignments.table);
+    const std::filesystem::path file = context.dataFolder / kKeymapFileName;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return nullptr;
-    return load(file, *table) == DataFileLoad::Read ? std::move(table) : nullptr;
+    if (!std::filesystem::exists(file, error)) return;
+    const auto bytes = std::filesystem::is_regular_file(file, error)
+                           ? readFileBytes(file, kKeymapFileSize)
+                           : std::nullopt;
+    if (!bytes) {
+        host.keymap = HostConfiguration::Keymap::Unreadable;
+        return;
+    }
+    loadKeymapBytes(*bytes, false, host.settings, *host.assignments.table);
+    host.keymap = HostConfiguration::Keymap::Read;
+}
+
+// Takes what the keyboard sent. The keyboard holds each key only in its wire form (a
+// combination as its one code, a launch key as its printed key); where that is the wire form
+// of what keymap.bin says was assigned, the key keeps its assignment as made.
+void takeKeyboardSettings(const DeviceSettings& read, DeviceSettings& settings) {
+    std::array<bool, kKeySlotCount> asAssigned{};
+    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
+        asAssigned[slot] = encodeKeyPair(settings, slot) == encodeKeyPair(read, slot);
+    }
+    const auto assigned = settings.keyTable;
+    copyDeviceFields(read, settings);
+    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
+        if (asAssigned[slot]) settings.keyTable[slot] = assigned[slot];
+    }
 }
 
 }  // namespace
@@ -65,23 +96,30 @@ int runList(ToolContext& context) {
 int runDump(ToolContext& context, const std::string& outputFile) {
     DeviceLink link(context.transport, context.clock, context.trace);
     if (const auto refused = connect(context, link)) return *refused;
-    DeviceSettings settings;
+    DeviceSettings read;
     DeviceIdentity identity;
-    if (fullRead(link, settings, identity) != OperationResult::Done) {
+    if (fullRead(link, read, identity) != OperationResult::Done) {
         return notAnswering(context, "its configuration could not be read");
     }
     link.close();
-    const auto records = hostFile<AssignmentTable>(
-        context.dataFolder / "keymap.bin", [](const auto& file, AssignmentTable& table) {
-            DeviceSettings image;
-            return LoadKeymapFile(file, false, image, table);
-        });
-    const auto macros = hostFile<MacroTable>(
-        context.dataFolder / "MacroDefine.bin",
-        [](const auto& file, MacroTable& table) { return loadMacroFile(file, table); });
+    HostConfiguration host;
+    loadKeymap(context, host);
+    takeKeyboardSettings(read, host.settings);
+    // The macros' names are kept by the computer too.
+    auto macros = std::make_unique<MacroTable>();
+    const std::filesystem::path macroFile = context.dataFolder / kMacroFileName;
+    std::error_code error;
+    const auto macroBytes = std::filesystem::is_regular_file(macroFile, error)
+                                ? readFileBytes(macroFile, sizeof(MacroTable))
+                                : std::nullopt;
+    if (macroBytes) loadMacroBytes(*macroBytes, *macros);
     const KeyNameTable names;
+    const auto records =
+        host.keymap == HostConfiguration::Keymap::Read ? host.assignments.table.get() : nullptr;
     const std::string text =
-        configurationToJson(settings, names, records.get(), macros.get()).dump(2) + "\n";
+        configurationToJson(host.settings, names, records, macroBytes ? macros.get() : nullptr)
+            .dump(2) +
+        "\n";
     if (outputFile.empty()) {
         context.out << text;
     } else if (!writeFileAtomically(outputFile, text)) {
@@ -221,21 +259,16 @@ int badFile(ToolContext& context, const std::string& file, const std::vector<Con
 // request change that, and writes back what differs.
 int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool dryRun) {
     const std::filesystem::path keymap = context.dataFolder / kKeymapFileName;
-    DeviceSettings settings;
-    Assignments assignments;
-    setAssignmentIdentities(*assignments.table);
-    std::error_code error;
-    if (std::filesystem::exists(keymap, error)) {
+    HostConfiguration host;
+    loadKeymap(context, host);
+    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
         // Assignments the tool cannot read, it must not write over.
-        const auto bytes = readFileBytes(keymap, kKeymapFileSize);
-        if (!bytes) {
-            context.err << "Could not read " << keymap.string()
-                        << ", where the program keeps the key assignments; nothing was "
-                           "written.\n";
-            return tool_exit::kBadFile;
-        }
-        loadKeymapBytes(*bytes, false, settings, *assignments.table);
+        context.err << "Could not read " << keymap.string()
+                    << ", where the program keeps the key assignments; nothing was written.\n";
+        return tool_exit::kBadFile;
     }
+    DeviceSettings& settings = host.settings;
+    Assignments& assignments = host.assignments;
     DeviceLink link(context.transport, context.clock, context.trace);
     if (const auto refused = connect(context, link)) return *refused;
     DeviceSettings read;
@@ -243,7 +276,7 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
     if (fullRead(link, read, identity) != OperationResult::Done) {
         return notAnswering(context, "its configuration could not be read; nothing was written");
     }
-    copyDeviceFields(read, settings);
+    takeKeyboardSettings(read, settings);
     SettingsShadow shadow;
     shadow.synchronise(settings);
     const KeyNameTable names;
@@ -251,8 +284,7 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
     context.out << describeChanges(changes);
     if (dryRun) {
         context.out << (changes.empty() ? "Nothing would change" : "Dry run")
-                    << ": nothing was "
-                       "written.\n";
+                    << ": nothing was written.\n";
         return tool_exit::kDone;
     }
     if (writeBack(link, settings, shadow) != OperationResult::Done) {

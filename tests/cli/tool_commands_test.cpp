@@ -5,9 +5,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/config_reader.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "keys/keymap_file.h"
+#include "platform/atomic_file.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -153,6 +155,248 @@ TEST_F(ToolCommands, DumpWritesTheFileInOneStep) {
     EXPECT_EQ(
         run([&](ToolContext& c) { return runDump(c, (data / "no/such/folder.json").string()); }),
         tool_exit::kCannotWrite);
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// The commands that read a file, on the virtual keyboard.
+class ToolFiles : public ToolCommands {
+  protected:
+    std::string write(const std::string& name, const std::string& text) {
+        const auto file = data / name;
+        std::ofstream(file, std::ios::binary) << text;
+        return file.string();
+    }
+    std::string dumped() {
+        EXPECT_EQ(run([](ToolContext& c) { return runDump(c, {}); }), tool_exit::kDone);
+        readWaits = clock.waits().size();
+        return out.str();
+    }
+    // The write back's lines, without their times: what follows the full read.
+    std::vector<std::string> sentAfterTheRead() {
+        const auto lines = keyboard.wireLog().lines();
+        const auto last = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& l) {
+            return l.find(" get ") != std::string::npos || l.find(" read ") != std::string::npos;
+        });
+        std::vector<std::string> sent;
+        for (auto line = last.base(); line != lines.end(); ++line) {
+            sent.push_back(line->substr(line->find(' ') + 1));
+        }
+        return sent;
+    }
+    // The waits after those of a full read.
+    std::vector<int> waitsAfterTheRead() {
+        const auto waits = clock.waits();
+        const auto read = static_cast<std::ptrdiff_t>(std::min(readWaits, waits.size()));
+        return {waits.begin() + read, waits.end()};
+    }
+    std::size_t readWaits = 0;
+};
+
+// Lighting, report rate, response time and game mode go with every write back.
+const std::vector<std::string> kAlwaysSent = {
+    "cmd set 00 08 01 32 06 01 00 00 c9", "cmd set 00 01 03 00 00 00 00 00 8f",
+    "cmd set 00 04 01 00 00 00 00 00 8e", "cmd set 00 02 01 00 00 00 00 00 88"};
+
+TEST_F(ToolFiles, ApplyingTheDumpSendsOnlyWhatIsAlwaysSent) {
+    const std::string file = write("same.json", dumped());
+    ASSERT_EQ(run([&](ToolContext& c) { return runApply(c, file, false); }), tool_exit::kDone);
+    EXPECT_EQ(out.str(), "Nothing to change.\n");
+    EXPECT_EQ(sentAfterTheRead(), kAlwaysSent);
+    EXPECT_EQ(waitsAfterTheRead(), (std::vector<int>{100, 10, 10, 10, 20}));
+    EXPECT_FALSE(std::filesystem::exists(data / "keymap.bin"));
+}
+
+TEST_F(ToolFiles, OneKeyAndOneLightValueChangedAreExactlyWhatIsSent) {
+    std::string text = dumped();
+    text.replace(text.find("\"brightness\": 50"), 16, "\"brightness\": 20");
+    text.replace(text.find("\"Esc\": \"default\""), 16, "\"Esc\": {\"key\": \"A\"}");
+    const std::string file = write("changed.json", text);
+    const KeyboardMemory before = keyboard.memory();
+    ASSERT_EQ(run([&](ToolContext& c) { return runApply(c, file, false); }), tool_exit::kDone);
+    EXPECT_EQ(out.str(),
+              "/lighting/brightness: 50 -> 20\n/keys/Esc: \"default\" -> "
+              "{\"key\":\"A\"}\nWritten.\n");
+    const auto sent = sentAfterTheRead();
+    ASSERT_EQ(sent.size(), 14u);
+    EXPECT_EQ(sent[0], "cmd set 00 08 01 14 06 01 00 00 af");  // brightness 20
+    // Both key blocks go, as Save sends them; Esc's pair is now A's code.
+    EXPECT_EQ(sent[1], "cmd set 00 0c 00 00 04 00 00 00 9b");
+    EXPECT_EQ(sent[2].substr(0, 31), "cmd write 00 04 00 00 00 3a 00 ");
+    EXPECT_EQ(sent[6], "cmd set 00 0d 00 00 04 00 00 00 9a");
+    EXPECT_EQ(std::vector(sent.begin() + 11, sent.end()),
+              std::vector(kAlwaysSent.begin() + 1, kAlwaysSent.end()));
+    KeyboardMemory expected = before;
+    expected.lighting[1] = 20;
+    expected.keyBlocks[0][0] = 0x04;
+    EXPECT_EQ(keyboard.memory(), expected);
+    // keymap.bin keeps the record of the assignment, as the key dialog leaves it.
+    DeviceSettings image;
+    auto table = std::make_unique<AssignmentTable>();
+    ASSERT_EQ(LoadKeymapFile(data / "keymap.bin", false, image, *table), DataFileLoad::Read);
+    EXPECT_EQ((*table)[0].data[0], 'A');
+    EXPECT_EQ((*table)[0].count, 1);
+}
+
+TEST_F(ToolFiles, ADryRunSaysWhatWouldChangeAndSendsNothing) {
+    const std::string file =
+        write("dry.json", R"({"format": 1, "gameMode": false, "keys": {"Caps": "disabled"}})");
+    ASSERT_EQ(run([&](ToolContext& c) { return runApply(c, file, true); }), tool_exit::kDone);
+    EXPECT_EQ(out.str(),
+              "/gameMode: true -> false\n/keys/Caps: \"default\" -> \"disabled\"\nDry run: "
+              "nothing was written.\n");
+    for (const std::string& line : keyboard.wireLog().lines()) {
+        EXPECT_EQ(line.find(" write "), std::string::npos) << line;
+    }
+    EXPECT_TRUE(sentAfterTheRead().empty());
+    EXPECT_FALSE(std::filesystem::exists(data / "keymap.bin"));
+}
+
+// Whatever is wrong with the file, nothing reaches the keyboard or keymap.bin.
+TEST_F(ToolFiles, AFileWithAnyFaultWritesNothing) {
+    struct Case {
+        std::string text;
+        const char* said;
+    };
+    const Case cases[] = {
+        {R"({"format": 1, "keys": {"Esc": {"key": "Nope"}}, "lighting": {"speed": 12}})",
+         "2 errors; nothing was written.\n/lighting/speed: 12 is outside 0..9\n/keys/Esc/key: "
+         "\"Nope\" is not a key name\n"},
+        {R"({"format": 1, "format": 1})", "1 error; nothing was written.\n/format: given twice\n"},
+        {R"({"format": 1, )",
+         "1 error; nothing was written.\n/: not valid JSON (byte 15): parse error at line 1, "
+         "column 15: syntax error while parsing object key - unexpected end of input; expected "
+         "string literal\n"},
+        {std::string(kMaxConfigBytes + 1, ' '), nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::string file = write("bad.json", c.text);
+        EXPECT_EQ(run([&](ToolContext& context) { return runApply(context, file, false); }),
+                  tool_exit::kBadFile);
+        if (c.said != nullptr) {
+            EXPECT_EQ(err.str(), file + ": " + c.said);
+        } else {
+            EXPECT_EQ(err.str(), file + ": larger than 4194304 bytes; nothing was written.\n");
+        }
+        EXPECT_TRUE(keyboard.wireLog().lines().empty());
+    }
+    EXPECT_EQ(
+        run([&](ToolContext& c) { return runApply(c, (data / "none.json").string(), false); }),
+        tool_exit::kBadFile);
+    EXPECT_EQ(err.str(), "Could not read " + (data / "none.json").string() + ".\n");
+    EXPECT_FALSE(std::filesystem::exists(data / "keymap.bin"));
+}
+
+TEST_F(ToolFiles, SetKeyTakesEachFormOfTarget) {
+    struct Case {
+        const char* assignment;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"Caps=LCtrl", R"({"key":"LCtrl"})"},
+        {"Caps=key:Num +", R"({"key":"Num +"})"},
+        {"F1=combination:LCtrl+Num +", R"({"combination":["LCtrl","Num +"]})"},
+        {"F2=function:Mute", R"({"function":"Mute"})"},
+        {"F3=macro:4", R"({"macro":4})"},
+        {"F4=launch:folder:/home/ann/Music", R"({"launch":"/home/ann/Music","kind":"folder"})"},
+        {"==disabled", R"("disabled")"},
+        {R"(Q={"entry": [2, 0, 7, 1]})", R"({"entry":[2,0,7,1]})"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(
+            run([&](ToolContext& context) { return runSetKey(context, c.assignment, false); }),
+            tool_exit::kDone)
+            << c.assignment << err.str();
+        const std::string key =
+            std::string(c.assignment).substr(0, std::string(c.assignment).find('=', 1));
+        const auto json = nlohmann::ordered_json::parse(dumped());
+        EXPECT_EQ(json["keys"][key].dump(), c.shown) << c.assignment;
+    }
+}
+
+TEST_F(ToolFiles, ABadKeyAssignmentIsSaidAndNothingIsSent) {
+    struct Case {
+        const char* assignment;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"Caps", "set key: write KEY=TARGET, e.g. Caps=LCtrl or F1=macro:2.\n"},
+        {"Capslock=A", "set key: \"Capslock\" is not a key of the keyboard.\n"},
+        {"Caps=combination:LCtrl+Nope", "set key: \"Nope\" is not a key name\n"},
+        {"Caps=macro:7", "set key: \"7\" is not a macro slot; the slots are 1 to 6\n"},
+        {"Caps=launch:/x", "set key: write launch:KIND:PATH, KIND one of mp3, exe, txt, folder\n"},
+        {"Caps=launch:doc:/x",
+         "set key: Caps/kind: \"doc\" is not \"mp3\", \"exe\", \"txt\" or "
+         "\"folder\"\n"},
+        {"Caps=function:Louder", nullptr},
+        {"Caps={\"key\":", "set key: \"{\"key\":\" is not valid JSON\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(
+            run([&](ToolContext& context) { return runSetKey(context, c.assignment, false); }),
+            tool_exit::kUsage)
+            << c.assignment;
+        if (c.said != nullptr) {
+            EXPECT_EQ(err.str(), c.said);
+        }
+        EXPECT_FALSE(err.str().empty());
+        EXPECT_TRUE(keyboard.wireLog().lines().empty()) << c.assignment;
+    }
+}
+
+// A launch key lives in keymap.bin; the keyboard holds the printed key, and the dump shows the
+// launch again from the two together.
+TEST_F(ToolFiles, ALaunchKeySetByTheToolIsShownByTheNextDump) {
+    ASSERT_EQ(
+        run([](ToolContext& c) { return runSetKey(c, "F5=launch:txt:/home/ann/a.txt", false); }),
+        tool_exit::kDone);
+    // Game mode is on, as every full read leaves it; the keys are as they were.
+    KeyboardMemory expected = KeyboardMemory::factoryDefaults();
+    expected.gameMode = 1;
+    EXPECT_EQ(keyboard.memory(), expected);
+    const auto json = nlohmann::ordered_json::parse(dumped());
+    EXPECT_EQ(json["keys"]["F5"].dump(), R"({"launch":"/home/ann/a.txt","kind":"txt"})");
+}
+
+TEST_F(ToolFiles, AnUnreadableKeymapStopsBeforeAnythingIsSent) {
+    std::filesystem::create_directory(data / "keymap.bin");
+    EXPECT_EQ(run([](ToolContext& c) { return runSetKey(c, "Caps=A", false); }),
+              tool_exit::kBadFile);
+    EXPECT_EQ(err.str(), "Could not read " + (data / "keymap.bin").string() +
+                             ", where the program keeps the key assignments; nothing was "
+                             "written.\n");
+    EXPECT_TRUE(keyboard.wireLog().lines().empty());
+}
+
+TEST_F(ToolFiles, ConvertGoesBothWaysWithoutAKeyboard) {
+    keyboard.unplug();
+    std::vector<std::uint8_t> profile(kKeymapFileSize);
+    for (std::size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<std::uint8_t>(i * 7);
+    const auto bin = data / "Profile_1.bin";
+    ASSERT_TRUE(writeFileAtomically(bin, std::span<const std::uint8_t>(profile)));
+    const auto json = (data / "Profile_1.json").string();
+    const auto back = (data / "back.bin").string();
+    ASSERT_EQ(run([&](ToolContext& c) { return runConvert(c, bin.string(), json); }),
+              tool_exit::kDone)
+        << err.str();
+    ASSERT_EQ(run([&](ToolContext& c) { return runConvert(c, json, back); }), tool_exit::kDone)
+        << err.str();
+    EXPECT_EQ(readFileBytes(back, kKeymapFileSize + 1), profile);
+
+    EXPECT_EQ(run([&](ToolContext& c) { return runConvert(c, json, json); }), tool_exit::kUsage);
+    EXPECT_EQ(err.str(), "convert: one of the two files must end in .json, the other not.\n");
+    const std::string bad = write("bad.json", R"({"format": 1, "keys": {"A": 3}})");
+    const auto target = (data / "never.bin").string();
+    EXPECT_EQ(run([&](ToolContext& c) { return runConvert(c, bad, target); }), tool_exit::kBadFile);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_EQ(run([&](ToolContext& c) {
+                  return runConvert(c, bin.string(), (data / "no/such.json").string());
+              }),
+              tool_exit::kCannotWrite);
 }
 
 }  // namespace
