@@ -207,7 +207,9 @@ class Validator {
             onlyMembers(value, path, {"launch", "kind"});
             readLaunch(value, path, target);
         } else {
-            onlyMembers(value, path, {std::string(value.begin().key())});
+            const auto* kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                            [&](const char* k) { return value.contains(k); });
+            onlyMembers(value, path, {std::string(*kind)});
         }
         if (value.contains("key")) {
             target.kind = KeyTarget::Kind::Key;
@@ -268,10 +270,13 @@ class Validator {
         if (value.is_number_float()) {
             // Integers too large for 64 bits arrive as doubles.
             const double number = value.get<double>();
-            fail(path, quoted(value) +
-                           (number == std::floor(number)
-                                ? " is outside " + std::to_string(low) + ".." + std::to_string(high)
-                                : std::string(" is not a whole number")));
+            const bool whole = number == std::floor(number);
+            const bool inside =
+                number >= static_cast<double>(low) && number <= static_cast<double>(high);
+            fail(path, quoted(value) + (!whole   ? " is not a whole number"
+                                        : inside ? " must be written without a fraction"
+                                                 : " is outside " + std::to_string(low) + ".." +
+                                                       std::to_string(high)));
             return std::nullopt;
         }
         if (!value.is_number_integer()) {

@@ -23,7 +23,7 @@ from jsonschema.exceptions import SchemaError
 DIALECT = "https://json-schema.org/draft/2020-12/schema"
 EXIT_DONE = 0
 EXIT_BAD_FILE = 7
-# The virtual keyboard answers slowly on purpose; one run takes most of a second.
+# A run on the virtual keyboard takes most of a second; the runs go in parallel.
 RUN_TIMEOUT_S = 60
 
 # Valid, touching every member, at the edges of the ranges: each invalid document is this
