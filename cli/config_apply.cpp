@@ -78,7 +78,9 @@ class KeyAssigner {
         }
         const auto before = keyAssignmentToJson(settings_.keyTable[slot], slot, &record, names_);
         const auto after = keyAssignmentToJson(entry, slot, &(*scratch_.table)[key], names_);
-        if (before == after) return std::nullopt;
+        if (before == after || nlohmann::json::parse(before.dump()) == target.asGiven) {
+            return std::nullopt;
+        }
         settings_.keyTable[slot] = entry;
         record = (*scratch_.table)[key];
         assignments_.marks[key] = scratch_.marks[key];
@@ -107,6 +109,8 @@ int asNumber(std::uint8_t value) {
 }
 
 std::string macroSummary(const nlohmann::ordered_json& macro) {
+    if (!macro.contains("events"))
+        return "raw bytes, " + std::to_string(macro["loops"].get<int>()) + " loops";
     return std::to_string(macro["events"].size()) + " events, " +
            std::to_string(macro["loops"].get<int>()) + " loops";
 }

@@ -96,6 +96,7 @@ nlohmann::ordered_json macroBlockToJson(const MacroBlock& block, const KeyNameTa
     EventString events{};
     std::copy(block.begin() + 2, block.end(), events.begin());
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
+    std::vector<std::uint8_t> made;
     for (std::size_t offset = 0; const auto event = macroEventAt(events, offset);
          offset += macroEventSize(events[offset])) {
         const std::string name = keyNameOfUsage(names, event->key);
@@ -108,6 +109,14 @@ nlohmann::ordered_json macroBlockToJson(const MacroBlock& block, const KeyNameTa
         line["action"] = event->release ? "up" : "down";
         line["delayMs"] = event->delayMs <= 1 ? 0 : event->delayMs;
         lines.push_back(line);
+        const auto encoded = encodeMacroEvent({event->release, event->key, event->delayMs});
+        made.insert(made.end(), encoded.begin(), encoded.end());
+    }
+    // Events stored in a form the window never writes (a long delay field holding a short
+    // delay, a delay of 0 or over 60000) are given as their bytes, so they are kept as they are.
+    if (!std::equal(made.begin(), made.end(), block.begin() + 2)) {
+        return {{"loops", block[0] << 8 | block[1]},
+                {"raw", toHex(block.data() + 2, block.size() - 2)}};
     }
     return {{"loops", block[0] << 8 | block[1]}, {"events", lines}};
 }
@@ -125,7 +134,9 @@ nlohmann::ordered_json macrosToJson(const DeviceSettings& settings, const KeyNam
         macro["slot"] = slot + 1;
         macro["name"] = name;
         macro["loops"] = content["loops"];
-        macro["events"] = content["events"];
+        for (const char* form : {"events", "raw"}) {
+            if (content.contains(form)) macro[form] = content[form];
+        }
         list.push_back(macro);
     }
     return list;

@@ -175,6 +175,8 @@ class Validator {
 
     std::optional<KeyTarget> keyTarget(const Json& value, const std::string& path) {
         KeyTarget target;
+        target.asGiven =
+            nlohmann::json::parse(value.dump(-1, ' ', false, Json::error_handler_t::replace));
         if (value.is_string()) {
             const auto text = value.get<std::string>();
             if (text == "default") return target;
@@ -400,7 +402,10 @@ class Validator {
             const std::string path = member("/keys", name);
             const auto key = pictureKeyNamed(name, names_);
             if (!key) {
-                fail(path, "\"" + quotedName(name) + "\" is not a key of the keyboard");
+                std::string message = "\"";
+                message += quotedName(name);
+                message += "\" is not a key of the keyboard";
+                fail(path, std::move(message));
                 continue;
             }
             if (auto target = keyTarget(value, path)) request.keys.emplace_back(*key, *target);
@@ -494,9 +499,12 @@ class Validator {
             const std::string path = element("/macros", i);
             const Json& macro = macros[i];
             if (!isObject(macro, path)) continue;
-            onlyMembers(macro, path, {"slot", "name", "loops", "events"});
-            for (const char* required : {"slot", "loops", "events"}) {
+            onlyMembers(macro, path, {"slot", "name", "loops", "events", "raw"});
+            for (const char* required : {"slot", "loops"}) {
                 if (!macro.contains(required)) fail(member(path, required), "missing");
+            }
+            if (macro.contains("events") == macro.contains("raw")) {
+                fail(member(path, "events"), "give the events, or the raw bytes, once");
             }
             // The name is kept by the computer: it is checked, never sent.
             if (macro.contains("name"))
@@ -517,8 +525,10 @@ class Validator {
                     block[1] = static_cast<std::uint8_t>(*loops & 0xFF);
                 }
             }
-            const bool events = macro.contains("events") &&
-                                readEvents(macro["events"], member(path, "events"), block);
+            const bool events =
+                macro.contains("events")
+                    ? readEvents(macro["events"], member(path, "events"), block)
+                    : macro.contains("raw") && readRaw(macro["raw"], member(path, "raw"), block);
             if (slot && events) request.macros[static_cast<std::size_t>(*slot - 1)] = block;
         }
     }
@@ -571,6 +581,18 @@ class Validator {
             return false;
         }
         std::copy(bytes.begin(), bytes.end(), block.begin() + 2);
+        return true;
+    }
+
+    // The 126 event bytes as they stand in the block.
+    bool readRaw(const Json& value, const std::string& path, MacroBlock& block) {
+        const auto bytes =
+            value.is_string() ? fromHex(value.get_ref<const std::string&>()) : std::nullopt;
+        if (!bytes || bytes->size() != kBlockSize - 2) {
+            fail(path, "must be the 126 event bytes as 252 hex digits");
+            return false;
+        }
+        std::copy(bytes->begin(), bytes->end(), block.begin() + 2);
         return true;
     }
 

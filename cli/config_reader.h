@@ -45,6 +45,9 @@ struct KeyTarget {
     std::u16string launchPath;
     AssignmentType launchType = AssignmentType::LaunchExe;
     KeyEntry entry{};  // Entry: the four bytes
+    // The value as the file gives it: a key that shows exactly this already is left alone,
+    // even where assigning it again would store it another way.
+    nlohmann::json asGiven;
 };
 
 // The bytes of a profile file that no member shows, as the runs where the file differs from

@@ -10,6 +10,7 @@ cmake --build build/bench
 build/bench/bench/tq260_device_bench "$@"
 build/bench/bench/tq260_files_bench "$@"
 build/bench/bench/tq260_launch_watcher_bench "$@"
+build/bench/bench/tq260_tool_bench "$@"
 build/bench/bench/tq260_skin_bench "$@"
 build/bench/bench/tq260_window_bench "$@"
 build/bench/bench/tq260_key_dialog_bench "$@"

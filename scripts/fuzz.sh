@@ -10,10 +10,11 @@ command -v clang++ >/dev/null || apt-get install -y -qq clang
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTQ260_FUZZ=ON -DTQ260_TESTS=OFF -DTQ260_UI=OFF >/dev/null
 cmake --build build/fuzz --target tq260_keymap_fuzz tq260_macro_fuzz tq260_keyboard_replies_fuzz \
-    tq260_device_replies_fuzz tq260_config_reader_fuzz
+    tq260_device_replies_fuzz tq260_config_reader_fuzz \
+    tq260_profile_convert_fuzz
 
 mkdir -p build/fuzz/findings
-for target in keymap macro keyboard_replies device_replies config_reader; do
+for target in keymap macro keyboard_replies device_replies config_reader profile_convert; do
     corpus="build/fuzz/corpus-$target"
     mkdir -p "$corpus"
     echo "== $target: ${seconds}s"

@@ -237,3 +237,29 @@ TEST_F(ProgramProfile, ChangesAreAppliedAsTheDialogsMakeThemAndSaid) {
 
 }  // namespace
 }  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// Forms the window never writes still come back as they were: a key entry whose code is a
+// media code of another kind, a long delay field holding a short delay, a delay over 60000.
+TEST(ProfileConvert, FormsTheWindowNeverWritesComeBackAsTheyWere) {
+    const KeyNameTable names;
+    DeviceSettings settings;
+    settings.keyTable = FactoryKeyMap;
+    settings.keyTable[KeyLayout[63].slot] = {0, 0, 0xE9, 0};
+    const std::uint8_t events[] = {0x7F, 0x04, 0x00, 0x05, 0xFF, 0x04, 0xFF, 0xFF};
+    std::copy(std::begin(events), std::end(events), settings.macroBlocks[0].begin() + 2);
+    std::vector<std::uint8_t> file(sizeof settings);
+    std::memcpy(file.data(), &settings, sizeof settings);
+    std::vector<ConfigError> errors;
+    const auto json = profileToJson(file, names, errors);
+    ASSERT_TRUE(json);
+    EXPECT_EQ((*json)["macros"][0]["raw"].get<std::string>().substr(0, 16), "7f040005ff04ffff");
+    const ConfigReading reading = readConfiguration(json->dump(), ValueRange::ProfileFile);
+    ASSERT_TRUE(reading.request) << describeErrors(reading.errors);
+    EXPECT_EQ(profileFromRequest(*reading.request, names), file);
+}
+
+}  // namespace
+}  // namespace tq260
