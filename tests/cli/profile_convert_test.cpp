@@ -148,10 +148,14 @@ TEST_F(ProgramProfile, TheMembersShowTheProfileAndLittleIsLeftUnshown) {
 // An edit of the readable form changes that key, its entry and its record as the key dialog
 // would, and no other byte of the file.
 TEST_F(ProgramProfile, AnEditedKeyChangesOnlyThatKeysBytes) {
-    const auto file = bytes();
+    auto file = bytes();
+    // Stored as no member would store it: shown as true, kept in "unshown".
+    constexpr std::size_t kGameMode = offsetof(DeviceSettings, gameMode);
+    file[kGameMode] = 2;
     const auto edited = roundTrip(file, [](nlohmann::ordered_json& json) {
         json["keys"]["F3"] = {{"key", "Z"}};
         json["keys"]["\\"] = "disabled";
+        json["gameMode"] = false;
     });
     ASSERT_EQ(edited.size(), file.size());
     const auto slotBytes = [](std::size_t key) {
@@ -162,8 +166,11 @@ TEST_F(ProgramProfile, AnEditedKeyChangesOnlyThatKeysBytes) {
         const std::size_t at = sizeof(DeviceSettings) + key * sizeof(KeyAssignment);
         return std::pair{at, at + sizeof(KeyAssignment)};
     };
-    const std::pair<std::size_t, std::size_t> allowed[] = {
-        slotBytes(kKeyF3), recordBytes(kKeyF3), slotBytes(kBackslash), recordBytes(kBackslash)};
+    const std::pair<std::size_t, std::size_t> allowed[] = {slotBytes(kKeyF3),
+                                                           recordBytes(kKeyF3),
+                                                           slotBytes(kBackslash),
+                                                           recordBytes(kBackslash),
+                                                           {kGameMode, kGameMode + 1}};
     std::vector<std::size_t> outside;
     for (std::size_t i = 0; i < file.size(); ++i) {
         if (file[i] == edited[i]) continue;
@@ -181,6 +188,7 @@ TEST_F(ProgramProfile, AnEditedKeyChangesOnlyThatKeysBytes) {
     EXPECT_EQ((*read.table)[kKeyF3].data[0], 'Z');
     EXPECT_EQ((*read.table)[kKeyF3].count, 1);
     EXPECT_EQ(image.keyTable[KeyLayout[kBackslash].slot], KeyEntry{});
+    EXPECT_EQ(image.gameMode, 0);  // the edit wins over the unshown byte
 }
 
 // Applying what a record shows changes nothing in it; applying a change changes only that.
