@@ -68,7 +68,8 @@ runtime="$(mktemp -d)"
 chown "$user" "$runtime"
 chmod 700 "$runtime"
 display=:93
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# No reset when the readiness probe disconnects: a client connecting during the reset fails.
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 program=""
 cleanup() {
