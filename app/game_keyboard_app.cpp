@@ -69,6 +69,10 @@ void CGameKeyboardApp::openTheKeyboard() {
                 QMetaObject::invokeMethod(
                     qApp, [this, path] { tellStorageFailure(path); }, Qt::QueuedConnection);
             });
+        // Taken when free; a tool command running at this moment ends within a second, so the
+        // program starts anyway rather than refuse.
+        DeviceClaim::takeLockFile((state_.dataPath() + "VirtualKeyboard.lock").toStdString(),
+                                  virtualKeyboardClaim_);
         watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
         transport_ = std::move(emulator);
     } else {

@@ -11,6 +11,7 @@
 #include "app/qt_dialogs.h"
 #include "app/qt_key_hook.h"
 #include "app/qt_platform.h"
+#include "platform/device_claim.h"
 #include "app/single_instance.h"
 #include "platform/debug_output.h"
 #include "platform/key_input_source.h"
@@ -43,6 +44,9 @@ class CGameKeyboardApp {
     std::unique_ptr<QTranslator> qtTranslations_;
     RealClock clock_;
     std::unique_ptr<HidTransport> transport_;
+    // Held while the program runs on the virtual keyboard, as a real keyboard's node is held
+    // while connected, so the command-line tool does not interleave with it.
+    std::unique_ptr<DeviceClaim> virtualKeyboardClaim_;
     std::unique_ptr<HotPlugWatcher> watcher_;
     std::unique_ptr<KeyInputSource> keyInput_;
     std::unique_ptr<DeviceLink> link_;

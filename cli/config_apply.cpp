@@ -96,23 +96,38 @@ class KeyAssigner {
     std::unique_ptr<MacroTable> noMacros_ = std::make_unique<MacroTable>();
 };
 
-template <typename Value>
-void change(std::vector<ConfigChange>& changes, const char* path, Value& field,
-            const std::optional<Value>& wanted, int (*shown)(Value)) {
+// Each value as the file writes it.
+std::string asNumber(std::uint8_t value) {
+    return std::to_string(value);
+}
+
+void change(std::vector<ConfigChange>& changes, const char* path, std::uint8_t& field,
+            const std::optional<std::uint8_t>& wanted, std::string (*shown)(std::uint8_t)) {
     if (!wanted || *wanted == field) return;
-    changes.push_back({path, std::to_string(shown(field)), std::to_string(shown(*wanted))});
+    changes.push_back({path, shown(field), shown(*wanted)});
     field = *wanted;
 }
 
-int asNumber(std::uint8_t value) {
-    return value;
+std::string effectName(std::uint8_t code) {
+    DeviceSettings settings;
+    settings.lighting.effect = code;
+    return configurationToJson(settings, KeyNameTable{})["lighting"]["effect"].dump();
 }
 
 std::string macroSummary(const nlohmann::ordered_json& macro) {
-    if (!macro.contains("events"))
-        return "raw bytes, " + std::to_string(macro["loops"].get<int>()) + " loops";
-    return std::to_string(macro["events"].size()) + " events, " +
-           std::to_string(macro["loops"].get<int>()) + " loops";
+    const std::string loops = std::to_string(macro["loops"].get<int>()) + " loops";
+    if (!macro.contains("events")) return "raw bytes, " + loops;
+    return std::to_string(macro["events"].size()) + " events, " + loops;
+}
+
+// "A, S": the names in one list but not the other.
+std::string namesNotIn(const nlohmann::ordered_json& list, const nlohmann::ordered_json& other) {
+    std::string out;
+    for (const auto& name : list) {
+        if (std::find(other.begin(), other.end(), name) != other.end()) continue;
+        out += (out.empty() ? "" : ", ") + name.get<std::string>();
+    }
+    return out;
 }
 
 }  // namespace
@@ -121,7 +136,7 @@ std::vector<ConfigChange> applyConfiguration(const ConfigRequest& request, Devic
                                              Assignments& assignments, const KeyNameTable& names) {
     std::vector<ConfigChange> changes;
     LightingSettings& lighting = settings.lighting;
-    change(changes, "/lighting/effect", lighting.effect, request.effect, asNumber);
+    change(changes, "/lighting/effect", lighting.effect, request.effect, effectName);
     change(changes, "/lighting/brightness", lighting.brightness, request.brightness, asNumber);
     change(changes, "/lighting/speed", lighting.speed, request.speed, asNumber);
     change(changes, "/lighting/direction", lighting.direction, request.direction, asNumber);
@@ -130,10 +145,12 @@ std::vector<ConfigChange> applyConfiguration(const ConfigRequest& request, Devic
                            *request.gameMode ? "true" : "false"});
         settings.gameMode = *request.gameMode ? 1 : 0;
     }
-    change(
-        changes, "/responseTimeMs", settings.responseTime, request.responseTime,
-        +[](std::uint8_t v) { return v * 2; });
-    change(changes, "/reportRate", settings.reportRate, request.reportRate, asNumber);
+    change(changes, "/responseTimeMs", settings.responseTime, request.responseTime,
+           [](std::uint8_t v) { return std::to_string(v * 2); });
+    change(changes, "/reportRateHz", settings.reportRate, request.reportRate, [](std::uint8_t v) {
+        return v < std::size(kReportRatesHz) ? std::to_string(kReportRatesHz[v])
+                                             : "position " + std::to_string(v);
+    });
 
     KeyAssigner assigner(settings, assignments, names);
     for (const auto& [key, target] : request.keys) {
@@ -145,8 +162,10 @@ std::vector<ConfigChange> applyConfiguration(const ConfigRequest& request, Devic
         const auto before = macroBlockToJson(settings.macroBlocks[slot], names);
         const auto after = macroBlockToJson(*request.macros[slot], names);
         if (before == after) continue;
-        changes.push_back({"/macros (slot " + std::to_string(slot + 1) + ")", macroSummary(before),
-                           macroSummary(after)});
+        std::string from = macroSummary(before);
+        std::string to = macroSummary(after);
+        if (from == to) to += " (events changed)";
+        changes.push_back({"/macros (slot " + std::to_string(slot + 1) + ")", from, to});
         settings.macroBlocks[slot] = *request.macros[slot];
     }
 
@@ -160,9 +179,13 @@ std::vector<ConfigChange> applyConfiguration(const ConfigRequest& request, Devic
         const auto before = litKeys(settings.customLightMasks[p], names);
         const auto after = litKeys(mask, names);
         if (before == after) continue;
+        std::string lit = std::to_string(after.size()) + " lit keys (";
+        const std::string added = namesNotIn(after, before);
+        const std::string removed = namesNotIn(before, after);
+        if (!added.empty()) lit += "on: " + added + (removed.empty() ? "" : "; ");
+        if (!removed.empty()) lit += "off: " + removed;
         changes.push_back({"/diyPatterns/" + std::to_string(p),
-                           std::to_string(before.size()) + " lit keys",
-                           std::to_string(after.size()) + " lit keys"});
+                           std::to_string(before.size()) + " lit keys", lit + ")"});
         settings.customLightMasks[p] = mask;
     }
     return changes;

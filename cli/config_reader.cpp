@@ -1,12 +1,14 @@
 #include "cli/config_reader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <set>
 
 #include "cli/config_json.h"
 #include "cli/text_encoding.h"
 #include "device/lighting_effect_table.h"
+#include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
 #include "keys/named_function_table.h"
 #include "macro/macro_event.h"
@@ -79,6 +81,12 @@ class StructureCheck : public nlohmann::json_sax<Json> {
         if (!frame.keys.insert(key).second) {
             errors_.push_back({path(), "given twice"});
         }
+        if (frame.keys.size() > kMaxObjectMembers) {
+            frames_.pop_back();
+            errors_.push_back(
+                {path(), "has more than " + std::to_string(kMaxObjectMembers) + " members"});
+            return false;
+        }
         return true;
     }
     bool end_object() override { return close(); }
@@ -131,6 +139,39 @@ class StructureCheck : public nlohmann::json_sax<Json> {
     std::vector<ConfigError>& errors_;
     std::vector<Frame> frames_;
 };
+
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+// "; did you mean "Caps"?" when a name differs from a known one only in case.
+std::string suggestion(std::string_view name, const std::vector<std::string>& known) {
+    const std::string wanted = lowerCase(name);
+    for (const std::string& candidate : known) {
+        if (lowerCase(candidate) == wanted) return "; did you mean \"" + candidate + "\"?";
+    }
+    return {};
+}
+
+std::vector<std::string> pictureKeyNames(const KeyNameTable& names) {
+    std::vector<std::string> out;
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        if (!isMediaKey(key)) out.push_back(pictureKeyName(names, key));
+    }
+    return out;
+}
+
+std::vector<std::string> allKeyNames(const KeyNameTable& names) {
+    std::vector<std::string> out;
+    for (int code = 0; code < 256; ++code) {
+        const auto vk = static_cast<std::uint8_t>(code);
+        if (!names.name(vk).empty() && names.usage(vk) != 0) out.push_back(keyNameOf(names, vk));
+    }
+    return out;
+}
 
 class Validator {
   public:
@@ -322,7 +363,7 @@ class Validator {
         const auto name = text(value, path, 64);
         if (!name) return std::nullopt;
         if (const auto vk = virtualKeyNamed(*name, names_)) return vk;
-        fail(path, quoted(value) + " is not a key name");
+        fail(path, quoted(value) + " is not a key name" + suggestion(*name, allKeyNames(names_)));
         return std::nullopt;
     }
 
@@ -405,10 +446,18 @@ class Validator {
                 std::string message = "\"";
                 message += quotedName(name);
                 message += "\" is not a key of the keyboard";
+                message += suggestion(name, pictureKeyNames(names_));
                 fail(path, std::move(message));
                 continue;
             }
-            if (auto target = keyTarget(value, path)) request.keys.emplace_back(*key, *target);
+            auto target = keyTarget(value, path);
+            // A key with no code of its own (Fn) already sends nothing.
+            if (target && target->kind == KeyTarget::Kind::Disabled &&
+                FactoryKeyMap[KeyLayout[*key].slot] == KeyEntry{}) {
+                fail(path, "this key sends no code of its own, so it cannot be disabled");
+                continue;
+            }
+            if (target) request.keys.emplace_back(*key, *target);
         }
     }
 
@@ -420,8 +469,13 @@ class Validator {
         target.kind = KeyTarget::Kind::Combination;
         if (!isList(list, path)) return;
         // The key table holds three codes.
-        if (list.empty() || list.size() > 3) {
-            fail(path, "holds " + std::to_string(list.size()) + " keys; a combination has 1 to 3");
+        // A combination of one key keeps it in the place the keyboard does not send, which
+        // would leave the key dead; a profile file may still hold one.
+        const std::size_t fewest = range_ == ValueRange::Keyboard ? 2 : 1;
+        if (list.size() < fewest || list.size() > 3) {
+            fail(path, "holds " + std::to_string(list.size()) + " keys; a combination has " +
+                           std::to_string(fewest) + " to 3" +
+                           (list.size() == 1 ? " (for one key write {\"key\": NAME})" : ""));
             return;
         }
         for (std::size_t i = 0; i < list.size(); ++i) {
@@ -452,6 +506,9 @@ class Validator {
             target.launchPath = fromUtf8(*launch);
             if (target.launchPath.find(u'\0') != std::u16string::npos) {
                 fail(member(path, "launch"), "holds a NUL character");
+            }
+            if (target.launchPath.empty() && range_ == ValueRange::Keyboard) {
+                fail(member(path, "launch"), "is empty: give the file or folder the key opens");
             }
         }
         if (!value.contains("kind")) {
@@ -564,8 +621,12 @@ class Validator {
                 // Four bytes hold delays up to 65535 ms; the window writes up to 60000.
                 const long long longest =
                     range_ == ValueRange::ProfileFile ? 65535 : kMaxMacroDelayMs;
-                if (const auto delay =
-                        integer(event["delayMs"], member(at, "delayMs"), 0, longest)) {
+                const auto delay = integer(event["delayMs"], member(at, "delayMs"), 0, longest);
+                if (delay == 1) {
+                    fail(member(at, "delayMs"),
+                         "1 ms is how the keyboard stores no delay: write 0 "
+                         "for none, or 2 or more");
+                } else if (delay) {
                     // 1 ms is how the keyboard says "no delay".
                     decoded.delayMs = static_cast<std::uint16_t>(std::max(*delay, 1LL));
                 }
@@ -704,8 +765,30 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range) {
 }
 
 std::string describeErrors(const std::vector<ConfigError>& errors) {
+    // Names from the file may hold control characters; they never reach the terminal as such.
+    const auto printable = [](const std::string& line) {
+        std::string out;
+        for (const char c : line) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte == 0x7F) {
+                static constexpr char kDigits[] = "0123456789abcdef";
+                out += "\\u00";
+                out += kDigits[byte >> 4];
+                out += kDigits[byte & 0x0F];
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    constexpr std::size_t kShown = 100;
     std::string text;
-    for (const ConfigError& error : errors) text += error.path + ": " + error.message + "\n";
+    for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) {
+        text += printable(errors[i].path + ": " + errors[i].message) + "\n";
+    }
+    if (errors.size() > kShown) {
+        text += "… and " + std::to_string(errors.size() - kShown) + " more\n";
+    }
     return text;
 }
 

@@ -21,6 +21,9 @@ namespace tq260 {
 inline constexpr std::size_t kMaxConfigBytes = 4 * 1024 * 1024;
 // Deeper nesting than the format has (five levels) by a wide margin.
 inline constexpr std::size_t kMaxConfigDepth = 32;
+// The largest object the format has is "keys", with 104 members; a document with far more is
+// refused before its tree is built (a member's lookup there is linear).
+inline constexpr std::size_t kMaxObjectMembers = 512;
 // The largest profile file the tool converts; the program's own are 199,272 bytes.
 inline constexpr std::size_t kMaxProfileBytes = 1024 * 1024;
 

@@ -1,12 +1,15 @@
 // tq260ctl: the keyboard's configuration from the command line.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/tool_commands.h"
 #include "emulator/emulator_transport.h"
 #include "platform/data_folder.h"
+#include "platform/device_claim.h"
 #include "platform/hidapi_transport.h"
 #include "platform/real_clock.h"
 
@@ -20,12 +23,56 @@ std::filesystem::path executableFolder() {
     return error ? std::filesystem::current_path() : self.parent_path();
 }
 
+// Whole numbers in decimal only: "020" is twenty, never sixteen, and "0x10" is refused.
+const CLI::Validator kDecimal(
+    [](std::string& text) {
+        const std::size_t digits = text.rfind('-', 0) == 0 ? 1 : 0;
+        if (text.size() == digits || text.size() > digits + 9 ||
+            text.find_first_not_of("0123456789", digits) != std::string::npos) {
+            return "\"" + text + "\" is not a whole number";
+        }
+        text = std::to_string(std::stol(text));
+        return std::string();
+    },
+    "N");
+
+// A mistyped subcommand is named, rather than reported as a missing one.
+std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** argv) {
+    static const std::string kTakesAValue[] = {"--hid-trace",  "--output", "--to",       "--effect",
+                                               "--brightness", "--speed",  "--direction"};
+    CLI::App* current = &app;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--") break;
+        if (std::find(std::begin(kTakesAValue), std::end(kTakesAValue), word) !=
+            std::end(kTakesAValue)) {
+            ++i;
+            continue;
+        }
+        if (word.rfind("-", 0) == 0) continue;
+        const auto subcommands = current->get_subcommands({});
+        if (subcommands.empty()) break;
+        const auto found =
+            std::find_if(subcommands.begin(), subcommands.end(),
+                         [&](const CLI::App* sub) { return sub->get_name() == word; });
+        if (found == subcommands.end()) return word;
+        current = *found;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Reads and changes the configuration of the TQ260 104vez VANTOR keyboard."};
     app.name("tq260ctl");
     app.require_subcommand(1);
+    // The program's options may also follow the subcommand.
+    app.fallthrough();
+    app.footer(
+        "Exit codes: 0 done, 1 no keyboard, 2 a wrong command line, 3 the keyboard did not "
+        "answer, 4 a file could not be written, 5 the keyboard is in use by another program, "
+        "6 a question answered no, 7 a file to read could not be read or is not valid.\n");
     bool virtualKeyboard = false;
     std::string traceFile;
     app.add_flag("--virtual-keyboard", virtualKeyboard,
@@ -37,7 +84,8 @@ int main(int argc, char** argv) {
     CLI::App* dump =
         app.add_subcommand("dump", "Print the keyboard's whole configuration as JSON (format 1).");
     std::string output;
-    dump->add_option("--output", output, "Write it to FILE instead.")->option_text("FILE");
+    dump->add_option("--output", output, "Write it to FILE instead (- for the output).")
+        ->option_text("FILE");
     CLI::App* apply = app.add_subcommand(
         "apply", "Check a JSON file, then write what differs from the keyboard, as Save does.");
     std::string applyFile;
@@ -51,15 +99,18 @@ int main(int argc, char** argv) {
     tq260::LightingChange change;
     lighting->add_option("--effect", change.effect, "An effect of the list, e.g. Wave, DIY1.")
         ->option_text("NAME");
-    lighting->add_option("--brightness", change.brightness, "0..50.")->option_text("N");
-    lighting->add_option("--speed", change.speed, "0..9.")->option_text("N");
-    lighting->add_option("--direction", change.direction, "1..4.")->option_text("N");
+    lighting->add_option("--brightness", change.brightness, "0..50.")->transform(kDecimal);
+    lighting->add_option("--speed", change.speed, "0..9.")->transform(kDecimal);
+    lighting->add_option("--direction", change.direction, "1..4.")->transform(kDecimal);
     CLI::App* key = set->add_subcommand(
         "key",
         "Assign a key: KEY=TARGET, TARGET one of default, disabled, NAME, "
         "combination:NAME+NAME, function:NAME, macro:1..6, launch:KIND:PATH, or JSON.");
     std::string keyAssignment;
-    key->add_option("KEY=TARGET", keyAssignment, "e.g. Caps=LCtrl, F1=macro:2.")->required();
+    key->add_option("KEY=TARGET", keyAssignment,
+                    "e.g. Caps=LCtrl, F1=macro:2, ==disabled for the = key; a KEY=TARGET that "
+                    "begins with - follows --, as in: set key --dry-run -- -=A.")
+        ->required();
     key->add_flag("--dry-run", dryRun, "Only say what would change.");
     CLI::App* convert = app.add_subcommand(
         "convert", "Turn a profile file or keymap.bin into JSON, or JSON back into one.");
@@ -74,6 +125,11 @@ int main(int argc, char** argv) {
     bool yes = false;
     reset->add_flag("--factory", factory, "The factory settings (required).")->required();
     reset->add_flag("--yes", yes, "Do not ask first.");
+    if (const auto unknown = unknownSubcommand(app, argc, argv)) {
+        std::cerr << "tq260ctl: \"" << *unknown
+                  << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key).\n";
+        return tq260::tool_exit::kUsage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -88,6 +144,20 @@ int main(int argc, char** argv) {
     std::shared_ptr<tq260::HidTrace> trace =
         traceFile.empty() ? tq260::HidTrace::fromEnvironment(clock)
                           : std::make_shared<tq260::HidTrace>(traceFile, clock);
+    if (!traceFile.empty() && !trace->isOpen()) {
+        std::cerr << "Could not open the HID trace " << traceFile << "\n";
+        return tq260::tool_exit::kCannotWrite;
+    }
+    // The virtual keyboard has no device node to hold; a lock file beside its memory stands
+    // in for it, so two programs never interleave on it. Converting needs no keyboard.
+    std::unique_ptr<tq260::DeviceClaim> claim;
+    if (virtualKeyboard && !convert->parsed() &&
+        tq260::DeviceClaim::takeLockFile((dataFolder / "VirtualKeyboard.lock").string(), claim) ==
+            tq260::DeviceClaim::Outcome::HeldElsewhere) {
+        std::cerr << "The virtual keyboard is in use by another program (TQ260 104vez VANTOR or "
+                     "tq260ctl): close it and try again.\n";
+        return tq260::tool_exit::kInUse;
+    }
     std::unique_ptr<tq260::HidTransport> transport;
     if (virtualKeyboard) {
         auto emulator = std::make_unique<tq260::EmulatorTransport>(clock);

@@ -6,6 +6,7 @@
 #include "cli/config_apply.h"
 #include "cli/config_json.h"
 #include "cli/text_encoding.h"
+#include "keys/key_layout.h"
 #include "keys/keymap_file.h"
 
 namespace tq260 {
@@ -102,6 +103,45 @@ std::vector<std::uint8_t> profileFromRequest(const ConfigRequest& request,
     std::copy(members.begin(), members.end(), bytes.begin());
     bytes.resize(unshown.fileSize);
     return bytes;
+}
+
+std::vector<ConfigError> missingForProfile(const ConfigRequest& request,
+                                           const KeyNameTable& names) {
+    std::vector<ConfigError> missing;
+    const auto need = [&](bool given, const char* path) {
+        if (!given) missing.push_back({path, "missing: a profile needs the whole configuration"});
+    };
+    need(request.effect.has_value(), "/lighting/effect");
+    need(request.brightness.has_value(), "/lighting/brightness");
+    need(request.speed.has_value(), "/lighting/speed");
+    need(request.direction.has_value(), "/lighting/direction");
+    need(request.gameMode.has_value(), "/gameMode");
+    need(request.responseTime.has_value(), "/responseTimeMs");
+    need(request.reportRate.has_value(), "/reportRateHz");
+    std::string keys;
+    std::size_t count = 0;
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        const bool given =
+            isMediaKey(key) || std::any_of(request.keys.begin(), request.keys.end(),
+                                           [&](const auto& k) { return k.first == key; });
+        if (given) continue;
+        if (++count <= 5) keys += (keys.empty() ? "" : ", ") + pictureKeyName(names, key);
+    }
+    if (count > 0) {
+        missing.push_back({"/keys", std::to_string(count) + " keys missing (" + keys +
+                                        (count > 5 ? ", …" : "") +
+                                        "): a profile needs the whole configuration"});
+    }
+    for (std::size_t slot = 0; slot < kMacroBlockCount; ++slot) {
+        if (!request.macros[slot]) {
+            missing.push_back({"/macros", "slot " + std::to_string(slot + 1) +
+                                              " missing: a profile needs the whole configuration"});
+        }
+    }
+    need(std::all_of(request.diyPatterns.begin(), request.diyPatterns.end(),
+                     [](const auto& p) { return p.has_value(); }),
+         "/diyPatterns");
+    return missing;
 }
 
 }  // namespace tq260

@@ -27,4 +27,7 @@ std::optional<nlohmann::ordered_json> profileToJson(std::span<const std::uint8_t
 std::vector<std::uint8_t> profileFromRequest(const ConfigRequest& request,
                                              const KeyNameTable& names);
 
+// What a request lacks to describe a whole profile: each member left out, by its path.
+std::vector<ConfigError> missingForProfile(const ConfigRequest& request, const KeyNameTable& names);
+
 }  // namespace tq260

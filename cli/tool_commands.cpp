@@ -104,6 +104,11 @@ int runDump(ToolContext& context, const std::string& outputFile) {
     link.close();
     HostConfiguration host;
     loadKeymap(context, host);
+    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
+        context.err << "Note: " << (context.dataFolder / kKeymapFileName).string()
+                    << " could not be read; keys are shown as the keyboard holds them, without "
+                       "launch paths.\n";
+    }
     takeKeyboardSettings(read, host.settings);
     // The macros' names are kept by the computer too.
     auto macros = std::make_unique<MacroTable>();
@@ -120,7 +125,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
         configurationToJson(host.settings, names, records, macroBytes ? macros.get() : nullptr)
             .dump(2) +
         "\n";
-    if (outputFile.empty()) {
+    if (outputFile.empty() || outputFile == "-") {
         context.out << text;
     } else if (!writeFileAtomically(outputFile, text)) {
         context.err << "Could not write " << outputFile << "\n";
@@ -130,19 +135,22 @@ int runDump(ToolContext& context, const std::string& outputFile) {
 }
 
 int runFactoryReset(ToolContext& context, bool confirmed) {
+    // The keyboard first: a question about a keyboard that is not there helps nobody.
+    DeviceLink link(context.transport, context.clock, context.trace);
+    if (const auto refused = connect(context, link)) return *refused;
     if (!confirmed) {
         context.out << "Restore the keyboard's factory settings? Every key assignment, macro "
                        "and light setting on it is replaced. [y/N] "
                     << std::flush;
         std::string answer;
         std::getline(context.in, answer);
-        if (answer != "y" && answer != "Y" && answer != "yes") {
+        std::transform(answer.begin(), answer.end(), answer.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (answer != "y" && answer != "yes") {
             context.out << "Nothing was changed.\n";
             return tool_exit::kDeclined;
         }
     }
-    DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto refused = connect(context, link)) return *refused;
     DeviceSettings reread;
     if (restoreFactorySettings(link, reread) != OperationResult::Done) {
         return notAnswering(context, "the factory settings may not have been restored");
@@ -283,8 +291,9 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
     const auto changes = applyConfiguration(request, settings, assignments, names);
     context.out << describeChanges(changes);
     if (dryRun) {
+        // The read itself turned game mode on, as every full read does.
         context.out << (changes.empty() ? "Nothing would change" : "Dry run")
-                    << ": nothing was written.\n";
+                    << ": no change was written.\n";
         return tool_exit::kDone;
     }
     if (writeBack(link, settings, shadow) != OperationResult::Done) {
@@ -349,12 +358,23 @@ int runConvert(ToolContext& context, const std::string& from, const std::string&
         std::vector<ConfigError> errors;
         const auto json = profileToJson(*bytes, names, errors);
         if (!json) return badFile(context, from, errors);
+        if (bytes->size() != sizeof(DeviceSettings) && bytes->size() != kKeymapFileSize) {
+            context.err << "Note: " << from << " is " << bytes->size()
+                        << " bytes; the program's profiles are " << sizeof(DeviceSettings) << " or "
+                        << kKeymapFileSize
+                        << " bytes. It was converted as it is; members it does not reach show "
+                           "zeros.\n";
+        }
         text = json->dump(2) + "\n";
     } else {
         const auto bytes = readInput(context, from, kMaxConfigBytes);
         if (!bytes) return tool_exit::kBadFile;
         const ConfigReading reading = readConfiguration(textOf(*bytes), ValueRange::ProfileFile);
         if (!reading.request) return badFile(context, from, reading.errors);
+        // A member left out would become zeros in the profile: every key disabled.
+        if (const auto missing = missingForProfile(*reading.request, names); !missing.empty()) {
+            return badFile(context, from, missing);
+        }
         const auto profile = profileFromRequest(*reading.request, names);
         text.assign(profile.begin(), profile.end());
     }

@@ -40,4 +40,13 @@ DeviceClaim::Outcome DeviceClaim::take(const std::string& path,
 #endif
 }
 
+DeviceClaim::Outcome DeviceClaim::takeLockFile(const std::string& path,
+                                               std::unique_ptr<DeviceClaim>& claim) {
+#ifdef __unix__
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) close(fd);
+#endif
+    return take(path, claim);
+}
+
 }  // namespace tq260

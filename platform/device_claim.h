@@ -25,6 +25,9 @@ class DeviceClaim {
 
     // Claims the node; on Claimed, claim holds it until destroyed.
     static Outcome take(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
+    // The same on a lock file of its own, made when missing: for a keyboard without a device
+    // node (the virtual one, whose memory file is replaced at each save).
+    static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
 
   private:
     explicit DeviceClaim(int fd) : fd_(fd) {}

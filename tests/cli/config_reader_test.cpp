@@ -66,7 +66,22 @@ TEST(ConfigReader, EachFaultIsSaidAtItsPath) {
           "must have exactly one of \"key\", \"combination\", \"function\", "
           "\"macro\", \"launch\", \"entry\""}},
         {R"({"format": 1, "keys": {"A": {"combination": ["LCtrl", "LAlt", "LShift", "B"]}}})",
-         {"/keys/A/combination", "holds 4 keys; a combination has 1 to 3"}},
+         {"/keys/A/combination", "holds 4 keys; a combination has 2 to 3"}},
+        // Of one key, the keyboard would send nothing.
+        {R"({"format": 1, "keys": {"A": {"combination": ["LCtrl"]}}})",
+         {"/keys/A/combination",
+          "holds 1 keys; a combination has 2 to 3 (for one key write {\"key\": NAME})"}},
+        {R"({"format": 1, "keys": {"Fn": "disabled"}})",
+         {"/keys/Fn", "this key sends no code of its own, so it cannot be disabled"}},
+        {R"({"format": 1, "keys": {"A": {"launch": "", "kind": "exe"}}})",
+         {"/keys/A/launch", "is empty: give the file or folder the key opens"}},
+        {R"({"format": 1, "keys": {"caps": "default"}})",
+         {"/keys/caps", "\"caps\" is not a key of the keyboard; did you mean \"Caps\"?"}},
+        {R"({"format": 1, "keys": {"A": {"key": "lctrl"}}})",
+         {"/keys/A/key", "\"lctrl\" is not a key name; did you mean \"LCtrl\"?"}},
+        {R"({"format": 1, "macros": [{"slot": 1, "loops": 1, "events": [{"key": "A", "action": "down", "delayMs": 1}]}]})",
+         {"/macros/0/events/0/delayMs",
+          "1 ms is how the keyboard stores no delay: write 0 for none, or 2 or more"}},
         {R"({"format": 1, "keys": {"A": {"macro": 7}}})", {"/keys/A/macro", "7 is outside 1..6"}},
         {R"({"format": 1, "keys": {"A": {"launch": "/bin/x"}}})",
          {"/keys/A/kind", "missing: \"mp3\", \"exe\", \"txt\" or \"folder\""}},
@@ -159,6 +174,26 @@ TEST(ConfigReader, HostileTextIsRefusedWithOneClearError) {
     for (const Case& c : cases) {
         EXPECT_THAT(errorsOf(c.text), ElementsAre(c.said)) << c.text.substr(0, 60);
     }
+}
+
+// An object with many members is refused before its tree is built; its members' lookup there
+// is linear, so 100,000 of them would take minutes.
+TEST(ConfigReader, AnObjectWithFarMoreMembersThanTheFormatHasIsRefused) {
+    std::string text = R"({"format": 1, "keys": {)";
+    for (int i = 0; i < 100'000; ++i) text += (i ? ",\"K" : "\"K") + std::to_string(i) + "\": 0";
+    text += "}}";
+    EXPECT_THAT(errorsOf(text), ElementsAre(ConfigError{"/keys", "has more than 512 members"}));
+}
+
+// What a file holds is never written to the terminal as control characters, and a flood of
+// errors is cut short.
+TEST(ConfigReader, ErrorsAreSaidPrintablyAndAtMostAHundred) {
+    EXPECT_EQ(describeErrors({{"/keys/\x1b[31mRED", "unknown"}}),
+              "/keys/\\u001b[31mRED: unknown\n");
+    const std::vector<ConfigError> many(150, ConfigError{"/keys/X", "unknown"});
+    const std::string text = describeErrors(many);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 101);
+    EXPECT_NE(text.find("… and 50 more\n"), std::string::npos);
 }
 
 // Every fault of the file is said at once, so one run shows all there is to fix.

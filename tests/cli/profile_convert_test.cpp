@@ -220,8 +220,8 @@ TEST_F(ProgramProfile, ChangesAreAppliedAsTheDialogsMakeThemAndSaid) {
                           R"(/keys/\: "disabled" -> "default")",
                           R"(/keys/F4: "disabled" -> {"launch":"C:\\Games\\run.exe","kind":"exe"})",
                           "/macros (slot 6): 0 events, 0 loops -> 1 events, 2 loops",
-                          "/diyPatterns/0: 1 lit keys -> 2 lit keys",
-                          "/diyPatterns/1: 0 lit keys -> 1 lit keys"));
+                          "/diyPatterns/0: 1 lit keys -> 2 lit keys (on: Esc, F1; off: A)",
+                          "/diyPatterns/1: 0 lit keys -> 1 lit keys (on: A)"));
     const KeyAssignment& a = (*assignments.table)[kKeyA];
     EXPECT_EQ(a.type, static_cast<std::uint8_t>(AssignmentType::Combination));
     EXPECT_EQ(a.count, 2);

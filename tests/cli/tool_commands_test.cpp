@@ -248,7 +248,7 @@ TEST_F(ToolFiles, ADryRunSaysWhatWouldChangeAndSendsNothing) {
     ASSERT_EQ(run([&](ToolContext& c) { return runApply(c, file, true); }), tool_exit::kDone);
     EXPECT_EQ(out.str(),
               "/gameMode: true -> false\n/keys/Caps: \"default\" -> \"disabled\"\nDry run: "
-              "nothing was written.\n");
+              "no change was written.\n");
     for (const std::string& line : keyboard.wireLog().lines()) {
         EXPECT_EQ(line.find(" write "), std::string::npos) << line;
     }
@@ -397,6 +397,73 @@ TEST_F(ToolFiles, ConvertGoesBothWaysWithoutAKeyboard) {
                   return runConvert(c, bin.string(), (data / "no/such.json").string());
               }),
               tool_exit::kCannotWrite);
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+TEST_F(ToolCommands, FactoryResetAsksOnlyWhenThereIsAKeyboardAndTakesYesInAnyCase) {
+    keyboard.unplug();
+    in.str("y\n");
+    EXPECT_EQ(run([](ToolContext& c) { return runFactoryReset(c, false); }),
+              tool_exit::kNoKeyboard);
+    EXPECT_TRUE(out.str().empty());  // no question about a keyboard that is not there
+    keyboard.plug();
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {6, 20, 3, 2, 0}; });
+    in.str("YES\n");
+    in.clear();
+    EXPECT_EQ(run([](ToolContext& c) { return runFactoryReset(c, false); }), tool_exit::kDone);
+    EXPECT_EQ(keyboard.memory().lighting, KeyboardMemory::factoryDefaults().lighting);
+}
+
+TEST_F(ToolFiles, ChangesAreSaidInTheFilesOwnTerms) {
+    const std::string file = write("terms.json", R"({"format": 1, "lighting": {"effect": "DIY2"},
+        "reportRateHz": 250, "responseTimeMs": 6})");
+    ASSERT_EQ(run([&](ToolContext& c) { return runApply(c, file, true); }), tool_exit::kDone);
+    EXPECT_EQ(out.str(),
+              "/lighting/effect: \"Breathing\" -> \"DIY2\"\n/responseTimeMs: 2 -> 6\n"
+              "/reportRateHz: 1000 -> 250\nDry run: no change was written.\n");
+}
+
+TEST_F(ToolFiles, DumpToADashIsTheOutput) {
+    ASSERT_EQ(run([](ToolContext& c) { return runDump(c, "-"); }), tool_exit::kDone);
+    EXPECT_EQ(out.str().substr(0, 2), "{\n");
+    EXPECT_FALSE(std::filesystem::exists("-"));
+}
+
+// A profile is the whole configuration: a member left out would come back as zeros, every
+// key disabled. A file of another size converts as it is, with a note.
+TEST_F(ToolFiles, ConvertNeedsTheWholeConfigurationAndNotesAnOddSize) {
+    const std::string part = write("part.json", R"({"format": 1, "lighting": {"effect": "Wave",
+        "brightness": 5, "speed": 1, "direction": 1}, "gameMode": true, "responseTimeMs": 2,
+        "reportRateHz": 1000, "keys": {"Esc": "default"}, "diyPatterns": [[], [], []]})");
+    const auto target = (data / "part.bin").string();
+    EXPECT_EQ(run([&](ToolContext& c) { return runConvert(c, part, target); }),
+              tool_exit::kBadFile);
+    EXPECT_EQ(err.str(),
+              part +
+                  ": 7 errors; nothing was written.\n/keys: 103 keys missing (F1, F2, F3, F4, "
+                  "F5, …): a profile needs the whole configuration\n"
+                  "/macros: slot 1 missing: a profile needs the whole configuration\n"
+                  "/macros: slot 2 missing: a profile needs the whole configuration\n"
+                  "/macros: slot 3 missing: a profile needs the whole configuration\n"
+                  "/macros: slot 4 missing: a profile needs the whole configuration\n"
+                  "/macros: slot 5 missing: a profile needs the whole configuration\n"
+                  "/macros: slot 6 missing: a profile needs the whole configuration\n");
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    const std::string tiny = write("tiny.bin", "abc");
+    const auto json = (data / "tiny.json").string();
+    ASSERT_EQ(run([&](ToolContext& c) { return runConvert(c, tiny, json); }), tool_exit::kDone);
+    EXPECT_EQ(err.str(), "Note: " + tiny +
+                             " is 3 bytes; the program's profiles are 2412 or 199272 bytes. It "
+                             "was converted as it is; members it does not reach show zeros.\n");
+    const auto back = (data / "tiny-back.bin").string();
+    ASSERT_EQ(run([&](ToolContext& c) { return runConvert(c, json, back); }), tool_exit::kDone);
+    EXPECT_EQ(readFileBytes(back, 10), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 dump, then apply the same file: after the read only the four always-sent commands go out.
 One key and one light value changed: exactly those changes go out, and the next dump shows
-them. The tool runs from a private copy, so its virtual keyboard and data files are its own.
+them. A second tool is refused while the first holds the keyboard. The tool runs from a private copy, so its virtual keyboard and data files are its own.
 
 Usage: trace_round_trip.py TQ260CTL
 """
@@ -92,6 +92,23 @@ def main():
         check(shown.get("lighting", {}).get("brightness") == 20 and
               shown.get("keys", {}).get("Esc") == {"key": "A"},
               "the next dump shows both changes", after.stdout[:300] + after.stderr)
+
+        # While one tool waits on its question, it holds the virtual keyboard: another is
+        # refused with 5 rather than interleave; converting needs no keyboard and still works.
+        asking = subprocess.Popen([str(tool), "--virtual-keyboard", "reset", "--factory"],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        question = asking.stdout.read(len("Restore"))
+        check(question == "Restore", "the reset asks", question)
+        refused = run(tool, "dump")
+        check(refused.returncode == 5 and "in use by another program" in refused.stderr,
+              "a second tool is refused while the first holds the keyboard",
+              f"{refused.returncode} {refused.stderr}")
+        dump_file.write_text(after.stdout)
+        converted = run(tool, "convert", str(dump_file), "--to", str(Path(folder) / "x.bin"))
+        check(converted.returncode == 0, "convert needs no keyboard", converted.stderr)
+        asking.communicate("n\n", timeout=60)
+        check(asking.returncode == 6, "the question answered no ends 6", str(asking.returncode))
+        check(run(tool, "dump").returncode == 0, "the keyboard is free again")
 
     if failures:
         print("\n".join("FAIL: " + f for f in failures))
