@@ -149,15 +149,13 @@ int main(int argc, char** argv) {
         return tq260::tool_exit::kCannotWrite;
     }
     // The virtual keyboard has no device node to hold; a lock file beside its memory stands
-    // in for it, so two programs never interleave on it. Converting needs no keyboard.
+    // in for it, so two programs never interleave on it.
     std::unique_ptr<tq260::DeviceClaim> claim;
-    if (virtualKeyboard && !convert->parsed() &&
-        tq260::DeviceClaim::takeLockFile((dataFolder / "VirtualKeyboard.lock").string(), claim) ==
-            tq260::DeviceClaim::Outcome::HeldElsewhere) {
-        std::cerr << "The virtual keyboard is in use by another program (TQ260 104vez VANTOR or "
-                     "tq260ctl): close it and try again.\n";
-        return tq260::tool_exit::kInUse;
-    }
+    const auto holdVirtualKeyboard = [&] {
+        return claim != nullptr || tq260::DeviceClaim::takeLockFile(
+                                       (dataFolder / "VirtualKeyboard.lock").string(), claim) !=
+                                       tq260::DeviceClaim::Outcome::HeldElsewhere;
+    };
     std::unique_ptr<tq260::HidTransport> transport;
     if (virtualKeyboard) {
         auto emulator = std::make_unique<tq260::EmulatorTransport>(clock);
@@ -172,6 +170,7 @@ int main(int argc, char** argv) {
     }
     tq260::ToolContext context{*transport, clock,     trace,   dataFolder,
                                std::cout,  std::cerr, std::cin};
+    if (virtualKeyboard) context.holdKeyboard = holdVirtualKeyboard;
     if (list->parsed()) return tq260::runList(context);
     if (dump->parsed()) return tq260::runDump(context, output);
     if (apply->parsed()) return tq260::runApply(context, applyFile, dryRun);

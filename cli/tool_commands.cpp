@@ -29,8 +29,9 @@ int noKeyboard(ToolContext& context) {
 
 // Opens the keyboard, or says why not and gives the exit code.
 std::optional<int> connect(ToolContext& context, DeviceLink& link) {
-    if (link.connect()) return std::nullopt;
-    if (keyboardHeldElsewhere(context.transport)) {
+    const bool held = context.holdKeyboard && !context.holdKeyboard();
+    if (!held && link.connect()) return std::nullopt;
+    if (held || keyboardHeldElsewhere(context.transport)) {
         // Its transactions and ours would interleave on the command channel.
         context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
                        "close it and try again.\n";
@@ -87,6 +88,11 @@ void takeKeyboardSettings(const DeviceSettings& read, DeviceSettings& settings) 
 }  // namespace
 
 int runList(ToolContext& context) {
+    if (context.holdKeyboard && !context.holdKeyboard()) {
+        context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
+                       "close it and try again.\n";
+        return tool_exit::kInUse;
+    }
     const auto keyboards = listKeyboards(context.transport, context.clock, context.trace);
     if (keyboards.empty()) return noKeyboard(context);
     context.out << describeKeyboards(keyboards);

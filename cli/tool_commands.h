@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -37,6 +38,9 @@ struct ToolContext {
     std::ostream& err;
     // Where questions are answered.
     std::istream& in;
+    // Takes the keyboard for this process just before it is opened, where the transport does
+    // not (the virtual keyboard); false when another program holds it.
+    std::function<bool()> holdKeyboard = {};
 };
 
 int runList(ToolContext& context);

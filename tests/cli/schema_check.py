@@ -8,12 +8,15 @@ the fault is.
 Usage: schema_check.py TQ260CTL SCHEMA
 """
 
+import atexit
 import copy
 import json
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
@@ -155,9 +158,26 @@ def describe(errors):
     return "; ".join(f"{pointer(e.absolute_path) or '/'}: {e.message[:120]}" for e in errors)
 
 
+# Each worker runs its own copy of the tool: a copy keeps its virtual keyboard beside it, and
+# two runs on one keyboard would be refused (in use).
+_copies = threading.local()
+_copy_folders = []
+
+
+def private_tool(tool):
+    if not hasattr(_copies, "path"):
+        folder = tempfile.mkdtemp(prefix="tq260-tool-")
+        _copy_folders.append(folder)
+        _copies.path = shutil.copy2(tool, folder)
+    return _copies.path
+
+
+atexit.register(lambda: [shutil.rmtree(f, ignore_errors=True) for f in _copy_folders])
+
+
 def run_tool(tool, *arguments):
-    return subprocess.run([tool, "--virtual-keyboard", *arguments], capture_output=True,
-                          text=True, timeout=RUN_TIMEOUT_S)
+    return subprocess.run([private_tool(tool), "--virtual-keyboard", *arguments],
+                          capture_output=True, text=True, timeout=RUN_TIMEOUT_S)
 
 
 def apply_dry_run(tool, folder, name, document):

@@ -468,3 +468,45 @@ TEST_F(ToolFiles, ConvertNeedsTheWholeConfigurationAndNotesAnOddSize) {
 
 }  // namespace
 }  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// Held by another program, the keyboard is left alone; a file with faults is said first,
+// without taking the keyboard at all.
+TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
+    int asked = 0;
+    const auto held = [&](const std::function<int(ToolContext&)>& command) {
+        out.str({});
+        err.str({});
+        ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
+        context.holdKeyboard = [&] {
+            ++asked;
+            return false;
+        };
+        return command(context);
+    };
+    const std::string good = write("good.json", R"({"format": 1, "gameMode": false})");
+    const std::string said =
+        "The keyboard is in use by another program (TQ260 104vez VANTOR): close it and try "
+        "again.\n";
+    const std::function<int(ToolContext&)> commands[] = {
+        runList,
+        [](ToolContext& c) { return runDump(c, {}); },
+        [&](ToolContext& c) { return runApply(c, good, false); },
+        [](ToolContext& c) { return runSetKey(c, "Caps=A", false); },
+        [](ToolContext& c) { return runFactoryReset(c, true); },
+    };
+    for (const auto& command : commands) {
+        EXPECT_EQ(held(command), tool_exit::kInUse);
+        EXPECT_EQ(err.str(), said);
+    }
+    EXPECT_EQ(asked, 5);
+    EXPECT_TRUE(keyboard.wireLog().lines().empty());
+    const std::string bad = write("bad.json", R"({"format": 3})");
+    EXPECT_EQ(held([&](ToolContext& c) { return runApply(c, bad, false); }), tool_exit::kBadFile);
+    EXPECT_EQ(asked, 5);
+}
+
+}  // namespace
+}  // namespace tq260
