@@ -54,6 +54,17 @@ void CGameKeyboardApp::tellStorageFailure(const QString& path) {
                    chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
 }
 
+void CGameKeyboardApp::holdVirtualKeyboard() {
+    const std::string lock = (state_.dataPath() + "VirtualKeyboard.lock").toStdString();
+    if (DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) !=
+        DeviceClaim::Outcome::HeldElsewhere) {
+        return;
+    }
+    // A tool command holds it now and ends within seconds; the program starts anyway rather
+    // than refuse, and takes it as soon as it is free.
+    QTimer::singleShot(kVirtualKeyboardRetryMs, qApp, [this] { holdVirtualKeyboard(); });
+}
+
 void CGameKeyboardApp::openTheKeyboard() {
     if (options_.virtualKeyboard) {
         auto emulator = std::make_unique<EmulatorTransport>(clock_);
@@ -69,10 +80,7 @@ void CGameKeyboardApp::openTheKeyboard() {
                 QMetaObject::invokeMethod(
                     qApp, [this, path] { tellStorageFailure(path); }, Qt::QueuedConnection);
             });
-        // Taken when free; a tool command running at this moment ends within a second, so the
-        // program starts anyway rather than refuse.
-        DeviceClaim::takeLockFile((state_.dataPath() + "VirtualKeyboard.lock").toStdString(),
-                                  virtualKeyboardClaim_);
+        holdVirtualKeyboard();
         watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
         transport_ = std::move(emulator);
     } else {

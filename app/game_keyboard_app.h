@@ -11,9 +11,9 @@
 #include "app/qt_dialogs.h"
 #include "app/qt_key_hook.h"
 #include "app/qt_platform.h"
-#include "platform/device_claim.h"
 #include "app/single_instance.h"
 #include "platform/debug_output.h"
+#include "platform/device_claim.h"
 #include "platform/key_input_source.h"
 #include "platform/real_clock.h"
 
@@ -47,6 +47,8 @@ class CGameKeyboardApp {
     // Held while the program runs on the virtual keyboard, as a real keyboard's node is held
     // while connected, so the command-line tool does not interleave with it.
     std::unique_ptr<DeviceClaim> virtualKeyboardClaim_;
+    static constexpr int kVirtualKeyboardRetryMs = 200;
+    void holdVirtualKeyboard();
     std::unique_ptr<HotPlugWatcher> watcher_;
     std::unique_ptr<KeyInputSource> keyInput_;
     std::unique_ptr<DeviceLink> link_;

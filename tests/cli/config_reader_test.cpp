@@ -177,10 +177,10 @@ TEST(ConfigReader, HostileTextIsRefusedWithOneClearError) {
 }
 
 // An object with many members is refused before its tree is built; its members' lookup there
-// is linear, so 100,000 of them would take minutes.
+// is linear, so 100,000 of them would take minutes (2,000 show the rule quickly).
 TEST(ConfigReader, AnObjectWithFarMoreMembersThanTheFormatHasIsRefused) {
     std::string text = R"({"format": 1, "keys": {)";
-    for (int i = 0; i < 100'000; ++i) text += (i ? ",\"K" : "\"K") + std::to_string(i) + "\": 0";
+    for (int i = 0; i < 2'000; ++i) text += (i ? ",\"K" : "\"K") + std::to_string(i) + "\": 0";
     text += "}}";
     EXPECT_THAT(errorsOf(text), ElementsAre(ConfigError{"/keys", "has more than 512 members"}));
 }

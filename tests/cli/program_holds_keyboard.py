@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""While the program runs on the virtual keyboard it holds it, as it holds a real one while
+connected: tq260ctl is refused (exit 5) rather than interleave with it, and is let in once
+the program has ended.
+
+Usage: program_holds_keyboard.py PROGRAM TQ260CTL
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+IN_USE = 5
+
+
+def main():
+    program, tool = Path(sys.argv[1]), Path(sys.argv[2])
+    with tempfile.TemporaryDirectory() as folder:
+        # Both in a folder of their own: their data files and virtual keyboard are private.
+        own_program = Path(shutil.copy2(program, folder))
+        own_tool = Path(shutil.copy2(tool, folder))
+        os.symlink(program.parent / "png", Path(folder) / "png")
+        environment = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        running = subprocess.Popen([str(own_program), "--virtual-keyboard", "--no-splash"],
+                                   env=environment, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        try:
+            refused = None
+            deadline = time.monotonic() + 30
+            # The program has opened its keyboard once its data files are there.
+            while time.monotonic() < deadline and not (Path(folder) / "keymap.bin").exists():
+                time.sleep(0.05)
+            while time.monotonic() < deadline and running.poll() is None:
+                refused = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
+                                         capture_output=True, text=True, timeout=60)
+                if refused.returncode == IN_USE:
+                    break
+                time.sleep(0.1)
+            if running.poll() is not None:
+                print("FAIL: the program ended early (is another copy running?):",
+                      running.returncode)
+                return 1
+            if refused is None or refused.returncode != IN_USE:
+                print("FAIL: the tool was not refused while the program ran:",
+                      refused and (refused.returncode, refused.stderr))
+                return 1
+            if "in use by another program" not in refused.stderr:
+                print("FAIL: the refusal does not say why:", refused.stderr)
+                return 1
+        finally:
+            running.terminate()
+            running.wait(timeout=30)
+        after = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
+                               capture_output=True, text=True, timeout=60)
+        if after.returncode != 0:
+            print("FAIL: the tool was not let in after the program ended:", after.stderr)
+            return 1
+    print("the program holds the virtual keyboard while it runs")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
