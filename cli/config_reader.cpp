@@ -764,6 +764,10 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range) {
     return reading;
 }
 
+std::string keyPath(const std::string& name) {
+    return member("/keys", name);
+}
+
 std::string describeErrors(const std::vector<ConfigError>& errors) {
     // Names from the file may hold control characters; they never reach the terminal as such.
     const auto printable = [](const std::string& line) {

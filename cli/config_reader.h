@@ -92,6 +92,9 @@ std::optional<KeyTarget> readKeyTarget(const nlohmann::ordered_json& value, cons
 // The picture key a name of "keys" stands for; the media keys above the keypad have none.
 std::optional<std::size_t> pictureKeyNamed(std::string_view name, const KeyNameTable& names);
 
+// The JSON pointer of a key's member of "keys": "/keys/Num ~1" for "Num /".
+std::string keyPath(const std::string& name);
+
 // "path: message" lines, one per error.
 std::string describeErrors(const std::vector<ConfigError>& errors);
 

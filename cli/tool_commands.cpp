@@ -181,9 +181,12 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
             std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
                          [&](const LightingEffect& e) { return *change.effect == e.english; });
         if (found == kLightingEffects.end()) {
-            context.err << "--effect: \"" << *change.effect << "\" is not an effect. It takes";
-            for (const LightingEffect& e : kLightingEffects)
-                context.err << " \"" << e.english << "\"";
+            context.err << "--effect: \"" << *change.effect
+                        << "\" is not an effect; the effects are";
+            for (const LightingEffect& e : kLightingEffects) {
+                context.err << (&e == &kLightingEffects.front() ? " \"" : ", \"") << e.english
+                            << "\"";
+            }
             context.err << ".\n";
             return tool_exit::kUsage;
         }
@@ -340,7 +343,7 @@ int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) 
     std::string error;
     const auto value = keyTargetFromText(parts->second, names, error);
     std::vector<ConfigError> errors;
-    const auto target = value ? readKeyTarget(*value, parts->first, errors) : std::nullopt;
+    const auto target = value ? readKeyTarget(*value, keyPath(parts->first), errors) : std::nullopt;
     if (!target) {
         context.err << "set key: " << (value ? describeErrors(errors) : error + "\n");
         return tool_exit::kUsage;

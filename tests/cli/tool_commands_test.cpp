@@ -68,9 +68,9 @@ TEST_F(ToolCommands, ABadLightingChangeIsSaidAndNothingIsSent) {
     direction.direction = 0;
     const Case cases[] = {
         {effect,
-         "--effect: \"Wavy\" is not an effect. It takes \"Static\" \"Breathing\" \"Reactive\" "
-         "\"Ripple\" \"Raindrop\" \"Wave\" \"Running water run mode\" \"DIY1\" \"DIY2\" "
-         "\"DIY3\".\n"},
+         "--effect: \"Wavy\" is not an effect; the effects are \"Static\", \"Breathing\", "
+         "\"Reactive\", \"Ripple\", \"Raindrop\", \"Wave\", \"Running water run mode\", "
+         "\"DIY1\", \"DIY2\", \"DIY3\".\n"},
         {brightness, "--brightness: 51 is outside 0..50.\n"},
         {speed, "--speed: -1 is outside 0..9.\n"},
         {direction, "--direction: 0 is outside 1..4.\n"},
@@ -330,7 +330,7 @@ TEST_F(ToolFiles, ABadKeyAssignmentIsSaidAndNothingIsSent) {
         {"Caps=macro:7", "set key: \"7\" is not a macro slot; the slots are 1 to 6\n"},
         {"Caps=launch:/x", "set key: write launch:KIND:PATH, KIND one of mp3, exe, txt, folder\n"},
         {"Caps=launch:doc:/x",
-         "set key: Caps/kind: \"doc\" is not \"mp3\", \"exe\", \"txt\" or "
+         "set key: /keys/Caps/kind: \"doc\" is not \"mp3\", \"exe\", \"txt\" or "
          "\"folder\"\n"},
         {"Caps=function:Louder", nullptr},
         {"Caps={\"key\":", "set key: \"{\"key\":\" is not valid JSON\n"},
