@@ -81,6 +81,8 @@ int main(int argc, char** argv) {
         ->option_text("FILE");
     CLI::App* list =
         app.add_subcommand("list", "List the keyboards with their channels and firmware.");
+    CLI::App* namesList = app.add_subcommand(
+        "names", "List the key, function and effect names the JSON format takes.");
     CLI::App* dump =
         app.add_subcommand("dump", "Print the keyboard's whole configuration as JSON (format 1).");
     std::string output;
@@ -172,6 +174,7 @@ int main(int argc, char** argv) {
                                std::cout,  std::cerr, std::cin};
     if (virtualKeyboard) context.holdKeyboard = holdVirtualKeyboard;
     if (list->parsed()) return tq260::runList(context);
+    if (namesList->parsed()) return tq260::runNames(context);
     if (dump->parsed()) return tq260::runDump(context, output);
     if (apply->parsed()) return tq260::runApply(context, applyFile, dryRun);
     if (lighting->parsed()) return tq260::runSetLighting(context, change);

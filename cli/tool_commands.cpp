@@ -9,12 +9,14 @@
 #include "cli/key_target_text.h"
 #include "cli/keyboard_list.h"
 #include "cli/profile_convert.h"
+#include "cli/text_encoding.h"
 #include "device/block_codec.h"
 #include "device/composite_operations.h"
 #include "device/device_commands.h"
 #include "device/device_link.h"
 #include "device/lighting_effect_table.h"
 #include "keys/keymap_file.h"
+#include "keys/named_function_table.h"
 #include "macro/macro_file.h"
 #include "platform/atomic_file.h"
 
@@ -96,6 +98,45 @@ int runList(ToolContext& context) {
     const auto keyboards = listKeyboards(context.transport, context.clock, context.trace);
     if (keyboards.empty()) return noKeyboard(context);
     context.out << describeKeyboards(keyboards);
+    return tool_exit::kDone;
+}
+
+int runNames(ToolContext& context) {
+    const KeyNameTable names;
+    const auto line = [&](const char* title, const std::vector<std::string>& list) {
+        context.out << title << ":\n ";
+        std::size_t width = 1;
+        for (const std::string& name : list) {
+            if (width + name.size() + 3 > 90) {
+                context.out << "\n ";
+                width = 1;
+            }
+            context.out << " \"" << name << "\"";
+            width += name.size() + 3;
+        }
+        context.out << "\n";
+    };
+    std::vector<std::string> keys;
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+        if (!isMediaKey(key)) keys.push_back(pictureKeyName(names, key));
+    }
+    line("The keyboard's keys (the members of \"keys\")", keys);
+    std::vector<std::string> targets;
+    for (int code = 0; code < 256; ++code) {
+        const auto vk = static_cast<std::uint8_t>(code);
+        const std::string name = keyNameOf(names, vk);
+        if (names.usage(vk) != 0 && !name.empty() &&
+            std::find(targets.begin(), targets.end(), name) == targets.end()) {
+            targets.push_back(name);
+        }
+    }
+    line("Keys a key can send (\"key\", \"combination\", macro events)", targets);
+    std::vector<std::string> functions;
+    for (const NamedFunction& f : NamedFunctionTable) functions.push_back(toUtf8(f.english));
+    line("Functions (\"function\")", functions);
+    std::vector<std::string> effects;
+    for (const LightingEffect& e : kLightingEffects) effects.push_back(e.english);
+    line("Effects (\"lighting\": \"effect\")", effects);
     return tool_exit::kDone;
 }
 

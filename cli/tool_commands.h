@@ -44,6 +44,9 @@ struct ToolContext {
 };
 
 int runList(ToolContext& context);
+// The names the readable format takes: the keyboard's keys, the keys a key can send, the
+// functions and the effects. No keyboard is needed.
+int runNames(ToolContext& context);
 // To out, or to the file when one is named.
 int runDump(ToolContext& context, const std::string& outputFile);
 

@@ -405,6 +405,41 @@ TEST_F(ToolFiles, ConvertGoesBothWaysWithoutAKeyboard) {
 namespace tq260 {
 namespace {
 
+// Every name it lists, the reader takes where it says.
+TEST_F(ToolCommands, TheNamesListedAreTheNamesTheReaderTakes) {
+    keyboard.unplug();
+    ASSERT_EQ(run(runNames), tool_exit::kDone);
+    std::istringstream lines(out.str());
+    std::string line;
+    std::vector<std::vector<std::string>> sections;
+    while (std::getline(lines, line)) {
+        if (line.back() == ':') {
+            sections.emplace_back();
+            continue;
+        }
+        for (std::size_t at = line.find('"'); at != std::string::npos;) {
+            const std::size_t end = line.find('"', at + 1);
+            sections.back().push_back(line.substr(at + 1, end - at - 1));
+            at = line.find('"', end + 1);
+        }
+    }
+    ASSERT_EQ(sections.size(), 4u);
+    EXPECT_EQ(sections[0].size(), 104u);
+    EXPECT_EQ(sections[2].size(), 23u);
+    EXPECT_EQ(sections[3].size(), 10u);
+    const KeyNameTable names;
+    for (const std::string& key : sections[0]) EXPECT_TRUE(pictureKeyNamed(key, names)) << key;
+    for (const std::string& key : sections[1]) {
+        const auto text = nlohmann::ordered_json{{"format", 1}, {"keys", {{"A", {{"key", key}}}}}};
+        EXPECT_TRUE(readConfiguration(text.dump(), ValueRange::Keyboard).request) << key;
+    }
+    for (const std::string& function : sections[2]) {
+        const auto text =
+            nlohmann::ordered_json{{"format", 1}, {"keys", {{"A", {{"function", function}}}}}};
+        EXPECT_TRUE(readConfiguration(text.dump(), ValueRange::Keyboard).request) << function;
+    }
+}
+
 TEST_F(ToolCommands, FactoryResetAsksOnlyWhenThereIsAKeyboardAndTakesYesInAnyCase) {
     keyboard.unplug();
     in.str("y\n");
