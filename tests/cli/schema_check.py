@@ -11,6 +11,7 @@ Usage: schema_check.py TQ260CTL SCHEMA
 import atexit
 import copy
 import json
+import queue
 import re
 import shutil
 import subprocess
@@ -159,16 +160,25 @@ def describe(errors):
 
 
 # Each worker runs its own copy of the tool: a copy keeps its virtual keyboard beside it, and
-# two runs on one keyboard would be refused (in use).
+# two runs on one keyboard would be refused (in use). The copies are all made before any run:
+# a copy still open for writing in a child forked meanwhile could not be executed.
+WORKERS = 8
 _copies = threading.local()
+_free_copies = queue.Queue()
 _copy_folders = []
+
+
+def make_copies(tool):
+    # One for each worker and one for the main thread.
+    for _ in range(WORKERS + 1):
+        folder = tempfile.mkdtemp(prefix="tq260-tool-")
+        _copy_folders.append(folder)
+        _free_copies.put(shutil.copy2(tool, folder))
 
 
 def private_tool(tool):
     if not hasattr(_copies, "path"):
-        folder = tempfile.mkdtemp(prefix="tq260-tool-")
-        _copy_folders.append(folder)
-        _copies.path = shutil.copy2(tool, folder)
+        _copies.path = _free_copies.get_nowait()
     return _copies.path
 
 
@@ -220,6 +230,7 @@ def main():
                            if "function" in b.get("properties", {}))
     functions = function_branch["properties"]["function"]["enum"]
 
+    make_copies(tool)
     dumped = run_tool(tool, "dump")
     if not checks.expect(dumped.returncode == EXIT_DONE, "tq260ctl dump succeeds",
                          f"exit code {dumped.returncode}: {dumped.stderr.strip()}"):
@@ -244,7 +255,7 @@ def main():
     checks.expect(len(functions) <= len(picture_keys), "one key for each function")
 
     with tempfile.TemporaryDirectory(prefix="tq260-schema-") as folder, \
-            ThreadPoolExecutor(max_workers=8) as pool:
+            ThreadPoolExecutor(max_workers=WORKERS) as pool:
         valid_runs = [pool.submit(apply_dry_run, tool, folder, "valid " + name, document)
                       for name, document in valid]
         invalid_runs = [pool.submit(apply_dry_run, tool, folder, "invalid " + name, document)
