@@ -87,6 +87,20 @@ void takeKeyboardSettings(const DeviceSettings& read, DeviceSettings& settings) 
     }
 }
 
+// Reads the whole keyboard over what keymap.bin holds, as the program does at start; the link
+// stays open for a write back. Nothing, or the exit code of what went wrong.
+std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostConfiguration& host,
+                                  const char* notRead) {
+    if (const auto refused = connect(context, link)) return refused;
+    DeviceSettings read;
+    DeviceIdentity identity;
+    if (fullRead(link, read, identity) != OperationResult::Done) {
+        return notAnswering(context, notRead);
+    }
+    takeKeyboardSettings(read, host.settings);
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runList(ToolContext& context) {
@@ -141,22 +155,19 @@ int runNames(ToolContext& context) {
 }
 
 int runDump(ToolContext& context, const std::string& outputFile) {
-    DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto refused = connect(context, link)) return *refused;
-    DeviceSettings read;
-    DeviceIdentity identity;
-    if (fullRead(link, read, identity) != OperationResult::Done) {
-        return notAnswering(context, "its configuration could not be read");
-    }
-    link.close();
     HostConfiguration host;
     loadKeymap(context, host);
+    DeviceLink link(context.transport, context.clock, context.trace);
+    if (const auto failed =
+            readOverKeymap(context, link, host, "its configuration could not be read")) {
+        return *failed;
+    }
+    link.close();
     if (host.keymap == HostConfiguration::Keymap::Unreadable) {
         context.err << "Note: " << (context.dataFolder / kKeymapFileName).string()
                     << " could not be read; keys are shown as the keyboard holds them, without "
                        "launch paths.\n";
     }
-    takeKeyboardSettings(read, host.settings);
     // The macros' names are kept by the computer too.
     auto macros = std::make_unique<MacroTable>();
     const std::filesystem::path macroFile = context.dataFolder / kMacroFileName;
@@ -328,13 +339,10 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
     DeviceSettings& settings = host.settings;
     Assignments& assignments = host.assignments;
     DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto refused = connect(context, link)) return *refused;
-    DeviceSettings read;
-    DeviceIdentity identity;
-    if (fullRead(link, read, identity) != OperationResult::Done) {
-        return notAnswering(context, "its configuration could not be read; nothing was written");
+    if (const auto failed = readOverKeymap(
+            context, link, host, "its configuration could not be read; nothing was written")) {
+        return *failed;
     }
-    takeKeyboardSettings(read, settings);
     SettingsShadow shadow;
     shadow.synchronise(settings);
     const KeyNameTable names;
