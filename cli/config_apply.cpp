@@ -109,9 +109,7 @@ void change(std::vector<ConfigChange>& changes, const char* path, std::uint8_t& 
 }
 
 std::string effectName(std::uint8_t code) {
-    DeviceSettings settings;
-    settings.lighting.effect = code;
-    return configurationToJson(settings, KeyNameTable{})["lighting"]["effect"].dump();
+    return effectToJson(code).dump();
 }
 
 std::string macroSummary(const nlohmann::ordered_json& macro) {

@@ -14,13 +14,6 @@ namespace tq260 {
 
 namespace {
 
-nlohmann::ordered_json effectOf(std::uint8_t code) {
-    const auto* effect = std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
-                                      [&](const LightingEffect& e) { return e.code == code; });
-    if (effect == kLightingEffects.end()) return code;
-    return effect->english;
-}
-
 // The name of the key whose keyboard code this is; empty when no key has it.
 std::string keyNameOfUsage(const KeyNameTable& names, std::uint8_t usage) {
     for (int vk = 0; vk < 256; ++vk) {
@@ -167,6 +160,13 @@ std::string pictureKeyName(const KeyNameTable& names, std::size_t key) {
     return key < kKeyCount ? keyNameOf(names, KeyLayout[key].virtualKey) : std::string();
 }
 
+nlohmann::ordered_json effectToJson(std::uint8_t code) {
+    const auto* effect = std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
+                                      [&](const LightingEffect& e) { return e.code == code; });
+    if (effect == kLightingEffects.end()) return code;
+    return effect->english;
+}
+
 nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
                                            const KeyNameTable& names,
                                            const AssignmentTable* records,
@@ -174,7 +174,7 @@ nlohmann::ordered_json configurationToJson(const DeviceSettings& settings,
     nlohmann::ordered_json json;
     json["format"] = kConfigFormat;
     json["lighting"] = {
-        {"effect", effectOf(settings.lighting.effect)},
+        {"effect", effectToJson(settings.lighting.effect)},
         {"brightness", settings.lighting.brightness},
         {"speed", settings.lighting.speed},
         {"direction", settings.lighting.direction},

@@ -25,6 +25,9 @@ inline bool isLaunchType(std::uint8_t type) {
 // The USB report rates the report-rate positions 0..3 stand for.
 inline constexpr int kReportRatesHz[] = {125, 250, 500, 1000};
 
+// An effect by its name in the effect list, or by its number when it has none.
+nlohmann::ordered_json effectToJson(std::uint8_t code);
+
 // The keyboard's configuration as readable JSON: lighting (the effect by name), game mode,
 // response time in ms, report rate in Hz, every key's assignment by key name, and the three
 // DIY light patterns as the names of their lit keys. A value outside what the window offers

@@ -372,13 +372,14 @@ class Validator {
         onlyMembers(lighting, "/lighting", {"effect", "brightness", "speed", "direction"});
         if (lighting.contains("effect")) {
             const Json& effect = lighting["effect"];
-            const auto* found = std::find_if(
-                kLightingEffects.begin(), kLightingEffects.end(), [&](const LightingEffect& e) {
-                    return effect.is_string()
-                               ? effect.get<std::string>() == e.english
-                               : effect.is_number_integer() && effect.get<long long>() == e.code;
-                });
-            if (found != kLightingEffects.end()) {
+            const auto* found = effect.is_string()
+                                    ? lightingEffectNamed(effect.get_ref<const std::string&>())
+                                    : std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
+                                                   [&](const LightingEffect& e) {
+                                                       return effect.is_number_integer() &&
+                                                              effect.get<long long>() == e.code;
+                                                   });
+            if (found != nullptr && found != kLightingEffects.end()) {
                 request.effect = found->code;
             } else if (range_ == ValueRange::ProfileFile && !effect.is_string()) {
                 request.effect = byte(effect, "/lighting/effect", 0, 255);

@@ -229,10 +229,8 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
 int runSetLighting(ToolContext& context, const LightingChange& change) {
     std::optional<std::uint8_t> effect;
     if (change.effect) {
-        const auto* found =
-            std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
-                         [&](const LightingEffect& e) { return *change.effect == e.english; });
-        if (found == kLightingEffects.end()) {
+        const LightingEffect* found = lightingEffectNamed(*change.effect);
+        if (found == nullptr) {
             context.err << "--effect: \"" << *change.effect
                         << "\" is not an effect; the effects are";
             for (const LightingEffect& e : kLightingEffects) {

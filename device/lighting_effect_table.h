@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace tq260 {
 
@@ -25,5 +26,21 @@ inline constexpr std::array<LightingEffect, 10> kLightingEffects = {{
     {52, "DIY2", "录制图片2"},
     {53, "DIY3", "录制图片3"},
 }};
+
+// The effect of that code, or null.
+inline const LightingEffect* lightingEffectCoded(long long code) {
+    for (const LightingEffect& effect : kLightingEffects) {
+        if (code == effect.code) return &effect;
+    }
+    return nullptr;
+}
+
+// The effect of that English name, or null.
+inline const LightingEffect* lightingEffectNamed(std::string_view name) {
+    for (const LightingEffect& effect : kLightingEffects) {
+        if (name == effect.english) return &effect;
+    }
+    return nullptr;
+}
 
 }  // namespace tq260
