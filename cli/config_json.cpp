@@ -161,9 +161,8 @@ std::string pictureKeyName(const KeyNameTable& names, std::size_t key) {
 }
 
 nlohmann::ordered_json effectToJson(std::uint8_t code) {
-    const auto* effect = std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
-                                      [&](const LightingEffect& e) { return e.code == code; });
-    if (effect == kLightingEffects.end()) return code;
+    const LightingEffect* effect = lightingEffectCoded(code);
+    if (effect == nullptr) return code;
     return effect->english;
 }
 

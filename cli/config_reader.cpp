@@ -372,14 +372,13 @@ class Validator {
         onlyMembers(lighting, "/lighting", {"effect", "brightness", "speed", "direction"});
         if (lighting.contains("effect")) {
             const Json& effect = lighting["effect"];
-            const auto* found = effect.is_string()
-                                    ? lightingEffectNamed(effect.get_ref<const std::string&>())
-                                    : std::find_if(kLightingEffects.begin(), kLightingEffects.end(),
-                                                   [&](const LightingEffect& e) {
-                                                       return effect.is_number_integer() &&
-                                                              effect.get<long long>() == e.code;
-                                                   });
-            if (found != nullptr && found != kLightingEffects.end()) {
+            const LightingEffect* found = nullptr;
+            if (effect.is_string()) {
+                found = lightingEffectNamed(effect.get_ref<const std::string&>());
+            } else if (effect.is_number_integer()) {
+                found = lightingEffectCoded(effect.get<long long>());
+            }
+            if (found != nullptr) {
                 request.effect = found->code;
             } else if (range_ == ValueRange::ProfileFile && !effect.is_string()) {
                 request.effect = byte(effect, "/lighting/effect", 0, 255);
