@@ -5,23 +5,24 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "cli/text_encoding.h"
 #include "cli/tool_commands.h"
 #include "emulator/emulator_transport.h"
 #include "platform/data_folder.h"
 #include "platform/device_claim.h"
+#ifdef _WIN32
+#include <windows.h>
+// shellapi.h needs what windows.h declares.
+#include <shellapi.h>
+#else
 #include "platform/hidapi_transport.h"
+#endif
 #include "platform/real_clock.h"
 
 namespace {
-
-// The folder of this executable: the virtual keyboard's memory and the program's data files
-// are found where the program keeps them, so both see the same keyboard.
-std::filesystem::path executableFolder() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
-}
 
 // Whole numbers in decimal only: "020" is twenty, never sixteen, and "0x10" is refused.
 const CLI::Validator kDecimal(
@@ -61,9 +62,39 @@ std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** arg
     return std::nullopt;
 }
 
+#ifdef _WIN32
+// Windows hands main its arguments in the ANSI code page, where a Chinese file name becomes
+// "?"; the wide command line has them whole. The tool works in UTF-8 throughout, and so does
+// the console it writes to.
+struct Utf8Arguments {
+    std::vector<std::string> texts;
+    std::vector<char*> pointers;
+
+    Utf8Arguments() {
+        int count = 0;
+        wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+        for (int i = 0; wide != nullptr && i < count; ++i) {
+            const std::wstring_view argument(wide[i]);
+            texts.push_back(tq260::toUtf8(std::u16string(argument.begin(), argument.end())));
+        }
+        LocalFree(wide);
+        for (std::string& text : texts) pointers.push_back(text.data());
+        pointers.push_back(nullptr);
+        SetConsoleOutputCP(CP_UTF8);
+    }
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    Utf8Arguments utf8;
+    if (!utf8.texts.empty()) {
+        argc = static_cast<int>(utf8.texts.size());
+        argv = utf8.pointers.data();
+    }
+#endif
     CLI::App app{"Reads and changes the configuration of the TQ260 104vez VANTOR keyboard."};
     app.name("tq260ctl");
     app.require_subcommand(1);
@@ -141,11 +172,14 @@ int main(int argc, char** argv) {
         return tq260::tool_exit::kUsage;
     }
 
-    const std::filesystem::path dataFolder = tq260::dataFolderFor(executableFolder());
+    // Where the program keeps its data files and the virtual keyboard's memory, so both see
+    // the same keyboard.
+    const std::filesystem::path dataFolder = tq260::dataFolderFor(tq260::executableFolder());
     tq260::RealClock clock;
     std::shared_ptr<tq260::HidTrace> trace =
-        traceFile.empty() ? tq260::HidTrace::fromEnvironment(clock)
-                          : std::make_shared<tq260::HidTrace>(traceFile, clock);
+        traceFile.empty()
+            ? tq260::HidTrace::fromEnvironment(clock)
+            : std::make_shared<tq260::HidTrace>(tq260::pathFromUtf8(traceFile), clock);
     if (!traceFile.empty() && !trace->isOpen()) {
         std::cerr << "Could not open the HID trace " << traceFile << "\n";
         return tq260::tool_exit::kCannotWrite;
@@ -155,7 +189,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<tq260::DeviceClaim> claim;
     const auto holdVirtualKeyboard = [&] {
         return claim != nullptr || tq260::DeviceClaim::takeLockFile(
-                                       (dataFolder / "VirtualKeyboard.lock").string(), claim) !=
+                                       tq260::utf8Of(dataFolder / "VirtualKeyboard.lock"), claim) !=
                                        tq260::DeviceClaim::Outcome::HeldElsewhere;
     };
     std::unique_ptr<tq260::HidTransport> transport;
@@ -164,11 +198,22 @@ int main(int argc, char** argv) {
         emulator->addKeyboard().attachStorage(
             dataFolder / "VirtualKeyboard.bin", [](const std::filesystem::path& file) {
                 std::cerr << "The virtual keyboard's memory could not be read or saved: "
-                          << file.string() << "\n";
+                          << tq260::utf8Of(file) << "\n";
             });
         transport = std::move(emulator);
     } else {
+#ifdef _WIN32
+        // No hidapi for Windows in this build: the tool reaches the virtual keyboard only.
+        // Converting and listing names need no keyboard; they get a transport with none.
+        if (!convert->parsed() && !namesList->parsed()) {
+            std::cerr << "This build reaches the virtual keyboard only: add "
+                         "--virtual-keyboard.\n";
+            return tq260::tool_exit::kNoKeyboard;
+        }
+        transport = std::make_unique<tq260::EmulatorTransport>(clock);
+#else
         transport = std::make_unique<tq260::HidapiTransport>();
+#endif
     }
     tq260::ToolContext context{*transport, clock,     trace,   dataFolder,
                                std::cout,  std::cerr, std::cin};

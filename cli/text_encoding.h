@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,13 @@ std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
 // How many UTF-16 code units the UTF-8 text takes.
 std::size_t utf16Length(std::string_view text);
+
+// A path given in UTF-8 (the command line, a message) as a path of the file system. A narrow
+// string would be read in Windows' ANSI code page, where Chinese names become "?".
+std::filesystem::path pathFromUtf8(std::string_view text);
+// A path in UTF-8, for what the tool prints; never throws for characters the ANSI code page
+// lacks, as path::string() does on Windows.
+std::string utf8Of(const std::filesystem::path& path);
 
 // Lower-case hex, two digits a byte.
 std::string toHex(const std::uint8_t* bytes, std::size_t count);

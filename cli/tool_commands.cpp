@@ -164,7 +164,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
     }
     link.close();
     if (host.keymap == HostConfiguration::Keymap::Unreadable) {
-        context.err << "Note: " << (context.dataFolder / kKeymapFileName).string()
+        context.err << "Note: " << utf8Of(context.dataFolder / kKeymapFileName)
                     << " could not be read; keys are shown as the keyboard holds them, without "
                        "launch paths.\n";
     }
@@ -185,7 +185,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
         "\n";
     if (outputFile.empty() || outputFile == "-") {
         context.out << text;
-    } else if (!writeFileAtomically(outputFile, text)) {
+    } else if (!writeFileAtomically(pathFromUtf8(outputFile), text)) {
         context.err << "Could not write " << outputFile << "\n";
         return tool_exit::kCannotWrite;
     }
@@ -218,7 +218,7 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
     setAssignmentIdentities(*table);
     const std::filesystem::path keymap = context.dataFolder / "keymap.bin";
     if (!saveKeymapFile(keymap, reread, *table)) {
-        context.err << "The keyboard has its factory settings again, but " << keymap.string()
+        context.err << "The keyboard has its factory settings again, but " << utf8Of(keymap)
                     << " could not be written.\n";
         return tool_exit::kCannotWrite;
     }
@@ -295,11 +295,12 @@ bool endsWithJson(const std::string& name) {
 std::optional<std::vector<std::uint8_t>> readInput(ToolContext& context, const std::string& file,
                                                    std::size_t limit) {
     std::error_code error;
-    if (std::filesystem::is_directory(file, error)) {
+    const std::filesystem::path path = pathFromUtf8(file);
+    if (std::filesystem::is_directory(path, error)) {
         context.err << "Could not read " << file << ": it is a folder.\n";
         return std::nullopt;
     }
-    auto bytes = readFileBytes(file, limit + 1);
+    auto bytes = readFileBytes(path, limit + 1);
     if (!bytes) {
         context.err << "Could not read " << file << ".\n";
         return std::nullopt;
@@ -330,7 +331,7 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
     loadKeymap(context, host);
     if (host.keymap == HostConfiguration::Keymap::Unreadable) {
         // Assignments the tool cannot read, it must not write over.
-        context.err << "Could not read " << keymap.string()
+        context.err << "Could not read " << utf8Of(keymap)
                     << ", where the program keeps the key assignments; nothing was written.\n";
         return tool_exit::kBadFile;
     }
@@ -357,7 +358,7 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
     }
     link.close();
     if (!changes.empty() && !saveKeymapFile(keymap, settings, *assignments.table)) {
-        context.err << "The keyboard has the changes, but " << keymap.string()
+        context.err << "The keyboard has the changes, but " << utf8Of(keymap)
                     << " could not be written.\n";
         return tool_exit::kCannotWrite;
     }
@@ -434,7 +435,7 @@ int runConvert(ToolContext& context, const std::string& from, const std::string&
         const auto profile = profileFromRequest(*reading.request, names);
         text.assign(profile.begin(), profile.end());
     }
-    if (!writeFileAtomically(to, std::string_view(text))) {
+    if (!writeFileAtomically(pathFromUtf8(to), std::string_view(text))) {
         context.err << "Could not write " << to << "\n";
         return tool_exit::kCannotWrite;
     }

@@ -5,6 +5,8 @@
 #ifdef __unix__
 #include <unistd.h>
 #else
+#include <windows.h>
+
 #include <fstream>
 #endif
 
@@ -17,6 +19,26 @@ namespace {
 constexpr const char* kFolderName = "TQ260";
 
 }  // namespace
+
+std::filesystem::path executableFolder() {
+#ifdef _WIN32
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::filesystem::current_path();
+        if (length < path.size()) {
+            path.resize(length);
+            return std::filesystem::path(path).parent_path();
+        }
+        path.resize(path.size() * 2);
+    }
+#else
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : self.parent_path();
+#endif
+}
 
 bool isWritableFolder(const std::filesystem::path& folder) {
     std::error_code error;

@@ -19,6 +19,9 @@ std::filesystem::path perUserDataFolder();
 // never go, even for root who could write there.
 bool isSystemInstall(const std::filesystem::path& applicationFolder);
 
+// The folder of this process's executable (the current folder when it cannot be found).
+std::filesystem::path executableFolder();
+
 // Whether this process may create files in the folder.
 bool isWritableFolder(const std::filesystem::path& folder);
 

@@ -79,11 +79,14 @@ class ProgramProfile : public ::testing::Test {
         ApplyAssignment(request, workspace);
     }
 
+    // The file's first size bytes; a longer file goes on with 0x77.
     std::vector<std::uint8_t> bytes(std::size_t size = kKeymapFileSize) const {
-        std::vector<std::uint8_t> out(kKeymapFileSize);
-        std::memcpy(out.data(), &settings, sizeof settings);
-        std::memcpy(out.data() + sizeof settings, assignments.table.get(), sizeof(AssignmentTable));
-        out.resize(size, 0x77);
+        std::vector<std::uint8_t> image(kKeymapFileSize);
+        std::memcpy(image.data(), &settings, sizeof settings);
+        std::memcpy(image.data() + sizeof settings, assignments.table.get(),
+                    sizeof(AssignmentTable));
+        std::vector<std::uint8_t> out(size, 0x77);
+        std::copy_n(image.begin(), std::min(size, image.size()), out.begin());
         return out;
     }
 

@@ -8,6 +8,7 @@
 #include "device/device_link.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
+#include "support/scoped_environment.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -72,13 +73,12 @@ TEST_F(HidTraceFile, ReadsLogOnlyTheBytesThatArrived) {
 }
 
 TEST_F(HidTraceFile, EnvironmentVariableTracesAnyLink) {
-    ASSERT_EQ(setenv(HidTrace::kEnvironmentVariable, file.c_str(), 1), 0);
     {
+        const testing::ScopedEnvironment traced(HidTrace::kEnvironmentVariable, file.string());
         DeviceLink link(transport, clock);
         ASSERT_TRUE(link.connect());
         gameModeOn(link);
     }
-    unsetenv(HidTrace::kEnvironmentVariable);
     EXPECT_THAT(readLines(file), ElementsAre("0 cmd set 00 02 01 00 00 00 00 00 88"));
 
     DeviceLink untraced(transport, clock);

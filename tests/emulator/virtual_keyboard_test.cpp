@@ -1,7 +1,6 @@
 #include "emulator/virtual_keyboard.h"
 
 #include <gmock/gmock.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -11,6 +10,7 @@
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "platform/atomic_file.h"
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -152,7 +152,7 @@ TEST(VirtualKeyboardStorage, AFailedWriteIsToldOnceUntilOneSucceeds) {
 // Root reads a file of mode 000, so this proves something only as a normal user; the test
 // script runs it again as one.
 TEST(VirtualKeyboardStorage, AnUnreadableFileIsToldAndKeptAsANormalUser) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root reads a file of mode 000";
     TemporaryFolder folder;
     const auto file = folder / "VirtualKeyboard.bin";
     testing::writeRawFile(file, std::vector<std::uint8_t>(100, 0x42));

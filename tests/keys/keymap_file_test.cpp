@@ -1,13 +1,13 @@
 #include "keys/keymap_file.h"
 
 #include <gmock/gmock.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
 #include <random>
 
 #include "platform/atomic_file.h"
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -31,7 +31,7 @@ class KeymapFile : public ::testing::Test {
 // Root reads a file of mode 000, so this proves something only as a normal user; the test
 // script runs it again as one.
 TEST_F(KeymapFile, AnUnreadableFileIsNeverWrittenOverAsANormalUser) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root reads a file of mode 000";
     writeRaw(std::vector<std::uint8_t>(kKeymapFileSize, 0x5C));
     std::filesystem::permissions(file, std::filesystem::perms::none);
     EXPECT_EQ(LoadKeymapFile(file, false, settings, *table), DataFileLoad::Unreadable);

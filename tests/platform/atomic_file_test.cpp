@@ -23,6 +23,22 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporary) {
               1);
 }
 
+// Names a Chinese user gives, with spaces: the same bytes come back, under the same name.
+TEST(AtomicFile, PathsWithChineseCharactersAndSpacesAreWrittenAndReadBack) {
+    TemporaryFolder folder;
+    const auto inner = folder.path() / std::filesystem::path(u"我的 键盘");
+    std::filesystem::create_directory(inner);
+    const auto file = inner / std::filesystem::path(u"游戏 配置 1.bin");
+    ASSERT_TRUE(writeFileAtomically(file, std::vector<std::uint8_t>(10, 7)));
+    ASSERT_TRUE(writeFileAtomically(file, std::vector<std::uint8_t>{4, 5}));
+    EXPECT_THAT(*readFileBytes(file, 100), ElementsAre(4, 5));
+    std::vector<std::u16string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(inner)) {
+        names.push_back(entry.path().filename().u16string());
+    }
+    EXPECT_THAT(names, ElementsAre(u"游戏 配置 1.bin"));
+}
+
 TEST(AtomicFile, AFailedWriteLeavesWhatWasThereAndNoTemporary) {
     TemporaryFolder folder;
     // A folder with something in it where the file should go: the rename fails.

@@ -1,11 +1,11 @@
 #include "platform/autostart_entry.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 
+#include "support/normal_user.h"
 #include "support/scoped_environment.h"
 #include "support/temporary_folder.h"
 
@@ -89,7 +89,8 @@ TEST(AutostartEntry, TurningItOnWritesTheEntryAndOffRemovesIt) {
 }
 
 TEST(AutostartEntry, AFolderThatCannotBeWrittenIsAFailureAsANormalUser) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    if (!testing::permissionsStopThisProcess())
+        GTEST_SKIP() << "root writes into read-only folders";
     TemporaryFolder config;
     std::filesystem::permissions(
         config.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);

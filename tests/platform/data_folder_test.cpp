@@ -3,12 +3,12 @@
 #include "platform/data_folder.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "support/normal_user.h"
 #include "support/scoped_environment.h"
 #include "support/temporary_folder.h"
 
@@ -23,6 +23,24 @@ TEST(DataFolder, AWritableProgramFolderKeepsTheData) {
     EXPECT_EQ(dataFolderFor(program.path()), program.path());
 }
 
+// The executable's own folder, however the executable is named: here, the tests' program.
+TEST(DataFolder, TheExecutablesFolderIsFoundFromTheRunningProgram) {
+    const std::filesystem::path folder = executableFolder();
+    bool found = false;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        found = found || entry.path().stem() == "tq260_core_tests";
+    }
+    EXPECT_TRUE(found) << folder.string();
+}
+
+#ifdef _WIN32
+TEST(DataFolder, TheUsersFolderIsInAppData) {
+    ScopedEnvironment appData("APPDATA", "C:\\Users\\player\\AppData\\Roaming");
+    EXPECT_EQ(perUserDataFolder(),
+              std::filesystem::path("C:\\Users\\player\\AppData\\Roaming") / "TQ260");
+    EXPECT_FALSE(isSystemInstall("C:\\Program Files\\TQ260"));
+}
+#else
 TEST(DataFolder, TheSystemsProgramTreeNeverKeepsDataEvenWhereItIsWritable) {
     TemporaryFolder user;
     ScopedEnvironment xdg("XDG_DATA_HOME", user.path().string());
@@ -45,10 +63,13 @@ TEST(DataFolder, TheUsersFolderFollowsXdgDataHomeThenHome) {
     EXPECT_EQ(perUserDataFolder(), std::filesystem::path("/home/player/.local/share/TQ260"));
 }
 
+#endif
+
 // Root may write into any folder, so this proves something only as a normal user; the test
 // script runs it again as one.
 TEST(DataFolder, AReadOnlyInstallKeepsTheDataInTheUsersFolderAsANormalUser) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    if (!testing::permissionsStopThisProcess())
+        GTEST_SKIP() << "root writes into read-only folders";
     TemporaryFolder program;
     TemporaryFolder user;
     std::filesystem::permissions(

@@ -1,8 +1,8 @@
 #include "platform/evdev_key_input.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -25,7 +25,7 @@ TEST(EvdevKeyInput, NodesThatAreNotKeyInputDevicesGiveNoKeyboard) {
 }
 
 TEST(EvdevKeyInput, ANodeThisUserMayNotReadGivesNoPermissionAsANormalUser) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads files of mode 000";
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root reads files of mode 000";
     TemporaryFolder folder;
     writeRawFile(folder / "event3", {});
     std::filesystem::permissions(folder / "event3", std::filesystem::perms::none);

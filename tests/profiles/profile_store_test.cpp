@@ -3,13 +3,13 @@
 #include "profiles/profile_store.h"
 
 #include <gmock/gmock.h>
-#include <unistd.h>
 
 #include <cstring>
 
 #include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -187,6 +187,21 @@ TEST_F(ProfileStoreTest, LoadWithoutAFileChangesNothing) {
     EXPECT_EQ(store.load(0, temporary.path() / "missing.bin", live).result, Result::ReadFailed);
 }
 
+// A name with Chinese characters and spaces is a file of that name, saved and loaded as any.
+TEST_F(ProfileStoreTest, AChineseNameWithSpacesIsAFileOfThatName) {
+    openStore();
+    store.create();
+    const auto renamed = store.rename(0, u"竞技 场 一");
+    ASSERT_EQ(renamed.result, Result::Done);
+    EXPECT_EQ(renamed.file, folder() / std::filesystem::path(u"竞技 场 一.bin"));
+    EXPECT_THAT(store.names(), ElementsAre(u"竞技 场 一"));
+    settings.lighting.brightness = 33;
+    ASSERT_EQ(store.save(0, std::nullopt, live).result, Result::Done);
+    settings.lighting.brightness = 0;
+    ASSERT_EQ(store.load(0, renamed.file, live).result, Result::Done);
+    EXPECT_EQ(settings.lighting.brightness, 33);
+}
+
 TEST_F(ProfileStoreTest, RenamesStayInTheFolder) {
     openStore();
     store.create();
@@ -227,7 +242,8 @@ TEST_F(ProfileStoreTest, DeleteKeepsOneAndAGoneFileCountsAsDeleted) {
 // Failures as a normal user meets them. Root writes into read-only folders, so as root this
 // is skipped; the test script runs every "AsANormalUser" case again as a normal user.
 TEST_F(ProfileStoreTest, FailedWritesAreReportedWithTheirFileAsANormalUser) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    if (!testing::permissionsStopThisProcess())
+        GTEST_SKIP() << "root writes into read-only folders";
     openStore();
     store.create();
     store.create();

@@ -6,18 +6,34 @@
 
 namespace tq260::testing {
 
+// setenv and unsetenv as Windows spells them.
+inline void setEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value);
+#else
+    ::setenv(name, value, 1);
+#endif
+}
+inline void unsetEnvironment(const char* name) {
+#ifdef _WIN32
+    ::_putenv_s(name, "");
+#else
+    ::unsetenv(name);
+#endif
+}
+
 // Sets an environment variable for the test's length.
 class ScopedEnvironment {
   public:
     ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
+        setEnvironment(name, value.c_str());
     }
     ~ScopedEnvironment() {
         if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
+            setEnvironment(name_, old_->c_str());
         } else {
-            ::unsetenv(name_);
+            unsetEnvironment(name_);
         }
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
