@@ -92,6 +92,7 @@ CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices s
       state_(state),
       services_(services),
       mainThread_(this),
+      timers_(services.timers != nullptr ? *services.timers : mainThread_),
       notifications_(std::make_unique<Notifications>(*this)),
       session_(std::make_unique<DeviceSession>(services.link, state.keyboard, mainThread_,
                                                *notifications_, services.diagnostics)) {
@@ -357,7 +358,7 @@ void CGameKeyboardDlg::showNotice(const QString& notice, int ms) {
     ui_.notice = notice;
     ++noticeSerial_;
     if (ms > 0) {
-        mainThread_.postAfter(ms, [this, serial = noticeSerial_] {
+        timers_.postAfter(ms, [this, serial = noticeSerial_] {
             if (serial == noticeSerial_) showNotice({}, 0);
         });
     }
@@ -722,7 +723,7 @@ void CGameKeyboardDlg::chooseEffect(int row) {
         lighting.speed = static_cast<std::uint8_t>(speed_->value());
     }
     // The keyboard takes the new effect after a short pause; the window stays live meanwhile.
-    mainThread_.postAfter(kEffectPauseMs, [this] { showLightingOnKeyboard(recordCopy()); });
+    timers_.postAfter(kEffectPauseMs, [this] { showLightingOnKeyboard(recordCopy()); });
 }
 
 AssignmentWorkspace CGameKeyboardDlg::assignmentWorkspace() {

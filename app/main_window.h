@@ -46,6 +46,9 @@ struct MainWindowServices {
     bool trayIcon = true;
     // The keyboard's own keystrokes, for its launch keys; none on the virtual keyboard.
     KeyInputSource* keyInput = nullptr;
+    // Where the window's timed tasks wait (the pause before an effect is written, how long
+    // news stays): Qt's timers unless given, so tests can run them on virtual time.
+    MainThreadQueue* timers = nullptr;
 };
 
 // The interaction state of the main window.
@@ -202,6 +205,7 @@ class CGameKeyboardDlg final : public QWidget {
     std::vector<ButtonImageSet> buttons_;
     SkinImageCache images_;
     QtMainThreadQueue mainThread_;
+    MainThreadQueue& timers_;
     std::unique_ptr<Notifications> notifications_;
     std::unique_ptr<DeviceSession> session_;
     // Declared after the queue it posts to, so it is gone (its thread joined) first.

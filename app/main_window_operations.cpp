@@ -133,7 +133,7 @@ void CGameKeyboardDlg::showOperation(OperationDisplay::Kind kind,
     ui_.operation = {kind, progress};
     if (kind == OperationDisplay::Kind::Saved) {
         // The news stays a few seconds, unless something newer replaced it.
-        mainThread_.postAfter(kSavedNoticeMs, [this] {
+        timers_.postAfter(kSavedNoticeMs, [this] {
             if (ui_.operation.kind == OperationDisplay::Kind::Saved) {
                 showOperation(OperationDisplay::Kind::None);
             }

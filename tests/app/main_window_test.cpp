@@ -108,15 +108,49 @@ TEST_F(MainWindow, AnOpenListTakesTheClicksOnItsRowsAndHidesTheSlidersUnderIt) {
     EXPECT_EQ(record().lighting.speed, before.lighting.speed);
 }
 
-TEST_F(MainWindow, ChoosingAnEffectWritesItAfterAPause) {
+TEST_F(MainWindow, ChoosingAnEffectWritesItAfterAPauseOf300Ms) {
+    services.timers = &timers;
     start();
     click(100, 115);
     click(100, 165);
+    keyboard.wireLog().clear();    // a first paint syncs the sliders with the keyboard
     click(100, 173 + 5 * 20 + 5);  // Wave
     EXPECT_EQ(record().lighting.effect, 6);
     EXPECT_FALSE(window->windowState().diyEditMode);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return countWrites(commandsSent(), 0x08) > 0; }, 2000));
+    timers.advance(299);
+    EXPECT_EQ(countWrites(commandsSent(), 0x08), 0);
+    EXPECT_EQ(keyboard.memory().lighting[0], 1);
+    timers.advance(1);
+    EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
     EXPECT_EQ(keyboard.memory().lighting[0], 6);
+}
+
+// Each direction button sets its own direction, which Save sends (Wave runs that way).
+TEST_F(MainWindow, EachDirectionButtonSetsItsDirectionForSave) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {6, 40, 4, 1, 0}; });
+    start();
+    click(100, 115);  // open the lighting section
+    struct Button {
+        int left;
+        std::uint8_t direction;
+    };
+    for (const Button b : {Button{29, 3}, Button{79, 4}, Button{179, 1}, Button{129, 2}}) {
+        click(b.left + 17, 205);
+        EXPECT_EQ(record().lighting.direction, b.direction) << b.left;
+        EXPECT_TRUE(commandsSent().empty()) << "sent before Save: " << b.left;
+        click(950, 615);  // Save
+        std::vector<std::uint8_t> sent;
+        for (const WireEntry& e : keyboard.wireLog().entries()) {
+            if (e.channel == TraceChannel::Command && e.op == TraceOp::Set && e.bytes.size() > 5 &&
+                e.bytes[1] == 0x08) {
+                sent = e.bytes;
+            }
+        }
+        ASSERT_FALSE(sent.empty()) << b.left;
+        EXPECT_EQ(sent[5], b.direction) << b.left;
+        EXPECT_EQ(keyboard.memory().lighting[3], b.direction) << b.left;
+        keyboard.wireLog().clear();
+    }
 }
 
 TEST_F(MainWindow, CancelAfterChangingGameModeRestoresItAndSendsNothing) {
@@ -155,6 +189,61 @@ TEST_F(MainWindow, SaveSendsExactlyWhatChanged) {
     EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));
 }
 
+// What Save sent stays through a Cancel or a Close after it, and through a new start: the
+// assignments' saved state moves with Save, or the next Cancel would undo a launch key.
+class SavedThenLeft : public MainWindowTest, public ::testing::WithParamInterface<bool> {
+  protected:
+    void restart() {
+        window.reset();
+        {
+            std::lock_guard lock(state.keyboard.recordMutex);
+            state.keyboard.settings = DeviceSettings{};
+            state.keyboard.shadow.synchronise(DeviceSettings{});
+        }
+        state.assignments.marks.fill(0);
+        state.assignments.table->fill(KeyAssignment{});
+        state.assignments.shadow->fill(KeyAssignment{});
+        start();
+    }
+};
+
+TEST_P(SavedThenLeft, SaveThenCancelOrCloseKeepsEveryAssignmentSaved) {
+    const bool close = GetParam();
+    start();
+    AssignmentRequest launch;
+    launch.type = AssignmentType::LaunchExe;
+    const std::u16string path = u"/opt/games/run.exe";
+    std::copy(path.begin(), path.end(), launch.launchPath.begin());
+    dialogs.answer = launch;
+    click(keyCentre(1).x(), keyCentre(1).y());  // F1 opens the game
+    AssignmentRequest volumeUp;
+    volumeUp.count = 1;
+    volumeUp.keyList[0] = 0xAF;
+    dialogs.answer = volumeUp;
+    click(keyCentre(63).x(), keyCentre(63).y());  // A becomes Volume up
+    click(950, 615);                              // Save
+
+    const auto expectSaved = [&](const char* when) {
+        const KeyAssignment& f1 = (*state.assignments.table)[1];
+        EXPECT_EQ(f1.type, static_cast<std::uint8_t>(AssignmentType::LaunchExe)) << when;
+        EXPECT_EQ(std::u16string(f1.launchPath.data()), path) << when;
+        EXPECT_EQ(state.assignments.marks[1], 1) << when;
+        EXPECT_EQ(state.assignments.marks[63], 1) << when;
+    };
+    if (close) {
+        window->closeFromButton();
+    } else {
+        click(890, 615);  // Cancel
+        expectSaved("after Cancel");
+    }
+    restart();
+    expectSaved("after a new start");
+    EXPECT_EQ(keyboard.memory().keyBlocks[1][2], 0xE9);
+}
+
+INSTANTIATE_TEST_SUITE_P(CancelOrClose, SavedThenLeft, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Close" : "Cancel"; });
+
 TEST_F(MainWindow, SaveRunsBehindTheWindowShowsItsProgressAndStartsOnlyOnce) {
     start();
     click(100, 195);
@@ -188,15 +277,17 @@ TEST_F(MainWindow, MovingTheBrightnessSliderWritesLightingOnce) {
     start();
     click(100, 115);
     window->brightnessSlider()->setValue(10);
-    QTest::qWait(50);
+    // The slider reports its value when it paints next.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyboard.memory().lighting[1] == 10; }, 20000));
     keyboard.wireLog().clear();
     window->brightnessSlider()->setValue(11);
-    QTest::qWait(50);
-    EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return countWrites(commandsSent(), 0x08) > 0; }, 20000));
     EXPECT_EQ(keyboard.memory().lighting[1], 11);
+    // Reports of the same value again (a repaint, the pointer passing) write nothing more;
+    // both report at once, so there is nothing to wait for.
+    window->brightnessSlider()->repaint();
     QTest::mouseMove(window->brightnessSlider(), QPoint(100, 8));
     QTest::mouseMove(window->brightnessSlider(), QPoint(101, 8));
-    QTest::qWait(50);
     EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
 }
 

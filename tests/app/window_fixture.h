@@ -16,6 +16,7 @@
 #include "emulator/virtual_clock.h"
 #include "support/recording_events.h"
 #include "support/scripted_messages.h"
+#include "support/virtual_timers.h"
 
 namespace tq260::testing {
 
@@ -144,6 +145,8 @@ class MainWindowTest : public ::testing::Test {
     RecordingShell shell;
     ScriptedDialogs dialogs;
     RecordingDiagnostics diagnostics;
+    // Given to the window by a test that times its pauses (services.timers = &timers).
+    VirtualTimers timers;
     MainWindowServices services{link,        messages, programs, shell, dialogs,
                                 diagnostics, nullptr,  false,    false};
     std::unique_ptr<CGameKeyboardDlg> window;
