@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -116,6 +117,30 @@ TEST(SkinImageCache, DecodesOnceAndAgainWhenTheFileChanges) {
 
     QFile::remove(path);
     EXPECT_TRUE(cache.image(path).isEmpty());
+}
+
+// A skin picture replaced by another of the same size, in pixels and in bytes: only its
+// time tells it apart, and the new picture is what shows.
+TEST(SkinImageCache, AReplacedImageOfTheSameSizeShowsTheNewPicture) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("button.png");
+    const auto writeFilled = [&](QColor colour, const QDateTime& time) {
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(colour);
+        ASSERT_TRUE(picture.save(path, "PNG", 100));  // stored, not compressed
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    const QDateTime first = QDateTime::currentDateTime().addSecs(-60);
+    SkinImageCache cache;
+    writeFilled(Qt::red, first);
+    const qint64 bytes = QFileInfo(path).size();
+    EXPECT_EQ(cache.image(path).image().pixel(1, 1), qRgb(255, 0, 0));
+
+    writeFilled(Qt::blue, first.addSecs(1));
+    ASSERT_EQ(QFileInfo(path).size(), bytes) << "the two pictures must match in size";
+    EXPECT_EQ(cache.image(path).image().pixel(1, 1), qRgb(0, 0, 255));
 }
 
 TEST(SkinFolder, ChosenByWindowAndLanguage) {

@@ -27,6 +27,22 @@ TEST(HidReportDescriptor, SkipsLongItemsAndItemData) {
     EXPECT_EQ(countTopLevelCollections(descriptor), 1);
 }
 
+// A long item is its prefix, a data size, a tag and that much data. Here tag and data look
+// like Collection items and an End Collection follows: a skip one byte short or long of
+// the item, or a size read as something else, gives another count than 2.
+TEST(HidReportDescriptor, ALongItemOfAnySizeIsSkippedToTheByte) {
+    for (const std::size_t size : {0U, 1U, 2U, 3U, 5U, 255U}) {
+        std::vector<std::uint8_t> descriptor;
+        for (int item = 0; item < 2; ++item) {
+            descriptor.insert(descriptor.end(), {0xFE, static_cast<std::uint8_t>(size), 0xA1});
+            descriptor.insert(descriptor.end(), size, 0xA1);
+            if (item == 0) descriptor.push_back(0xC0);  // at the top level: ignored
+            descriptor.insert(descriptor.end(), {0xA1, 0x01, 0xC0});
+        }
+        EXPECT_EQ(countTopLevelCollections(descriptor), 2) << "data size " << size;
+    }
+}
+
 TEST(HidReportDescriptor, TruncatedOrEmptyDescriptorsAreReadAsFarAsTheyGo) {
     EXPECT_EQ(countTopLevelCollections({}), 0);
     EXPECT_EQ(countTopLevelCollections(std::vector<std::uint8_t>{0xA1}), 1);

@@ -1,6 +1,11 @@
 #include "platform/udev_hot_plug_watcher.h"
 
 #include <gtest/gtest.h>
+#include <linux/netlink.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace tq260 {
 namespace {
@@ -20,15 +25,42 @@ TEST(UsbProduct, MalformedValuesAreRejected) {
     }
 }
 
-// Whether or not this machine lets the watcher register, starting and stopping it again and
-// again never hangs and leaves no thread behind.
-TEST(UdevHotPlugWatcher, StartsAndStopsCleanly) {
+// Whether this machine lets a process hear the device events the watcher listens to: the
+// kernel's, or the device manager's where one runs.
+bool deviceEventsCanBeHeard() {
+    const int probe = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
+    if (probe < 0) return false;
+    sockaddr_nl address{};
+    address.nl_family = AF_NETLINK;
+    address.nl_groups = std::filesystem::exists("/run/udev/control") ? 2U : 1U;
+    const bool bound = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(probe);
+    return bound;
+}
+
+int threadsOfThisProcess() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& task :
+         std::filesystem::directory_iterator("/proc/self/task")) {
+        ++count;
+    }
+    return count;
+}
+
+// Started and stopped again and again, the watcher says truly whether it listens, runs one
+// thread of its own while it does, and leaves none behind.
+TEST(UdevHotPlugWatcher, StartsWhereEventsCanBeHeardAndStopsCleanly) {
+    const bool expected = deviceEventsCanBeHeard();
+    const int before = threadsOfThisProcess();
     UdevHotPlugWatcher watcher;
     for (int round = 0; round < 3; ++round) {
-        watcher.start([](const DeviceChange&) {});
+        EXPECT_EQ(watcher.start([](const DeviceChange&) {}), expected) << round;
+        EXPECT_EQ(threadsOfThisProcess(), before + (expected ? 1 : 0)) << round;
         watcher.stop();
+        EXPECT_EQ(threadsOfThisProcess(), before) << round;
     }
-    watcher.stop();
+    watcher.stop();  // a second stop is harmless
+    EXPECT_EQ(threadsOfThisProcess(), before);
 }
 
 }  // namespace
