@@ -15,6 +15,7 @@
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
+#include "support/region_edges.h"
 #include "support/scripted_messages.h"
 #include "support/scripted_pickers.h"
 #include "support/temporary_folder.h"
@@ -291,6 +292,21 @@ TEST_F(ConfigureDlgTest, AFolderThatCannotBeMadeIsSaid) {
     makeProfiles(1);
     EXPECT_TRUE(messages.shown.back().starts_with(u"The file could not be written:\n"));
     EXPECT_TRUE(rows().isEmpty());
+}
+
+// The profile dialog's three click areas, edges included: close, New, Delete.
+TEST(ProfileDialogAreas, EveryAreasEdgesCountAndThePixelOutsideDoesNot) {
+    const auto hitAt = [](QPoint p) {
+        if (kProfileCloseArea.contains(p)) return 0;
+        if (kProfileNewArea.contains(p)) return 1;
+        if (kProfileDeleteArea.contains(p)) return 2;
+        return -1;
+    };
+    const testing::Region areas[] = {
+        {0, 248, 11, 262, 24}, {1, 14, 576, 79, 624}, {2, 184, 576, 249, 624}};
+    for (const testing::Region& r : areas) {
+        testing::expectEdges(hitAt, r, "area " + std::to_string(r.code));
+    }
 }
 
 }  // namespace
