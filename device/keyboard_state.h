@@ -1,8 +1,7 @@
 #pragma once
 
-#include <mutex>
-
 #include "device/device_settings.h"
+#include "device/record_mutex.h"
 
 namespace tq260 {
 
@@ -18,7 +17,7 @@ struct KeyboardState {
     // reread of a factory reset) completes, and after one that was abandoned: sending such
     // a record would overwrite the keyboard with what it never held.
     bool readFromKeyboard = false;
-    mutable std::mutex recordMutex;
+    mutable RecordMutex recordMutex;
 };
 
 }  // namespace tq260

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/device_settings.h"
+#include "device/record_mutex.h"
 #include "keys/key_assignment.h"
 #include "keys/language.h"
 
@@ -19,7 +20,7 @@ namespace tq260 {
 struct LiveConfiguration {
     DeviceSettings& settings;
     AssignmentTable& assignments;
-    std::mutex& lock;
+    RecordMutex& lock;
 };
 
 // The named profiles in the profile folder, one file each with keymap.bin's layout, at most

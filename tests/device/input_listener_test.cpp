@@ -2,6 +2,9 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <thread>
+
 #include "device/composite_operations.h"
 #include "support/emulated_keyboard.h"
 #include "support/main_queues.h"
@@ -63,6 +66,51 @@ TEST_F(InputListenerTest, WriteBackAndLightingUpdatesTakeTurnsOnTheRecord) {
     EXPECT_EQ(lighting().effect, 5);
     std::lock_guard lock(state.recordMutex);
     EXPECT_EQ(state.shadow.record().reportRate, state.settings.reportRate);
+}
+
+// A write back holds the record from its start to its end (writeBack(link, state) takes the
+// lock, then sends); lighting the keyboard reports meanwhile waits for it, or the lighting
+// report sent could mix the two settings, a new effect with the old brightness. Here the
+// keyboard reports its change after the write back has taken the record, and the listener
+// is seen waiting for it before the write back sends anything.
+TEST_F(InputListenerTest, LightingReportedDuringAWriteBackWaitsForItsEnd) {
+    const LightingSettings before{5, 10, 1, 1, 1};
+    const LightingSettings reported{6, 20, 3, 2, 2};
+    {
+        std::lock_guard lock(state.recordMutex);
+        state.settings.lighting = before;
+    }
+    listener.start();
+    bool listenerWaited = false;
+    LightingSettings sentFrom{};
+    {
+        std::lock_guard lock(state.recordMutex);
+        keyboard.changeLightingOnKeyboard(reported);
+        // The listener takes the report, then waits for the record (or, wrongly, changes it
+        // and says so at once).
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (state.recordMutex.waiting() == 0 && events.effectCount() == 0 &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+        listenerWaited = state.recordMutex.waiting() > 0;
+        sentFrom = state.settings.lighting;
+        EXPECT_EQ(writeBack(link, state.settings, state.shadow), OperationResult::Done);
+    }
+    EXPECT_TRUE(listenerWaited);
+    EXPECT_EQ(sentFrom, before);
+    std::vector<std::vector<std::uint8_t>> lightingSent;
+    for (const WireEntry& e : keyboard.wireLog().entries()) {
+        if (e.channel == TraceChannel::Command && e.op == TraceOp::Set && e.bytes.size() > 7 &&
+            e.bytes[1] == 0x08) {
+            lightingSent.emplace_back(e.bytes.begin() + 2, e.bytes.begin() + 7);
+        }
+    }
+    // Effect, brightness, speed + 1, direction, option: all of the setting the record held.
+    EXPECT_THAT(lightingSent, ElementsAre(std::vector<std::uint8_t>{5, 10, 2, 1, 1}));
+    // Once the write back has let go, the reported lighting arrives whole.
+    ASSERT_TRUE(events.waitFor([&] { return events.effectCount() == 1; }));
+    EXPECT_EQ(lighting(), reported);
 }
 
 TEST_F(InputListenerTest, LeavesWithinOneWaitAndOnePauseAfterTheStopFlag) {

@@ -82,7 +82,7 @@ class ConfigureDlgTest : public ::testing::Test {
     QTemporaryDir app;
     DeviceSettings settings;
     std::unique_ptr<AssignmentTable> assignments = std::make_unique<AssignmentTable>();
-    std::mutex lock;
+    RecordMutex lock;
     ScriptedMessages messages;
     ScriptedPickers pickers;
     std::unique_ptr<CConfigureDlg> dialog;

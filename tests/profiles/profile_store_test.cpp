@@ -53,7 +53,7 @@ class ProfileStoreTest : public ::testing::Test {
     ProfileStore store;
     DeviceSettings settings;
     std::unique_ptr<AssignmentTable> assignments = std::make_unique<AssignmentTable>();
-    std::mutex lock;
+    RecordMutex lock;
     LiveConfiguration live{settings, *assignments, lock};
 };
 

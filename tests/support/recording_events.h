@@ -33,6 +33,10 @@ class RecordingEvents final : public DeviceEvents {
     int loaded() const { return read(loaded_); }
     int notAnswering() const { return read(notAnswering_); }
     std::vector<std::uint8_t> effects() const { return read(effects_); }
+    std::size_t effectCount() const {
+        std::lock_guard lock(mutex_);
+        return effects_.size();
+    }
     int hides() const { return read(hides_); }
     int registrationFailures() const { return read(registrationFailures_); }
 
