@@ -48,7 +48,7 @@ struct Rig {
     QTemporaryDir scratch;
     DeviceSettings settings;
     std::unique_ptr<AssignmentTable> assignments = std::make_unique<AssignmentTable>();
-    std::mutex lock;
+    RecordMutex lock;
     Quiet quiet;
 };
 

@@ -43,7 +43,7 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     QFile::link(QDir(app).absoluteFilePath("png"), scratch.filePath("png"));
     DeviceSettings settings;
     const auto assignments = std::make_unique<AssignmentTable>();
-    std::mutex lock;
+    RecordMutex lock;
     Silent silent;
     CConfigureDlg dialog({scratch.path() + "/",
                           scratch.path() + "/",
