@@ -51,13 +51,19 @@ TEST_F(StartWithDesktopItem, AnEntryThatCannotBeWrittenIsSaidAndStaysUnticked) {
     QFile blocker(folder.filePath("autostart"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QAction* item = addStartWithDesktopItem(menu, Language::English, messages, entry(), program);
-    item->trigger();
-    EXPECT_FALSE(item->isChecked());
-    EXPECT_THAT(messages.shown,
-                ElementsAre(u"This file could not be changed, so whether the program starts at "
-                            u"login stays as it was:\n" +
-                            entry().u16string() + u" | TQ260 104vez VANTOR"));
+    for (const Language language : {Language::English, Language::Chinese}) {
+        messages.shown.clear();
+        QAction* item = addStartWithDesktopItem(menu, language, messages, entry(), program);
+        item->trigger();
+        EXPECT_FALSE(item->isChecked());
+        EXPECT_THAT(messages.shown,
+                    ElementsAre(language == Language::Chinese
+                                    ? u"无法更改此文件，程序登录时是否启动保持不变：\n" +
+                                          entry().u16string() + u" | TQ260 104vez星岚版"
+                                    : u"This file could not be changed, so whether the program "
+                                      u"starts at login stays as it was:\n" +
+                                          entry().u16string() + u" | TQ260 104vez VANTOR"));
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "dialogs/profile_dialog_layout.h"
@@ -308,6 +309,158 @@ TEST(ProfileDialogAreas, EveryAreasEdgesCountAndThePixelOutsideDoesNot) {
         testing::expectEdges(hitAt, r, "area " + std::to_string(r.code));
     }
 }
+
+// Every message box of the profile dialog, text and caption, in both languages. A text
+// naming a file gives it where its %1 stands.
+class ProfileMessages;
+
+struct ProfileMessage {
+    const char* name;
+    // Brings the box up (the dialog is opened by it); returns what the text names, if anything.
+    std::function<QString(ProfileMessages&, Language)> show;
+    const char16_t* english;
+    const char16_t* chinese;
+};
+
+void PrintTo(const ProfileMessage& m, std::ostream* out) {
+    *out << m.name;
+}
+
+class ProfileMessages : public ConfigureDlgTest,
+                        public ::testing::WithParamInterface<std::tuple<ProfileMessage, Language>> {
+  public:
+    using ConfigureDlgTest::app;
+    using ConfigureDlgTest::click;
+    using ConfigureDlgTest::dialog;
+    using ConfigureDlgTest::makeProfiles;
+    using ConfigureDlgTest::messages;
+    using ConfigureDlgTest::open;
+    using ConfigureDlgTest::pickers;
+    using ConfigureDlgTest::profile;
+    using ConfigureDlgTest::rename;
+    using ConfigureDlgTest::select;
+
+    // Two profiles, none selected, then the command.
+    QString withoutASelection(Language language, int command) {
+        open(language);
+        makeProfiles(2);
+        dialog->list()->clearSelection();
+        dialog->runCommand(command);
+        return {};
+    }
+};
+
+TEST_P(ProfileMessages, TextAndCaptionInTheDialogsLanguage) {
+    const auto& [m, language] = GetParam();
+    const QString named = m.show(*this, language);
+    ASSERT_FALSE(messages.shown.empty());
+    QString text = QString::fromStdU16String(language == Language::Chinese ? m.chinese : m.english);
+    if (!named.isEmpty()) text = text.arg(named);
+    EXPECT_EQ(QString::fromStdU16String(messages.shown.back()), text);
+}
+
+const ProfileMessage kProfileMessages[] = {
+    {"SeventhProfile",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(7);
+         return QString();
+     },
+     u"Only Create Six Profile mostly\n | Profile", u"最多可以存储6个配置\n | 配置管理"},
+    {"CopyWithoutASelection",
+     [](ProfileMessages& t, Language l) { return t.withoutASelection(l, kProfileCopyCommand); },
+     u"Please select a profile to copy\n | Profile", u"请选择一个配置文件拷贝\n | 配置管理"},
+    {"SaveWithoutASelection",
+     [](ProfileMessages& t, Language l) { return t.withoutASelection(l, kProfileSaveCommand); },
+     u"Please select a profile to Save\n | Profile", u"请选择一个配置文件存储\n | 配置管理"},
+    {"LoadWithoutASelection",
+     [](ProfileMessages& t, Language l) { return t.withoutASelection(l, kProfileLoadCommand); },
+     u"Please select a profile to Open\n | Profile", u"请选择一个配置文件打开\n | 配置管理"},
+    {"DeleteWithoutASelection",
+     [](ProfileMessages& t, Language l) { return t.withoutASelection(l, kProfileDeleteCommand); },
+     u"Please select a profile to delete\n | Profile", u"请选择一个配置文件删除\n | 配置管理"},
+    {"DeleteTheLastProfile",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(1);
+         t.select(0);
+         t.click(QPoint(200, 600));
+         return QString();
+     },
+     u"Please keep a profile\n | Profile", u"请至少保留一个配置文件\n | 配置管理"},
+    {"DeleteQuestion",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(2);
+         t.select(1);
+         t.messages.answers = {false};
+         t.click(QPoint(200, 600));
+         return QString();
+     },
+     u"Delete current profile ? | Profile", u"删除当前配置文件吗 | 配置管理"},
+    {"BadName",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(1);
+         t.rename(0, "a:b");
+         return QString();
+     },
+     u"This name cannot be a profile's: a name must not be empty or too long, contain \\ / : * "
+     u"? \" < > |, end with a dot or a blank, or be a device name such as CON. | Profile",
+     u"不能使用此配置名称：名称不能为空或过长，不能包含 \\ / : * ? \" < > |，不能以点或空格结尾，"
+     u"也不能是 CON 等设备名。 | 配置管理"},
+    {"NameTaken",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(2);
+         t.rename(0, "Profile_2");
+         return QStringLiteral("Profile_2");
+     },
+     u"A profile named \"%1\" already exists. | Profile", u"已有名为\"%1\"的配置。 | 配置管理"},
+    {"EmptyProfile",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(1);
+         t.select(0);
+         t.pickers.answers = {t.profile("Profile_1").u16string()};
+         t.dialog->runCommand(kProfileLoadCommand);
+         return QString::fromStdU16String(t.profile("Profile_1").u16string());
+     },
+     u"This profile is empty: it holds no keyboard settings yet, so nothing was loaded.\n%1 | "
+     u"Profile",
+     u"此配置为空，还没有保存键盘设置，因此没有加载任何内容。\n%1 | 配置管理"},
+    {"FolderNotMade",
+     [](ProfileMessages& t, Language l) {
+         QFile blocker(t.app.filePath("Configure"));
+         EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+         blocker.close();
+         t.open(l);
+         return QString::fromStdU16String(
+             std::filesystem::path(t.app.filePath("Configure").toStdString()).u16string());
+     },
+     u"The profile folder could not be made:\n%1 | Profile",
+     u"无法创建配置文件夹：\n%1 | 配置管理"},
+    {"ProfileNotWritten",
+     [](ProfileMessages& t, Language l) {
+         QFile blocker(t.app.filePath("Configure"));
+         EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+         blocker.close();
+         t.open(l);
+         t.makeProfiles(1);
+         return QString::fromStdU16String(t.profile("Profile_1").u16string());
+     },
+     u"The file could not be written:\n%1 | Profile", u"无法写入文件：\n%1 | 配置管理"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ProfileDialog, ProfileMessages,
+                         ::testing::Combine(::testing::ValuesIn(kProfileMessages),
+                                            ::testing::Values(Language::English,
+                                                              Language::Chinese)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) == Language::Chinese ? "InChinese"
+                                                                                  : "InEnglish");
+                         });
 
 }  // namespace
 }  // namespace tq260::testing

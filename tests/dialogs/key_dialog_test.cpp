@@ -467,8 +467,10 @@ TEST_P(FolderChooser, AnEmptyFolderIsRefusedWithTheDialogsMessage) {
     open(c.navigation ? Navigation : Other, c.navigation ? kHome : kA, c.language);
     pickers.answers = {u"", u"/home/player/Music"};
     click(at::browse(3));
-    ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].substr(0, messages.shown[0].find(u" | ")), c.emptyMessage);
+    EXPECT_THAT(messages.shown,
+                ElementsAre(c.emptyMessage + std::u16string(u" | ") +
+                            (c.language == Language::Chinese ? u"TQ260 104vez星岚版"
+                                                             : u"TQ260 104vez VANTOR")));
     EXPECT_EQ(pickers.requests[0].title, c.title);
     EXPECT_EQ(launchPath(), u"/tmp");
     click(at::browse(3));
@@ -484,17 +486,27 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{false, Language::English, u"修改接收路径", u"请选择文件夹\n"},
                       FolderCase{false, Language::Chinese, u"修改接收路径", u"请选择文件夹\n"}));
 
-TEST_F(LaunchPage, APathTooLongForTheRecordIsRefused) {
+class LongPath : public KeyDialogTest, public ::testing::WithParamInterface<Language> {};
+
+TEST_P(LongPath, APathTooLongForTheRecordIsRefusedAndSaidSo) {
+    const bool chinese = GetParam() == Language::Chinese;
     storeLaunch(AssignmentType::LaunchExe, u"/bin/true");
-    open(Other, kA);
+    open(Other, kA, GetParam());
     pickers.answers = {u"/" + std::u16string(255, u'x')};
     click(at::browse(1));
-    EXPECT_EQ(messages.shown.size(), 1U);
+    EXPECT_THAT(messages.shown,
+                ElementsAre(chinese ? u"路径过长：按键只能打开不超过 255 个字符的路径。 | "
+                                      u"TQ260 104vez星岚版"
+                                    : u"This path is too long: a key can open paths of at most "
+                                      u"255 characters. | TQ260 104vez VANTOR"));
     EXPECT_EQ(launchPath(), u"/bin/true");
     pickers.answers = {u"/" + std::u16string(254, u'x')};
     click(at::browse(1));
     EXPECT_EQ(launchPath().size(), 255U);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, LongPath,
+                         ::testing::Values(Language::English, Language::Chinese));
 
 }  // namespace
 }  // namespace tq260

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "dialogs/macro_record_dlg.h"
 #include "emulator/virtual_clock.h"
@@ -395,6 +397,109 @@ TEST_F(MacroManagerTest, EveryHotAreasEdgesCountAndThePixelOutsideDoesNot) {
                              "hot area " + std::to_string(r.code));
     }
 }
+
+// Every message box of the macro manager, text and caption, in both languages.
+class ManagerMessages;
+
+struct ManagerMessage {
+    const char* name;
+    std::function<void(ManagerMessages&)> prepare;  // before the dialog opens
+    std::function<void(ManagerMessages&)> show;     // on the open dialog
+    const char16_t* english;
+    const char16_t* chinese;
+};
+
+void PrintTo(const ManagerMessage& m, std::ostream* out) {
+    *out << m.name;
+}
+
+class ManagerMessages : public MacroManagerTest,
+                        public ::testing::WithParamInterface<std::tuple<ManagerMessage, Language>> {
+  public:
+    using MacroManagerTest::click;
+    using MacroManagerTest::dialog;
+    using MacroManagerTest::messages;
+    using MacroManagerTest::putMacro;
+    using MacroManagerTest::table;
+};
+
+TEST_P(ManagerMessages, TextAndCaptionInTheDialogsLanguage) {
+    const auto& [m, language] = GetParam();
+    if (m.prepare) m.prepare(*this);
+    open(language);
+    m.show(*this);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back(), language == Language::Chinese ? m.chinese : m.english);
+}
+
+const ManagerMessage kManagerMessages[] = {
+    {"RecordWithoutAMacro",
+     {},
+     [](ManagerMessages& t) { t.click(at::record); },
+     u"Please select a Macro file to record \n | Macro Manager",
+     u"请先选择要录制的宏\n | 宏管理器"},
+    {"SeventhMacro",
+     {},
+     [](ManagerMessages& t) {
+         for (int i = 0; i < 7; ++i) t.click(at::newMacro);
+     },
+     u"宏定义不能超过6个 | TQ260 104vez VANTOR",
+     u"宏定义不能超过6个 | TQ260 104vez星岚版"},
+    {"DeleteQuestion",
+     {},
+     [](ManagerMessages& t) {
+         t.click(at::newMacro);
+         t.messages.answers = {false};
+         t.click(at::deleteMacro);
+     },
+     u"Confirm to delete? | Macro Manager",
+     u"确定要删除吗? | 宏管理器"},
+    {"DeleteWithoutAMacro",
+     {},
+     [](ManagerMessages& t) {
+         t.messages.answers = {true};
+         t.click(at::deleteMacro);
+     },
+     u"Please select a Macro file to delete\n | Macro Manager",
+     u"请选择要删除的宏\n | 宏管理器"},
+    {"InsertDelayOnADelay",
+     [](ManagerMessages& t) {
+         t.putMacro(0, u"Combo", {0x01, 0x41, 0xB2, 0x41});
+     },
+     [](ManagerMessages& t) {
+         t.dialog->eventList()->setCurrentRow(1);
+         t.dialog->runMenuCommand(kInsertDelayCommand);
+     },
+     u"Please edit current delay\n | Macro Manager", u"请直接编辑当前的延迟\n | 宏管理器"},
+    {"TooLongForTheKeyboard",
+     [](ManagerMessages& t) {
+         MacroRecord& r = (*t.table)[0];
+         r.setName(u"Long");
+         for (std::size_t o = 0; o < 130; o += 2) {
+             r.keyEvents[o] = r.deviceEvents[o] = 0x01;
+             r.keyEvents[o + 1] = 'A';
+             r.deviceEvents[o + 1] = 0x04;
+         }
+     },
+     [](ManagerMessages& t) {
+         t.messages.answers = {false};
+         t.click(at::ok);
+     },
+     u"The keyboard holds 126 bytes of events per macro. These macros are longer, so the "
+     u"keyboard stops each one early:\nLong\nKeep them as they are? | Macro Manager",
+     u"键盘中每个宏最多保存 126 字节的按键动作。以下宏超出此长度，键盘只会播放其前面部分："
+     u"\nLong\n仍然保存吗? | 宏管理器"},
+};
+
+INSTANTIATE_TEST_SUITE_P(MacroManager, ManagerMessages,
+                         ::testing::Combine(::testing::ValuesIn(kManagerMessages),
+                                            ::testing::Values(Language::English,
+                                                              Language::Chinese)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) == Language::Chinese ? "InChinese"
+                                                                                  : "InEnglish");
+                         });
 
 }  // namespace
 }  // namespace tq260::testing
