@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -245,6 +244,7 @@ INSTANTIATE_TEST_SUITE_P(CancelOrClose, SavedThenLeft, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Close" : "Cancel"; });
 
 TEST_F(MainWindow, SaveRunsBehindTheWindowShowsItsProgressAndStartsOnlyOnce) {
+    services.timers = &timers;
     start();
     click(100, 195);
     click(83, 188 + 37);  // game mode off
@@ -267,10 +267,11 @@ TEST_F(MainWindow, SaveRunsBehindTheWindowShowsItsProgressAndStartsOnlyOnce) {
         std::lock_guard lock(state.keyboard.recordMutex);
         EXPECT_EQ(state.keyboard.shadow.record(), state.keyboard.settings);
     }
-    // The news goes after a few seconds.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return window->windowState().operation.kind == OperationDisplay::Kind::None; },
-        5000));
+    // The news goes after three seconds.
+    timers.advance(2999);
+    EXPECT_EQ(window->windowState().operation.kind, OperationDisplay::Kind::Saved);
+    timers.advance(1);
+    EXPECT_EQ(window->windowState().operation.kind, OperationDisplay::Kind::None);
 }
 
 TEST_F(MainWindow, MovingTheBrightnessSliderWritesLightingOnce) {
@@ -457,14 +458,15 @@ TEST_F(MainWindow, DraggingTheBackgroundMovesTheWindowWhereTheDesktopCannot) {
     EXPECT_EQ(window->windowState().selectedKey, -1);  // the drag's end was no click
 }
 
-TEST_F(MainWindow, TheNoKeyboardNewsStaysLongEnoughToRead) {
+TEST_F(MainWindow, TheNoKeyboardNewsStaysFiveSeconds) {
+    services.timers = &timers;
     start();
-    QElapsedTimer shown;
-    shown.start();
     sendWindowMessage(window.get(), WM_TRAY_BALLOON, 15, 0);
     EXPECT_EQ(window->windowState().notice, "No Gaming Keyboard Detected!");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowState().notice.isEmpty(); }, 8000));
-    EXPECT_GE(shown.elapsed(), 4000);  // about five seconds (coarse timers), not 100 ms
+    timers.advance(4999);
+    EXPECT_EQ(window->windowState().notice, "No Gaming Keyboard Detected!");
+    timers.advance(1);
+    EXPECT_TRUE(window->windowState().notice.isEmpty());
 }
 
 TEST_F(MainWindow, ChangedKeysAreDrawnFromTheLitPicture) {
