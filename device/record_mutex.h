@@ -10,9 +10,15 @@ namespace tq260 {
 class RecordMutex {
   public:
     void lock() {
-        waiting_.fetch_add(1);
+        // Counted down however the wait ends, a throwing lock() included.
+        struct Waiting {
+            std::atomic<int>& count;
+            explicit Waiting(std::atomic<int>& c) : count(c) { count.fetch_add(1); }
+            ~Waiting() { count.fetch_sub(1); }
+            Waiting(const Waiting&) = delete;
+            Waiting& operator=(const Waiting&) = delete;
+        } waiting(waiting_);
         mutex_.lock();
-        waiting_.fetch_sub(1);
     }
     bool try_lock() { return mutex_.try_lock(); }
     void unlock() { mutex_.unlock(); }

@@ -227,6 +227,7 @@ TEST_P(SavedThenLeft, SaveThenCancelOrCloseKeepsEveryAssignmentSaved) {
         EXPECT_EQ(f1.type, static_cast<std::uint8_t>(AssignmentType::LaunchExe)) << when;
         EXPECT_EQ(std::u16string(f1.launchPath.data()), path) << when;
         EXPECT_EQ(state.assignments.marks[1], 1) << when;
+        EXPECT_EQ((*state.assignments.table)[63].data[0], 0xAF) << when;
         EXPECT_EQ(state.assignments.marks[63], 1) << when;
     };
     if (close) {
@@ -237,6 +238,7 @@ TEST_P(SavedThenLeft, SaveThenCancelOrCloseKeepsEveryAssignmentSaved) {
     }
     restart();
     expectSaved("after a new start");
+    // A's slot, 64, is the second pair of the second key block: Volume up's usage.
     EXPECT_EQ(keyboard.memory().keyBlocks[1][2], 0xE9);
 }
 

@@ -31,6 +31,13 @@ struct MessageCase {
     const char16_t* chineseCaption;
 };
 
+// A desktop that refuses to report device arrivals and removals.
+class RefusingWatcher final : public HotPlugWatcher {
+  public:
+    bool start(Listener) override { return false; }
+    void stop() override {}
+};
+
 void PrintTo(const MessageCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -49,6 +56,8 @@ class MessageTexts : public MainWindowTest,
     using MainWindowTest::start;
     using MainWindowTest::state;
     using MainWindowTest::window;
+
+    RefusingWatcher refusing;
 };
 
 QString nativePath(const MessageTexts& t, const char* file) {
@@ -197,6 +206,15 @@ std::vector<MessageCase> cases() {
          u"Unplug the keyboard, plug it in again and try once more.",
          kEnglishTitle, u"键盘没有响应。\n出厂设置可能未能恢复。请拔下键盘后重新插入，再试一次。",
          kChineseTitle},
+        // The one text the window shows in English whatever the language.
+        {"NoDeviceNotifications",
+         [](MessageTexts& t) {
+             t.services.watcher = &t.refusing;
+             t.start();
+             return QString();
+         },
+         u"Cannot register for Wdm2 class device notification", kEnglishTitle,
+         u"Cannot register for Wdm2 class device notification", kEnglishTitle},
         {"SaveToAKeyboardGone",
          [](MessageTexts& t) {
              t.start();

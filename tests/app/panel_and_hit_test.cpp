@@ -13,7 +13,7 @@ namespace tq260 {
 namespace {
 
 using testing::expectEdges;
-using testing::Region;
+using testing::HitRegion;
 
 TEST(PanelLayout, HeadersFollowTheCollapsedSections) {
     const PanelLayout collapsed = PanelLayout::of({});
@@ -89,7 +89,7 @@ TEST(ButtonHitTest, SectionsDecideWhatCanBeHit) {
 // Every button region of the main window with all four sections open, where the panel
 // layout has moved the ones below the lighting section.
 TEST(ButtonHitTest, EveryRegionsEdgesCountAndThePixelOutsideDoesNot) {
-    const Region allOpen[] = {
+    const HitRegion allOpen[] = {
         {0, 936, 5, 952, 20},     {1, 957, 5, 973, 20},     {2, 978, 5, 994, 20},
         {3, 28, 158, 248, 173},   {4, 29, 197, 64, 212},    {5, 79, 197, 114, 212},
         {6, 129, 197, 164, 212},  {7, 179, 197, 214, 212},  {9, 28, 320, 250, 338},
@@ -102,7 +102,7 @@ TEST(ButtonHitTest, EveryRegionsEdgesCountAndThePixelOutsideDoesNot) {
     HitContext context{{false, false, false, false}, false};
     applyPanelLayout(PanelLayout::of(context.sections), buttons);
     const auto hitAt = [&](QPoint p) { return buttonHitCode(buttons, context, p); };
-    for (const Region& r : allOpen) expectEdges(hitAt, r, "button " + std::to_string(r.code));
+    for (const HitRegion& r : allOpen) expectEdges(hitAt, r, "button " + std::to_string(r.code));
 
     // With a user-defined effect, the two DIY choices.
     context.userDefinedEffect = true;
@@ -123,8 +123,8 @@ constexpr const char* kKeyRows = R"(
 219 244 | 95 29 62, 96 64 97, 97 99 132, 98 134 297, 99 298 331, 100 333 366, 101 367 400, 102 402 435, 103 443 468, 104 470 495, 105 497 522, 106 532 584, 107 587 612
 )";
 
-std::vector<Region> keyRegions() {
-    std::vector<Region> keys;
+std::vector<HitRegion> keyRegions() {
+    std::vector<HitRegion> keys;
     std::istringstream rows(kKeyRows);
     std::string row;
     while (std::getline(rows, row)) {
@@ -134,7 +134,7 @@ std::vector<Region> keyRegions() {
         int bottom = 0;
         char bar = 0;
         in >> top >> bottom >> bar;
-        Region key{};
+        HitRegion key{};
         while (in >> key.code >> key.left >> key.right) {
             key.top = top;
             key.bottom = bottom;
@@ -149,9 +149,9 @@ std::vector<Region> keyRegions() {
 // Every key's edges, in the window (the picture's corner at 294, 108), while the light
 // pattern is edited (when key 100 counts too).
 TEST(KeyHitTest, EveryKeysEdgesCountAndThePixelOutsideDoesNot) {
-    const std::vector<Region> keys = keyRegions();
+    const std::vector<HitRegion> keys = keyRegions();
     ASSERT_EQ(keys.size(), 104U);  // 108 less the four media keys, never hit
-    for (Region key : keys) {
+    for (HitRegion key : keys) {
         key.left += kKeyboardPictureX;
         key.right += kKeyboardPictureX;
         key.top += kKeyboardPictureY;

@@ -134,11 +134,11 @@ TEST(SkinImageCache, AReplacedImageOfTheSameSizeShowsTheNewPicture) {
     };
     const QDateTime first = QDateTime::currentDateTime().addSecs(-60);
     SkinImageCache cache;
-    writeFilled(Qt::red, first);
+    ASSERT_NO_FATAL_FAILURE(writeFilled(Qt::red, first));
     const qint64 bytes = QFileInfo(path).size();
     EXPECT_EQ(cache.image(path).image().pixel(1, 1), qRgb(255, 0, 0));
 
-    writeFilled(Qt::blue, first.addSecs(1));
+    ASSERT_NO_FATAL_FAILURE(writeFilled(Qt::blue, first.addSecs(1)));
     ASSERT_EQ(QFileInfo(path).size(), bytes) << "the two pictures must match in size";
     EXPECT_EQ(cache.image(path).image().pixel(1, 1), qRgb(0, 0, 255));
 }

@@ -68,12 +68,12 @@ TEST_F(InputListenerTest, WriteBackAndLightingUpdatesTakeTurnsOnTheRecord) {
     EXPECT_EQ(state.shadow.record().reportRate, state.settings.reportRate);
 }
 
-// A write back holds the record from its start to its end (writeBack(link, state) takes the
-// lock, then sends); lighting the keyboard reports meanwhile waits for it, or the lighting
-// report sent could mix the two settings, a new effect with the old brightness. Here the
-// keyboard reports its change after the write back has taken the record, and the listener
-// is seen waiting for it before the write back sends anything.
-TEST_F(InputListenerTest, LightingReportedDuringAWriteBackWaitsForItsEnd) {
+// The listener changes the record only under its lock. Whoever sends the record takes the
+// lock to copy it (Save) or holds it while sending (writeBack(link, state)); a lighting
+// change the keyboard reports meanwhile waits, or what is sent could mix the two settings, a
+// new effect with the old brightness. Here the test holds the lock as such a sender does,
+// the keyboard reports its change, and the listener is seen waiting before anything is sent.
+TEST_F(InputListenerTest, LightingReportedWhileTheRecordIsHeldWaitsForIt) {
     const LightingSettings before{5, 10, 1, 1, 1};
     const LightingSettings reported{6, 20, 3, 2, 2};
     {

@@ -16,6 +16,7 @@
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
+#include "support/normal_user.h"
 #include "support/region_edges.h"
 #include "support/scripted_messages.h"
 #include "support/scripted_pickers.h"
@@ -295,17 +296,22 @@ TEST_F(ConfigureDlgTest, AFolderThatCannotBeMadeIsSaid) {
     EXPECT_TRUE(rows().isEmpty());
 }
 
-// The profile dialog's three click areas, edges included: close, New, Delete.
-TEST(ProfileDialogAreas, EveryAreasEdgesCountAndThePixelOutsideDoesNot) {
-    const auto hitAt = [](QPoint p) {
-        if (kProfileCloseArea.contains(p)) return 0;
-        if (kProfileNewArea.contains(p)) return 1;
-        if (kProfileDeleteArea.contains(p)) return 2;
+// The profile dialog's three click areas, edges included: close, New, Delete. Each point is
+// clicked on a fresh dialog, and what it did tells which area it hit.
+TEST_F(ConfigureDlgTest, EveryAreasEdgesCountAndThePixelOutsideDoesNot) {
+    const auto hitAt = [&](QPoint p) {
+        std::filesystem::remove_all(profileFolder());
+        open();
+        messages.shown.clear();
+        click(p);
+        if (!dialog->isVisible()) return 0;
+        if (rows().size() == 1) return 1;       // New made one
+        if (!messages.shown.empty()) return 2;  // Delete with nothing to delete says so
         return -1;
     };
-    const testing::Region areas[] = {
+    const testing::HitRegion areas[] = {
         {0, 248, 11, 262, 24}, {1, 14, 576, 79, 624}, {2, 184, 576, 249, 624}};
-    for (const testing::Region& r : areas) {
+    for (const testing::HitRegion& r : areas) {
         testing::expectEdges(hitAt, r, "area " + std::to_string(r.code));
     }
 }
@@ -450,6 +456,25 @@ const ProfileMessage kProfileMessages[] = {
          return QString::fromStdU16String(t.profile("Profile_1").u16string());
      },
      u"The file could not be written:\n%1 | Profile", u"无法写入文件：\n%1 | 配置管理"},
+    {"ImportNotRead",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(1);
+         t.select(0);
+         t.pickers.answers = {t.app.filePath("gone.bin").toStdU16String()};
+         t.dialog->runCommand(kProfileLoadCommand);
+         return t.app.filePath("gone.bin");
+     },
+     u"The file could not be read:\n%1 | Profile", u"无法读取文件：\n%1 | 配置管理"},
+    {"RenameOfAProfileGone",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(2);
+         std::filesystem::remove(t.profile("Profile_1"));  // behind the dialog's back
+         t.rename(0, "Arena");
+         return QString::fromStdU16String(t.profile("Profile_1").u16string());
+     },
+     u"Fail\n%1 | TQ260 104vez VANTOR", u"Fail\n%1 | TQ260 104vez星岚版"},
 };
 
 INSTANTIATE_TEST_SUITE_P(ProfileDialog, ProfileMessages,
@@ -460,6 +485,35 @@ INSTANTIATE_TEST_SUITE_P(ProfileDialog, ProfileMessages,
                              return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) == Language::Chinese ? "InChinese"
                                                                                   : "InEnglish");
+                         });
+
+// A profile that cannot be deleted: root deletes from a read-only folder, so this runs only
+// as a normal user (the test script runs it again as one).
+class ProfileNotDeleted : public ConfigureDlgTest,
+                          public ::testing::WithParamInterface<Language> {};
+
+TEST_P(ProfileNotDeleted, SaidInTheDialogsLanguageAsANormalUser) {
+    if (!testing::permissionsStopThisProcess())
+        GTEST_SKIP() << "root deletes from read-only folders";
+    open(GetParam());
+    makeProfiles(2);
+    std::filesystem::permissions(
+        profileFolder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    select(1);
+    messages.answers = {true};
+    click(QPoint(200, 600));
+    std::filesystem::permissions(profileFolder(), std::filesystem::perms::owner_all);
+    const std::u16string path = profile("Profile_2").u16string();
+    EXPECT_EQ(messages.shown.back(),
+              GetParam() == Language::Chinese
+                  ? u"无法删除文件：\n" + path + u" | 配置管理"
+                  : u"The file could not be deleted:\n" + path + u" | Profile");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, ProfileNotDeleted,
+                         ::testing::Values(Language::English, Language::Chinese),
+                         [](const auto& info) {
+                             return info.param == Language::Chinese ? "Chinese" : "English";
                          });
 
 }  // namespace

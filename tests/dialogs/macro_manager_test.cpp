@@ -388,11 +388,11 @@ TEST_F(MacroManagerTest, OkKeepsTheLoopCountAndCancelKeepsTheTable) {
 // The seven hot areas, edges included: Record, the two ticks, New, Delete, OK, Cancel.
 TEST_F(MacroManagerTest, EveryHotAreasEdgesCountAndThePixelOutsideDoesNot) {
     const CMacroRecordDlg& shown = open();
-    const testing::Region areas[] = {{0, 290, 100, 379, 124}, {1, 368, 168, 382, 182},
-                                     {2, 296, 315, 310, 329}, {3, 20, 368, 77, 392},
-                                     {4, 80, 368, 137, 392},  {5, 280, 400, 337, 424},
-                                     {6, 340, 400, 397, 424}};
-    for (const testing::Region& r : areas) {
+    const testing::HitRegion areas[] = {{0, 290, 100, 379, 124}, {1, 368, 168, 382, 182},
+                                        {2, 296, 315, 310, 329}, {3, 20, 368, 77, 392},
+                                        {4, 80, 368, 137, 392},  {5, 280, 400, 337, 424},
+                                        {6, 340, 400, 397, 424}};
+    for (const testing::HitRegion& r : areas) {
         testing::expectEdges([&](QPoint p) { return shown.hotAreaAt(p); }, r,
                              "hot area " + std::to_string(r.code));
     }

@@ -9,7 +9,7 @@
 namespace tq260::testing {
 
 // A clickable region as its table gives it: edges included.
-struct Region {
+struct HitRegion {
     int code;
     int left;
     int top;
@@ -19,7 +19,7 @@ struct Region {
 
 // The region's four corners and the middle of each edge hit it; the pixel just outside the
 // middle of each edge does not (it may hit a neighbour).
-inline void expectEdges(const std::function<int(QPoint)>& hitAt, const Region& r,
+inline void expectEdges(const std::function<int(QPoint)>& hitAt, const HitRegion& r,
                         const std::string& what) {
     const int midX = (r.left + r.right) / 2;
     const int midY = (r.top + r.bottom) / 2;

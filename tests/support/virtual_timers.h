@@ -11,7 +11,8 @@ namespace tq260::testing {
 
 // Timed tasks on a time of their own, moved on only by the test: a pause is checked to the
 // millisecond, whatever the keyboard's threads do to the shared virtual clock meanwhile.
-// Tasks run on the test's thread, which is the window's.
+// Used on the test's thread only, which is the window's; tasks hold the window that posted
+// them, so time is moved on only while it lives.
 class VirtualTimers final : public MainThreadQueue {
   public:
     void post(std::function<void()> task) override { postAfter(0, std::move(task)); }
