@@ -44,17 +44,7 @@ TEST_F(KeyAssignmentFlow, RemapAToBSaveAndTheKeyboardAndTheNextStartKnowIt) {
     EXPECT_EQ(keyboard.memory().keyBlocks[1][2], 0x05);
     EXPECT_EQ(keyboard.memory().keyBlocks[1][3], 0x00);
 
-    // A new start, with nothing in memory but what keymap.bin and the keyboard hold.
-    window.reset();
-    {
-        std::lock_guard lock(state.keyboard.recordMutex);
-        state.keyboard.settings = DeviceSettings{};
-        state.keyboard.shadow.synchronise(DeviceSettings{});
-    }
-    state.assignments.marks.fill(0);
-    state.assignments.table->fill(KeyAssignment{});
-    state.assignments.shadow->fill(KeyAssignment{});
-    start();
+    restart();
     EXPECT_EQ(state.assignments.marks[kA], 1);
     EXPECT_EQ((*state.assignments.table)[kA].data[0], 'B');
 }

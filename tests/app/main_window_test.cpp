@@ -190,21 +190,7 @@ TEST_F(MainWindow, SaveSendsExactlyWhatChanged) {
 
 // What Save sent stays through a Cancel or a Close after it, and through a new start: the
 // assignments' saved state moves with Save, or the next Cancel would undo a launch key.
-class SavedThenLeft : public MainWindowTest, public ::testing::WithParamInterface<bool> {
-  protected:
-    void restart() {
-        window.reset();
-        {
-            std::lock_guard lock(state.keyboard.recordMutex);
-            state.keyboard.settings = DeviceSettings{};
-            state.keyboard.shadow.synchronise(DeviceSettings{});
-        }
-        state.assignments.marks.fill(0);
-        state.assignments.table->fill(KeyAssignment{});
-        state.assignments.shadow->fill(KeyAssignment{});
-        start();
-    }
-};
+class SavedThenLeft : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(SavedThenLeft, SaveThenCancelOrCloseKeepsEveryAssignmentSaved) {
     const bool close = GetParam();

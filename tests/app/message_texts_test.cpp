@@ -8,6 +8,7 @@
 
 #include "app/instance_messages.h"
 #include "keys/key_picture.h"
+#include "support/language_cases.h"
 #include "support/normal_user.h"
 #include "window_fixture.h"
 
@@ -56,6 +57,15 @@ class MessageTexts : public MainWindowTest,
     using MainWindowTest::start;
     using MainWindowTest::state;
     using MainWindowTest::window;
+
+    // The window started on a keyboard that does not answer, once it has said so.
+    void startOnASilentKeyboard() {
+        keyboard.setSilent(true);
+        window = std::make_unique<CGameKeyboardDlg>(state, services);
+        window->initialise();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 20000));
+    }
 
     RefusingWatcher refusing;
 };
@@ -157,11 +167,7 @@ std::vector<MessageCase> cases() {
          kChineseTitle},
         {"ReadNotAnswered",
          [](MessageTexts& t) {
-             t.keyboard.setSilent(true);
-             t.window = std::make_unique<CGameKeyboardDlg>(t.state, t.services);
-             t.window->initialise();
-             t.window->show();
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !t.messages.shown.empty(); }, 20000));
+             t.startOnASilentKeyboard();
              return QString();
          },
          u"The keyboard is not answering.\nIts settings could not be read. Unplug the keyboard "
@@ -169,11 +175,7 @@ std::vector<MessageCase> cases() {
          kEnglishTitle, u"键盘没有响应。\n无法读取其设置。请拔下键盘后重新插入。", kChineseTitle},
         {"SaveOfARecordNeverRead",
          [](MessageTexts& t) {
-             t.keyboard.setSilent(true);
-             t.window = std::make_unique<CGameKeyboardDlg>(t.state, t.services);
-             t.window->initialise();
-             t.window->show();
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !t.messages.shown.empty(); }, 20000));
+             t.startOnASilentKeyboard();
              t.keyboard.setSilent(false);
              clickSave(t);
              return QString();
@@ -247,11 +249,7 @@ INSTANTIATE_TEST_SUITE_P(MainWindow, MessageTexts,
                          ::testing::Combine(::testing::ValuesIn(cases()),
                                             ::testing::Values(Language::English,
                                                               Language::Chinese)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) == Language::Chinese ? "InChinese"
-                                                                                  : "InEnglish");
-                         });
+                         testing::CaseInLanguage());
 
 // Root reads a file of mode 000, so this case runs only as a normal user (the test script
 // runs it again as one).
@@ -284,9 +282,7 @@ TEST_P(UnreadableFileText, SaidInTheInterfacesLanguageAsANormalUser) {
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, UnreadableFileText,
                          ::testing::Values(Language::English, Language::Chinese),
-                         [](const auto& info) {
-                             return info.param == Language::Chinese ? "Chinese" : "English";
-                         });
+                         testing::InLanguage());
 
 }  // namespace
 }  // namespace tq260

@@ -103,6 +103,20 @@ class MainWindowTest : public ::testing::Test {
         keyboard.wireLog().clear();
     }
 
+    // A new start, with nothing in memory but what keymap.bin and the keyboard hold.
+    void restart() {
+        window.reset();
+        {
+            std::lock_guard lock(state.keyboard.recordMutex);
+            state.keyboard.settings = DeviceSettings{};
+            state.keyboard.shadow.synchronise(DeviceSettings{});
+        }
+        state.assignments.marks.fill(0);
+        state.assignments.table->fill(KeyAssignment{});
+        state.assignments.shadow->fill(KeyAssignment{});
+        start();
+    }
+
     // A click, and whatever Save or factory reset it starts, run to its end.
     void click(int x, int y) {
         clickAndGoOn(x, y);

@@ -16,6 +16,7 @@
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
+#include "support/language_cases.h"
 #include "support/normal_user.h"
 #include "support/region_edges.h"
 #include "support/scripted_messages.h"
@@ -481,11 +482,7 @@ INSTANTIATE_TEST_SUITE_P(ProfileDialog, ProfileMessages,
                          ::testing::Combine(::testing::ValuesIn(kProfileMessages),
                                             ::testing::Values(Language::English,
                                                               Language::Chinese)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) == Language::Chinese ? "InChinese"
-                                                                                  : "InEnglish");
-                         });
+                         testing::CaseInLanguage());
 
 // A profile that cannot be deleted: root deletes from a read-only folder, so this runs only
 // as a normal user (the test script runs it again as one).
@@ -512,9 +509,7 @@ TEST_P(ProfileNotDeleted, SaidInTheDialogsLanguageAsANormalUser) {
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ProfileNotDeleted,
                          ::testing::Values(Language::English, Language::Chinese),
-                         [](const auto& info) {
-                             return info.param == Language::Chinese ? "Chinese" : "English";
-                         });
+                         testing::InLanguage());
 
 }  // namespace
 }  // namespace tq260::testing

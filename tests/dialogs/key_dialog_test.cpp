@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "key_dialog_fixture.h"
+#include "support/language_cases.h"
 
 namespace tq260 {
 namespace {
@@ -506,7 +507,8 @@ TEST_P(LongPath, APathTooLongForTheRecordIsRefusedAndSaidSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, LongPath,
-                         ::testing::Values(Language::English, Language::Chinese));
+                         ::testing::Values(Language::English, Language::Chinese),
+                         testing::InLanguage());
 
 }  // namespace
 }  // namespace tq260

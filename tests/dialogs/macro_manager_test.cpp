@@ -13,6 +13,7 @@
 #include "dialogs/macro_record_dlg.h"
 #include "emulator/virtual_clock.h"
 #include "macro/macro_event.h"
+#include "support/language_cases.h"
 #include "support/region_edges.h"
 #include "support/scripted_key_hook.h"
 #include "support/scripted_messages.h"
@@ -495,11 +496,7 @@ INSTANTIATE_TEST_SUITE_P(MacroManager, ManagerMessages,
                          ::testing::Combine(::testing::ValuesIn(kManagerMessages),
                                             ::testing::Values(Language::English,
                                                               Language::Chinese)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) == Language::Chinese ? "InChinese"
-                                                                                  : "InEnglish");
-                         });
+                         testing::CaseInLanguage());
 
 }  // namespace
 }  // namespace tq260::testing
