@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds with, when any is missing.
+# Installs the Debian packages the project builds with, when any is missing; given package
+# names, those instead (the scripts that need more than the build: Wine, lintian, Xvfb).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libhidapi-dev libudev-dev libevdev-dev

@@ -11,16 +11,7 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 
-tools=(lintian desktop-file-utils appstream xvfb xdotool)
-missing=()
-for package in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh lintian desktop-file-utils appstream xvfb xdotool
 
 fail() {
     echo "package test: $*" >&2
