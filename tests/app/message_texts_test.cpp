@@ -78,11 +78,17 @@ void clickSave(MessageTexts& t) {
     t.click(950, 615);
 }
 
-void setLaunchOnF1(MessageTexts& t) {
+// F1 opens a file, and the keyboard's F1 arrives while the shell answers with result;
+// returns the file's path.
+QString pressF1Launching(MessageTexts& t, ShellLauncher::Result result) {
+    t.start();
     KeyAssignment& f1 = (*t.state.assignments.table)[1];
     f1.type = static_cast<std::uint8_t>(AssignmentType::LaunchExe);
     const std::u16string path = u"C:\\Games\\run.exe";
     std::copy(path.begin(), path.end(), f1.launchPath.begin());
+    t.shell.result = result;
+    handleInstanceMessage(*t.window, QStringLiteral("launch-key 112"));
+    return QString::fromStdU16String(path);
 }
 
 std::vector<MessageCase> cases() {
@@ -135,23 +141,11 @@ std::vector<MessageCase> cases() {
          u"Changes could not be saved to this file:\n%1", kEnglishTitle,
          u"无法将更改保存到此文件：\n%1", kChineseTitle},
         {"LaunchFileGone",
-         [](MessageTexts& t) {
-             t.start();
-             setLaunchOnF1(t);
-             t.shell.result = ShellLauncher::Result::NotFound;
-             handleInstanceMessage(*t.window, QStringLiteral("launch-key 112"));
-             return QStringLiteral("C:\\Games\\run.exe");
-         },
+         [](MessageTexts& t) { return pressF1Launching(t, ShellLauncher::Result::NotFound); },
          u"The file or folder this key opens no longer exists:\n%1", kEnglishTitle,
          u"此按键打开的文件或文件夹已不存在：\n%1", kChineseTitle},
         {"LaunchFileNotOpened",
-         [](MessageTexts& t) {
-             t.start();
-             setLaunchOnF1(t);
-             t.shell.result = ShellLauncher::Result::Failed;
-             handleInstanceMessage(*t.window, QStringLiteral("launch-key 112"));
-             return QStringLiteral("C:\\Games\\run.exe");
-         },
+         [](MessageTexts& t) { return pressF1Launching(t, ShellLauncher::Result::Failed); },
          u"The file or folder this key opens could not be opened:\n%1", kEnglishTitle,
          u"无法打开此按键的文件或文件夹：\n%1", kChineseTitle},
         {"SaveWithoutKeyboard",

@@ -2,13 +2,11 @@
 
 #include <gmock/gmock.h>
 
-#include <chrono>
-#include <thread>
-
 #include "device/composite_operations.h"
 #include "support/emulated_keyboard.h"
 #include "support/main_queues.h"
 #include "support/recording_events.h"
+#include "support/wait_until.h"
 
 namespace tq260 {
 namespace {
@@ -88,11 +86,8 @@ TEST_F(InputListenerTest, LightingReportedWhileTheRecordIsHeldWaitsForIt) {
         keyboard.changeLightingOnKeyboard(reported);
         // The listener takes the report, then waits for the record (or, wrongly, changes it
         // and says so at once).
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (state.recordMutex.waiting() == 0 && events.effectCount() == 0 &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::yield();
-        }
+        testing::waitUntil(
+            [&] { return state.recordMutex.waiting() > 0 || events.effectCount() > 0; });
         listenerWaited = state.recordMutex.waiting() > 0;
         sentFrom = state.settings.lighting;
         EXPECT_EQ(writeBack(link, state.settings, state.shadow), OperationResult::Done);

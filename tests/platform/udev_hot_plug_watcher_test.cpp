@@ -5,9 +5,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
+
+#include "support/wait_until.h"
 
 namespace tq260 {
 namespace {
@@ -51,12 +51,7 @@ int threadsOfThisProcess() {
 
 // A joined thread leaves the process's task list a moment after the join returns.
 bool threadsComeTo(int expected) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (threadsOfThisProcess() != expected) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::yield();
-    }
-    return true;
+    return testing::waitUntil([&] { return threadsOfThisProcess() == expected; });
 }
 
 // Started and stopped again and again, the watcher says truly whether it listens, runs one
