@@ -23,7 +23,8 @@ CommandTransaction::~CommandTransaction() {
 
 bool CommandTransaction::took(bool succeeded, std::int64_t startedUs) {
     if (succeeded) return true;
-    const bool timedOut = clock_.nowUs() - startedUs >= std::int64_t{kNoAnswerAfterMs} * 1000;
+    const bool timedOut =
+        clock_.threadTimeUs() - startedUs >= std::int64_t{kNoAnswerAfterMs} * 1000;
     if (timedOut) {
         result_ = OperationResult::NotAnswering;
     } else if (result_ == OperationResult::Done) {
@@ -33,19 +34,22 @@ bool CommandTransaction::took(bool succeeded, std::int64_t startedUs) {
 }
 
 bool CommandTransaction::givenUp() const {
-    return result_ == OperationResult::NotAnswering;
+    // Without a keyboard every call is a quiet no-op and the waits stay; once a call to a
+    // keyboard failed, in whatever way, nothing more of the transaction goes out.
+    return result_ == OperationResult::NotAnswering ||
+           (result_ == OperationResult::Failed && device_ != nullptr);
 }
 
 bool CommandTransaction::set(const FeatureReport& report) {
     if (device_ == nullptr || givenUp()) return false;
-    const std::int64_t started = clock_.nowUs();
+    const std::int64_t started = clock_.threadTimeUs();
     return took(device_->sendFeatureReport(report.bytes) >= 0, started);
 }
 
 FeatureReport CommandTransaction::get() {
     FeatureReport reply;  // zero-filled, report id 0
     if (device_ == nullptr || givenUp()) return reply;
-    const std::int64_t started = clock_.nowUs();
+    const std::int64_t started = clock_.threadTimeUs();
     if (!took(device_->getFeatureReport(reply.bytes) >= 0, started)) reply = FeatureReport{};
     return reply;
 }
@@ -54,14 +58,14 @@ bool CommandTransaction::writeReport(std::span<const std::uint8_t, kBlockReportP
     if (device_ == nullptr || givenUp()) return false;
     std::array<std::uint8_t, kBlockReportSize> report{};
     std::copy(payload.begin(), payload.end(), report.begin() + 1);
-    const std::int64_t started = clock_.nowUs();
+    const std::int64_t started = clock_.threadTimeUs();
     return took(device_->write(report) >= 0, started);
 }
 
 bool CommandTransaction::readReport(std::span<std::uint8_t, kBlockReportPayload> payload) {
     if (device_ == nullptr || givenUp()) return false;
     std::array<std::uint8_t, kBlockReportSize> report{};
-    const std::int64_t started = clock_.nowUs();
+    const std::int64_t started = clock_.threadTimeUs();
     const int received = device_->read(report, kReportReadTimeoutMs);
     if (received == 0) {
         // The platform's own word for a report that never came.

@@ -27,8 +27,8 @@ inline constexpr int kNoAnswerAfterMs = 200;
 // Exclusive use of the command channel for one transaction: a feature report exchange, or
 // an announcing report with its data phase, with the waits the keyboard needs. Every call
 // fails quietly when the keyboard is not connected; reads then leave their zeros, and the
-// waits stay. After a call that waited out its timeout, the rest of the transaction (calls
-// and waits) is skipped.
+// waits stay. After a call that failed (waited out its timeout, or was refused), the rest of
+// the transaction (calls and waits) is skipped.
 class CommandTransaction {
   public:
     explicit CommandTransaction(DeviceLink& link);
@@ -53,7 +53,7 @@ class CommandTransaction {
   private:
     // Takes a platform call's outcome; true when it went through.
     bool took(bool succeeded, std::int64_t startedUs);
-    // The keyboard did not answer: nothing more of this transaction is attempted.
+    // A call to the keyboard failed: nothing more of this transaction is attempted.
     bool givenUp() const;
 
     std::unique_lock<std::mutex> lock_;

@@ -28,6 +28,7 @@ class VirtualClock final : public Clock {
     // How far the calling thread has moved the time on (its waits and blocked calls), so a
     // test can time one thread's work while others move the shared time too.
     std::int64_t movedByThisThreadUs() const;
+    std::int64_t threadTimeUs() const override { return movedByThisThreadUs(); }
 
     // Runs action, on the thread that moves the time past atUs, once it has.
     void setAlarm(std::int64_t atUs, std::function<void()> action);

@@ -19,6 +19,11 @@ class Clock {
     // Time a platform call spends blocked (a read waiting for its report). Kept apart from
     // sleepMs so that the protocol's own waits can be checked on their own.
     virtual void blockUs(std::int64_t us) = 0;
+
+    // Time as the calling thread has lived it, for timing one call on this thread: real
+    // time where threads share it, and on virtual time only the waits of this thread, so
+    // that other threads moving the time on meanwhile do not make a quick call look slow.
+    virtual std::int64_t threadTimeUs() const { return nowUs(); }
 };
 
 }  // namespace tq260

@@ -50,9 +50,14 @@ TEST_F(HidTraceFile, FailedCallsAreMarked) {
     ASSERT_TRUE(link.connect());
     keyboard.unplug();
     DeviceSettings settings;
+    readGameMode(link, settings);  // the failed request is the last call of its transaction
+    keyboard.plug();
+    ASSERT_TRUE(link.connect());
+    keyboard.fallSilentAfterCommands(1);
     readGameMode(link, settings);
     EXPECT_THAT(readLines(file), ElementsAre("0 cmd set 00 82 00 00 00 00 00 00 09 failed",
-                                             "5 cmd get 00 00 00 00 00 00 00 00 00 failed"));
+                                             "0 cmd set 00 82 00 00 00 00 00 00 09",
+                                             "5005 cmd get 00 00 00 00 00 00 00 00 00 failed"));
 }
 
 TEST_F(HidTraceFile, IdleEventWaitsLeaveNoLine) {

@@ -147,30 +147,51 @@ TEST_F(TransferFaults, ALostReportEndsTheFullReadAtItsBlock) {
     EXPECT_THAT(reads.back(), EndsWith("failed"));
 }
 
-TEST_F(TransferFaults, UnplugDuringABlockWriteEndsTheWriteBackAndKeepsTheRestChanged) {
-    const Block before = keyboard.memory().keyBlocks[0];
-    DeviceSettings settings = filledSettings();
-    SettingsShadow shadow;
-    keyboard.unplugAfterReports(2);
-    EXPECT_EQ(writeBack(link, settings, shadow), OperationResult::Failed);
+// Whatever call fails first, a report of a block or the announcement of the next one, is
+// the last: no report follows it.
+TEST(TransferFailures, UnplugDuringABlockWriteEndsTheWriteBackAndKeepsTheRestChanged) {
+    struct Row {
+        int reportsBeforeUnplug;
+        std::size_t writes;   // block reports sent, the failed one included
+        const char* lastSet;  // the last announcement, and whether it failed
+    };
+    for (const Row& row : {Row{2, 3, "cmd set 00 0c 00 00 04 00 00 00 9b"},
+                           Row{4, 4, "cmd set 00 0d 00 00 04 00 00 00 9a failed"}}) {
+        VirtualClock clock;
+        EmulatorTransport transport{clock};
+        VirtualKeyboard& keyboard = transport.addKeyboard();
+        DeviceLink link{transport, clock};
+        ASSERT_TRUE(link.connect());
+        const Block before = keyboard.memory().keyBlocks[1];
+        DeviceSettings settings = filledSettings();
+        SettingsShadow shadow;
+        keyboard.wireLog().clear();
+        keyboard.unplugAfterReports(row.reportsBeforeUnplug);
+        EXPECT_EQ(writeBack(link, settings, shadow), OperationResult::Failed);
 
-    EXPECT_FALSE(keyboard.isPlugged());
-    // The block's own transaction runs to its end; nothing after it is attempted.
-    const auto writes = wire("write");
-    ASSERT_EQ(writes.size(), 4U);
-    EXPECT_THAT(writes[1], ::testing::Not(EndsWith("failed")));
-    EXPECT_THAT(writes[2], EndsWith("failed"));
-    EXPECT_THAT(wire("set").back(), ::testing::HasSubstr("cmd set 00 0c"));
-    // Nothing waited beyond the protocol's own waits.
-    EXPECT_EQ(clock.nowUs(), clock.totalWaitMs() * 1000);
-    keyboard.plug();
-    EXPECT_EQ(keyboard.memory().keyBlocks[0], before);
+        EXPECT_FALSE(keyboard.isPlugged());
+        const std::vector<std::string> lines = keyboard.wireLog().lines();
+        std::vector<std::string> writes;
+        std::vector<std::string> sets;
+        for (const std::string& line : lines) {
+            if (line.find(" write ") != std::string::npos) writes.push_back(line);
+            if (line.find(" set ") != std::string::npos) sets.push_back(line);
+        }
+        ASSERT_EQ(writes.size(), row.writes) << row.reportsBeforeUnplug;
+        EXPECT_THAT(writes[1], ::testing::Not(EndsWith("failed")));
+        EXPECT_THAT(sets.back(), EndsWith(row.lastSet)) << row.reportsBeforeUnplug;
+        EXPECT_THAT(lines.back(), EndsWith("failed"));
+        // Nothing waited beyond the protocol's own waits, and none after the failure.
+        EXPECT_EQ(clock.nowUs(), clock.totalWaitMs() * 1000);
+        keyboard.plug();
+        EXPECT_EQ(keyboard.memory().keyBlocks[1], before);
 
-    // The lighting went through; the key table and everything after it still differ.
-    EXPECT_EQ(shadow.record().lighting, settings.lighting);
-    EXPECT_TRUE(shadow.changed(settings, Region::KeyTable));
-    EXPECT_TRUE(shadow.changed(settings, Region::MacroBlock, 0));
-    EXPECT_NE(shadow.record().reportRate, settings.reportRate);
+        // The lighting went through; the key table and everything after it still differ.
+        EXPECT_EQ(shadow.record().lighting, settings.lighting);
+        EXPECT_TRUE(shadow.changed(settings, Region::KeyTable));
+        EXPECT_TRUE(shadow.changed(settings, Region::MacroBlock, 0));
+        EXPECT_NE(shadow.record().reportRate, settings.reportRate);
+    }
 }
 
 TEST_F(TransferFaults, SilenceDuringAWriteBackEndsItWithinOneTimeoutAndTheNextSendsTheRest) {
