@@ -64,10 +64,11 @@ QImage CMacroRecordDlg::compose() {
 QString CMacroRecordDlg::capacityText() const {
     const std::size_t bytes = editor_.eventBytes();
     const RecorderState& state = editor_.state();
-    const DialogText& form = bytes > MacroEditor::kKeyboardBytes ? kCapacityOver
-                             : state.recording && state.eventLength >= MacroEditor::kPressLimit
-                                 ? kCapacityFull
-                                 : kCapacityText;
+    const DialogText& form =
+        bytes > MacroEditor::kKeyboardBytes ? kCapacityOver
+        : state.recording && (state.full || state.eventLength >= MacroEditor::kPressLimit)
+            ? kCapacityFull
+            : kCapacityText;
     return text(form).arg(bytes).arg(MacroEditor::kKeyboardBytes);
 }
 

@@ -14,4 +14,14 @@ void buildMacroBlocks(const MacroTable& table, DeviceSettings& settings) {
     }
 }
 
+void emptyFreedMacroBlocks(const MacroTable& table,
+                           const std::array<int, kKeyboardMacroSlots>& moves,
+                           DeviceSettings& settings) {
+    std::size_t named = 0;
+    while (named < kKeyboardMacroSlots && !table[named].isFree()) ++named;
+    for (std::size_t slot = named; slot < kKeyboardMacroSlots; ++slot) {
+        if (moves[slot] != static_cast<int>(slot)) settings.macroBlocks[slot] = Block{};
+    }
+}
+
 }  // namespace tq260

@@ -22,10 +22,12 @@ class MacroEditor {
   public:
     static constexpr std::size_t kMaxMacros = 6;
     static constexpr std::size_t kListLimit = 32;
-    // Recording stops taking presses from 118 bytes on and releases from 122 on, so a
-    // recorded string (4 bytes at most per event) stays within what the keyboard holds.
+    // Recording stops taking presses from 118 bytes on, and takes a press only with room
+    // kept for its release and those of the other keys held, so a recording ends on whole
+    // presses and its string (4 bytes at most per event) stays within 125 bytes, within
+    // what the keyboard holds.
     static constexpr std::size_t kPressLimit = 118;
-    static constexpr std::size_t kReleaseLimit = 122;
+    static constexpr std::size_t kRecordedBytes = 125;
     static constexpr std::size_t kKeyboardBytes = 126;
     static constexpr std::uint16_t kInsertedDelayMs = 50;
     static constexpr std::int64_t kCounterFrequency = 1'000'000;  // the clock counts microseconds
@@ -107,6 +109,10 @@ class MacroEditor {
     void showBuffers();
     void writeSelectedRecord();
     std::size_t append(std::uint8_t key, bool release, std::int64_t delayMs);
+    // The delay an event appended now is stored with.
+    std::uint16_t storedDelay(std::int64_t delayMs) const;
+    // Whether a press with this delay fits with the releases it and the held keys need.
+    bool pressFits(std::int64_t delayMs) const;
     std::int64_t milliseconds(std::int64_t ticks) const;
     void installHook();
     void removeHook();

@@ -21,6 +21,8 @@ bool MacroEditor::toggleRecording() {
     state_.keyLineCount = 0;
     state_.eventLength = 0;
     state_.lastEventText.clear();
+    state_.heldPresses.clear();
+    state_.full = false;
     eventLines_.clear();
     selectedEventLine_ = -1;
     MacroRecord& record = *selectedRecord();
@@ -66,7 +68,10 @@ void MacroEditor::hookKey(std::uint8_t key, bool release) {
             const std::int64_t now = clock_.nowUs();
             const std::int64_t delta = now - s.lastEventTime;
             s.lastEventTime = now;
-            if (!repeat && s.eventLength < kReleaseLimit) {
+            // Only the release of a recorded press counts, and room was kept for it.
+            const auto held = std::find(s.heldPresses.begin(), s.heldPresses.end(), key);
+            if (!repeat && held != s.heldPresses.end()) {
+                s.heldPresses.erase(held);
                 s.eventLength = append(key, true, milliseconds(delta));
             }
         } else {
@@ -79,21 +84,40 @@ void MacroEditor::hookKey(std::uint8_t key, bool release) {
                 s.lastEventTime = now;
             }
             // A held key repeats its press; it is recorded once.
-            if (!repeat && s.eventLength < kPressLimit) {
-                s.eventLength = append(key, false, milliseconds(delta));
+            if (!repeat) {
+                if (pressFits(milliseconds(delta))) {
+                    const std::size_t before = s.eventLength;
+                    s.eventLength = append(key, false, milliseconds(delta));
+                    if (s.eventLength != before) s.heldPresses.push_back(key);
+                } else {
+                    s.full = true;
+                }
             }
         }
     }
     writeSelectedRecord();
 }
 
+std::uint16_t MacroEditor::storedDelay(std::int64_t delayMs) const {
+    const bool timed = state_.recordDelay && !eventLines_.empty();
+    // Under 1 ms there is nothing to wait: stored, and shown, as no delay.
+    return timed
+               ? static_cast<std::uint16_t>(std::clamp<std::int64_t>(delayMs, 1, kMaxMacroDelayMs))
+               : std::uint16_t{1};
+}
+
+bool MacroEditor::pressFits(std::int64_t delayMs) const {
+    const RecorderState& s = state_;
+    if (s.eventLength >= kPressLimit) return false;
+    const std::size_t press = storedDelay(delayMs) >= kLongDelay ? 4 : 2;
+    // A release's delay is not known yet: the most it can take.
+    const std::size_t release = s.recordDelay ? 4 : 2;
+    return s.eventLength + press + release * (s.heldPresses.size() + 1) <= kRecordedBytes;
+}
+
 std::size_t MacroEditor::append(std::uint8_t key, bool release, std::int64_t delayMs) {
     RecorderState& s = state_;
-    const bool timed = s.recordDelay && !eventLines_.empty();
-    // Under 1 ms there is nothing to wait: stored, and shown, as no delay.
-    const auto delay =
-        timed ? static_cast<std::uint16_t>(std::clamp<std::int64_t>(delayMs, 1, kMaxMacroDelayMs))
-              : std::uint16_t{1};
+    const std::uint16_t delay = storedDelay(delayMs);
     const std::size_t size = writeMacroEvent(s.buffers.device, s.buffers.key, s.eventLength,
                                              {release, key, delay}, keyNames_);
     // A key the keyboard has no code for cannot be played back; it is left out.

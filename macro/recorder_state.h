@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "macro/event_buffers.h"
 
@@ -20,8 +21,12 @@ struct RecorderState {
     std::u16string lastEventText;       // key line of the last recorded event; tells repeats
     std::int64_t lastEventTime = 0;     // counter at the previous report
     std::int64_t counterFrequency = 0;  // counter ticks per second
-    bool recordDelay = false;           // "Record Delay" ticked
-    bool numberOfLoops = false;         // "Number of Loops" ticked
+    // Keys whose press was recorded and whose release has not come yet: only their
+    // releases are recorded, and room is kept for them.
+    std::vector<std::uint8_t> heldPresses;
+    bool full = false;           // a press was refused for want of room
+    bool recordDelay = false;    // "Record Delay" ticked
+    bool numberOfLoops = false;  // "Number of Loops" ticked
 };
 
 }  // namespace tq260

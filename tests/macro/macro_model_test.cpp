@@ -65,7 +65,14 @@ TEST(MacroBlocks, StopAtTheFirstFreeRecordAndKeepLaterSlots) {
     buildMacroBlocks(*table, settings);
     EXPECT_EQ(settings.macroBlocks[0][3], 0x20);
     EXPECT_EQ(settings.macroBlocks[1][3], 6);
-    EXPECT_EQ(settings.macroBlocks[2][3], 6);  // the deleted macro's slot is not cleared
+    EXPECT_EQ(settings.macroBlocks[2][3], 6);  // building alone leaves the freed slot
+
+    // The manager said where each slot went: slot 1 deleted, slot 2 moved up; slots 3..5
+    // held macros the manager moved past the keyboard's slots, except slot 5, unknown to it.
+    emptyFreedMacroBlocks(*table, {0, -1, 1, -1, -1, 5}, settings);
+    EXPECT_EQ(settings.macroBlocks[1][3], 6);
+    for (const std::size_t freed : {2U, 3U, 4U}) EXPECT_EQ(settings.macroBlocks[freed], Block{});
+    EXPECT_EQ(settings.macroBlocks[5][3], 9);
 }
 
 class MacroFile : public ::testing::Test {

@@ -76,7 +76,8 @@ TEST_F(MacroRecording, AHeldKeyIsRecordedOnceAndItsReleaseStillCounts) {
     EXPECT_EQ(lines().back(), u"A  dn");
 }
 
-TEST_F(MacroRecording, PressesStopAt118BytesAndReleasesAt122) {
+// A full macro ends on whole presses: a press that does not fit goes with its release.
+TEST_F(MacroRecording, PressesStopAt118BytesAndARefusedPressTakesItsReleaseAlong) {
     editor.newMacro();
     editor.toggleRecording();
     for (int i = 0; i < 29; ++i) type(static_cast<std::uint8_t>('A' + i % 26));  // 116 bytes
@@ -84,15 +85,34 @@ TEST_F(MacroRecording, PressesStopAt118BytesAndReleasesAt122) {
     press('1');  // 116: taken
     press('2');  // 118: refused
     release('1');
-    release('2');  // 120: taken, refused only from 122 on
-    EXPECT_EQ(editor.state().eventLength, 122U);
-    type('3');  // 122: neither taken
-    EXPECT_EQ(editor.state().eventLength, 122U);
-    EXPECT_EQ(eventStringEnd(selected().deviceEvents), 122U);
+    release('2');  // its press was refused
+    type('3');
+    EXPECT_EQ(editor.state().eventLength, 120U);
+    EXPECT_EQ(eventStringEnd(selected().deviceEvents), 120U);
+    EXPECT_TRUE(editor.state().full);
     const auto shown = lines();
     EXPECT_THAT(std::vector<std::u16string>(shown.end() - 3, shown.end()),
-                ElementsAre(u"1  dn", u"1  up", u"2  up"));
-    EXPECT_LE(editor.eventBytes(), MacroEditor::kKeyboardBytes);
+                ElementsAre(u"C  up", u"1  dn", u"1  up"));
+}
+
+// Room is kept for the release of every key held: the releases that come all fit.
+TEST_F(MacroRecording, HeldKeysKeepRoomForTheirReleases) {
+    editor.newMacro();
+    editor.toggleRecordDelay();
+    editor.toggleRecording();
+    for (int i = 0; i < 27; ++i) type(static_cast<std::uint8_t>('A' + i % 26));  // 108 bytes
+    press('1');  // 108 + 2, with 4 kept for its release
+    press('2');  // 110 + 2, 8 kept
+    press('3');  // 112 + 2 + 12 would pass 125: refused
+    for (const std::uint8_t key : {'2', '3', '1'}) {
+        waitMs(200);  // long delays: 4 bytes each
+        release(key);
+    }
+    EXPECT_EQ(editor.state().eventLength, 120U);
+    const auto shown = lines();
+    EXPECT_THAT(std::vector<std::u16string>(shown.end() - 6, shown.end()),
+                ElementsAre(u"1  dn", u"2  dn", u"200 ms", u"2  up", u"200 ms", u"1  up"));
+    EXPECT_LE(eventStringEnd(selected().deviceEvents), MacroEditor::kRecordedBytes);
 }
 
 TEST_F(MacroRecording, KeysTheKeyboardCannotPlayAreLeftOut) {
