@@ -47,22 +47,11 @@ bool writeAll(int fd, std::initializer_list<std::span<const std::uint8_t>> parts
 // Creates the file, which must not exist yet, writes the parts and puts them on the disk,
 // so that once the file is renamed into place a power cut cannot leave it short.
 bool writeNewFile(const std::filesystem::path& path,
-                  std::initializer_list<std::span<const std::uint8_t>> parts) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                  std::initializer_list<std::span<const std::uint8_t>> parts, SaveCalls& calls) {
+    const int fd = calls.create(path);
     if (fd < 0) return false;
-    const bool written = writeAll(fd, parts) && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && written;
-}
-
-// Puts the folder's entries on the disk, so the rename survives a power cut. A file system
-// that cannot sync a folder (EINVAL) keeps its entries its own way.
-bool syncFolder(const std::filesystem::path& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    ::close(fd);
-    return synced;
+    const bool written = calls.write(fd, parts) && calls.sync(fd);
+    return calls.close(fd) && written;
 }
 #else
 bool writeNewFile(const std::filesystem::path& path,
@@ -74,10 +63,6 @@ bool writeNewFile(const std::filesystem::path& path,
     }
     out.flush();
     return static_cast<bool>(out);
-}
-
-bool syncFolder(const std::filesystem::path&) {
-    return true;
 }
 #endif
 
@@ -100,6 +85,57 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path) {
 
 }  // namespace
 
+#ifdef __unix__
+int SaveCalls::create(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
+bool SaveCalls::write(int fd, std::initializer_list<std::span<const std::uint8_t>> parts) {
+    return writeAll(fd, parts);
+}
+
+bool SaveCalls::sync(int fd) {
+    return ::fsync(fd) == 0;
+}
+
+bool SaveCalls::close(int fd) {
+    return ::close(fd) == 0;
+}
+
+bool SaveCalls::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return !error;
+}
+
+// A file system that cannot sync a folder (EINVAL) keeps its entries its own way.
+bool SaveCalls::syncFolder(const std::filesystem::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return synced;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts,
+                         SaveCalls& calls) {
+    const std::filesystem::path temporary = temporaryBeside(path);
+    std::error_code error;
+    if (!writeNewFile(temporary, parts, calls) || !calls.rename(temporary, path)) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return calls.syncFolder(path.parent_path());
+}
+
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts) {
+    SaveCalls system;
+    return writeFileAtomically(path, parts, system);
+}
+#else
 bool writeFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts) {
     const std::filesystem::path temporary = temporaryBeside(path);
@@ -113,8 +149,9 @@ bool writeFileAtomically(const std::filesystem::path& path,
         std::filesystem::remove(temporary, error);
         return false;
     }
-    return syncFolder(path.parent_path());
+    return true;
 }
+#endif
 
 std::optional<std::size_t> readFileInto(const std::filesystem::path& path,
                                         std::initializer_list<std::span<std::uint8_t>> parts) {

@@ -23,6 +23,28 @@ enum class DataFileLoad {
 // and the folder after it, so a power cut is as safe as a crash.
 bool writeFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts);
+
+#ifdef __unix__
+// The system calls of a save, one by one, so that a test can see their order; the
+// defaults are the system's own.
+class SaveCalls {
+  public:
+    virtual ~SaveCalls() = default;
+    // A new file that must not exist yet; its descriptor, or -1.
+    virtual int create(const std::filesystem::path& path);
+    virtual bool write(int fd, std::initializer_list<std::span<const std::uint8_t>> parts);
+    // The file's data on the disk.
+    virtual bool sync(int fd);
+    virtual bool close(int fd);
+    virtual bool rename(const std::filesystem::path& from, const std::filesystem::path& to);
+    // The folder's entries on the disk, so that a rename survives a power cut.
+    virtual bool syncFolder(const std::filesystem::path& folder);
+};
+
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::initializer_list<std::span<const std::uint8_t>> parts,
+                         SaveCalls& calls);
+#endif
 inline bool writeFileAtomically(const std::filesystem::path& path,
                                 std::span<const std::uint8_t> bytes) {
     return writeFileAtomically(path, {bytes});

@@ -105,9 +105,14 @@ KeyInputSource::Opened EvdevKeyInput::openNodes(const std::vector<std::string>& 
     return refused ? Opened::NoPermission : Opened::NoKeyboard;
 }
 
+void EvdevKeyInput::addEventStream(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    nodes_.push_back({fd, nullptr});
+}
+
 void EvdevKeyInput::closeNodes() {
     for (Node& node : nodes_) {
-        libevdev_free(node.device);
+        if (node.device != nullptr) libevdev_free(node.device);
         close(node.fd);
     }
     nodes_.clear();
@@ -118,7 +123,29 @@ void EvdevKeyInput::stop() {
     [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
 }
 
+void EvdevKeyInput::take(const input_event& event) {
+    if (event.type != EV_KEY) return;
+    const std::uint8_t key = virtualKeyFromEvdev(event.code);
+    const auto kind = kindOf(event.value);
+    if (key != 0 && kind) pending_.push_back({key, *kind});
+}
+
+bool EvdevKeyInput::drainStream(Node& node) {
+    for (;;) {
+        input_event event{};
+        const ssize_t got = ::read(node.fd, &event, sizeof event);
+        if (got == static_cast<ssize_t>(sizeof event)) {
+            take(event);
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        // Nothing more for now; the end of the stream, or a broken one, is gone.
+        return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
 bool EvdevKeyInput::drain(Node& node) {
+    if (node.device == nullptr) return drainStream(node);
     input_event event{};
     unsigned flags = LIBEVDEV_READ_FLAG_NORMAL;
     for (;;) {
@@ -138,10 +165,7 @@ bool EvdevKeyInput::drain(Node& node) {
             continue;
         }
         if (result != LIBEVDEV_READ_STATUS_SUCCESS) return false;
-        if (flags == LIBEVDEV_READ_FLAG_SYNC || event.type != EV_KEY) continue;
-        const std::uint8_t key = virtualKeyFromEvdev(event.code);
-        const auto kind = kindOf(event.value);
-        if (key != 0 && kind) pending_.push_back({key, *kind});
+        if (flags != LIBEVDEV_READ_FLAG_SYNC) take(event);
     }
 }
 
@@ -167,7 +191,7 @@ std::optional<KeyInput> EvdevKeyInput::next() {
             const bool gone = (events & (POLLERR | POLLHUP | POLLNVAL)) != 0 ||
                               ((events & POLLIN) != 0 && !drain(nodes_[i]));
             if (gone) {
-                libevdev_free(nodes_[i].device);
+                if (nodes_[i].device != nullptr) libevdev_free(nodes_[i].device);
                 close(nodes_[i].fd);
             } else {
                 kept.push_back(nodes_[i]);

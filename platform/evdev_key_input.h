@@ -8,6 +8,7 @@
 #include "platform/key_input_source.h"
 
 struct libevdev;
+struct input_event;
 
 namespace tq260 {
 
@@ -25,6 +26,9 @@ class EvdevKeyInput final : public KeyInputSource {
     // Opens these nodes; NoPermission when none could be opened and one of them refused this
     // user.
     Opened openNodes(const std::vector<std::string>& paths);
+    // Reads raw input events from a stream that is no evdev node (a pipe a test writes
+    // into), beside the nodes and in the same way; the input owns fd from now on.
+    void addEventStream(int fd);
     std::optional<KeyInput> next() override;
     void stop() override;
 
@@ -34,11 +38,14 @@ class EvdevKeyInput final : public KeyInputSource {
   private:
     struct Node {
         int fd = -1;
-        libevdev* device = nullptr;
+        libevdev* device = nullptr;  // none: a raw stream of input events
     };
     void closeNodes();
     // Reads what a node has; false when it has gone.
     bool drain(Node& node);
+    bool drainStream(Node& node);
+    // One key event as the keyboard reported it.
+    void take(const input_event& event);
 
     std::uint16_t vendorId_;
     std::uint16_t productId_;

@@ -1,13 +1,17 @@
 #include "app/single_instance.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+
+#include "support/scoped_environment.h"
 
 namespace tq260 {
 namespace {
@@ -46,6 +50,23 @@ TEST(SingleInstance, AnotherTmpdirOrUserNameIsStillTheSameUser) {
     qputenv("TMPDIR", tmpdir);
     qputenv("USER", user);
     if (tmpdir.isEmpty()) qunsetenv("TMPDIR");
+}
+
+// A runtime folder the session names but that is not there (a stale variable): the copy
+// still starts, in a folder of the user's own that only they may enter, and stays alone.
+TEST(SingleInstance, ARuntimeFolderThatIsNotThereFallsBackToTheUsersOwn) {
+    QTemporaryDir scratch;
+    const testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR",
+                                             scratch.filePath("gone").toStdString());
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_TRUE(first.becomeFirst());
+    const QFileInfo folder(QFileInfo(first.lockPath()).path());
+    EXPECT_EQ(folder.filePath(), QStringLiteral("/tmp/tq260-%1").arg(::getuid()));
+    EXPECT_EQ(folder.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther), 0);
+    SingleInstance second(name);
+    EXPECT_FALSE(second.becomeFirst());
+    EXPECT_TRUE(second.sendToFirst(QStringLiteral("show")));
 }
 
 TEST(SingleInstance, NobodyListeningMeansTheRequestFails) {

@@ -23,6 +23,50 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporary) {
               1);
 }
 
+#ifdef __unix__
+// The system calls of a save, kept in order, each done for real.
+class RecordingSaveCalls final : public SaveCalls {
+  public:
+    int create(const std::filesystem::path& path) override {
+        const int fd = SaveCalls::create(path);
+        log.push_back("create " + path.filename().string().substr(0, 15));
+        return fd;
+    }
+    bool write(int fd, std::initializer_list<std::span<const std::uint8_t>> parts) override {
+        log.emplace_back("write");
+        return SaveCalls::write(fd, parts);
+    }
+    bool sync(int fd) override {
+        log.emplace_back("sync");
+        return SaveCalls::sync(fd);
+    }
+    bool close(int fd) override {
+        log.emplace_back("close");
+        return SaveCalls::close(fd);
+    }
+    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        log.push_back("rename to " + to.filename().string());
+        return SaveCalls::rename(from, to);
+    }
+    bool syncFolder(const std::filesystem::path& folder) override {
+        log.push_back("sync folder " + folder.filename().string());
+        return SaveCalls::syncFolder(folder);
+    }
+    std::vector<std::string> log;
+};
+
+// A power cut after the rename must find the data there: it is on the disk first.
+TEST(AtomicFile, TheDataIsOnTheDiskBeforeTheRenameAndTheFolderAfterIt) {
+    TemporaryFolder folder;
+    RecordingSaveCalls calls;
+    ASSERT_TRUE(
+        writeFileAtomically(folder / "keymap.bin", {std::vector<std::uint8_t>(9, 1)}, calls));
+    EXPECT_THAT(calls.log, ElementsAre("create keymap.bin.tmp-", "write", "sync", "close",
+                                       "rename to keymap.bin",
+                                       "sync folder " + folder.path().filename().string()));
+}
+#endif
+
 // Names a Chinese user gives, with spaces: the same bytes come back, under the same name.
 TEST(AtomicFile, PathsWithChineseCharactersAndSpacesAreWrittenAndReadBack) {
     TemporaryFolder folder;
