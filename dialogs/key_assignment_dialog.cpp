@@ -58,6 +58,7 @@ KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDia
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
         const auto selected = tree_->selectedItems();
         state_.functionText = selected.isEmpty() ? QString() : selected.front()->text(0);
+        if (!selected.isEmpty()) choiceMade();
     });
 
     keyBox_ = new KeyCaptureBox(this);
@@ -76,6 +77,9 @@ KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDia
         QStringLiteral("QListWidget { background: #1e1e1e; color: white; outline: none; }"
                        "QListWidget::item { padding: 2px 4px; }"
                        "QListWidget::item:selected { background: #2f2e66; color: white; }"));
+    connect(macroList_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!macroList_->selectedItems().isEmpty()) choiceMade();
+    });
     showPage(KeyPage);
 }
 
@@ -107,6 +111,10 @@ void KeyAssignmentDialog::tell(const QString& message) {
     context_.messages.tell(message.toStdU16String(), windowTitle().toStdU16String());
 }
 
+void KeyAssignmentDialog::warn(const QString& message) {
+    context_.messages.warn(message.toStdU16String(), windowTitle().toStdU16String());
+}
+
 QString KeyAssignmentDialog::skinFolder() const {
     return tq260::skinFolder(context_.applicationFolder, SkinWindow::KeyAssignment,
                              context_.language);
@@ -122,6 +130,7 @@ void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
     request_ = &request;
     state_ = State{};
     state_.disableToggle = disabled;
+    filling_ = true;
     heldKeys_.clear();
     hoverLaunchCell_ = -1;
     mousePressed_ = false;
@@ -145,8 +154,11 @@ void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
     switch (record.type) {
         case static_cast<std::uint8_t>(AssignmentType::SingleKey):
             request.count = 1;
-            keyBox_->showText(keyName(record.data[0]));
             request.keyList = record.data;
+            // An unassigned key sends its own printed key, and the box says so; a disabled
+            // key shows nothing.
+            if (record.data[0] == 0 && !disabled) request.keyList[0] = KeyLayout[key_].virtualKey;
+            keyBox_->showText(keyName(request.keyList[0]));
             state_.firstFocus = true;
             break;
         case static_cast<std::uint8_t>(AssignmentType::Combination):
@@ -187,6 +199,9 @@ void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
         if (record.data[2] < macroList_->count()) macroList_->setCurrentRow(record.data[2]);
     }
     state_.hookInstalled = context_.hook.install(windowHandleOf(this), KeyHook::KeyCapture);
+    opening_ = request;
+    openingDisabled_ = disabled;
+    filling_ = false;
     update();
 }
 
@@ -243,30 +258,71 @@ bool KeyAssignmentDialog::event(QEvent* event) {
 
 void KeyAssignmentDialog::onHookKey(std::uint8_t key, bool release) {
     if (!state_.hookInstalled || request_ == nullptr) return;
-    // A key counts once, when it goes down; a held key's repeats do not count again.
+    const auto held = std::find(heldKeys_.begin(), heldKeys_.end(), key);
     if (release) {
-        heldKeys_.erase(key);
+        if (held != heldKeys_.end()) heldKeys_.erase(held);
         return;
     }
-    if (!heldKeys_.insert(key).second) return;
+    // A key counts once, when it goes down; a held key's repeats do not count again.
+    if (held != heldKeys_.end()) return;
+    heldKeys_.push_back(key);
+    // Keys held down together make a combination, as a shortcut is pressed; a key pressed
+    // alone starts again. A fourth key held with three changes nothing.
+    if (state_.page != KeyPage || heldKeys_.size() > kCombinationKeys) return;
     AssignmentRequest& q = *request_;
-    if (q.type == AssignmentType::SingleKey) {
-        // The box shows exactly what Save will keep.
-        q.keyList.fill(0);
-        q.keyList[0] = key;
-        q.count = 1;
-        keyBox_->showText(keyName(key));
-    } else if (q.type == AssignmentType::Combination) {
-        if (q.count >= kCombinationKeys) {
-            // A fourth key starts a new combination of its own.
-            q.count = 0;
-            q.keyList.fill(0);
-            keyBox_->showText({});
+    q.keyList.fill(0);
+    std::copy(heldKeys_.begin(), heldKeys_.end(), q.keyList.begin());
+    q.count = static_cast<std::uint32_t>(heldKeys_.size());
+    q.type = q.count == 1 ? AssignmentType::SingleKey : AssignmentType::Combination;
+    // The box shows exactly what Save will keep.
+    keyBox_->showText(namesOf({q.keyList.data(), q.count}));
+    state_.firstFocus = false;
+    choiceMade();
+}
+
+void KeyAssignmentDialog::choiceMade() {
+    // The last choice wins: a key, a macro or a function chosen now unticks Disable.
+    if (filling_ || !state_.disableToggle) return;
+    state_.disableToggle = false;
+    update();
+}
+
+void KeyAssignmentDialog::toggleDisable() {
+    state_.disableToggle = !state_.disableToggle;
+    filling_ = true;
+    if (state_.disableToggle) {
+        // Ticked, it is the choice: nothing else shows as chosen.
+        clearKeys();
+        keyBox_->showText({});
+        combinationBox_->showText({});
+        tree_->clearSelection();
+        tree_->setCurrentItem(nullptr);
+        macroList_->clearSelection();
+        macroList_->setCurrentRow(-1);
+    } else if (state_.page == KeyPage && request_->keyList[0] == 0) {
+        // Unticked with nothing shown: what the key sent when the dialog opened, or else its
+        // own printed key, so that Save gives the key a function again.
+        const bool keys = opening_.type == AssignmentType::SingleKey ||
+                          opening_.type == AssignmentType::Combination;
+        if (!openingDisabled_ && keys && opening_.keyList[0] != 0) {
+            request_->type = opening_.type;
+            request_->keyList = opening_.keyList;
+            request_->count = opening_.count;
+            keyBox_->showText(namesOf({request_->keyList.data(), kCombinationKeys}));
+        } else {
+            showOwnKey();
         }
-        q.keyList[q.count] = key;
-        ++q.count;
-        keyBox_->showText(namesOf({q.keyList.data(), q.count}));
     }
+    filling_ = false;
+}
+
+void KeyAssignmentDialog::showOwnKey() {
+    AssignmentRequest& q = *request_;
+    q.type = AssignmentType::SingleKey;
+    q.keyList.fill(0);
+    q.keyList[0] = KeyLayout[key_].virtualKey;
+    q.count = 1;
+    keyBox_->showText(keyName(q.keyList[0]));
 }
 
 bool KeyAssignmentDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -445,7 +501,7 @@ int KeyAssignmentDialog::runRegion(KeyDialogRole role) {
         case KeyDialogRole::Strip:
             return -1;
         case KeyDialogRole::DisableToggle:
-            state_.disableToggle = !state_.disableToggle;
+            toggleDisable();
             return -1;
         case KeyDialogRole::Default:
             q.count = AssignmentRequest::kRestoreDefault;
@@ -473,10 +529,13 @@ int KeyAssignmentDialog::save() {
     }
     switch (state_.page) {
         case KeyPage: {
+            // Nothing chosen, or what the dialog opened with: nothing changes. Disable is
+            // a choice of its own, never what an empty box means.
+            const bool unchanged =
+                !openingDisabled_ && q.type == opening_.type && q.keyList == opening_.keyList;
             const auto leading = std::find(q.keyList.begin(), q.keyList.end(), std::uint8_t{0});
             q.count = static_cast<std::uint32_t>(leading - q.keyList.begin());
-            if (q.count == 0) q.type = AssignmentType::Disable;
-            return QDialog::Accepted;
+            return q.count == 0 || unchanged ? QDialog::Rejected : QDialog::Accepted;
         }
         case LaunchPage:
             return QDialog::Accepted;
@@ -497,10 +556,11 @@ int KeyAssignmentDialog::save() {
             return -1;
         }
         case MacroPage: {
-            q.type = AssignmentType::Macro;
+            // Without a macro selected the key stays as it is.
             const auto selected = macroList_->selectedItems();
-            q.macroIndex = selected.isEmpty() ? -1 : macroList_->row(selected.front());
-            if (q.macroIndex == -1) q.type = AssignmentType::Disable;
+            if (selected.isEmpty()) return QDialog::Rejected;
+            q.type = AssignmentType::Macro;
+            q.macroIndex = macroList_->row(selected.front());
             return QDialog::Accepted;
         }
     }

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QImage>
 #include <QListWidget>
-#include <set>
 #include <span>
 #include <vector>
 
@@ -95,6 +94,12 @@ class KeyAssignmentDialog : public QDialog {
     // Messages.
     void onHookKey(std::uint8_t virtualKey, bool release);
     void onBoxFocused(bool combination);
+    // The user chose something: Disable no longer holds.
+    void choiceMade();
+    // Disable ticked or unticked by the user.
+    void toggleDisable();
+    // Shows the key sending its own printed key, as it does while unassigned.
+    void showOwnKey();
 
     // Clicks.
     void dispatchClick(QPoint point);
@@ -124,6 +129,8 @@ class KeyAssignmentDialog : public QDialog {
     static QString pathText(const std::array<char16_t, kLaunchPathCapacity>& path);
     // A message box with the program's name as its caption.
     void tell(const QString& message);
+    // A failure, told with the warning icon.
+    void warn(const QString& message);
     QString skinFolder() const;
     // The button of the role, or null where the dialog shows none.
     const ButtonImageSet* shownButton(KeyDialogRole role) const;
@@ -136,7 +143,13 @@ class KeyAssignmentDialog : public QDialog {
     std::size_t key_ = 0;
     KeyAssignment* record_ = nullptr;
     AssignmentRequest* request_ = nullptr;
-    std::set<std::uint8_t> heldKeys_;  // pressed and not yet released, to tell repeats
+    // Pressed and not yet released, in the order they went down: a chord, and repeats.
+    std::vector<std::uint8_t> heldKeys_;
+    // The request as the dialog opened: a Save that finds it unchanged changes nothing.
+    AssignmentRequest opening_;
+    bool openingDisabled_ = false;
+    // Set while the dialog itself fills or selects, so that only the user's choices count.
+    bool filling_ = false;
     int hoverLaunchCell_ = -1;
     bool mousePressed_ = false;
     VividTree* tree_ = nullptr;

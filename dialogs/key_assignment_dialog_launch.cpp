@@ -37,11 +37,13 @@ void KeyAssignmentDialog::clickLaunchGrid(QPoint point) {
         state_.gridMark = cell;
         state_.launchKind = row;
         q.launchPath.fill(0);
+        choiceMade();
     } else if (cell >= 0 && cell % kLaunchColumns == 3) {
         if (runPicker(row)) {
             state_.launchKind = row;
             state_.gridMark = kLaunchColumns * row;
             q.type = static_cast<AssignmentType>(static_cast<int>(AssignmentType::LaunchMp3) + row);
+            choiceMade();
         }
     } else if (cell < 0 && state_.launchKind == -1) {
         state_.gridMark = -1;
@@ -87,7 +89,7 @@ bool KeyAssignmentDialog::runPicker(int row) {
 bool KeyAssignmentDialog::takeLaunchPath(const std::u16string& path) {
     // The record keeps 255 characters; a longer path would be cut and open nothing.
     if (path.size() >= kLaunchPathCapacity) {
-        tell(text(u"This path is too long: a key can open paths of at most 255 characters.",
+        warn(text(u"This path is too long: a key can open paths of at most 255 characters.",
                   u"路径过长：按键只能打开不超过 255 个字符的路径。"));
         return false;
     }

@@ -75,7 +75,7 @@ QImage KeyAssignmentDialog::compose() {
     }
 
     const Language language = context_.language;
-    drawLabel(p, text(u"Current Key:", u"当前按键:") + keyName(KeyLayout[key_].virtualKey), 2, 2,
+    drawLabel(p, text(u"Current Key: ", u"当前按键:") + keyName(KeyLayout[key_].virtualKey), 2, 2,
               kLabelHeight);
     const KeyDialogRole tabs[] = {KeyDialogRole::KeyTab, KeyDialogRole::MacroTab,
                                   KeyDialogRole::FunctionTab};

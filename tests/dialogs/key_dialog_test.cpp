@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "key_dialog_fixture.h"
 #include "support/language_cases.h"
@@ -23,13 +24,25 @@ class KeyDialog : public KeyDialogTest {};
 
 // ---- The key page --------------------------------------------------------------------
 
-TEST_F(KeyDialog, SaveWithoutAKeyDisablesTheKey) {
-    open(Navigation, kHome);  // a key with its factory function
-    EXPECT_EQ(box(), "");
-    click(at::save);
-    EXPECT_TRUE(accepted());
-    EXPECT_EQ(request.type, AssignmentType::Disable);
-    EXPECT_EQ(request.count, 0U);
+// Save with nothing chosen changes nothing: an unassigned key shows its own key, and
+// neither that, an emptied box nor the macro page without a macro disables it.
+TEST_F(KeyDialog, SaveWithNothingChosenChangesNothing) {
+    (*macros)[0].setName(u"Combo");
+    const std::function<void()> leaveAsOpened = [] {};
+    const std::function<void()> emptyTheBox = [&] {
+        QFocusEvent clicked(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(dialog->keyBox(), &clicked);
+        EXPECT_EQ(box(), "");
+    };
+    const std::function<void()> macroPage = [&] { click(at::macroTab); };
+    for (const auto& steps : {leaveAsOpened, emptyTheBox, macroPage}) {
+        open(Navigation, kHome);
+        EXPECT_EQ(box(), "Home ");
+        steps();
+        click(at::save);
+        EXPECT_TRUE(closed());
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    }
 }
 
 TEST_F(KeyDialog, APressedKeyIsSavedAsTheKeysNewKey) {
@@ -47,34 +60,42 @@ TEST_F(KeyDialog, APressedKeyIsSavedAsTheKeysNewKey) {
     EXPECT_EQ(request.keyList[1], 0);
 }
 
-TEST_F(KeyDialog, ACombinationTakesThreeKeysAndAFourthStartsANewOne) {
-    storeCombination({});  // a combination with no key yet
+// Keys held down together make a combination of up to three, as a shortcut is pressed; a
+// key pressed alone after all were released starts again.
+TEST_F(KeyDialog, KeysHeldTogetherMakeACombinationAndAKeyAloneStartsAgain) {
     open(Other, kA);
-    for (std::uint8_t key : {std::uint8_t{0xA2}, std::uint8_t{'C'}, std::uint8_t{'V'}}) {
-        hook.type(key);
-    }
-    EXPECT_EQ(box(), "LCtrl + C + V ");
-    EXPECT_EQ(request.count, 3U);
-    hook.type('X');
-    EXPECT_EQ(box(), "X ");
+    hook.press(0xA2);
+    hook.press('C');
+    EXPECT_EQ(box(), "LCtrl + C ");
+    hook.release('C');
+    hook.press('V');  // LCtrl still held
+    EXPECT_EQ(box(), "LCtrl + V ");
+    hook.press(0xA0);
+    hook.press(0xA0);  // held: repeats
+    hook.press('X');   // a fourth key held with three
+    EXPECT_EQ(box(), "LCtrl + V + LShift ");
+    for (const int key : {0xA2, int{'V'}, 0xA0, int{'X'}})
+        hook.release(static_cast<std::uint8_t>(key));
     click(at::save);
+    EXPECT_TRUE(accepted());
     EXPECT_EQ(request.type, AssignmentType::Combination);
-    EXPECT_EQ(request.count, 1U);  // X alone, as the box says
-    EXPECT_THAT(std::vector<int>(request.keyList.begin(), request.keyList.begin() + 3),
-                ElementsAre('X', 0, 0));
-}
+    EXPECT_EQ(request.count, 3U);
+    EXPECT_THAT(std::vector<int>(request.keyList.begin(), request.keyList.begin() + 4),
+                ElementsAre(0xA2, 'V', 0xA0, 0));
 
-TEST_F(KeyDialog, AStoredCombinationShowsAndGrowsAndAHeldKeyCountsOnce) {
     storeCombination({0xA2, 'C'});
     open(Other, kA);
     EXPECT_EQ(box(), "LCtrl + C ");
     EXPECT_EQ(dialog->combinationBox()->text(), "LCtrl + C ");
     EXPECT_FALSE(dialog->combinationBox()->isVisible());
-    hook.press(0xA0);
-    hook.press(0xA0);  // held: repeats
-    hook.press(0xA0);
-    EXPECT_EQ(box(), "LCtrl + C + LShift ");
-    EXPECT_EQ(request.count, 3U);
+    hook.type(0xA2);
+    hook.type('X');
+    EXPECT_EQ(box(), "X ");
+    click(at::save);
+    EXPECT_EQ(request.type, AssignmentType::SingleKey);
+    EXPECT_EQ(request.count, 1U);
+    EXPECT_THAT(std::vector<int>(request.keyList.begin(), request.keyList.begin() + 3),
+                ElementsAre('X', 0, 0));
 }
 
 TEST_F(KeyDialog, ClickingIntoTheBoxStartsOverButTheWindowComingBackDoesNot) {
@@ -97,7 +118,7 @@ TEST_F(KeyDialog, WithoutTheHookNothingIsCapturedAndTheRestWorks) {
     hook.refuse = true;
     open(Navigation, kHome);
     sendWindowMessage(dialog.get(), WM_HOOK_KEY, 'B', 0);
-    EXPECT_EQ(box(), "");
+    EXPECT_EQ(box(), "Home ");
     click(at::functionTab);
     EXPECT_EQ(dialog->state().page, KeyAssignmentDialog::FunctionPage);
 }
@@ -116,15 +137,6 @@ TEST_F(KeyDialog, TheFirstDialogsMacroTabAssignsTheChosenMacro) {
     EXPECT_TRUE(accepted());
     EXPECT_EQ(request.type, AssignmentType::Macro);
     EXPECT_EQ(request.macroIndex, 1);
-}
-
-TEST_F(KeyDialog, MacroPageSaveWithoutAMacroDisablesTheKey) {
-    (*macros)[0].setName(u"Combo");
-    open(Navigation, kHome);
-    click(at::macroTab);
-    click(at::save);
-    EXPECT_EQ(request.type, AssignmentType::Disable);
-    EXPECT_EQ(request.macroIndex, -1);
 }
 
 TEST_F(KeyDialog, TheMacroListOffersTheKeyboardsSlotsUpToTheFirstFreeRecord) {
@@ -221,26 +233,55 @@ TEST_F(KeyDialog, DefaultRestoresTheFactoryFunctionFromEveryPage) {
     EXPECT_EQ(request.count, AssignmentRequest::kRestoreDefault);
 }
 
-TEST_F(KeyDialog, DisableTickedDisablesTheKeyOnSave) {
+TEST_F(KeyDialog, DisableTickedClearsTheChoiceAndDisablesTheKeyOnSave) {
     record.data[0] = 'B';
     open(Other, kA);
+    hook.type('C');
     click(at::toggle);
     EXPECT_TRUE(dialog->state().disableToggle);
+    EXPECT_EQ(box(), "");
     click(at::save);
     EXPECT_TRUE(accepted());
     EXPECT_EQ(request.type, AssignmentType::Disable);
 }
 
-TEST_F(KeyDialog, AKeyThatDoesNothingOpensWithDisableTicked) {
-    open(Other, kA, Language::English, true);
-    EXPECT_TRUE(dialog->state().disableToggle);
-    click(at::toggle);  // unticked, a key pressed: the key sends it
-    hook.type('B');
+// The last choice wins: a key pressed, a macro or a function chosen unticks Disable.
+TEST_F(KeyDialog, ANewChoiceUnticksDisable) {
+    (*macros)[0].setName(u"Combo");
+    struct Row {
+        std::function<void()> choose;
+        AssignmentType saved;
+    };
+    const Row rows[] = {
+        {[&] { hook.type('B'); }, AssignmentType::SingleKey},
+        {[&] { click(at::toggle); }, AssignmentType::SingleKey},  // unticked: its own key
+        {[&] {
+             click(at::macroTab);
+             dialog->macroList()->setCurrentRow(0);
+         },
+         AssignmentType::Macro},
+        {[&] {
+             click(at::functionTab);
+             dialog->tree()->setCurrentItem(dialog->tree()->topLevelItem(5));
+         },
+         AssignmentType::NamedFunction},
+    };
+    for (const Row& row : rows) {
+        open(Navigation, kHome, Language::English, true);
+        ASSERT_TRUE(dialog->state().disableToggle);
+        EXPECT_EQ(box(), "");
+        row.choose();
+        EXPECT_FALSE(dialog->state().disableToggle);
+        click(at::save);
+        EXPECT_TRUE(accepted());
+        EXPECT_EQ(request.type, row.saved);
+    }
+    EXPECT_EQ(request.keyList[0], 0);  // the function page sends no key
+    open(Navigation, kHome, Language::English, true);
+    click(at::toggle);
+    EXPECT_EQ(box(), "Home ");
     click(at::save);
-    EXPECT_EQ(request.type, AssignmentType::SingleKey);
-    EXPECT_EQ(request.keyList[0], 'B');
-    open(Other, kA);
-    EXPECT_FALSE(dialog->state().disableToggle);
+    EXPECT_EQ(request.keyList[0], KeyLayout[kHome].virtualKey);
 }
 
 TEST_F(KeyDialog, WithoutMacrosTheMacroPageSaysHowToMakeOne) {
@@ -265,7 +306,7 @@ TEST_F(KeyDialog, EnterAndEscapeNeverClose) {
     QTest::keyClick(dialog->keyBox(), Qt::Key_Escape);
     QTest::keyClick(dialog->keyBox(), Qt::Key_A);
     EXPECT_FALSE(closed());
-    EXPECT_EQ(box(), "");  // typing never edits the box
+    EXPECT_EQ(box(), "Home ");  // typing never edits the box
 }
 
 TEST_F(KeyDialog, CancelAndCloseEndWithoutARequest) {

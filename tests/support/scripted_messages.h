@@ -15,6 +15,10 @@ class ScriptedMessages final : public MessageBoxes {
     void tell(const std::u16string& text, const std::u16string& caption) override {
         shown.push_back(text + u" | " + caption);
     }
+    void warn(const std::u16string& text, const std::u16string& caption) override {
+        tell(text, caption);
+        warnings.push_back(shown.back());
+    }
     bool ask(const std::u16string& text, const std::u16string& caption) override {
         shown.push_back(text + u" | " + caption);
         if (whileAsking) whileAsking();
@@ -27,6 +31,7 @@ class ScriptedMessages final : public MessageBoxes {
     // Runs while a question is up, as the rest of the program may while a box waits.
     std::function<void()> whileAsking;
     std::vector<std::u16string> shown;
+    std::vector<std::u16string> warnings;  // those of shown that told a failure
 };
 
 }  // namespace tq260::testing
