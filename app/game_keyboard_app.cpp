@@ -50,7 +50,7 @@ void CGameKeyboardApp::tellStorageFailure(const QString& path) {
     const QString text =
         chinese ? QStringLiteral("无法读取或保存虚拟键盘的存储内容：\n%1")
                 : QStringLiteral("The virtual keyboard's memory could not be read or saved:\n%1");
-    messages_.tell(text.arg(path).toStdU16String(),
+    messages_.warn(text.arg(path).toStdU16String(),
                    chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
 }
 

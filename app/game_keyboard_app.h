@@ -8,11 +8,11 @@
 #include "app/dialog_launcher.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
+#include "app/qt_diagnostics.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_key_hook.h"
 #include "app/qt_platform.h"
 #include "app/single_instance.h"
-#include "platform/debug_output.h"
 #include "platform/device_claim.h"
 #include "platform/key_input_source.h"
 #include "platform/real_clock.h"
@@ -58,7 +58,7 @@ class CGameKeyboardApp {
     QtFilePickers pickers_;
     QtKeyHook hook_;
     std::unique_ptr<QtDialogs> dialogs_;
-    DebugOutput diagnostics_;
+    QtDiagnostics diagnostics_;
     std::unique_ptr<CGameKeyboardDlg> window_;
 };
 

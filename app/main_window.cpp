@@ -66,6 +66,7 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
     void lightingChanged(std::uint8_t effect) override {
         sendWindowMessage(&window_, WM_LIGHTING_CHANGED, effect, 0);
     }
+    void keyboardRemoved() override { window_.onKeyboardRemoved(); }
     void hideWindow() override {
         if (window_.launchKeys_) window_.launchKeys_->stop();
         if (window_.initialising_) {
@@ -78,7 +79,7 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
         }
     }
     void registrationFailed() override {
-        window_.services_.messages.tell(toU16(QString::fromLatin1(kRegistrationFailedText)),
+        window_.services_.messages.warn(toU16(QString::fromLatin1(kRegistrationFailedText)),
                                         toU16(QString::fromLatin1(kTitle)));
     }
 
@@ -151,7 +152,7 @@ void CGameKeyboardDlg::saveKeymapFromShadows() {
 void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QString& path) {
     file.unreadable = load == DataFileLoad::Unreadable;
     if (!file.unreadable) return;
-    services_.messages.tell(
+    services_.messages.warn(
         toU16(text("This file exists but cannot be read. It is left as it is, and nothing is "
                    "saved into it until the program starts again:\n%1",
                    "此文件存在但无法读取。程序不会改动它，在重新启动之前也不会向其中保存：\n%1")
@@ -168,7 +169,7 @@ void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
     }
     if (file.failureTold) return;
     file.failureTold = true;
-    services_.messages.tell(
+    services_.messages.warn(
         toU16(text("Changes could not be saved to this file:\n%1", "无法将更改保存到此文件：\n%1")
                   .arg(QDir::toNativeSeparators(path))),
         text16(kTitle, "TQ260 104vez星岚版"));
@@ -310,6 +311,7 @@ void CGameKeyboardDlg::onSettingsLoaded(bool afterProfiles) {
     moveSlidersToRecord();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
+        if (!afterProfiles) keyboardLighting_ = state_.keyboard.settings.lighting;
         if (state_.keyboard.settings.lighting.effect >= kFirstCustomEffect) ui_.diyEditMode = true;
         recomputeMarksAfterRead(state_.keyboard.settings, *state_.assignments.table,
                                 state_.assignments.marks);
@@ -334,17 +336,33 @@ void CGameKeyboardDlg::checkFirmware() {
         return;
     }
     startUpdater(update == FirmwareUpdate::Flasher
-                     ? QStringLiteral("Updraft.exe")
-                     : QStringLiteral("TQ377 Gaming Keyboard Zidaze_Viraru.exe"));
+                     ? QStringLiteral("Updraft")
+                     : QStringLiteral("TQ377 Gaming Keyboard Zidaze_Viraru"));
 }
 
 void CGameKeyboardDlg::startUpdater(const QString& program) {
+    // Named as programs are named where the program runs: "Updraft.exe" on Windows only.
+#ifdef _WIN32
+    const QString path = state_.applicationFolder + program + QStringLiteral(".exe");
+#else
     const QString path = state_.applicationFolder + program;
+#endif
     if (services_.programs.start(toU16(path), u"")) return;
-    services_.messages.tell(
+    services_.messages.warn(
         toU16(text("The firmware updater could not be started. It is not installed here:\n%1",
                    "无法启动固件更新程序。此处未安装：\n%1")
                   .arg(QDir::toNativeSeparators(path))),
+        text16(kTitle, "TQ260 104vez星岚版"));
+}
+
+void CGameKeyboardDlg::openMakerSite() {
+    const QString site = QString::fromLatin1(kMakerSite);
+    if (services_.programs.openWebPage(toU16(site))) return;
+    // Nothing here opens web pages: the address is given so it can be opened elsewhere.
+    services_.messages.warn(
+        toU16(text("The maker's web site could not be opened. Its address is:\n%1",
+                   "无法打开厂商网站。网址为：\n%1")
+                  .arg(site)),
         text16(kTitle, "TQ260 104vez星岚版"));
 }
 
@@ -365,8 +383,17 @@ void CGameKeyboardDlg::showNotice(const QString& notice, int ms) {
     update();
 }
 
+void CGameKeyboardDlg::onKeyboardRemoved() {
+    if (closing_) return;
+    keyboardLighting_.reset();
+    // Told where the user looks, and shown in the window until a keyboard is read again.
+    showNotice(kNoKeyboardText, 0);
+    if (tray_ != nullptr) sendWindowMessage(this, WM_TRAY_BALLOON, kNoKeyboardBalloon, 0);
+}
+
 void CGameKeyboardDlg::onLightingChanged() {
     const DeviceSettings record = recordCopy();
+    keyboardLighting_ = record.lighting;
     brightness_->setValue(record.lighting.brightness);
     speed_->setValue(record.lighting.speed);
     update();
@@ -413,7 +440,20 @@ void CGameKeyboardDlg::syncSliderWithKeyboard(int id) {
 void CGameKeyboardDlg::showLightingOnKeyboard(const DeviceSettings& record) {
     // While Save or a reset holds the keyboard, a preview would wait for it; Save ends by
     // sending what moved meanwhile.
-    if (services_.link.answering() && !operation_.busy()) writeLighting(services_.link, record);
+    if (!services_.link.answering() || operation_.busy()) return;
+    if (writeLighting(services_.link, record) == OperationResult::Done) {
+        keyboardLighting_ = record.lighting;
+        // The sliders showing these values have nothing more to send.
+        lastWrittenSpeed_ = record.lighting.speed;
+        lastWrittenBrightness_ = record.lighting.brightness;
+    } else {
+        keyboardLighting_.reset();
+    }
+}
+
+void CGameKeyboardDlg::undoLightingPreview(const DeviceSettings& shown) {
+    ++effectSerial_;  // an effect chosen a moment ago is not previewed any more
+    if (keyboardLighting_ != shown.lighting) showLightingOnKeyboard(shown);
 }
 
 void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
@@ -425,7 +465,7 @@ void CGameKeyboardDlg::onLaunchKey(std::uint32_t virtualKey) {
                                        "此按键打开的文件或文件夹已不存在：\n%1")
                                 : text("The file or folder this key opens could not be opened:\n%1",
                                        "无法打开此按键的文件或文件夹：\n%1");
-    services_.messages.tell(toU16(message.arg(toQString(outcome.path))),
+    services_.messages.warn(toU16(message.arg(toQString(outcome.path))),
                             text16(kTitle, "TQ260 104vez星岚版"));
 }
 
@@ -462,7 +502,7 @@ void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
         return;
     }
     // Long enough to read; desktops that enforce their own minimum keep theirs.
-    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, QSystemTrayIcon::Information,
+    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, QSystemTrayIcon::Warning,
                        kBalloonMs);
 }
 
@@ -561,8 +601,8 @@ void CGameKeyboardDlg::dispatchClick(QPoint p) {
     } else {
         if (within(p, 830, 22, 996, 99)) {
             const int row = (p.y() - 22) / 25;
-            if (row == 0) services_.programs.openWebPage(toU16(QString::fromLatin1(kMakerSite)));
-            if (row == 1) startUpdater(QStringLiteral("Updraft.exe"));
+            if (row == 0) openMakerSite();
+            if (row == 1) startUpdater(QStringLiteral("Updraft"));
             // The version row opens About, which is reachable without a notification area.
             if (row == 2) showAbout();
         }
@@ -723,7 +763,9 @@ void CGameKeyboardDlg::chooseEffect(int row) {
         lighting.speed = static_cast<std::uint8_t>(speed_->value());
     }
     // The keyboard takes the new effect after a short pause; the window stays live meanwhile.
-    timers_.postAfter(kEffectPauseMs, [this] { showLightingOnKeyboard(recordCopy()); });
+    timers_.postAfter(kEffectPauseMs, [this, serial = effectSerial_] {
+        if (serial == effectSerial_) showLightingOnKeyboard(recordCopy());
+    });
 }
 
 AssignmentWorkspace CGameKeyboardDlg::assignmentWorkspace() {
@@ -740,6 +782,8 @@ void CGameKeyboardDlg::runMacroManager() {
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         buildMacroBlocks(*state_.macros.saved, state_.keyboard.settings);
+        emptyFreedMacroBlocks(*state_.macros.saved, state_.macros.slotMoves,
+                              state_.keyboard.settings);
         AssignmentWorkspace workspace = assignmentWorkspace();
         followMacroMoves(state_.macros.slotMoves, workspace);
     }
@@ -765,6 +809,7 @@ void CGameKeyboardDlg::finishRunningOperation() {
 
 void CGameKeyboardDlg::closeFromButton() {
     finishRunningOperation();
+    undoLightingPreview(state_.keyboard.shadow.record());
     saveKeymapFromShadows();
     closing_ = true;
     close();
@@ -787,6 +832,7 @@ void CGameKeyboardDlg::closeEvent(QCloseEvent* event) {
     // Closed by the system (not by the close button or Exit): as the close button does.
     if (!closing_) {
         finishRunningOperation();
+        undoLightingPreview(state_.keyboard.shadow.record());
         saveKeymapFromShadows();
     }
     closing_ = true;

@@ -135,6 +135,7 @@ class CGameKeyboardDlg final : public QWidget {
     // Messages.
     void onSettingsLoaded(bool afterProfiles);
     void onLightingChanged();
+    void onKeyboardRemoved();
     void onSliderChanged(int id);
     void onLaunchKey(std::uint32_t virtualKey);
     // Watches the keyboard's keys for launch assignments while it is connected.
@@ -166,6 +167,8 @@ class CGameKeyboardDlg final : public QWidget {
     void checkFirmware();
     // Starts an updater beside the program, or says that it is not there.
     void startUpdater(const QString& program);
+    // The help menu's first row; says so, with the address, when nothing opens it.
+    void openMakerSite();
     void showAbout();
     // ms 0: until replaced.
     void showNotice(const QString& notice, int ms);
@@ -186,6 +189,9 @@ class CGameKeyboardDlg final : public QWidget {
     // The lighting written at once so the user sees it; skipped while the keyboard is not
     // answering (Save sends it then).
     void showLightingOnKeyboard(const DeviceSettings& record);
+    // Cancel and Close: the keyboard shows the lighting the window shows (the saved one)
+    // again, when a preview left it showing another.
+    void undoLightingPreview(const DeviceSettings& shown);
     void moveSlidersToRecord();
 
     // Helpers.
@@ -221,6 +227,11 @@ class CGameKeyboardDlg final : public QWidget {
     int lastWrittenSpeed_ = -1;
     int lastWrittenBrightness_ = -1;
     int lastReportRateHeaderY_ = -1;
+    // The lighting the keyboard shows, as far as the window knows: read, previewed, saved
+    // or changed on the keyboard itself. Unknown after a write that failed.
+    std::optional<LightingSettings> keyboardLighting_;
+    // Tells a pending effect preview that Cancel has made it stale.
+    int effectSerial_ = 0;
     QPointer<QSystemTrayIcon> tray_;
     std::unique_ptr<QMenu> trayMenu_;
     bool startHidden_ = false;

@@ -54,6 +54,11 @@ void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& 
         record = state_.keyboard.settings;
     }
     saveKeymap();
+    if (result == OperationResult::Done) {
+        keyboardLighting_ = sent.record().lighting;
+    } else {
+        keyboardLighting_.reset();
+    }
     showOperation(result == OperationResult::Done ? OperationDisplay::Kind::Saved
                                                   : OperationDisplay::Kind::None);
     if (result != OperationResult::Done) {
@@ -75,14 +80,16 @@ void CGameKeyboardDlg::cancel() {
                                   state_.assignments.marks);
         ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
     }
+    undoLightingPreview(recordCopy());
+    moveSlidersToRecord();
     saveKeymap();
+    update();
 }
 
 void CGameKeyboardDlg::factoryReset() {
     if (operation_.busy()) return;
-    if (!services_.messages.ask(
-            text16("Confirm to return Factory Setting?", "确认恢复至出厂设置吗？"),
-            text16("Factory Setting", "出厂设置"))) {
+    if (!services_.messages.ask(text16("Restore the factory settings?", "确认恢复至出厂设置吗？"),
+                                text16("Factory Setting", "出厂设置"))) {
         return;
     }
     ui_.diyEditMode = false;
@@ -115,6 +122,7 @@ void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSe
         state_.keyboard.settings = reread;
         state_.keyboard.readFromKeyboard = true;
     }
+    keyboardLighting_ = reread.lighting;
     moveSlidersToRecord();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -186,7 +194,7 @@ void CGameKeyboardDlg::tellKeyboardProblem(KeyboardOperation operation, Operatio
                 break;
         }
     }
-    services_.messages.tell(toU16(message), text16(kTitle, "TQ260 104vez星岚版"));
+    services_.messages.warn(toU16(message), text16(kTitle, "TQ260 104vez星岚版"));
 }
 
 }  // namespace tq260

@@ -220,10 +220,15 @@ void CGameKeyboardDlg::paintPanel(QPainter& p, const DeviceSettings& record) {
                      27, yG + 33);
         images_.draw(p, folder, on ? QStringLiteral("Disable.png") : QStringLiteral("Enable.png"),
                      78, yG + 33);
-        // The ON label ends a few pixels before the OFF radio mark.
-        drawFittedLabel(p, text("ON", "开启"), QRect(51, yG + 31, 78 - 51 - 4, 20), 15, Qt::white,
-                        Qt::AlignLeft | Qt::AlignTop);
-        drawLabel(p, text("OFF", "关闭"), 105, yG + 31, 15);
+        // The ON label ends a few pixels before the OFF radio mark; OFF takes the same size,
+        // so the two read as a pair.
+        const QString onText = text("ON", "开启");
+        p.save();
+        p.setFont(labelFontToFit(onText, 15, 78 - 51 - 4));
+        p.setPen(Qt::white);
+        p.drawText(QRect(51, yG + 31, 78 - 51 - 4, 20), Qt::AlignLeft | Qt::AlignTop, onText);
+        p.drawText(QRect(105, yG + 31, 100, 20), Qt::AlignLeft | Qt::AlignTop, text("OFF", "关闭"));
+        p.restore();
     }
 
     const int yR = l.responseHeaderY;

@@ -41,10 +41,13 @@ QWidget* ownerFor(QWidget* owner) {
 }  // namespace
 
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string& text,
-                                            const std::u16string& caption, bool question) {
+                                            const std::u16string& caption, BoxKind kind) {
+    const QMessageBox::Icon icon = kind == BoxKind::Ask    ? QMessageBox::Question
+                                   : kind == BoxKind::Warn ? QMessageBox::Warning
+                                                           : QMessageBox::Information;
     auto box = std::make_unique<QMessageBox>(
-        question ? QMessageBox::Question : QMessageBox::Information, toQString(caption),
-        toQString(text), question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
+        icon, toQString(caption), toQString(text),
+        kind == BoxKind::Ask ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
     // The program's dark look, not the desktop's light one.
     box->setStyleSheet(QStringLiteral(
         "QMessageBox { background-color: #141922; }"
@@ -57,11 +60,15 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string
 }
 
 void QtMessageBoxes::tell(const std::u16string& text, const std::u16string& caption) {
-    makeMessageBox(ownerFor(owner_), text, caption, false)->exec();
+    makeMessageBox(ownerFor(owner_), text, caption, BoxKind::Tell)->exec();
+}
+
+void QtMessageBoxes::warn(const std::u16string& text, const std::u16string& caption) {
+    makeMessageBox(ownerFor(owner_), text, caption, BoxKind::Warn)->exec();
 }
 
 bool QtMessageBoxes::ask(const std::u16string& text, const std::u16string& caption) {
-    return makeMessageBox(ownerFor(owner_), text, caption, true)->exec() == QMessageBox::Ok;
+    return makeMessageBox(ownerFor(owner_), text, caption, BoxKind::Ask)->exec() == QMessageBox::Ok;
 }
 
 bool QtProgramStarter::start(const std::u16string& program, const std::u16string& parameters) {

@@ -28,15 +28,19 @@ class QtMainThreadQueue final : public MainThreadQueue {
     QPointer<QObject> context_;
 };
 
-// A message box in the program's look: OK, or OK and Cancel for a question.
+enum class BoxKind { Tell, Warn, Ask };
+
+// A message box in the program's look: OK with the information or the warning icon, or OK
+// and Cancel for a question.
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string& text,
-                                            const std::u16string& caption, bool question);
+                                            const std::u16string& caption, BoxKind kind);
 
 class QtMessageBoxes final : public MessageBoxes {
   public:
     explicit QtMessageBoxes(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
     void tell(const std::u16string& text, const std::u16string& caption) override;
+    void warn(const std::u16string& text, const std::u16string& caption) override;
     bool ask(const std::u16string& text, const std::u16string& caption) override;
 
   private:

@@ -17,7 +17,7 @@ QAction* addStartWithDesktopItem(QMenu& menu, Language language, MessageBoxes& m
             const QSignalBlocker quiet(item);
             item->setChecked(startsWithDesktop(entry));
             const QString path = QString::fromStdU16String(entry.u16string());
-            messages.tell(
+            messages.warn(
                 (chinese ? QStringLiteral("无法更改此文件，程序登录时是否启动保持不变：\n%1")
                          : QStringLiteral("This file could not be changed, so whether "
                                           "the program starts at login stays as it "

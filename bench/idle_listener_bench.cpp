@@ -27,6 +27,7 @@ class QuietEvents final : public DeviceEvents {
     void keyboardNotAnswering() override {}
     void lightingChanged(std::uint8_t) override {}
     void hideWindow() override {}
+    void keyboardRemoved() override {}
     void registrationFailed() override {}
 };
 

@@ -103,7 +103,7 @@ void CopyOfAFullProfileAgainstAPlainCopy(benchmark::State& state) {
         state.PauseTiming();
         if (copied.result != ProfileStore::Result::Done) state.SkipWithError("Copy failed");
         std::filesystem::remove(folder / "plain copy.bin");
-        std::filesystem::rename(folder / "Copy of  Profile_1.bin", folder / "Profile_6.bin");
+        std::filesystem::rename(folder / "Copy of Profile_1.bin", folder / "Profile_6.bin");
         state.ResumeTiming();
     }
     state.counters["copy_over_plain"] =

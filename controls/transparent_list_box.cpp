@@ -7,10 +7,10 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
-#include <QtDebug>
 #include <algorithm>
 
 #include "controls/dark_scroll_bars.h"
+#include "controls/debug_trace.h"
 #include "controls/resource_bitmaps.h"
 #include "controls/skin_image.h"
 #include "controls/window_messages.h"
@@ -237,7 +237,7 @@ void CTransparentListBox::beginEdit(QPoint point) {
     editor_ = editor;
     editedRow_ = r;
     editStartRow_ = r;
-    qDebug("m_iItemBeingEdited=%d ", r);
+    qCDebug(traceCategory, "m_iItemBeingEdited=%d ", r);
 }
 
 void CTransparentListBox::endEdit(bool commit) {

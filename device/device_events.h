@@ -20,6 +20,9 @@ class DeviceEvents {
     virtual void keyboardNotAnswering() = 0;
     // The user changed the lighting with the keyboard's own keys; the record holds it.
     virtual void lightingChanged(std::uint8_t effect) = 0;
+    // The keyboard was unplugged (a read it was giving ends with it): the user is told,
+    // and the window shows that no keyboard is there until one is read again.
+    virtual void keyboardRemoved() = 0;
     // The keyboard cannot be used: the window goes to the notification area.
     virtual void hideWindow() = 0;
     // Hot-plug notifications are unavailable; show kRegistrationFailedText.

@@ -91,6 +91,7 @@ void DeviceSession::attemptConnection(int attempt) {
 
 void DeviceSession::onRemoval() {
     listener_.requestStop();
+    events_.keyboardRemoved();
     later(kRemovalCloseMs, [this] {
         link_.close();
         // The listener has left its loop by now: it never waits longer than one read and a

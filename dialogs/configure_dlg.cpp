@@ -70,6 +70,10 @@ void CConfigureDlg::tell(const QString& message, const DialogText& caption) {
     context_.messages.tell(message.toStdU16String(), std::u16string(caption.in(context_.language)));
 }
 
+void CConfigureDlg::warn(const QString& message, const DialogText& caption) {
+    context_.messages.warn(message.toStdU16String(), std::u16string(caption.in(context_.language)));
+}
+
 QString CConfigureDlg::skinFolder() const {
     return tq260::skinFolder(context_.applicationFolder, SkinWindow::Profiles, context_.language);
 }
@@ -85,7 +89,7 @@ void CConfigureDlg::prepare(const QRect& mainWindow) {
     const ProfileStore::Outcome opened = store_.open(folder);
     showProfiles();
     if (opened.result != ProfileStore::Result::Done) {
-        tell(text(kProfileFolderFailed).arg(shown(opened.file)), kProfileCaption);
+        warn(text(kProfileFolderFailed).arg(shown(opened.file)), kProfileCaption);
     }
 }
 
@@ -137,25 +141,25 @@ bool CConfigureDlg::report(const ProfileStore::Outcome& outcome, const QString& 
             tell(text(kKeepAProfile), kProfileCaption);
             break;
         case Result::BadName:
-            tell(text(kBadProfileName), kProfileCaption);
+            warn(text(kBadProfileName), kProfileCaption);
             break;
         case Result::Empty:
-            tell(text(kEmptyProfile).arg(shown(outcome.file)), kProfileCaption);
+            warn(text(kEmptyProfile).arg(shown(outcome.file)), kProfileCaption);
             break;
         case Result::ReadFailed:
-            tell(text(kProfileReadFailed).arg(shown(outcome.file)), kProfileCaption);
+            warn(text(kProfileReadFailed).arg(shown(outcome.file)), kProfileCaption);
             break;
         case Result::WriteFailed:
-            tell(text(kProfileWriteFailed).arg(shown(outcome.file)), kProfileCaption);
+            warn(text(kProfileWriteFailed).arg(shown(outcome.file)), kProfileCaption);
             break;
         case Result::RenameFailed:
-            tell(text(kRenameFailed) + QStringLiteral("\n") + shown(outcome.file), kProgramName);
+            warn(text(kRenameFailed) + QStringLiteral("\n") + shown(outcome.file), kProgramName);
             break;
         case Result::DeleteFailed:
-            tell(text(kProfileDeleteFailed).arg(shown(outcome.file)), kProfileCaption);
+            warn(text(kProfileDeleteFailed).arg(shown(outcome.file)), kProfileCaption);
             break;
         case Result::NameTaken:
-            tell(text(kProfileNameTaken).arg(name), kProfileCaption);
+            warn(text(kProfileNameTaken).arg(name), kProfileCaption);
             break;
         case Result::Ignored:
             break;

@@ -78,6 +78,8 @@ class CConfigureDlg final : public QDialog {
 
     QString text(const DialogText& text) const;
     void tell(const QString& message, const DialogText& caption);
+    // A failure, or a name refused: told with the warning icon.
+    void warn(const QString& message, const DialogText& caption);
     QString skinFolder() const;
 
     ProfileDialogContext context_;

@@ -17,10 +17,11 @@ constexpr std::array<ButtonRect, kMacroHotAreas> kRects{{
 const std::array<MacroManagerLabel, 8> kLabels{{
     {{{u"Macro Manager", u"宏管理器"}, {16, 9}, {16, 9}}, 18},
     {{{u"Select Macro", u"选择宏"}, {39, 60}, {39, 60}}, 15},
-    {{{u"Keystrobe Sequence", u"按键系列"}, {151, 60}, {151, 60}}, 15},
+    {{{u"Keystroke Sequence", u"按键系列"}, {151, 60}, {151, 60}}, 15},
     {{{u"Options", u"录制选项"}, {311, 60}, {311, 60}}, 15},
-    {{{u"Record Delay", u"记录按键动作"}, {290, 153}, {290, 168}}, 15},
-    {{{u"between", u"间的延迟"}, {290, 168}, {290, 184}}, 15},
+    // The Chinese first line stops short of the tick box beside it.
+    {{{u"Record Delay", u"记录按键"}, {290, 153}, {290, 168}}, 15},
+    {{{u"between", u"动作间的延迟"}, {290, 168}, {290, 184}}, 15},
     {{{u"keystrokes", u""}, {290, 183}, {290, 183}}, 15},
     {{{u"Number of Loops", u"循环次数"}, {295, 300}, {295, 300}}, 15},
 }};

@@ -59,7 +59,7 @@ inline constexpr DialogText kSelectToOpen{u"Please select a profile to Open\n",
 inline constexpr DialogText kKeepAProfile{u"Please keep a profile\n", u"请至少保留一个配置文件\n"};
 inline constexpr DialogText kSelectToDeleteProfile{u"Please select a profile to delete\n",
                                                    u"请选择一个配置文件删除\n"};
-inline constexpr DialogText kDeleteCurrentProfile{u"Delete current profile ?",
+inline constexpr DialogText kDeleteCurrentProfile{u"Delete the current profile?",
                                                   u"删除当前配置文件吗"};
 inline constexpr DialogText kRenameFailed{u"Fail", u"Fail"};
 inline constexpr DialogText kFileFilterName{u"bin Files(*.bin)", u"bin Files(*.bin)"};

@@ -122,7 +122,6 @@ std::u16string ProfileStore::copyName(std::u16string_view source,
     const std::u16string prefix = language == Language::Chinese ? u"复制 " : u"Copy of ";
     for (int n = 0;; ++n) {
         std::u16string candidate = prefix;
-        candidate += u' ';
         candidate += source;
         if (n > 0) {
             candidate += u' ';

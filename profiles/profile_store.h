@@ -81,7 +81,7 @@ class ProfileStore {
 
     // "Profile_1", "Profile_2", …: the first not among the names.
     static std::u16string defaultName(const std::vector<std::u16string>& names);
-    // "Copy of  <name>", then with " 1", " 2", … ("复制  <name>" in Chinese).
+    // "Copy of <name>", then with " 1", " 2", … ("复制 <name>" in Chinese).
     static std::u16string copyName(std::u16string_view source,
                                    const std::vector<std::u16string>& names, Language language);
     // A name that stays one file in the profile folder on every system.

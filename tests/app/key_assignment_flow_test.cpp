@@ -98,7 +98,10 @@ TEST_F(KeyAssignmentFlow, RecordAMacroPutItOnHomeSaveAndTheNextStartShowsIt) {
     });
 }
 
-TEST_F(KeyAssignmentFlow, AKeyFollowsItsMacroWhenAnEarlierOneIsDeleted) {
+// The key follows its macro up a slot, and the slot the delete freed is emptied on the
+// keyboard, which would otherwise go on playing a macro the program no longer shows.
+TEST_F(KeyAssignmentFlow, AKeyFollowsItsMacroWhenAnEarlierOneIsDeletedAndTheFreedSlotEmpties) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.macroBlocks[1].fill(0x11); });
     start();
     (*state.macros.saved)[0].setName(u"First");
     (*state.macros.saved)[1].setName(u"Second");
@@ -117,6 +120,23 @@ TEST_F(KeyAssignmentFlow, AKeyFollowsItsMacroWhenAnEarlierOneIsDeleted) {
     EXPECT_EQ((*state.assignments.table)[kHome].data[2], 0);
     EXPECT_EQ(record().keyTable[KeyLayout[kHome].slot].code, 0);
     EXPECT_EQ((*state.macros.saved)[0].nameText(), u"Second");
+    click(950, 615);  // the main window's Save
+    EXPECT_EQ(keyboard.memory().macroBlocks[1], Block{});
+}
+
+// Save in a key's dialog with nothing chosen leaves the key as it was, on the keyboard too.
+TEST_F(KeyAssignmentFlow, SaveWithNothingChosenLeavesTheKeyAsItWas) {
+    start();
+    const KeyEntry before = record().keyTable[KeyLayout[kA].slot];
+    clickKey(kA, [&](KeyAssignmentDialog& dialog) {
+        EXPECT_EQ(dialog.keyBox()->text(), "A ");
+        press(dialog, kSave);
+    });
+    EXPECT_EQ(state.assignments.marks[kA], 0);
+    EXPECT_EQ(record().keyTable[KeyLayout[kA].slot], before);
+    keyboard.wireLog().clear();
+    click(950, 615);
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));  // no key block
 }
 
 TEST_F(KeyAssignmentFlow, CancelAfterTheKeyTabLeavesTheStoredRecord) {

@@ -9,6 +9,7 @@
 #include "app/instance_messages.h"
 #include "controls/skin_image.h"
 #include "controls/window_messages.h"
+#include "emulator/virtual_hot_plug_watcher.h"
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
 #include "support/normal_user.h"
@@ -122,6 +123,58 @@ TEST_F(MainWindow, ChoosingAnEffectWritesItAfterAPauseOf300Ms) {
     timers.advance(1);
     EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
     EXPECT_EQ(keyboard.memory().lighting[0], 6);
+}
+
+// Cancel and Close leave the keyboard showing the lighting the window shows: a preview it
+// took goes back in one write, and one still waiting for its pause never goes out.
+class PreviewThenLeft : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PreviewThenLeft, TheKeyboardShowsTheSavedLightingAgain) {
+    const bool close = GetParam();
+    services.timers = &timers;
+    start();
+    const LightingSettings saved = record().lighting;
+    ASSERT_NE(saved.brightness, 10);
+    click(100, 115);
+    window->brightnessSlider()->setValue(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyboard.memory().lighting[1] == 10; }, 20000));
+    click(100, 165);
+    click(100, 173 + 5 * 20 + 5);  // Wave
+    timers.advance(300);
+    ASSERT_EQ(keyboard.memory().lighting[0], 6);
+    keyboard.wireLog().clear();
+    if (close) {
+        window->closeFromButton();
+    } else {
+        click(890, 615);  // Cancel
+        EXPECT_EQ(window->brightnessSlider()->value(), saved.brightness);
+        click(100, 165);
+        click(100, 173 + 5 * 20 + 5);  // Wave again, then Cancel within the pause
+        click(890, 615);
+        timers.advance(300);
+    }
+    EXPECT_EQ(countWrites(commandsSent(), 0x08), 1);
+    EXPECT_EQ(keyboard.memory().lighting[0], saved.effect);
+    EXPECT_EQ(keyboard.memory().lighting[1], saved.brightness);
+}
+
+INSTANTIATE_TEST_SUITE_P(CancelOrClose, PreviewThenLeft, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Close" : "Cancel"; });
+
+// An unplug while the settings are read is told, and the window says no keyboard is there
+// until one is read again.
+TEST_F(MainWindow, AnUnplugDuringTheStartUpReadIsToldAndStaysShown) {
+    VirtualHotPlugWatcher watcher{transport};
+    services.watcher = &watcher;
+    services.timers = &timers;
+    keyboard.unplugAfterReports(20);
+    start();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->windowState().notice == "No Gaming Keyboard Detected!"; }, 20000));
+    timers.advance(60'000);
+    EXPECT_EQ(window->windowState().notice, "No Gaming Keyboard Detected!");
+    EXPECT_TRUE(messages.shown.empty());  // told once, not again as a failed read
+    window.reset();                       // before the watcher it registered with
 }
 
 // Each direction button sets its own direction, which Save sends (Wave runs that way).
@@ -332,9 +385,9 @@ TEST_P(FirmwareCheck, NewerInstalledFirmwareProposesItsUpdater) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ThreeCases, FirmwareCheck,
-                         ::testing::Values(std::tuple{"xxxxx2x0", 1, 9, u"Updraft.exe"},
+                         ::testing::Values(std::tuple{"xxxxx2x0", 1, 9, u"Updraft"},
                                            std::tuple{"xxxxx1x5", 1, 3,
-                                                      u"TQ377 Gaming Keyboard Zidaze_Viraru.exe"},
+                                                      u"TQ377 Gaming Keyboard Zidaze_Viraru"},
                                            std::tuple{"xxxxx1x3", 1, 5, nullptr}));
 
 TEST_F(MainWindow, HelpMenuStartsTheUpdaterFromItsSecondRow) {
@@ -343,7 +396,7 @@ TEST_F(MainWindow, HelpMenuStartsTheUpdaterFromItsSecondRow) {
     ASSERT_TRUE(window->windowState().helpMenuOpen);
     click(850, 22 + 25 + 5);
     EXPECT_FALSE(window->windowState().helpMenuOpen);
-    EXPECT_THAT(programs.started, ElementsAre(toU16(folder.path() + "/Updraft.exe")));
+    EXPECT_THAT(programs.started, ElementsAre(toU16(folder.path() + "/Updraft")));
     click(944, 12);
     click(850, 30);
     EXPECT_EQ(programs.pages.size(), 1U);
@@ -356,7 +409,7 @@ TEST_F(MainWindow, HelpMenuStartsTheUpdaterFromItsSecondRow) {
     EXPECT_THAT(messages.shown,
                 ElementsAre(u"The firmware updater could not be started. It is not installed "
                             u"here:\n" +
-                            toU16(QDir::toNativeSeparators(folder.path() + "/Updraft.exe")) +
+                            toU16(QDir::toNativeSeparators(folder.path() + "/Updraft")) +
                             u" | TQ260 104vez VANTOR"));
     // The version row opens About.
     click(944, 12);

@@ -30,6 +30,8 @@ struct MessageCase {
     const char16_t* englishCaption;
     const char16_t* chinese;
     const char16_t* chineseCaption;
+    // A failure is told with the warning icon; a question or news is not.
+    bool failure = true;
 };
 
 // A desktop that refuses to report device arrivals and removals.
@@ -104,14 +106,14 @@ std::vector<MessageCase> cases() {
              t.start();
              return QString();
          },
-         u"Update new firmware？", u"Firmware Update", u"更新到新的固件吗？", u"固件更新"},
+         u"Update new firmware？", u"Firmware Update", u"更新到新的固件吗？", u"固件更新", false},
         {"UpdaterMissing",
          [](MessageTexts& t) {
              t.start();
              t.programs.startsPrograms = false;
              t.click(944, 12);
              t.click(850, 22 + 25 + 5);
-             return nativePath(t, "Updraft.exe");
+             return nativePath(t, "Updraft");
          },
          u"The firmware updater could not be started. It is not installed here:\n%1", kEnglishTitle,
          u"无法启动固件更新程序。此处未安装：\n%1", kChineseTitle},
@@ -122,7 +124,18 @@ std::vector<MessageCase> cases() {
              t.click(850, 22 + 50 + 5);
              return QString();
          },
-         u"TQ260 104vez VANTOR\nVersion 1.0", u"About", u"TQ260 104vez星岚版\n版本 1.0", u"关于"},
+         u"TQ260 104vez VANTOR\nVersion 1.0", u"About", u"TQ260 104vez星岚版\n版本 1.0", u"关于",
+         false},
+        {"SiteNotOpened",
+         [](MessageTexts& t) {
+             t.start();
+             t.programs.opensPages = false;
+             t.click(944, 12);
+             t.click(850, 30);
+             return QStringLiteral("http://www.tq260-gaming.com");
+         },
+         u"The maker's web site could not be opened. Its address is:\n%1", kEnglishTitle,
+         u"无法打开厂商网站。网址为：\n%1", kChineseTitle},
         {"FactoryResetQuestion",
          [](MessageTexts& t) {
              t.start();
@@ -130,8 +143,8 @@ std::vector<MessageCase> cases() {
              t.click(830, 615);
              return QString();
          },
-         u"Confirm to return Factory Setting?", u"Factory Setting", u"确认恢复至出厂设置吗？",
-         u"出厂设置"},
+         u"Restore the factory settings?", u"Factory Setting", u"确认恢复至出厂设置吗？",
+         u"出厂设置", false},
         {"FileNotSaved",
          [](MessageTexts& t) {
              EXPECT_TRUE(QDir(t.folder.path()).mkpath("keymap.bin/inside"));
@@ -237,6 +250,7 @@ TEST_P(MessageTexts, TextAndCaptionInTheInterfacesLanguage) {
     const std::u16string expected =
         text.toStdU16String() + u" | " + (chinese ? c.chineseCaption : c.englishCaption);
     EXPECT_EQ(messages.shown.back(), expected);
+    EXPECT_EQ(!messages.warnings.empty() && messages.warnings.back() == expected, c.failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindow, MessageTexts,

@@ -28,11 +28,12 @@ class RecordingPrograms final : public ProgramStarter {
     }
     bool openWebPage(const std::u16string& address) override {
         pages.push_back(address);
-        return true;
+        return opensPages;
     }
     std::vector<std::u16string> started;
     std::vector<std::u16string> pages;
     bool startsPrograms = true;
+    bool opensPages = true;
 };
 
 class RecordingShell final : public ShellLauncher {

@@ -84,6 +84,7 @@ TEST_F(DeviceSessionTest, UnplugAndReplugReconnectsAndRereads) {
 
     keyboard.unplug();
     ASSERT_TRUE(removalFinished());
+    EXPECT_EQ(events.removals(), 1);
     EXPECT_THAT(diagnostics.lines(), ElementsAre("DBT_DEVICEREMOVECOMPLETE\n"));
     EXPECT_FALSE(link.isConnected());
     EXPECT_FALSE(link.hasEventChannel());
@@ -122,6 +123,7 @@ TEST_F(DeviceSessionTest, AnotherDeviceComingAndGoingLeavesTheKeyboardAlone) {
     EXPECT_TRUE(link.hasEventChannel());
     EXPECT_TRUE(session.listener().running());
     EXPECT_TRUE(diagnostics.lines().empty());
+    EXPECT_EQ(events.removals(), 0);
     EXPECT_EQ(fullReads(), 1);
 
     // The keyboard still answers on the same channels.
@@ -193,6 +195,7 @@ TEST_F(DeviceSessionTest, UnplugDuringTheFullReadEndsTheReaderAndTheRemovalClose
     ASSERT_TRUE(runUntil([&] { return !session.reader().running(); }));
     mainThread.runAll();
     EXPECT_EQ(events.loaded(), 0);
+    EXPECT_EQ(events.removals(), 1);  // told once, by the removal, not by the failed read
 }
 
 TEST_F(DeviceSessionTest, RefusedRegistrationIsReportedAndHotPlugIsOff) {

@@ -28,6 +28,7 @@ class CheckingEvents final : public DeviceEvents {
     void keyboardNotAnswering() override { recorded.keyboardNotAnswering(); }
     void lightingChanged(std::uint8_t effect) override { recorded.lightingChanged(effect); }
     void hideWindow() override { recorded.hideWindow(); }
+    void keyboardRemoved() override { recorded.keyboardRemoved(); }
     void registrationFailed() override { recorded.registrationFailed(); }
 
     bool recordFilled = false;

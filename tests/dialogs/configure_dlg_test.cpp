@@ -185,7 +185,7 @@ TEST_F(ConfigureDlgTest, DeleteKeepsOneAndAsksFirst) {
     click(QPoint(200, 600));
     EXPECT_EQ(rows(), QStringList{"Profile_1"});
     EXPECT_FALSE(std::filesystem::exists(profile("Profile_2")));
-    EXPECT_EQ(messages.shown.back(), u"Delete current profile ? | Profile");
+    EXPECT_EQ(messages.shown.back(), u"Delete the current profile? | Profile");
 }
 
 TEST_F(ConfigureDlgTest, DeleteRemovesTheProfileAskedAboutEvenIfTheRowsMoved) {
@@ -404,7 +404,7 @@ const ProfileMessage kProfileMessages[] = {
          t.click(QPoint(200, 600));
          return QString();
      },
-     u"Delete current profile ? | Profile", u"删除当前配置文件吗 | 配置管理"},
+     u"Delete the current profile? | Profile", u"删除当前配置文件吗 | 配置管理"},
     {"BadName",
      [](ProfileMessages& t, Language l) {
          t.open(l);

@@ -117,18 +117,18 @@ TEST_F(ProfileStoreTest, NamesLeadBackToTheirFilesAndDefaultNamesFillGaps) {
 }
 
 TEST_F(ProfileStoreTest, CopyNamesInBothLanguages) {
-    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::English), u"Copy of  Arena");
-    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena", u"Copy of  Arena"}, Language::English),
-              u"Copy of  Arena 1");
-    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::Chinese), u"复制  Arena");
+    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::English), u"Copy of Arena");
+    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena", u"Copy of Arena"}, Language::English),
+              u"Copy of Arena 1");
+    EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::Chinese), u"复制 Arena");
 }
 
 TEST_F(ProfileStoreTest, CopyingANewProfileGivesAWholeFileWithAnEmptySecondBlock) {
     openStore();
     store.create();
     ASSERT_EQ(store.copy(0, Language::English).result, Result::Done);
-    EXPECT_THAT(store.names(), ElementsAre(u"Copy of  Profile_1", u"Profile_1"));
-    EXPECT_EQ(bytesOf(folder() / "Copy of  Profile_1.bin"), std::vector<std::uint8_t>(199272, 0));
+    EXPECT_THAT(store.names(), ElementsAre(u"Copy of Profile_1", u"Profile_1"));
+    EXPECT_EQ(bytesOf(folder() / "Copy of Profile_1.bin"), std::vector<std::uint8_t>(199272, 0));
 }
 
 TEST_F(ProfileStoreTest, SaveWritesTheLiveConfigurationAndAnExport) {
@@ -140,7 +140,7 @@ TEST_F(ProfileStoreTest, SaveWritesTheLiveConfigurationAndAnExport) {
     EXPECT_EQ(bytesOf(exported), liveImage());
     // A copy of a saved profile is the same bytes.
     store.copy(0, Language::English);
-    EXPECT_EQ(bytesOf(folder() / "Copy of  Profile_1.bin"), liveImage());
+    EXPECT_EQ(bytesOf(folder() / "Copy of Profile_1.bin"), liveImage());
 }
 
 TEST_F(ProfileStoreTest, LoadTakesTheFileIntoTheLiveConfigurationAndTheProfile) {

@@ -26,6 +26,9 @@ class RecordingEvents final : public DeviceEvents {
     void hideWindow() override {
         record([&] { ++hides_; });
     }
+    void keyboardRemoved() override {
+        record([&] { ++removals_; });
+    }
     void registrationFailed() override {
         record([&] { ++registrationFailures_; });
     }
@@ -38,6 +41,7 @@ class RecordingEvents final : public DeviceEvents {
         return effects_.size();
     }
     int hides() const { return read(hides_); }
+    int removals() const { return read(removals_); }
     int registrationFailures() const { return read(registrationFailures_); }
 
     // Waits (real time, bounded) until the condition on this object holds.
@@ -71,6 +75,7 @@ class RecordingEvents final : public DeviceEvents {
     int notAnswering_ = 0;
     std::vector<std::uint8_t> effects_;
     int hides_ = 0;
+    int removals_ = 0;
     int registrationFailures_ = 0;
 };
 
