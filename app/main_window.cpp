@@ -179,7 +179,7 @@ void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
 
 void CGameKeyboardDlg::initialise() {
     initialising_ = true;
-    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowTitle(text(kTitle, "TQ260 104vez星岚版"));
     setWindowIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))));
     ui_ = MainWindowState{};
     buttons_ = mainWindowButtons();

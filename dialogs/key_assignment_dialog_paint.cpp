@@ -86,8 +86,10 @@ QImage KeyAssignmentDialog::compose() {
         drawLabel(p, text(label.text), at.x(), at.y(), kLabelHeight);
     }
     if (state_.page == KeyPage) {
-        drawLabel(p, text(u"Press a key on your keyboard.", u"请在键盘上按下一个按键。"), kHint.x(),
-                  kHint.y(), kHintHeight, QColor(kHintColour));
+        drawLabel(p,
+                  text(u"Press a key on your keyboard, or hold keys together\nfor a combination.",
+                       u"请在键盘上按下一个按键，\n或同时按住几个按键组成组合键。"),
+                  kHint.x(), kHint.y(), kHintHeight, QColor(kHintColour));
     }
     if (state_.page == MacroPage && shownButton(KeyDialogRole::MacroTab) == nullptr) {
         // No tab says which page this is.

@@ -2,6 +2,8 @@
 // command it leaves unanswered ends the operation, and what was not sent stays changed.
 #include <gmock/gmock.h>
 
+#include <thread>
+
 #include "device/block_transfer.h"
 #include "device/command_transaction.h"
 #include "device/composite_operations.h"
@@ -29,10 +31,12 @@ DeviceSettings filledSettings() {
 
 class TransferFaults : public EmulatedKeyboardTest {};
 
-// A command channel whose every call fails after blocking for a set time.
+// A command channel whose every call fails after blocking for a set time, or while another
+// thread (a listener waiting for its reports) moves the shared time on by as much.
 class FailingAfter final : public HidTransport {
   public:
-    FailingAfter(Clock& clock, std::int64_t blockUs) : clock_(clock), blockUs_(blockUs) {}
+    FailingAfter(Clock& clock, std::int64_t blockUs, bool elsewhere = false)
+        : clock_(clock), blockUs_(blockUs), elsewhere_(elsewhere) {}
     std::vector<HidInterfaceInfo> enumerate() override {
         return {{"command", kKeyboardVendorId, kKeyboardProductId, 3, 0, 1}};
     }
@@ -41,7 +45,11 @@ class FailingAfter final : public HidTransport {
             FailingAfter& owner;
             explicit Device(FailingAfter& o) : owner(o) {}
             int fail() {
-                owner.clock_.blockUs(owner.blockUs_);
+                if (owner.elsewhere_) {
+                    std::thread([&] { owner.clock_.blockUs(owner.blockUs_); }).join();
+                } else {
+                    owner.clock_.blockUs(owner.blockUs_);
+                }
                 return -1;
             }
             int sendFeatureReport(std::span<const std::uint8_t>) override { return fail(); }
@@ -55,21 +63,25 @@ class FailingAfter final : public HidTransport {
   private:
     Clock& clock_;
     std::int64_t blockUs_;
+    bool elsewhere_;
 };
 
-// How long a failing call took tells a refusal from a keyboard that never answered.
+// How long a failing call took tells a refusal from a keyboard that never answered; the
+// time other threads wait meanwhile is not the call's.
 TEST(TransferFailures, AFailureAfterTheNoAnswerTimeCountsAsNotAnswering) {
-    for (const auto& [blockedMs, expected] :
-         {std::pair{0, OperationResult::Failed},
-          std::pair{kNoAnswerAfterMs - 1, OperationResult::Failed},
-          std::pair{kNoAnswerAfterMs, OperationResult::NotAnswering},
-          std::pair{5000, OperationResult::NotAnswering}}) {
+    for (const auto& [blockedMs, elsewhere, expected] :
+         {std::tuple{0, false, OperationResult::Failed},
+          std::tuple{kNoAnswerAfterMs - 1, false, OperationResult::Failed},
+          std::tuple{kNoAnswerAfterMs, false, OperationResult::NotAnswering},
+          std::tuple{5000, false, OperationResult::NotAnswering},
+          std::tuple{5000, true, OperationResult::Failed}}) {
         VirtualClock clock;
-        FailingAfter transport(clock, std::int64_t{blockedMs} * 1000);
+        FailingAfter transport(clock, std::int64_t{blockedMs} * 1000, elsewhere);
         DeviceLink link(transport, clock, nullptr);
         ASSERT_TRUE(link.connect());
         DeviceSettings settings;
-        EXPECT_EQ(readReportRate(link, settings), expected) << blockedMs;
+        EXPECT_EQ(readReportRate(link, settings), expected)
+            << blockedMs << (elsewhere ? " elsewhere" : "");
     }
 }
 
