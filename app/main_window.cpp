@@ -807,10 +807,20 @@ void CGameKeyboardDlg::finishRunningOperation() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-void CGameKeyboardDlg::closeFromButton() {
+void CGameKeyboardDlg::leaveAsSaved() {
     finishRunningOperation();
-    undoLightingPreview(state_.keyboard.shadow.record());
+    DeviceSettings saved;
+    {
+        // The reader takes a new shadow under the lock while it runs.
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        saved = state_.keyboard.shadow.record();
+    }
+    undoLightingPreview(saved);
     saveKeymapFromShadows();
+}
+
+void CGameKeyboardDlg::closeFromButton() {
+    leaveAsSaved();
     closing_ = true;
     close();
 }
@@ -830,11 +840,7 @@ void CGameKeyboardDlg::exitFromTray() {
 
 void CGameKeyboardDlg::closeEvent(QCloseEvent* event) {
     // Closed by the system (not by the close button or Exit): as the close button does.
-    if (!closing_) {
-        finishRunningOperation();
-        undoLightingPreview(state_.keyboard.shadow.record());
-        saveKeymapFromShadows();
-    }
+    if (!closing_) leaveAsSaved();
     closing_ = true;
     if (tray_) tray_->hide();
     event->accept();

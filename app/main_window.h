@@ -162,6 +162,9 @@ class CGameKeyboardDlg final : public QWidget {
     QString stepName(OperationStep step) const;
     // Waits for a running Save or reset and takes its end, before the window goes.
     void finishRunningOperation();
+    // Closing: the keyboard shows the saved lighting again and keymap.bin holds what was
+    // saved; edits not saved are dropped.
+    void leaveAsSaved();
     void runMacroManager();
     void runProfiles();
     void checkFirmware();

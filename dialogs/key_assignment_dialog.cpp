@@ -269,13 +269,7 @@ void KeyAssignmentDialog::onHookKey(std::uint8_t key, bool release) {
     // Keys held down together make a combination, as a shortcut is pressed; a key pressed
     // alone starts again. A fourth key held with three changes nothing.
     if (state_.page != KeyPage || heldKeys_.size() > kCombinationKeys) return;
-    AssignmentRequest& q = *request_;
-    q.keyList.fill(0);
-    std::copy(heldKeys_.begin(), heldKeys_.end(), q.keyList.begin());
-    q.count = static_cast<std::uint32_t>(heldKeys_.size());
-    q.type = q.count == 1 ? AssignmentType::SingleKey : AssignmentType::Combination;
-    // The box shows exactly what Save will keep.
-    keyBox_->showText(namesOf({q.keyList.data(), q.count}));
+    chooseKeys(heldKeys_);
     state_.firstFocus = false;
     choiceMade();
 }
@@ -310,19 +304,21 @@ void KeyAssignmentDialog::toggleDisable() {
             request_->count = opening_.count;
             keyBox_->showText(namesOf({request_->keyList.data(), kCombinationKeys}));
         } else {
-            showOwnKey();
+            const std::uint8_t own = KeyLayout[key_].virtualKey;
+            chooseKeys({&own, 1});
         }
     }
     filling_ = false;
 }
 
-void KeyAssignmentDialog::showOwnKey() {
+void KeyAssignmentDialog::chooseKeys(std::span<const std::uint8_t> keys) {
     AssignmentRequest& q = *request_;
-    q.type = AssignmentType::SingleKey;
     q.keyList.fill(0);
-    q.keyList[0] = KeyLayout[key_].virtualKey;
-    q.count = 1;
-    keyBox_->showText(keyName(q.keyList[0]));
+    std::copy(keys.begin(), keys.end(), q.keyList.begin());
+    q.count = static_cast<std::uint32_t>(keys.size());
+    q.type = q.count == 1 ? AssignmentType::SingleKey : AssignmentType::Combination;
+    // The box shows exactly what Save will keep.
+    keyBox_->showText(namesOf(keys));
 }
 
 bool KeyAssignmentDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -98,8 +98,8 @@ class KeyAssignmentDialog : public QDialog {
     void choiceMade();
     // Disable ticked or unticked by the user.
     void toggleDisable();
-    // Shows the key sending its own printed key, as it does while unassigned.
-    void showOwnKey();
+    // The request becomes these keys (one: a key, more: a combination), as the box shows.
+    void chooseKeys(std::span<const std::uint8_t> keys);
 
     // Clicks.
     void dispatchClick(QPoint point);

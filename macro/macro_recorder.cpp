@@ -68,9 +68,10 @@ void MacroEditor::hookKey(std::uint8_t key, bool release) {
             const std::int64_t now = clock_.nowUs();
             const std::int64_t delta = now - s.lastEventTime;
             s.lastEventTime = now;
-            // Only the release of a recorded press counts, and room was kept for it.
+            // Only the release of a recorded press still held counts (a repeated release finds
+            // it gone), and room was kept for it.
             const auto held = std::find(s.heldPresses.begin(), s.heldPresses.end(), key);
-            if (!repeat && held != s.heldPresses.end()) {
+            if (held != s.heldPresses.end()) {
                 s.heldPresses.erase(held);
                 s.eventLength = append(key, true, milliseconds(delta));
             }
@@ -85,9 +86,10 @@ void MacroEditor::hookKey(std::uint8_t key, bool release) {
             }
             // A held key repeats its press; it is recorded once.
             if (!repeat) {
-                if (pressFits(milliseconds(delta))) {
+                const std::int64_t delayMs = milliseconds(delta);
+                if (pressFits(delayMs)) {
                     const std::size_t before = s.eventLength;
-                    s.eventLength = append(key, false, milliseconds(delta));
+                    s.eventLength = append(key, false, delayMs);
                     if (s.eventLength != before) s.heldPresses.push_back(key);
                 } else {
                     s.full = true;
