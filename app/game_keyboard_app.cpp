@@ -54,35 +54,61 @@ void CGameKeyboardApp::tellStorageFailure(const QString& path) {
                    chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
 }
 
+void CGameKeyboardApp::tellDamagedStorage(const QString& path, const QString& keptAs) {
+    const bool chinese = state_.language == Language::Chinese;
+    const QString text =
+        chinese
+            ? QStringLiteral("虚拟键盘的存储内容已损坏，保留为 %2。虚拟键盘从出厂设置开始：\n%1")
+            : QStringLiteral(
+                  "The virtual keyboard's memory was damaged and is kept as %2. "
+                  "The virtual keyboard starts from its factory settings:\n%1");
+    messages_.warn(text.arg(path, keptAs).toStdU16String(),
+                   chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
+}
+
 void CGameKeyboardApp::holdVirtualKeyboard() {
     const std::string lock = (state_.dataPath() + "VirtualKeyboard.lock").toStdString();
-    if (DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) !=
+    if (DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) ==
         DeviceClaim::Outcome::HeldElsewhere) {
+        // A tool command holds it now and ends within seconds; the program starts anyway rather
+        // than refuse, and takes it as soon as it is free. Until then the keyboard is not
+        // there for the program: its memory is read, and plugged in, only once it is held.
+        QTimer::singleShot(kVirtualKeyboardRetryMs, qApp, [this] { holdVirtualKeyboard(); });
         return;
     }
-    // A tool command holds it now and ends within seconds; the program starts anyway rather
-    // than refuse, and takes it as soon as it is free.
-    QTimer::singleShot(kVirtualKeyboardRetryMs, qApp, [this] { holdVirtualKeyboard(); });
+    const auto native = [](const std::filesystem::path& file) {
+        return QDir::toNativeSeparators(QString::fromStdString(file.string()));
+    };
+    // Its failures are told on the main thread; the memory changes on the workers too.
+    virtualKeyboard_->attachStorage(
+        (state_.dataPath() + "VirtualKeyboard.bin").toStdString(),
+        [this, native](const std::filesystem::path& file) {
+            QMetaObject::invokeMethod(
+                qApp, [this, path = native(file)] { tellStorageFailure(path); },
+                Qt::QueuedConnection);
+        },
+        [this, native](const std::filesystem::path& file, const std::filesystem::path& keptAs) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [this, path = native(file), aside = native(keptAs.filename())] {
+                    tellDamagedStorage(path, aside);
+                },
+                Qt::QueuedConnection);
+        });
+    virtualKeyboard_->plug();
 }
 
 void CGameKeyboardApp::openTheKeyboard() {
     if (options_.virtualKeyboard) {
         auto emulator = std::make_unique<EmulatorTransport>(clock_);
         // The virtual keyboard keeps its memory beside the program, as a keyboard keeps its flash.
-        // Its failures are told on the main thread; the memory changes on the workers too.
-        VirtualKeyboard& keyboard = emulator->addKeyboard();
-        if (options_.keyboardFaults) applyKeyboardFaults(*options_.keyboardFaults, keyboard);
-        keyboard.attachStorage(
-            (state_.dataPath() + "VirtualKeyboard.bin").toStdString(),
-            [this](const std::filesystem::path& file) {
-                const QString path =
-                    QDir::toNativeSeparators(QString::fromStdString(file.string()));
-                QMetaObject::invokeMethod(
-                    qApp, [this, path] { tellStorageFailure(path); }, Qt::QueuedConnection);
-            });
-        holdVirtualKeyboard();
+        virtualKeyboard_ = &emulator->addKeyboard();
+        if (options_.keyboardFaults)
+            applyKeyboardFaults(*options_.keyboardFaults, *virtualKeyboard_);
+        virtualKeyboard_->unplug();
         watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
         transport_ = std::move(emulator);
+        holdVirtualKeyboard();
     } else {
         transport_ = std::make_unique<HidapiTransport>();
         watcher_ = std::make_unique<UdevHotPlugWatcher>();

@@ -13,6 +13,7 @@
 #include "app/qt_key_hook.h"
 #include "app/qt_platform.h"
 #include "app/single_instance.h"
+#include "emulator/virtual_keyboard.h"
 #include "platform/device_claim.h"
 #include "platform/key_input_source.h"
 #include "platform/real_clock.h"
@@ -35,6 +36,8 @@ class CGameKeyboardApp {
     void openTheKeyboard();
     // Says that the virtual keyboard's memory file could not be read or written.
     void tellStorageFailure(const QString& path);
+    // Says that its memory file held no memory image and where it was kept.
+    void tellDamagedStorage(const QString& path, const QString& keptAs);
 
     ProgramOptions options_;
     QElapsedTimer sinceStart_;
@@ -47,6 +50,7 @@ class CGameKeyboardApp {
     // Held while the program runs on the virtual keyboard, as a real keyboard's node is held
     // while connected, so the command-line tool does not interleave with it.
     std::unique_ptr<DeviceClaim> virtualKeyboardClaim_;
+    VirtualKeyboard* virtualKeyboard_ = nullptr;
     static constexpr int kVirtualKeyboardRetryMs = 200;
     void holdVirtualKeyboard();
     std::unique_ptr<HotPlugWatcher> watcher_;

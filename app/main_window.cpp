@@ -67,6 +67,7 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
         sendWindowMessage(&window_, WM_LIGHTING_CHANGED, effect, 0);
     }
     void keyboardRemoved() override { window_.onKeyboardRemoved(); }
+    void keyboardHeld() override { window_.onKeyboardHeld(); }
     void hideWindow() override {
         if (window_.launchKeys_) window_.launchKeys_->stop();
         if (window_.initialising_) {
@@ -149,30 +150,65 @@ void CGameKeyboardDlg::saveKeymapFromShadows() {
     });
 }
 
-void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QString& path) {
+void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QString& path,
+                                const std::filesystem::path& keptAside) {
+    file.loaded = true;
     file.unreadable = load == DataFileLoad::Unreadable;
+    file.changeTold = false;
+    file.stamp = fileStamp(path.toStdString());
+    const QString shown = QDir::toNativeSeparators(path);
+    if (load == DataFileLoad::Damaged) {
+        services_.messages.warn(
+            toU16(text("This file was shorter than it should be. What it held was read; the "
+                       "damaged file is kept as %2, and a new one is saved in its place:\n%1",
+                       "此文件比应有的短。已读取其中的内容；损坏的文件保留为 "
+                       "%2，并在原处保存新文件：\n%1")
+                      .arg(shown, QDir::toNativeSeparators(QString::fromStdU16String(
+                                      keptAside.filename().u16string())))),
+            text16(kTitle, "TQ260 104vez星岚版"));
+    }
     if (!file.unreadable) return;
     services_.messages.warn(
         toU16(text("This file exists but cannot be read. It is left as it is, and nothing is "
                    "saved into it until the program starts again:\n%1",
                    "此文件存在但无法读取。程序不会改动它，在重新启动之前也不会向其中保存：\n%1")
-                  .arg(QDir::toNativeSeparators(path))),
+                  .arg(shown)),
         text16(kTitle, "TQ260 104vez星岚版"));
 }
 
 void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
                             const std::function<bool()>& write) {
-    if (file.unreadable) return;
+    if (!file.loaded || file.unreadable) return;
+    const auto now = fileStamp(path.toStdString());
+    if (now && now != file.stamp) {
+        // Another program wrote it: what it wrote is kept, not replaced by an older copy.
+        if (file.changeTold) return;
+        file.changeTold = true;
+        services_.messages.warn(
+            toU16(text("This file was changed by another program. It is left as it is, and read "
+                       "again when the keyboard is next connected; changes made here until then "
+                       "are not saved into it:\n%1",
+                       "此文件已被其他程序更改。程序不会改动它，并会在下次连接键盘时重新读取；"
+                       "在此之前所做的更改不会保存到其中：\n%1")
+                      .arg(QDir::toNativeSeparators(path))),
+            text16(kTitle, "TQ260 104vez星岚版"));
+        return;
+    }
     if (write()) {
         file.failureTold = false;
+        file.stamp = fileStamp(path.toStdString());
         return;
     }
     if (file.failureTold) return;
     file.failureTold = true;
-    services_.messages.warn(
-        toU16(text("Changes could not be saved to this file:\n%1", "无法将更改保存到此文件：\n%1")
-                  .arg(QDir::toNativeSeparators(path))),
-        text16(kTitle, "TQ260 104vez星岚版"));
+    const QString text =
+        isReadOnlyFile(path.toStdString())
+            ? this->text("This file is read-only, so changes are not saved to it:\n%1",
+                         "此文件为只读，更改不会保存到其中：\n%1")
+            : this->text("Changes could not be saved to this file:\n%1",
+                         "无法将更改保存到此文件：\n%1");
+    services_.messages.warn(toU16(text.arg(QDir::toNativeSeparators(path))),
+                            text16(kTitle, "TQ260 104vez星岚版"));
 }
 
 // ---- Start-up ------------------------------------------------------------------------
@@ -188,8 +224,10 @@ void CGameKeyboardDlg::initialise() {
     state_.assignments.marks.fill(0);
     if (services_.watcher != nullptr) session_->registerForNotifications(*services_.watcher);
     setUpSliders();
-    loadDataFiles();
+    // Read once the keyboard is held, so that a tool writing them for the keyboard just now
+    // has finished; without a keyboard nobody writes them for it.
     session_->connectAtStart();
+    if (!keymapFile_.loaded) loadDataFiles();
     setUpTrayIcon();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -229,16 +267,38 @@ void CGameKeyboardDlg::setUpSliders() {
     reportRate_ = make(kReportRateSliderId, 3, 1);
 }
 
-void CGameKeyboardDlg::loadDataFiles() {
-    noteLoad(macroFile_, loadMacroFile(state_.macroPath().toStdString(), *state_.macros.saved),
-             state_.macroPath());
-    DataFileLoad keymap;
+void CGameKeyboardDlg::loadMacroFile() {
+    std::filesystem::path keptAside;
+    const DataFileLoad load =
+        tq260::loadMacroFile(state_.macroPath().toStdString(), *state_.macros.saved, &keptAside);
+    noteLoad(macroFile_, load, state_.macroPath(), keptAside);
+}
+
+void CGameKeyboardDlg::loadKeymapFile() {
+    std::filesystem::path keptAside;
+    DataFileLoad load;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
-        keymap = LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
-                                *state_.assignments.table);
+        load = LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
+                              *state_.assignments.table, &keptAside);
     }
-    noteLoad(keymapFile_, keymap, state_.keymapPath());
+    noteLoad(keymapFile_, load, state_.keymapPath(), keptAside);
+}
+
+void CGameKeyboardDlg::loadDataFiles() {
+    // Saves that were killed half-way left their temporaries beside the files.
+    removeStaleTemporaries(state_.dataPath().toStdString());
+    loadMacroFile();
+    loadKeymapFile();
+}
+
+void CGameKeyboardDlg::onKeyboardHeld() {
+    if (!keymapFile_.loaded) {
+        loadDataFiles();
+        return;
+    }
+    if (fileStamp(state_.macroPath().toStdString()) != macroFile_.stamp) loadMacroFile();
+    if (fileStamp(state_.keymapPath().toStdString()) != keymapFile_.stamp) loadKeymapFile();
 }
 
 bool CGameKeyboardDlg::hasNotificationArea() const {
@@ -272,6 +332,7 @@ void CGameKeyboardDlg::setUpTrayIcon() {
 // ---- Messages ------------------------------------------------------------------------
 
 bool CGameKeyboardDlg::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) readLightingWithoutEvents();
     if (const auto* message = asWindowMessage(event)) {
         switch (message->message()) {
             case WM_SETTINGS_LOADED:
@@ -397,6 +458,30 @@ void CGameKeyboardDlg::onLightingChanged() {
     brightness_->setValue(record.lighting.brightness);
     speed_->setValue(record.lighting.speed);
     update();
+}
+
+void CGameKeyboardDlg::readLightingWithoutEvents() {
+    if (services_.link.hasEventChannel() || !services_.link.isConnected() || closing_) return;
+    if (lightingRead_.busy() || session_->reader().running() || !recordIsTheKeyboards()) return;
+    auto read = std::make_shared<DeviceSettings>(recordCopy());
+    const LightingSettings shown = read->lighting;
+    const std::optional<LightingSettings> before = keyboardLighting_;
+    lightingRead_.start(
+        [this, read](const ProgressListener&) { return readLighting(services_.link, *read); },
+        [](const OperationProgress&) {},
+        [this, read, before, shown](OperationResult result) {
+            // An edit, preview or Save meanwhile knows better than a read that may predate it.
+            if (result != OperationResult::Done || keyboardLighting_ != before ||
+                operation_.busy() || keyboardLighting_ == read->lighting) {
+                return;
+            }
+            {
+                std::lock_guard lock(state_.keyboard.recordMutex);
+                if (state_.keyboard.settings.lighting != shown) return;
+                state_.keyboard.settings.lighting = read->lighting;
+            }
+            onLightingChanged();
+        });
 }
 
 void CGameKeyboardDlg::onSliderChanged(int id) {

@@ -219,6 +219,10 @@ class CGameKeyboardDlg final : public QWidget {
     std::unique_ptr<DeviceSession> session_;
     // Declared after the queue it posts to, so it is gone (its thread joined) first.
     BackgroundOperation operation_{mainThread_};
+    // Reads the keyboard's lighting when the user comes back to the window, where the event
+    // channel that would report its own lighting keys could not be opened.
+    BackgroundOperation lightingRead_{mainThread_};
+    void readLightingWithoutEvents();
     std::unique_ptr<LaunchKeyWatcher> launchKeys_;
     bool launchPermissionTold_ = false;
     CBitSlider* speed_ = nullptr;
@@ -243,15 +247,26 @@ class CGameKeyboardDlg final : public QWidget {
     int noticeSerial_ = 0;
     // Pointer less window position while the window moves itself.
     std::optional<QPoint> dragOffset_;
-    // A data file the window saves. One that exists but could not be read at start is never
-    // written over in this run; a save that fails is said once, until one succeeds again.
+    // A data file the window saves. One that exists but could not be read is never written
+    // over; nor is one that changed on disk since this program read or wrote it (another
+    // program wrote it): that is read again once the keyboard is held here. A save that
+    // fails is said once, until one succeeds again.
     struct SavedFile {
+        bool loaded = false;
         bool unreadable = false;
         bool failureTold = false;
+        bool changeTold = false;
+        std::optional<FileStamp> stamp;
     };
     SavedFile keymapFile_;
     SavedFile macroFile_;
-    void noteLoad(SavedFile& file, DataFileLoad load, const QString& path);
+    void loadKeymapFile();
+    void loadMacroFile();
+    // Once the keyboard is held: the files read for the first time, or again where another
+    // program changed them while it was not held here.
+    void onKeyboardHeld();
+    void noteLoad(SavedFile& file, DataFileLoad load, const QString& path,
+                  const std::filesystem::path& keptAside);
     void save(SavedFile& file, const QString& path, const std::function<bool()>& write);
 };
 

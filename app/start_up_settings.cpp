@@ -1,16 +1,16 @@
 #include "app/start_up_settings.h"
 
-#include <QFile>
 #include <QSettings>
+
+#include "platform/atomic_file.h"
 
 namespace tq260 {
 
 InstalledVersion readInstalledVersion(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.read(kVersionFileReadSize);
-    return parseInstalledVersion(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                           static_cast<std::size_t>(bytes.size())));
+    // A regular file only: a pipe of that name would hold the start up for ever.
+    const auto bytes = readFileBytes(path.toStdString(), kVersionFileReadSize);
+    if (!bytes) return {};
+    return parseInstalledVersion(*bytes);
 }
 
 Language languageFromSetting(const std::optional<QString>& value) {

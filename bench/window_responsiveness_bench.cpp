@@ -131,6 +131,32 @@ void FullReadAfterArrival(benchmark::State& state) {
 }
 BENCHMARK(FullReadAfterArrival)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The keyboard pulled out half-way through the read that follows its arrival: from the plug
+// until the removal has closed the link.
+void UnplugDuringTheRead(benchmark::State& state) {
+    Rig rig;
+    double longest = 0;
+    double took = 0;
+    for (auto _ : state) {
+        rig.keyboard.unplug();
+        UiHeartbeat settle(rig.window);
+        settle.runUntil([&] { return !rig.link.isConnected(); }, 5000);
+        rig.keyboard.unplugAfterReports(40);
+        UiHeartbeat heartbeat(rig.window);
+        rig.keyboard.plug();
+        heartbeat.runUntil([&] { return rig.link.isConnected(); }, 5000);
+        const auto closed = [&] {
+            return !rig.link.isConnected() && !rig.window.session().reader().running();
+        };
+        if (!heartbeat.runUntil(closed, 20000)) state.SkipWithError("never closed");
+        heartbeat.runUntil([] { return false; }, 300);  // the removal's debug text after it
+        longest = std::max(longest, heartbeat.longestStallMs());
+        took = heartbeat.elapsedMs();
+    }
+    report(state, longest, took);
+}
+BENCHMARK(UnplugDuringTheRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 }  // namespace tq260
 

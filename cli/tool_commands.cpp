@@ -72,21 +72,6 @@ void loadKeymap(const ToolContext& context, HostConfiguration& host) {
     host.keymap = HostConfiguration::Keymap::Read;
 }
 
-// Takes what the keyboard sent. The keyboard holds each key only in its wire form (a
-// combination as its one code, a launch key as its printed key); where that is the wire form
-// of what keymap.bin says was assigned, the key keeps its assignment as made.
-void takeKeyboardSettings(const DeviceSettings& read, DeviceSettings& settings) {
-    std::array<bool, kKeySlotCount> asAssigned{};
-    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
-        asAssigned[slot] = encodeKeyPair(settings, slot) == encodeKeyPair(read, slot);
-    }
-    const auto assigned = settings.keyTable;
-    copyDeviceFields(read, settings);
-    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
-        if (asAssigned[slot]) settings.keyTable[slot] = assigned[slot];
-    }
-}
-
 // Reads the whole keyboard over what keymap.bin holds, as the program does at start; the link
 // stays open for a write back. Nothing, or the exit code of what went wrong.
 std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostConfiguration& host,
@@ -300,7 +285,8 @@ std::optional<std::vector<std::uint8_t>> readInput(ToolContext& context, const s
         context.err << "Could not read " << file << ": it is a folder.\n";
         return std::nullopt;
     }
-    auto bytes = readFileBytes(path, limit + 1);
+    // What the user names is read as it is, a pipe or /dev/stdin too.
+    auto bytes = readFileBytes(path, limit + 1, FileKinds::Any);
     if (!bytes) {
         context.err << "Could not read " << file << ".\n";
         return std::nullopt;

@@ -101,4 +101,16 @@ void decodeCustomLightMasks(const Block& wire, DeviceSettings& settings) {
     std::memcpy(settings.customLightMasks.data(), wire.data(), sizeof(settings.customLightMasks));
 }
 
+void takeKeyboardSettings(const DeviceSettings& read, DeviceSettings& record) {
+    std::array<bool, kKeySlotCount> asAssigned{};
+    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
+        asAssigned[slot] = encodeKeyPair(record, slot) == encodeKeyPair(read, slot);
+    }
+    const auto assigned = record.keyTable;
+    copyDeviceFields(read, record);
+    for (std::size_t slot = 0; slot < kKeySlotCount; ++slot) {
+        if (asAssigned[slot]) record.keyTable[slot] = assigned[slot];
+    }
+}
+
 }  // namespace tq260

@@ -16,6 +16,12 @@ inline constexpr std::size_t kKeysPerBlock = 63;
 // The pair a slot travels as: (code, kind << 4 | parameter).
 std::array<std::uint8_t, 2> encodeKeyPair(const DeviceSettings& settings, std::size_t slot);
 
+// Takes what a full read brought into the record. The keyboard holds each key only in its
+// wire form (a combination as its one code, a launch key as its printed key); where that is
+// the wire form of what the record says was assigned, the key keeps its entry as assigned,
+// so a read never turns "LCtrl + C" into "C" in what the host keeps.
+void takeKeyboardSettings(const DeviceSettings& read, DeviceSettings& record);
+
 // The wire form of key block 0 or 1; bytes 126 and 127 are 0.
 Block encodeKeyBlock(const DeviceSettings& settings, std::size_t block);
 

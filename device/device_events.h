@@ -13,6 +13,9 @@ inline constexpr const char* kDeviceRemovedDebugText = "DBT_DEVICEREMOVECOMPLETE
 class DeviceEvents {
   public:
     virtual ~DeviceEvents() = default;
+    // The keyboard was opened, so no other program can change it (or the files kept beside
+    // it) until it is closed; its read starts after this returns. Called on the main thread.
+    virtual void keyboardHeld() {}
     // A full read has filled the record; the shadow is taken after this returns.
     virtual void settingsLoaded() = 0;
     // A full read was abandoned because the keyboard stopped answering; the record is as it

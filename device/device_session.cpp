@@ -26,6 +26,7 @@ void DeviceSession::later(int ms, std::function<void()> task) {
 void DeviceSession::connectAtStart() {
     link_.findInterface(InterfaceFilter::CommandChannel);
     if (link_.openCommandChannel()) {
+        events_.keyboardHeld();
         if (!reader_.running()) reader_.start();
     } else {
         events_.hideWindow();
@@ -37,9 +38,11 @@ void DeviceSession::openEventChannelAndListen() {
     link_.findInterface(InterfaceFilter::EventChannel);
     if (link_.openEventChannel()) {
         if (!listener_.running()) listener_.start();
-    } else {
+    } else if (!link_.isConnected()) {
         events_.hideWindow();
     }
+    // A keyboard whose event channel this user may not open (it carries typed keys, so it is
+    // granted only on request) is still used in full; the window reads its lighting instead.
 }
 
 bool DeviceSession::registerForNotifications(HotPlugWatcher& watcher) {
@@ -85,6 +88,7 @@ void DeviceSession::attemptConnection(int attempt) {
         retry();
         return;
     }
+    events_.keyboardHeld();
     if (!reader_.running()) reader_.start();
     openEventChannelAndListen();
 }

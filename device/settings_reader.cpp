@@ -1,5 +1,6 @@
 #include "device/settings_reader.h"
 
+#include "device/block_codec.h"
 #include "device/composite_operations.h"
 #include "device/device_commands.h"
 
@@ -42,7 +43,7 @@ void SettingsReader::run() {
     }
     {
         std::lock_guard lock(state_.recordMutex);
-        copyDeviceFields(read, state_.settings);
+        takeKeyboardSettings(read, state_.settings);
         state_.identity = identity;
         state_.readFromKeyboard = true;
     }

@@ -41,7 +41,8 @@ void VirtualKeyboard::editMemory(const std::function<void(KeyboardMemory&)>& edi
     persistLocked();
 }
 
-void VirtualKeyboard::attachStorage(const std::filesystem::path& file, StorageFailure onFailure) {
+void VirtualKeyboard::attachStorage(const std::filesystem::path& file, StorageFailure onFailure,
+                                    DamagedStorage onDamaged) {
     std::lock_guard lock(mutex_);
     storage_ = file;
     onStorageFailure_ = std::move(onFailure);
@@ -52,6 +53,14 @@ void VirtualKeyboard::attachStorage(const std::filesystem::path& file, StorageFa
             memory_ = *stored;
             return;
         }
+        const auto aside = keepAside(file);
+        if (!aside) {
+            // Not moved, so not written over either.
+            storage_.reset();
+            if (onStorageFailure_) onStorageFailure_(file);
+            return;
+        }
+        if (onDamaged) onDamaged(file, *aside);
     } else {
         std::error_code error;
         if (std::filesystem::exists(file, error) || error) {

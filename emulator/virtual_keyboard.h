@@ -40,8 +40,13 @@ class VirtualKeyboard {
     // written over. onFailure hears of that, and of the first write that fails (again after
     // one succeeds); it is called on whatever thread changed the memory, with the keyboard
     // locked, so it must only pass the news on.
+    // A file that is there but holds no memory image (empty, the wrong size, another kind of
+    // file) is moved aside before the factory memory is stored; onDamaged hears where it went.
     using StorageFailure = std::function<void(const std::filesystem::path&)>;
-    void attachStorage(const std::filesystem::path& file, StorageFailure onFailure = {});
+    using DamagedStorage =
+        std::function<void(const std::filesystem::path& file, const std::filesystem::path& keptAs)>;
+    void attachStorage(const std::filesystem::path& file, StorageFailure onFailure = {},
+                       DamagedStorage onDamaged = {});
 
     // The user changes the lighting with the keyboard's own keys (speed as stored on the
     // host, 0..9): the keyboard takes it and sends its event report.

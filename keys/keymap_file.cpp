@@ -30,12 +30,16 @@ std::span<std::uint8_t> bytesOf(AssignmentTable& table) {
 }  // namespace
 
 DataFileLoad LoadKeymapFile(const std::filesystem::path& file, bool keepImage,
-                            DeviceSettings& settings, AssignmentTable& table) {
+                            DeviceSettings& settings, AssignmentTable& table,
+                            std::filesystem::path* keptAside) {
     // Read straight into place; a kept image is read past into a copy that is thrown away.
     DeviceSettings skipped;
-    if (readFileInto(file, {bytesOf(keepImage ? skipped : settings), bytesOf(table)})) {
+    if (const auto read =
+            readFileInto(file, {bytesOf(keepImage ? skipped : settings), bytesOf(table)})) {
         setAssignmentIdentities(table);
-        return DataFileLoad::Read;
+        if (*read == kKeymapFileSize) return DataFileLoad::Read;
+        return keepDamagedAside(file, keptAside,
+                                [&] { return saveKeymapFile(file, settings, table); });
     }
     table.fill(KeyAssignment{});
     std::error_code error;

@@ -22,10 +22,12 @@ void loadKeymapBytes(std::span<const std::uint8_t> bytes, bool keepImage, Device
 
 // Loads keymap.bin. Keeping the image leaves the record alone, so settings just read from
 // the keyboard survive. A file that does not exist is created from the record and a zeroed
-// table; one that exists but cannot be read is never overwritten. The identities are set in
+// table; one that exists but cannot be read is never overwritten; a short one is read as far
+// as it goes, kept aside (keptAside says where) and written anew. The identities are set in
 // every case, so a restored default always finds its key.
 DataFileLoad LoadKeymapFile(const std::filesystem::path& file, bool keepImage,
-                            DeviceSettings& settings, AssignmentTable& table);
+                            DeviceSettings& settings, AssignmentTable& table,
+                            std::filesystem::path* keptAside = nullptr);
 
 // Reads the assignment records again from keymap.bin, as far as the file goes. When the file
 // cannot be read the table stays as it is, and the file is never made or written here: a

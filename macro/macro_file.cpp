@@ -11,10 +11,12 @@ void loadMacroBytes(std::span<const std::uint8_t> bytes, MacroTable& table) {
     std::memcpy(table.data(), bytes.data(), std::min(bytes.size(), sizeof(MacroTable)));
 }
 
-DataFileLoad loadMacroFile(const std::filesystem::path& file, MacroTable& table) {
-    if (readFileInto(
+DataFileLoad loadMacroFile(const std::filesystem::path& file, MacroTable& table,
+                           std::filesystem::path* keptAside) {
+    if (const auto read = readFileInto(
             file, {std::span(reinterpret_cast<std::uint8_t*>(table.data()), sizeof(MacroTable))})) {
-        return DataFileLoad::Read;
+        if (*read == sizeof(MacroTable)) return DataFileLoad::Read;
+        return keepDamagedAside(file, keptAside, [&] { return saveMacroFile(file, table); });
     }
     std::error_code error;
     if (std::filesystem::exists(file, error) || error) return DataFileLoad::Unreadable;

@@ -16,8 +16,10 @@ inline constexpr const char* kMacroFileName = "MacroDefine.bin";
 void loadMacroBytes(std::span<const std::uint8_t> bytes, MacroTable& table);
 
 // Loads "MacroDefine.bin". A file that does not exist is created from the table; one that
-// exists but cannot be read is left alone, so nothing the user made is ever overwritten.
-DataFileLoad loadMacroFile(const std::filesystem::path& file, MacroTable& table);
+// exists but cannot be read is left alone, so nothing the user made is ever overwritten; a
+// short one is read as far as it goes, kept aside (keptAside says where) and written anew.
+DataFileLoad loadMacroFile(const std::filesystem::path& file, MacroTable& table,
+                           std::filesystem::path* keptAside = nullptr);
 
 // Writes all 169,860 bytes, replacing the old file in one step. False when it could not.
 bool saveMacroFile(const std::filesystem::path& file, const MacroTable& table);

@@ -123,6 +123,10 @@ echo "== launch-key rule"
 tq260-launch-keys on >/dev/null
 [ "$(tq260-launch-keys status)" = on ] || fail "the launch-key rule did not turn on"
 [ -e /etc/udev/rules.d/71-tq260-launch-keys.rules ] || fail "the launch-key rule is not linked"
+tq260-lighting-keys on >/dev/null
+[ -e /etc/udev/rules.d/72-tq260-lighting-keys.rules ] || fail "the lighting-key rule is not linked"
+grep -q 'ID_USB_INTERFACE_NUM}=="03"' /usr/lib/udev/rules.d/70-tq260.rules ||
+    fail "the always-on rule grants more than the command channel"
 
 echo "== remove"
 # Every file and link the package put there, and its own folders.
@@ -132,7 +136,8 @@ for path in "${installed[@]}"; do
 done
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tq260 >/dev/null
 left=()
-for path in "${files[@]}" /etc/udev/rules.d/71-tq260-launch-keys.rules /usr/lib/tq260 \
+for path in "${files[@]}" /etc/udev/rules.d/71-tq260-launch-keys.rules \
+    /etc/udev/rules.d/72-tq260-lighting-keys.rules /usr/lib/tq260 \
     /usr/share/tq260 /usr/share/doc/tq260; do
     if [ -e "$path" ] || [ -L "$path" ]; then left+=("$path"); fi
 done

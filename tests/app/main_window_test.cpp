@@ -609,8 +609,8 @@ TEST_F(MainWindow, MacroManagerOkBuildsTheBlocksAndWritesTheMacroFile) {
 }
 
 TEST_F(MainWindow, AFailedSaveIsSaidOnceNamingTheFile) {
-    // keymap.bin is a folder with something in it: no save can replace it.
-    ASSERT_TRUE(QDir(folder.path()).mkpath("keymap.bin/inside"));
+    // keymap.bin links into a folder that is not there: no save can reach it.
+    ASSERT_TRUE(QFile::link(folder.filePath("gone/keymap.bin"), folder.filePath("keymap.bin")));
     start();          // what was read is stored at once: the first failure
     click(950, 615);  // Save
     click(950, 615);
@@ -618,7 +618,7 @@ TEST_F(MainWindow, AFailedSaveIsSaidOnceNamingTheFile) {
         QDir::toNativeSeparators(folder.filePath("keymap.bin")).toStdU16String();
     EXPECT_THAT(messages.shown, ElementsAre(u"Changes could not be saved to this file:\n" + path +
                                             u" | TQ260 104vez VANTOR"));
-    EXPECT_TRUE(QFileInfo(folder.filePath("keymap.bin/inside")).isDir());
+    EXPECT_TRUE(QFileInfo(folder.filePath("keymap.bin")).isSymLink());
 }
 
 // Root reads a file of mode 000, so this proves something only as a normal user; the test

@@ -147,12 +147,58 @@ std::vector<MessageCase> cases() {
          u"出厂设置", false},
         {"FileNotSaved",
          [](MessageTexts& t) {
-             EXPECT_TRUE(QDir(t.folder.path()).mkpath("keymap.bin/inside"));
+             EXPECT_TRUE(QFile::link(t.folder.filePath("gone/keymap.bin"),
+                                     t.folder.filePath("keymap.bin")));
              t.start();
              return nativePath(t, "keymap.bin");
          },
          u"Changes could not be saved to this file:\n%1", kEnglishTitle,
          u"无法将更改保存到此文件：\n%1", kChineseTitle},
+        {"FileReadOnly",
+         [](MessageTexts& t) {
+             QFile file(t.folder.filePath("keymap.bin"));
+             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray(199272, '\0'));
+             file.close();
+             EXPECT_TRUE(file.setPermissions(QFileDevice::ReadOwner));
+             t.start();  // what was read is stored at once
+             return nativePath(t, "keymap.bin");
+         },
+         u"This file is read-only, so changes are not saved to it:\n%1", kEnglishTitle,
+         u"此文件为只读，更改不会保存到其中：\n%1", kChineseTitle},
+        {"FileShort",
+         [](MessageTexts& t) {
+             QFile file(t.folder.filePath("keymap.bin"));
+             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray(10, '\1'));
+             file.close();
+             t.start();
+             return nativePath(t, "keymap.bin");
+         },
+         u"This file was shorter than it should be. What it held was read; the damaged file is "
+         u"kept as keymap.bin.damaged, and a new one is saved in its place:\n%1",
+         kEnglishTitle,
+         u"此文件比应有的短。已读取其中的内容；损坏的文件保留为 "
+         u"keymap.bin.damaged，并在原处保存新文件：\n%1",
+         kChineseTitle},
+        {"FileChangedElsewhere",
+         [](MessageTexts& t) {
+             t.start();
+             QFile::remove(t.folder.filePath("keymap.bin"));
+             QFile file(t.folder.filePath("keymap.bin"));
+             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(QByteArray(199272, '\0'));
+             file.close();
+             t.click(950, 615);  // Save
+             return nativePath(t, "keymap.bin");
+         },
+         u"This file was changed by another program. It is left as it is, and read again when "
+         u"the keyboard is next connected; changes made here until then are not saved into "
+         u"it:\n%1",
+         kEnglishTitle,
+         u"此文件已被其他程序更改。程序不会改动它，并会在下次连接键盘时重新读取；"
+         u"在此之前所做的更改不会保存到其中：\n%1",
+         kChineseTitle},
         {"LaunchFileGone",
          [](MessageTexts& t) { return pressF1Launching(t, ShellLauncher::Result::NotFound); },
          u"The file or folder this key opens no longer exists:\n%1", kEnglishTitle,

@@ -65,6 +65,20 @@ TEST_F(SettingsReaderTest, FillsTheRecordNotifiesThenTakesTheShadow) {
     EXPECT_TRUE(state.readFromKeyboard);
 }
 
+// The keyboard holds a combination as its last key: a read keeps the combination where that is
+// what the keyboard holds, and takes the keyboard's key where it is not.
+TEST_F(SettingsReaderTest,
+       AKeyAssignedAsACombinationKeepsItsEntryWhereTheKeyboardHoldsItsWireForm) {
+    const std::uint8_t factory = FactoryKeyMap[0].code;
+    const KeyEntry kept{key_kind::kKey, 0xE0, factory, 0xE1};
+    state.settings.keyTable[0] = kept;
+    state.settings.keyTable[1] = {key_kind::kKey, 0xE0, static_cast<std::uint8_t>(factory + 1), 0};
+    reader.start();
+    reader.join();
+    EXPECT_EQ(state.settings.keyTable[0], kept);
+    EXPECT_EQ(state.settings.keyTable[1], FactoryKeyMap[1]);
+}
+
 TEST_F(SettingsReaderTest, UnplugDuringTheReadLeavesTheRecordAndTellsNothing) {
     state.settings.reportRate = 2;
     keyboard.unplugAfterReports(6);

@@ -118,14 +118,20 @@ TEST(VirtualKeyboardStorage, MemoryPersistsAcrossRuns) {
     EXPECT_EQ(memory.macroBlocks[5][8], 0x31);  // stored in wire order
 }
 
-TEST(VirtualKeyboardStorage, DamagedFileGivesFactoryMemoryAndIsRewritten) {
+TEST(VirtualKeyboardStorage, DamagedFileIsKeptAsideAndToldThenFactoryMemoryIsStored) {
     TemporaryFolder folder;
     const auto file = folder / "VirtualKeyboard.bin";
-    { std::ofstream(file, std::ios::binary) << "TQ260VK\x01 but far too short"; }
+    const std::string damaged = "TQ260VK\x01 but far too short";
+    { std::ofstream(file, std::ios::binary) << damaged; }
     VirtualClock clock;
     VirtualKeyboard keyboard(clock);
-    keyboard.attachStorage(file);
+    std::filesystem::path keptAs;
+    keyboard.attachStorage(
+        file, {},
+        [&](const std::filesystem::path&, const std::filesystem::path& aside) { keptAs = aside; });
     EXPECT_EQ(keyboard.memory(), KeyboardMemory::factoryDefaults());
+    EXPECT_EQ(keptAs, folder / "VirtualKeyboard.bin.damaged");
+    EXPECT_EQ(readFileBytes(keptAs, 100)->size(), damaged.size());
     const auto bytes = readFileBytes(file, 1 << 16);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(KeyboardMemory::parse(*bytes), KeyboardMemory::factoryDefaults());

@@ -102,7 +102,12 @@ TEST_F(KeymapFile, ShortFilesFillOnlyWhatTheyReach) {
     std::vector<std::uint8_t> bytes(2412 + 772 + 2, 0);  // the image, record 0, two bytes of 1
     bytes[2412 + 772 + 1] = 0x5B;
     writeRaw(bytes);
-    LoadKeymapFile(file, false, settings, *table);
+    // Said and kept aside before the new file takes its name.
+    std::filesystem::path aside;
+    EXPECT_EQ(LoadKeymapFile(file, false, settings, *table, &aside), DataFileLoad::Damaged);
+    EXPECT_EQ(aside, folder / "keymap.bin.damaged");
+    EXPECT_EQ(readFileBytes(aside, kKeymapFileSize), bytes);
+    EXPECT_EQ(fileBytes().size(), kKeymapFileSize);
     EXPECT_EQ(settings.gameMode, 0);
     EXPECT_EQ((*table)[0].type, 0);
     EXPECT_EQ((*table)[1].type, 0x5B);
@@ -119,8 +124,9 @@ TEST_F(KeymapFile, ShortFilesFillOnlyWhatTheyReach) {
 
 TEST_F(KeymapFile, EmptyLongAndRandomFilesLoadWithoutHarm) {
     writeRaw({});
-    LoadKeymapFile(file, false, settings, *table);
-    EXPECT_EQ(fileBytes().size(), 0U);  // an existing file is never rewritten by loading
+    EXPECT_EQ(LoadKeymapFile(file, false, settings, *table), DataFileLoad::Damaged);
+    EXPECT_EQ(readFileBytes(folder / "keymap.bin.damaged", 10)->size(), 0U);
+    EXPECT_EQ(fileBytes().size(), kKeymapFileSize);
 
     std::mt19937 random(7);
     std::vector<std::uint8_t> noise(kKeymapFileSize + 5000);

@@ -116,10 +116,13 @@ TEST_F(MacroFile, ShortLongEmptyAndRandomFiles) {
     EXPECT_EQ((*tables.saved)[0].loopCount, 0x1111);
     EXPECT_EQ((*tables.saved)[5].nameText(), u"kept");
 
+    // A short file is kept aside before a whole one takes its name.
     writeRaw({});
-    loadMacroFile(file, *tables.saved);
+    std::filesystem::path aside;
+    EXPECT_EQ(loadMacroFile(file, *tables.saved, &aside), DataFileLoad::Damaged);
     EXPECT_EQ((*tables.saved)[0].loopCount, 0x1111);
-    EXPECT_EQ(readFileBytes(file, 10)->size(), 0U);  // an existing file is not rewritten
+    EXPECT_EQ(readFileBytes(aside, 10)->size(), 0U);
+    EXPECT_EQ(readFileBytes(file, sizeof(MacroTable))->size(), sizeof(MacroTable));
 
     std::mt19937 random(3);
     std::vector<std::uint8_t> noise(169'860 + 1000);

@@ -4,6 +4,11 @@
 
 #include "support/temporary_folder.h"
 
+#ifdef __unix__
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace tq260 {
 namespace {
 
@@ -29,7 +34,9 @@ class RecordingSaveCalls final : public SaveCalls {
   public:
     using Parts = std::initializer_list<std::span<const std::uint8_t>>;
     using Path = std::filesystem::path;
-    int create(const Path& p) override { return log("create"), SaveCalls::create(p); }
+    int create(const Path& p, unsigned mode) override {
+        return log("create"), SaveCalls::create(p, mode);
+    }
     bool write(int fd, Parts parts) override { return log("write"), SaveCalls::write(fd, parts); }
     bool sync(int fd) override { return log("sync"), SaveCalls::sync(fd); }
     bool close(int fd) override { return log("close"), SaveCalls::close(fd); }
@@ -119,6 +126,73 @@ TEST(AtomicFile, ReadStopsAtTheLimitAndAtTheEnd) {
     EXPECT_THAT(*readFileBytes(file, 100), ElementsAre(1, 2, 3, 4));
     EXPECT_FALSE(readFileBytes(folder / "absent.bin", 10));
 }
+
+#ifdef __unix__
+// What the user set on a file stays: its mode through every save, and a file made read-only
+// is left as it is. As root too, whom the system would let write it.
+TEST(AtomicFile, ASaveKeepsTheModeAndNeverWritesAReadOnlyFileAsANormalUser) {
+    for (const auto mode : {0600U, 0640U, 0444U, 0400U}) {
+        TemporaryFolder folder;
+        const auto file = folder / "keymap.bin";
+        testing::writeRawFile(file, std::vector<std::uint8_t>{9});
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        const bool readOnly = (mode & 0200U) == 0;
+        EXPECT_EQ(writeFileAtomically(file, std::vector<std::uint8_t>{1, 2}), !readOnly) << mode;
+        EXPECT_EQ(isReadOnlyFile(file), readOnly) << mode;
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(readFileBytes(file, 10)->size(), readOnly ? 1U : 2U) << mode;
+    }
+}
+
+// A data file linked elsewhere stays a link; what it points at is replaced.
+TEST(AtomicFile, ALinkIsWrittenThrough) {
+    TemporaryFolder folder;
+    testing::writeRawFile(folder / "real.bin", std::vector<std::uint8_t>{9});
+    std::filesystem::create_symlink("real.bin", folder / "keymap.bin");
+    ASSERT_TRUE(writeFileAtomically(folder / "keymap.bin", std::vector<std::uint8_t>{1, 2}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "keymap.bin"));
+    EXPECT_THAT(*readFileBytes(folder / "real.bin", 10), ElementsAre(1, 2));
+}
+
+// A pipe under a data file's name would block a read for ever: it is not a data file.
+TEST(AtomicFile, OnlyRegularFilesAreReadAsDataFiles) {
+    TemporaryFolder folder;
+    const auto pipe = folder / "VER.bin";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(readFileBytes(pipe, 10));
+    EXPECT_FALSE(readFileBytes(folder.path(), 10));
+    EXPECT_FALSE(fileStamp(folder / "absent.bin"));
+}
+
+// Temporaries of saves killed half-way go; a running writer's, and other names, stay.
+TEST(AtomicFile, StaleTemporariesOfDeadWritersAreRemoved) {
+    TemporaryFolder folder;
+    const std::vector<std::uint8_t> bytes{1};
+    const std::string running = std::to_string(::getppid());
+    // A process number beyond the system's limit has no process.
+    for (const std::string& name : std::vector<std::string>{
+             "keymap.bin.tmp-99999999-1-2", "keymap.bin.tmp-" + running + "-1-2",
+             "keymap.bin.tmp-x-1", "notes.txt", "MacroDefine.bin.tmp-99999998-5-6"}) {
+        testing::writeRawFile(folder / name, bytes);
+    }
+    EXPECT_EQ(removeStaleTemporaries(folder.path()), 2);
+    EXPECT_FALSE(std::filesystem::exists(folder / "keymap.bin.tmp-99999999-1-2"));
+    EXPECT_TRUE(std::filesystem::exists(folder / ("keymap.bin.tmp-" + running + "-1-2")));
+    EXPECT_TRUE(std::filesystem::exists(folder / "keymap.bin.tmp-x-1"));
+}
+
+TEST(AtomicFile, ADamagedFileIsKeptAsideUnderAFreeName) {
+    TemporaryFolder folder;
+    const auto file = folder / "keymap.bin";
+    testing::writeRawFile(folder / "keymap.bin.damaged", std::vector<std::uint8_t>{1});
+    testing::writeRawFile(file, std::vector<std::uint8_t>{2});
+    EXPECT_EQ(keepAside(file), folder / "keymap.bin.damaged-2");
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_THAT(*readFileBytes(folder / "keymap.bin.damaged-2", 10), ElementsAre(2));
+}
+#endif
 
 }  // namespace
 }  // namespace tq260

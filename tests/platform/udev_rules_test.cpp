@@ -21,6 +21,7 @@ using Tags = std::set<std::string>;
 const std::filesystem::path kUdevDir = std::filesystem::path(TQ260_PACKAGING_DIR) / "udev";
 const char* const kAccessRules = "70-tq260.rules";
 const char* const kLaunchKeyRules = "71-tq260-launch-keys.rules";
+const char* const kLightingKeyRules = "72-tq260-lighting-keys.rules";
 
 // What usb_id finds walking up to the usb_interface and usb_device parents: lower-case hex as in
 // sysfs idVendor/idProduct, two hex digits of bInterfaceNumber.
@@ -116,26 +117,24 @@ class ShippedRules : public ::testing::Test {
     UdevRuleSet rules;
 };
 
-// ---- 70-tq260.rules: the hidraw nodes of the lighting and command interfaces ----
+// ---- 70-tq260.rules: the hidraw node of the command interface, always ----
 
 class UdevRulesHidrawAccess : public ShippedRules {
   protected:
     void SetUp() override { load(kAccessRules); }
 };
 
-TEST_F(UdevRulesHidrawAccess, InterfacesOneAndThreeGetUaccessOnEveryNonRemoveEvent) {
+TEST_F(UdevRulesHidrawAccess, InterfaceThreeGetsUaccessOnEveryNonRemoveEvent) {
     for (const std::string action : {"add", "change", "bind"}) {
-        for (const Properties& usb : {kOurInterface1, kOurInterface3}) {
-            EXPECT_EQ(tagsFor(hidrawNode("hidraw4", usb, action)), Tags{"uaccess"})
-                << action << " on interface " << usb.at("ID_USB_INTERFACE_NUM");
-        }
+        EXPECT_EQ(tagsFor(hidrawNode("hidraw4", kOurInterface3, action)), Tags{"uaccess"})
+            << action;
     }
 }
 
 TEST_F(UdevRulesHidrawAccess, OtherInterfacesKeepTheirUsualPermissions) {
-    // 00 carries the ordinary keystrokes; 13 is no interface of the keyboard, but a pattern
+    // 00 and 01 carry what is typed; 13 is no interface of the keyboard, but a pattern
     // loosened to "*3" would take it.
-    for (const std::string interfaceNum : {"00", "02", "13", "10", ""}) {
+    for (const std::string interfaceNum : {"00", "01", "02", "13", "10", ""}) {
         EXPECT_EQ(tagsFor(hidrawNode("hidraw2", usbIds("04d9", "a12f", interfaceNum))), Tags{})
             << "interface \"" << interfaceNum << "\"";
     }
@@ -165,6 +164,23 @@ TEST_F(UdevRulesHidrawAccess, TheKeyboardsInputNodesAndRemoveEventsAreLeftAlone)
 }
 
 TEST_F(UdevRulesHidrawAccess, NoRuleSetsModeOwnerGroupOrRun) {
+    expectNoPermissionKeys();
+}
+
+// ---- 72-tq260-lighting-keys.rules: interface 1 (lighting keys and typed keys), opt-in ----
+
+class UdevRulesLightingKeys : public ShippedRules {
+  protected:
+    void SetUp() override { load(kLightingKeyRules); }
+};
+
+TEST_F(UdevRulesLightingKeys, OnlyInterfaceOneGetsUaccess) {
+    for (const std::string interfaceNum : {"00", "01", "03", "11"}) {
+        EXPECT_EQ(tagsFor(hidrawNode("hidraw4", usbIds("04d9", "a12f", interfaceNum))),
+                  interfaceNum == "01" ? Tags{"uaccess"} : Tags{})
+            << interfaceNum;
+    }
+    EXPECT_EQ(tagsFor(hidrawNode("hidraw4", kOurInterface1, "remove")), Tags{});
     expectNoPermissionKeys();
 }
 
@@ -225,7 +241,7 @@ TEST(UdevRuleTyposInShippedFiles, AreRejected) {
         {kAccessRules, "ENV{ID_VENDOR_ID}!=", "ENV{ID_VENDOR_ID}=", "assigns what the usb_id"},
         {kAccessRules, "SUBSYSTEM!=", "SUBSYTEM!=", "unknown key \"SUBSYTEM\""},
         {kAccessRules, "LABEL=\"tq260_end\"", "LABEL=\"tq260_ned\"", "has no LABEL"},
-        {kAccessRules, "\"01|03\"", "\"01|03", "expected \",\""},
+        {kAccessRules, "\"03\",", "\"03,", "expected \",\""},
         {kAccessRules, "TAG+=\"uaccess\"", "TAG+=\"uaccess", "missing closing quote"},
         {kLaunchKeyRules, "ENV{ID_MODEL_ID}!=", "ENV{ID_MODEL_ID}=", "assigns what the usb_id"},
         {kLaunchKeyRules,
