@@ -129,7 +129,14 @@ bool SingleInstance::becomeFirst() {
     }
     QLocalServer::removeServer(channel_);  // a socket left behind by a crash
     server_ = std::make_unique<QLocalServer>();
+#ifdef Q_OS_UNIX
+    // No access option: the folder is the user's own and 0700, which already keeps others from
+    // the socket, and the option makes the socket in a temporary folder beside it that a copy
+    // killed at the wrong moment leaves behind.
+#else
+    // A named pipe has no folder to guard it.
     server_->setSocketOptions(QLocalServer::UserAccessOption);
+#endif
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {

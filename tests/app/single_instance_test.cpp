@@ -1,6 +1,7 @@
 #include "app/single_instance.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,6 +118,29 @@ TEST(SingleInstance, OnlyARealFolderOfTheUsersOwnThatOnlyTheyEnterIsUsed) {
     ASSERT_EQ(::stat(target, &status), 0);
     EXPECT_EQ(status.st_mode, S_IFDIR | 0755u);
     EXPECT_TRUE(QDir(QFile::decodeName(target)).isEmpty());
+}
+
+// The lock and the channel are made right in the verified folder, with no temporary folder
+// beside them for a copy killed at the wrong moment to leave behind.
+TEST(SingleInstance, ListensInTheFolderItselfWithoutATemporaryFolder) {
+    QTemporaryDir runtime;  // the user's own, 0700
+    const testing::ScopedEnvironment variable("XDG_RUNTIME_DIR", runtime.path().toStdString());
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(runtime.path()), IN_CREATE), 0);
+    SingleInstance first(uniqueName());
+    ASSERT_TRUE(first.becomeFirst());
+    EXPECT_EQ(QFileInfo(first.channelName()).path(), runtime.path());
+    EXPECT_EQ(QFileInfo(first.lockPath()).path(), runtime.path());
+    alignas(inotify_event) char events[4096];
+    const ssize_t length = ::read(watch, events, sizeof events);
+    ::close(watch);
+    ASSERT_GT(length, 0);
+    for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        EXPECT_EQ(event->mask & IN_ISDIR, 0u) << event->name;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
 }
 
 TEST(SingleInstance, NobodyListeningMeansTheRequestFails) {
