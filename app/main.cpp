@@ -1,9 +1,12 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
 
 #include "app/game_keyboard_app.h"
 #include "app/program_options.h"
+#include "app/single_instance.h"
+#include "keys/instance_request.h"
 
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
@@ -17,6 +20,19 @@ int main(int argc, char** argv) {
         QTextStream(options.error.isEmpty() ? stdout : stderr)
             << (options.error.isEmpty() ? options.answer : options.error + "\n");
         return options.error.isEmpty() ? 0 : 2;
+    }
+    if (options.launchKey) {
+        // Only handed to the running copy: no window, so no display is needed, and this copy
+        // takes no lock and makes no channel of its own.
+        const QCoreApplication core(argc, argv);
+        const tq260::InstanceRequest request{tq260::InstanceRequest::Kind::LaunchKey,
+                                             *options.launchKey};
+        if (tq260::SingleInstance().sendToFirst(
+                QString::fromStdString(tq260::instanceMessage(request)))) {
+            return 0;
+        }
+        QTextStream(stderr) << "TQ260 104vez VANTOR is not running.\n";
+        return 1;
     }
     QApplication application(argc, argv);
     // Docks and Wayland match the window with the menu entry of this name.

@@ -4,9 +4,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTextStream>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace tq260 {
@@ -24,24 +30,72 @@ QString sessionUser() {
 #endif
 }
 
-// Where the lock and the channel live: the user's runtime folder, the same for every copy
-// of that user whatever its TMPDIR says.
+// Where the lock and the channel live, the same for every copy of the user whatever its
+// TMPDIR says: the session's runtime folder, else a folder of the user's own under /tmp. Anyone
+// can make that /tmp name first, so when it does not pass, the user's cache folder (in their
+// home, where no one else can make things) holds them instead. A refused folder is named on
+// stderr. Empty when no folder passes.
 QString runtimeFolder() {
 #ifdef Q_OS_UNIX
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
-    // Without one (a plain console), a folder of the user's own under /tmp itself.
-    const QString own = QStringLiteral("/tmp/tq260-%1").arg(::getuid());
-    QDir().mkpath(own);
-    QFile::setPermissions(own,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return own;
+    constexpr const char* kProgram = "TQ260 104vez VANTOR";
+    struct Candidate {
+        QString path;
+        bool make;
+    };
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const Candidate candidates[] = {
+        // The session makes its runtime folder; a stale variable naming none is passed over.
+        {qEnvironmentVariable("XDG_RUNTIME_DIR"), false},
+        {QStringLiteral("/tmp/tq260-%1").arg(::getuid()), true},
+        {cache.isEmpty() ? QString() : cache + QStringLiteral("/tq260"), true},
+    };
+    for (const auto& [path, make] : candidates) {
+        struct stat status {};
+        if (path.isEmpty() ||
+            (!make && ::lstat(QFile::encodeName(path).constData(), &status) != 0)) {
+            continue;
+        }
+        if (make) QDir().mkpath(QFileInfo(path).path());
+        const QString why = SingleInstance::whyNotPrivate(path, make);
+        if (why.isEmpty()) return path;
+        QTextStream(stderr) << kProgram << " does not use " << path
+                            << " for its lock and channel: " << why << ".\n";
+    }
+    QTextStream(stderr) << kProgram << " has no folder of its own for its lock and channel, "
+                        << "so later starts will not find this copy.\n";
+    return {};
 #else
     return QDir::tempPath();
 #endif
 }
 
 }  // namespace
+
+QString SingleInstance::whyNotPrivate(const QString& path, bool make) {
+#ifdef Q_OS_UNIX
+    const QByteArray native = QFile::encodeName(path);
+    if (make && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return QStringLiteral("it cannot be made (%1)")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
+    }
+    // lstat: a link is judged as itself, never by what it points to.
+    struct stat status {};
+    if (::lstat(native.constData(), &status) != 0) return QStringLiteral("it is not there");
+    if (S_ISLNK(status.st_mode)) return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(status.st_mode)) return QStringLiteral("it is not a folder");
+    if (status.st_uid != ::getuid()) {
+        return QStringLiteral("it belongs to another user (uid %1)").arg(status.st_uid);
+    }
+    if ((status.st_mode & 07777) != 0700) {
+        return QStringLiteral("its mode is %1, not 0700")
+            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    }
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(make);
+#endif
+    return {};
+}
 
 SingleInstance::SingleInstance(const QString& name) {
     // A name fit for a socket file: the mutex name and user, hashed.
@@ -52,7 +106,9 @@ SingleInstance::SingleInstance(const QString& name) {
             QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
 #ifdef Q_OS_UNIX
     // A full path: the channel does not follow TMPDIR either.
-    channel_ = runtimeFolder() + QLatin1Char('/') + hashed;
+    const QString folder = runtimeFolder();
+    if (folder.isEmpty()) return;
+    channel_ = folder + QLatin1Char('/') + hashed;
     lockPath_ = channel_ + QStringLiteral(".lock");
 #else
     channel_ = hashed;
@@ -63,6 +119,7 @@ SingleInstance::SingleInstance(const QString& name) {
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::becomeFirst() {
+    if (lockPath_.isEmpty()) return true;  // no folder to meet in: this copy runs alone
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // A lock whose owner process is gone is taken over.
     lock_->setStaleLockTime(0);
@@ -72,7 +129,14 @@ bool SingleInstance::becomeFirst() {
     }
     QLocalServer::removeServer(channel_);  // a socket left behind by a crash
     server_ = std::make_unique<QLocalServer>();
+#ifdef Q_OS_UNIX
+    // No access option: the folder is the user's own and 0700, which already keeps others from
+    // the socket, and the option makes the socket in a temporary folder beside it that a copy
+    // killed at the wrong moment leaves behind.
+#else
+    // A named pipe has no folder to guard it.
     server_->setSocketOptions(QLocalServer::UserAccessOption);
+#endif
     connect(server_.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
@@ -87,6 +151,7 @@ bool SingleInstance::becomeFirst() {
 }
 
 bool SingleInstance::sendToFirst(const QString& message) {
+    if (channel_.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(channel_);
     if (!socket.waitForConnected(kConnectTimeoutMs)) return false;

@@ -27,6 +27,11 @@ class SingleInstance final : public QObject {
 
     std::function<void(const QString&)> onMessage;
 
+    // Why `path` may not hold the lock and channel, or empty when it may: it must be a real
+    // folder (not a link), the user's own, mode 0700, so no one else can reach the channel or
+    // plant anything in it. A missing one is made 0700 first when `make` is set.
+    static QString whyNotPrivate(const QString& path, bool make);
+
     QString channelName() const { return channel_; }
     QString lockPath() const { return lockPath_; }
 

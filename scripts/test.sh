@@ -39,6 +39,29 @@ if [ "$(id -u)" = 0 ]; then
     test -f "$copy/home/data/TQ260/keymap.bin" -a -f "$copy/home/data/TQ260/MacroDefine.bin" ||
         { echo "a read-only install did not keep its data in the user's folder"; exit 1; }
     echo "a read-only install keeps its data in the user's folder: ok"
+    # Another user who makes the program's folder under /tmp first (a folder, or a link to one
+    # of its own) neither stops the program nor gets anything from it.
+    id tq260-attacker >/dev/null 2>&1 ||
+        useradd --system --no-create-home --shell /usr/sbin/nologin tq260-attacker
+    taken="/tmp/tq260-$(id -u tq260-test)"
+    program=(runuser -u tq260-test -- env -u XDG_RUNTIME_DIR -u XDG_CACHE_HOME
+        QT_QPA_PLATFORM=offscreen HOME="$copy/home" XDG_DATA_HOME="$copy/home/data"
+        "$copy/program/TQ260 104vez VANTOR")
+    for how in folder link; do
+        rm -rf "$taken" "$copy/bait"
+        bait="$taken"
+        [ "$how" = folder ] || bait="$copy/bait"
+        install -d -m 0777 -o tq260-attacker "$bait"
+        [ "$how" = folder ] || runuser -u tq260-attacker -- ln -s "$bait" "$taken"
+        said="$("${program[@]}" --launch-key 65 2>&1 || true)"
+        said+="$("${program[@]}" --virtual-keyboard --no-splash --startup-report 2>&1 || true)"
+        grep -q "does not use $taken" <<<"$said" && grep -q "is not running" <<<"$said" &&
+            grep -q "start-up:" <<<"$said" && [ -z "$(ls -A "$bait")" ] &&
+            [ "$(stat -c %a "$bait")" = 777 ] ||
+            { echo "the program used a $how another user made in its place: $said"; exit 1; }
+    done
+    rm -rf "$taken" "$copy/bait"
+    echo "a folder another user made in the program's place is not used: ok"
     rm -rf "$copy"
 fi
 
