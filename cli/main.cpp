@@ -193,13 +193,10 @@ int main(int argc, char** argv) {
                                        tq260::DeviceClaim::Outcome::HeldElsewhere;
     };
     std::unique_ptr<tq260::HidTransport> transport;
+    tq260::VirtualKeyboard* virtualKeys = nullptr;
     if (virtualKeyboard) {
         auto emulator = std::make_unique<tq260::EmulatorTransport>(clock);
-        emulator->addKeyboard().attachStorage(
-            dataFolder / "VirtualKeyboard.bin", [](const std::filesystem::path& file) {
-                std::cerr << "The virtual keyboard's memory could not be read or saved: "
-                          << tq260::utf8Of(file) << "\n";
-            });
+        virtualKeys = &emulator->addKeyboard();
         transport = std::move(emulator);
     } else {
 #ifdef _WIN32
@@ -217,7 +214,10 @@ int main(int argc, char** argv) {
     }
     tq260::ToolContext context{*transport, clock,     trace,   dataFolder,
                                std::cout,  std::cerr, std::cin};
-    if (virtualKeyboard) context.holdKeyboard = holdVirtualKeyboard;
+    if (virtualKeys != nullptr) {
+        context.holdKeyboard = holdVirtualKeyboard;
+        tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
+    }
     if (list->parsed()) return tq260::runList(context);
     if (namesList->parsed()) return tq260::runNames(context);
     if (dump->parsed()) return tq260::runDump(context, output);

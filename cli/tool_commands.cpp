@@ -1,6 +1,7 @@
 #include "cli/tool_commands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 
 #include "cli/config_apply.h"
@@ -15,6 +16,7 @@
 #include "device/device_commands.h"
 #include "device/device_link.h"
 #include "device/lighting_effect_table.h"
+#include "emulator/virtual_keyboard.h"
 #include "keys/keymap_file.h"
 #include "keys/named_function_table.h"
 #include "macro/macro_file.h"
@@ -45,6 +47,16 @@ std::optional<int> connect(ToolContext& context, DeviceLink& link) {
 int notAnswering(ToolContext& context, const char* what) {
     context.err << "The keyboard is not answering: " << what << ".\n";
     return tool_exit::kNotAnswering;
+}
+
+// A change the keyboard took but could not save is gone when the tool ends: the exit code
+// of that, or nothing.
+std::optional<int> changeNotKept(ToolContext& context) {
+    const auto file = context.unsavedMemory ? context.unsavedMemory() : std::nullopt;
+    if (!file) return std::nullopt;
+    context.err << "The virtual keyboard's memory could not be saved to " << utf8Of(*file)
+                << ": the change was not kept.\n";
+    return tool_exit::kCannotWrite;
 }
 
 // What the program keeps beside the keyboard's own settings: keymap.bin's record and the
@@ -102,6 +114,21 @@ std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostCo
 }
 
 }  // namespace
+
+void keepVirtualKeyboardMemory(ToolContext& context, VirtualKeyboard& keyboard) {
+    // Told on whichever thread changed the memory, and only once until a save succeeds.
+    auto failed = std::make_shared<std::atomic<bool>>(false);
+    const std::filesystem::path file = context.dataFolder / "VirtualKeyboard.bin";
+    keyboard.attachStorage(file, [failed](const std::filesystem::path&) { *failed = true; });
+    if (*failed) {
+        context.err << "The virtual keyboard's memory could not be read or saved: " << utf8Of(file)
+                    << "\n";
+    }
+    context.unsavedMemory = [failed, file]() -> std::optional<std::filesystem::path> {
+        if (*failed) return file;
+        return std::nullopt;
+    };
+}
 
 int runList(ToolContext& context) {
     if (context.holdKeyboard && !context.holdKeyboard()) {
@@ -214,6 +241,7 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
         return notAnswering(context, "the factory settings may not have been restored");
     }
     link.close();
+    if (const auto lost = changeNotKept(context)) return *lost;
     auto table = std::make_unique<AssignmentTable>();
     setAssignmentIdentities(*table);
     const std::filesystem::path keymap = context.dataFolder / "keymap.bin";
@@ -272,6 +300,7 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
     if (writeLighting(link, settings) != OperationResult::Done) {
         return notAnswering(context, "the lighting was not set");
     }
+    if (const auto lost = changeNotKept(context)) return *lost;
     context.out << "Lighting set.\n";
     return tool_exit::kDone;
 }
@@ -357,6 +386,10 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
         return notAnswering(context, "not everything was written; run the command again");
     }
     link.close();
+    if (!changes.empty()) {
+        // keymap.bin must not record what the keyboard lost.
+        if (const auto lost = changeNotKept(context)) return *lost;
+    }
     if (!changes.empty() && !saveKeymapFile(keymap, settings, *assignments.table)) {
         context.err << "The keyboard has the changes, but " << utf8Of(keymap)
                     << " could not be written.\n";

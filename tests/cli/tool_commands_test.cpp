@@ -10,12 +10,14 @@
 #include "emulator/virtual_clock.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using testing::TemporaryFolder;
 
 // The tool's subcommands on a virtual keyboard and virtual time; what they print is kept.
@@ -541,6 +543,44 @@ TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
     const std::string bad = write("bad.json", R"({"format": 3})");
     EXPECT_EQ(held([&](ToolContext& c) { return runApply(c, bad, false); }), tool_exit::kBadFile);
     EXPECT_EQ(asked, 5);
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// A change the virtual keyboard could not save is lost when the tool ends: whether its memory
+// file was there or not, a read-only data folder makes each changing command fail.
+TEST_F(ToolFiles, AChangeTheVirtualKeyboardCannotSaveFailsAsANormalUser) {
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root writes anywhere";
+    const std::string file = write("light.json", R"({"format": 1, "lighting": {"speed": 2}})");
+    LightingChange change;
+    change.brightness = 7;
+    const std::function<int(ToolContext&)> commands[] = {
+        [&](ToolContext& c) { return runApply(c, file, false); },
+        [&](ToolContext& c) { return runSetLighting(c, change); },
+        [](ToolContext& c) { return runSetKey(c, "Caps=A", false); },
+        [](ToolContext& c) { return runFactoryReset(c, true); },
+    };
+    const auto memory = data / "VirtualKeyboard.bin";
+    using std::filesystem::perms;
+    for (const bool stored : {false, true}) {
+        for (const auto& command : commands) {
+            std::filesystem::permissions(data.path(), perms::owner_all);
+            keyboard.setMemory(KeyboardMemory::factoryDefaults());
+            std::filesystem::remove(memory);
+            if (stored) testing::writeRawFile(memory, keyboard.memory().serialise());
+            std::filesystem::permissions(data.path(), perms::owner_read | perms::owner_exec);
+            ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
+            keepVirtualKeyboardMemory(context, keyboard);
+            EXPECT_EQ(command(context), tool_exit::kCannotWrite) << stored;
+            EXPECT_THAT(err.str(), EndsWith("The virtual keyboard's memory could not be saved to " +
+                                            memory.string() + ": the change was not kept.\n"));
+        }
+    }
+    std::filesystem::permissions(data.path(), perms::owner_all);
 }
 
 }  // namespace
