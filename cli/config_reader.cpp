@@ -755,6 +755,19 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range) {
         if (reading.errors.empty()) reading.errors.push_back({"/", "not valid JSON"});
         return reading;
     }
+    // The parser takes a NUL byte for the end of the text, so one can only follow a whole
+    // document, which nothing but white space may.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        const std::size_t newline = text.rfind('\n', nul);
+        const std::size_t line =
+            1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + nul, '\n'));
+        const std::size_t column = newline == std::string_view::npos ? nul + 1 : nul - newline;
+        reading.errors.push_back(
+            {"/", "not valid JSON (byte " + std::to_string(nul + 1) + "): parse error at line " +
+                      std::to_string(line) + ", column " + std::to_string(column) +
+                      ": a NUL byte after the document; only white space may follow it"});
+        return reading;
+    }
     const Json root = Json::parse(text, nullptr, false);
     if (root.is_discarded()) {
         reading.errors.push_back({"/", "not valid JSON"});
