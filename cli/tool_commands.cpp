@@ -259,7 +259,7 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
     if (change.effect) {
         const LightingEffect* found = lightingEffectNamed(*change.effect);
         if (found == nullptr) {
-            context.err << "--effect: \"" << *change.effect
+            context.err << "--effect: \"" << excerpt(*change.effect)
                         << "\" is not an effect; the effects are";
             for (const LightingEffect& e : kLightingEffects) {
                 context.err << (&e == &kLightingEffects.front() ? " \"" : ", \"") << e.english
@@ -418,7 +418,8 @@ int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) 
     const KeyNameTable names;
     const auto key = pictureKeyNamed(parts->first, names);
     if (!key) {
-        context.err << "set key: \"" << parts->first << "\" is not a key of the keyboard.\n";
+        context.err << "set key: \"" << excerpt(parts->first)
+                    << "\" is not a key of the keyboard.\n";
         return tool_exit::kUsage;
     }
     std::string error;

@@ -18,6 +18,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using testing::TemporaryFolder;
 
 // The tool's subcommands on a virtual keyboard and virtual time; what they print is kept.
@@ -581,6 +582,28 @@ TEST_F(ToolFiles, AChangeTheVirtualKeyboardCannotSaveFailsAsANormalUser) {
         }
     }
     std::filesystem::permissions(data.path(), perms::owner_all);
+}
+
+// A value from the input is quoted in an error only as far as its first 80 characters.
+TEST_F(ToolFiles, ErrorsQuoteNoMoreThanTheStartOfAValue) {
+    const std::string x(1000, 'x');
+    LightingChange effect;
+    effect.effect = x;
+    const std::string faults =
+        R"({"format": 1, ")" + x + R"(": 1, "keys": {")" + x + R"(": 1, "Esc": ")" + x + R"("}})";
+    const std::function<int(ToolContext&)> commands[] = {
+        [&](ToolContext& c) { return runApply(c, write("faults.json", faults), false); },
+        [&](ToolContext& c) { return runApply(c, write("cut.json", "{\"" + x), false); },
+        [&](ToolContext& c) { return runSetKey(c, x + "=A", false); },
+        [&](ToolContext& c) { return runSetKey(c, "Caps=combination:" + x, false); },
+        [&](ToolContext& c) { return runSetKey(c, "Caps={" + x, false); },
+        [&](ToolContext& c) { return runSetLighting(c, effect); },
+    };
+    for (const auto& command : commands) {
+        EXPECT_NE(run(command), tool_exit::kDone);
+        EXPECT_THAT(err.str(), HasSubstr(std::string(79, 'x') + "…"));
+        EXPECT_EQ(err.str().find(x.substr(0, 81)), std::string::npos) << err.str();
+    }
 }
 
 }  // namespace
