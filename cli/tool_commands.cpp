@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <fstream>
 
 #include "cli/config_apply.h"
 #include "cli/config_json.h"
@@ -66,6 +67,30 @@ struct HostConfiguration {
     Assignments assignments;
     enum class Keymap { Read, Absent, Unreadable } keymap = Keymap::Absent;
 };
+
+// Writes what the tool prints to the file named. A regular file is replaced in one step,
+// through the links to it so that they stay links; anything else (a terminal, a pipe,
+// /dev/stdout) cannot be replaced and is written as it is.
+bool writeOutput(const std::filesystem::path& path, std::string_view text) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_type type = fs::status(path, error).type();
+    if (type != fs::file_type::regular && type != fs::file_type::not_found &&
+        type != fs::file_type::none && type != fs::file_type::directory) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        return !out.fail();
+    }
+    fs::path target = path;
+    // As many links as the system itself follows.
+    for (int link = 0; link < 40 && fs::is_symlink(fs::symlink_status(target, error)); ++link) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) return false;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return writeFileAtomically(target, text);
+}
 
 // Reads keymap.bin where the program keeps it; never makes or changes it.
 void loadKeymap(const ToolContext& context, HostConfiguration& host) {
@@ -212,7 +237,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
         "\n";
     if (outputFile.empty() || outputFile == "-") {
         context.out << text;
-    } else if (!writeFileAtomically(pathFromUtf8(outputFile), text)) {
+    } else if (!writeOutput(pathFromUtf8(outputFile), text)) {
         context.err << "Could not write " << outputFile << "\n";
         return tool_exit::kCannotWrite;
     }

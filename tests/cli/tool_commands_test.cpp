@@ -4,6 +4,11 @@
 
 #include <fstream>
 #include <sstream>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "cli/config_reader.h"
 #include "emulator/emulator_transport.h"
@@ -159,6 +164,27 @@ TEST_F(ToolCommands, DumpWritesTheFileInOneStep) {
         run([&](ToolContext& c) { return runDump(c, (data / "no/such/folder.json").string()); }),
         tool_exit::kCannotWrite);
 }
+
+#ifndef _WIN32
+// A link is written through and stays a link; a pipe or a device is written into as it is.
+TEST_F(ToolCommands, DumpWritesThroughALinkAndStraightIntoAPipeOrADevice) {
+    std::filesystem::create_directory(data / "real");
+    std::filesystem::create_symlink("real/dump.json", data / "link");
+    std::filesystem::create_symlink("/dev/null", data / "null");
+    ASSERT_EQ(mkfifo((data / "fifo").c_str(), 0600), 0);
+    // Open first, so that the dump's open does not wait; its 3 KB fit in the pipe.
+    const int reader = open((data / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    for (const char* name : {"link", "null", "fifo"}) {
+        EXPECT_EQ(run([&](ToolContext& c) { return runDump(c, (data / name).string()); }),
+                  tool_exit::kDone);
+    }
+    EXPECT_TRUE(is_symlink(data / "link") && is_symlink(data / "null") && is_fifo(data / "fifo"));
+    EXPECT_EQ(readFileBytes(data / "real/dump.json", 1), std::vector<std::uint8_t>{'{'});
+    char piped = 0;
+    EXPECT_EQ(read(reader, &piped, 1) == 1 ? piped : 0, '{');
+    close(reader);
+}
+#endif
 
 }  // namespace
 }  // namespace tq260
