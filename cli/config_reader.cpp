@@ -35,7 +35,7 @@ std::string escapePointer(const std::string& key) {
 }
 
 std::string member(const std::string& path, const std::string& key) {
-    return path + "/" + escapePointer(key);
+    return path + "/" + escapePointer(excerpt(key));
 }
 
 std::string element(const std::string& path, std::size_t index) {
@@ -44,10 +44,11 @@ std::string element(const std::string& path, std::size_t index) {
 
 // A value as an error quotes it: short, so a 10 MB string is never echoed back.
 std::string quoted(const Json& value) {
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    constexpr std::size_t kLongest = 40;
-    if (text.size() > kLongest) text = text.substr(0, kLongest) + "…";
-    return text;
+    if (value.is_string()) {
+        return Json(excerpt(value.get_ref<const std::string&>()))
+            .dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+    return excerpt(value.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 const char* typeName(const Json& value) {
@@ -92,11 +93,16 @@ class StructureCheck : public nlohmann::json_sax<Json> {
     bool end_object() override { return close(); }
     bool start_array(std::size_t) override { return open(false); }
     bool end_array() override { return close(); }
-    bool parse_error(std::size_t position, const std::string&,
+    bool parse_error(std::size_t position, const std::string& lastRead,
                      const nlohmann::detail::exception& error) override {
         std::string what = error.what();
         // "[json.exception.parse_error.101] parse error at line 1, column 9: …"
         if (const auto end = what.find("] "); end != std::string::npos) what.erase(0, end + 2);
+        // The token read last may be a string as long as the file.
+        const std::string token = "last read: '" + lastRead + "'";
+        if (const auto at = what.find(token); at != std::string::npos) {
+            what.replace(at, token.size(), "last read: '" + excerpt(lastRead) + "'");
+        }
         errors_.push_back({"/", "not valid JSON (byte " + std::to_string(position) + "): " + what});
         return false;
     }
@@ -444,7 +450,7 @@ class Validator {
             const auto key = pictureKeyNamed(name, names_);
             if (!key) {
                 std::string message = "\"";
-                message += quotedName(name);
+                message += excerpt(name);
                 message += "\" is not a key of the keyboard";
                 message += suggestion(name, pictureKeyNames(names_));
                 fail(path, std::move(message));
@@ -459,10 +465,6 @@ class Validator {
             }
             if (target) request.keys.emplace_back(*key, *target);
         }
-    }
-
-    static std::string quotedName(const std::string& name) {
-        return name.size() > 40 ? name.substr(0, 40) + "…" : name;
     }
 
     void readCombination(const Json& list, const std::string& path, KeyTarget& target) {
@@ -753,6 +755,19 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range) {
     const bool parsed = Json::sax_parse(text, &check);
     if (!parsed || !reading.errors.empty()) {
         if (reading.errors.empty()) reading.errors.push_back({"/", "not valid JSON"});
+        return reading;
+    }
+    // The parser takes a NUL byte for the end of the text, so one can only follow a whole
+    // document, which nothing but white space may.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        const std::size_t newline = text.rfind('\n', nul);
+        const std::size_t line =
+            1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + nul, '\n'));
+        const std::size_t column = newline == std::string_view::npos ? nul + 1 : nul - newline;
+        reading.errors.push_back(
+            {"/", "not valid JSON (byte " + std::to_string(nul + 1) + "): parse error at line " +
+                      std::to_string(line) + ", column " + std::to_string(column) +
+                      ": a NUL byte after the document; only white space may follow it"});
         return reading;
     }
     const Json root = Json::parse(text, nullptr, false);

@@ -1,6 +1,7 @@
 #include "cli/key_target_text.h"
 
 #include "cli/config_json.h"
+#include "cli/text_encoding.h"
 
 namespace tq260 {
 
@@ -29,7 +30,7 @@ std::optional<nlohmann::ordered_json> combinationOf(std::string_view text,
         }
         if (longest == 0) {
             const std::size_t next = text.find('+', at);
-            error = "\"" + std::string(text.substr(at, next - at)) + "\" is not a key name";
+            error = "\"" + excerpt(text.substr(at, next - at)) + "\" is not a key name";
             return std::nullopt;
         }
         keys.push_back(std::string(text.substr(at, longest)));
@@ -47,7 +48,7 @@ std::optional<nlohmann::ordered_json> keyTargetFromText(std::string_view text,
     if (startsWith(text, "{")) {
         nlohmann::ordered_json value = nlohmann::ordered_json::parse(text, nullptr, false);
         if (value.is_discarded()) {
-            error = "\"" + std::string(text) + "\" is not valid JSON";
+            error = "\"" + excerpt(text) + "\" is not valid JSON";
             return std::nullopt;
         }
         return value;
@@ -61,7 +62,7 @@ std::optional<nlohmann::ordered_json> keyTargetFromText(std::string_view text,
     if (startsWith(text, "macro:")) {
         const std::string_view slot = text.substr(6);
         if (slot.size() != 1 || slot[0] < '1' || slot[0] > '6') {
-            error = "\"" + std::string(slot) + "\" is not a macro slot; the slots are 1 to 6";
+            error = "\"" + excerpt(slot) + "\" is not a macro slot; the slots are 1 to 6";
             return std::nullopt;
         }
         return nlohmann::ordered_json{{"macro", slot[0] - '0'}};

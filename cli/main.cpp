@@ -30,7 +30,7 @@ const CLI::Validator kDecimal(
         const std::size_t digits = text.rfind('-', 0) == 0 ? 1 : 0;
         if (text.size() == digits || text.size() > digits + 9 ||
             text.find_first_not_of("0123456789", digits) != std::string::npos) {
-            return "\"" + text + "\" is not a whole number";
+            return "\"" + tq260::excerpt(text) + "\" is not a whole number";
         }
         text = std::to_string(std::stol(text));
         return std::string();
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     reset->add_flag("--factory", factory, "The factory settings (required).")->required();
     reset->add_flag("--yes", yes, "Do not ask first.");
     if (const auto unknown = unknownSubcommand(app, argc, argv)) {
-        std::cerr << "tq260ctl: \"" << *unknown
+        std::cerr << "tq260ctl: \"" << tq260::excerpt(*unknown)
                   << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key).\n";
         return tq260::tool_exit::kUsage;
     }
@@ -193,13 +193,10 @@ int main(int argc, char** argv) {
                                        tq260::DeviceClaim::Outcome::HeldElsewhere;
     };
     std::unique_ptr<tq260::HidTransport> transport;
+    tq260::VirtualKeyboard* virtualKeys = nullptr;
     if (virtualKeyboard) {
         auto emulator = std::make_unique<tq260::EmulatorTransport>(clock);
-        emulator->addKeyboard().attachStorage(
-            dataFolder / "VirtualKeyboard.bin", [](const std::filesystem::path& file) {
-                std::cerr << "The virtual keyboard's memory could not be read or saved: "
-                          << tq260::utf8Of(file) << "\n";
-            });
+        virtualKeys = &emulator->addKeyboard();
         transport = std::move(emulator);
     } else {
 #ifdef _WIN32
@@ -217,7 +214,10 @@ int main(int argc, char** argv) {
     }
     tq260::ToolContext context{*transport, clock,     trace,   dataFolder,
                                std::cout,  std::cerr, std::cin};
-    if (virtualKeyboard) context.holdKeyboard = holdVirtualKeyboard;
+    if (virtualKeys != nullptr) {
+        context.holdKeyboard = holdVirtualKeyboard;
+        tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
+    }
     if (list->parsed()) return tq260::runList(context);
     if (namesList->parsed()) return tq260::runNames(context);
     if (dump->parsed()) return tq260::runDump(context, output);

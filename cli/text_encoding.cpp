@@ -96,6 +96,18 @@ std::string utf8Of(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
+std::string excerpt(std::string_view text) {
+    constexpr std::size_t kLongest = 80;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A character starts at every byte but a UTF-8 continuation, so none is cut in two.
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++characters > kLongest) {
+            return std::string(text.substr(0, i)) + "…";
+        }
+    }
+    return std::string(text);
+}
+
 std::string toHex(const std::uint8_t* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;

@@ -26,6 +26,10 @@ std::filesystem::path pathFromUtf8(std::string_view text);
 // lacks, as path::string() does on Windows.
 std::string utf8Of(const std::filesystem::path& path);
 
+// The first 80 characters of a text from the input, and "…" when there was more: an error
+// message quotes no more of it, whatever its size.
+std::string excerpt(std::string_view text);
+
 // Lower-case hex, two digits a byte.
 std::string toHex(const std::uint8_t* bytes, std::size_t count);
 // Nothing when the text is not an even number of hex digits.

@@ -1,7 +1,9 @@
 #include "cli/tool_commands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <fstream>
 
 #include "cli/config_apply.h"
 #include "cli/config_json.h"
@@ -15,6 +17,7 @@
 #include "device/device_commands.h"
 #include "device/device_link.h"
 #include "device/lighting_effect_table.h"
+#include "emulator/virtual_keyboard.h"
 #include "keys/keymap_file.h"
 #include "keys/named_function_table.h"
 #include "macro/macro_file.h"
@@ -47,6 +50,16 @@ int notAnswering(ToolContext& context, const char* what) {
     return tool_exit::kNotAnswering;
 }
 
+// A change the keyboard took but could not save is gone when the tool ends: the exit code
+// of that, or nothing.
+std::optional<int> changeNotKept(ToolContext& context) {
+    const auto file = context.unsavedMemory ? context.unsavedMemory() : std::nullopt;
+    if (!file) return std::nullopt;
+    context.err << "The virtual keyboard's memory could not be saved to " << utf8Of(*file)
+                << ": the change was not kept.\n";
+    return tool_exit::kCannotWrite;
+}
+
 // What the program keeps beside the keyboard's own settings: keymap.bin's record and the
 // assignment records (launch paths, and how each key was assigned).
 struct HostConfiguration {
@@ -54,6 +67,30 @@ struct HostConfiguration {
     Assignments assignments;
     enum class Keymap { Read, Absent, Unreadable } keymap = Keymap::Absent;
 };
+
+// Writes what the tool prints to the file named. A regular file is replaced in one step,
+// through the links to it so that they stay links; anything else (a terminal, a pipe,
+// /dev/stdout) cannot be replaced and is written as it is.
+bool writeOutput(const std::filesystem::path& path, std::string_view text) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_type type = fs::status(path, error).type();
+    if (type != fs::file_type::regular && type != fs::file_type::not_found &&
+        type != fs::file_type::none && type != fs::file_type::directory) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        return !out.fail();
+    }
+    fs::path target = path;
+    // As many links as the system itself follows.
+    for (int link = 0; link < 40 && fs::is_symlink(fs::symlink_status(target, error)); ++link) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) return false;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return writeFileAtomically(target, text);
+}
 
 // Reads keymap.bin where the program keeps it; never makes or changes it.
 void loadKeymap(const ToolContext& context, HostConfiguration& host) {
@@ -87,6 +124,21 @@ std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostCo
 }
 
 }  // namespace
+
+void keepVirtualKeyboardMemory(ToolContext& context, VirtualKeyboard& keyboard) {
+    // Told on whichever thread changed the memory, and only once until a save succeeds.
+    auto failed = std::make_shared<std::atomic<bool>>(false);
+    const std::filesystem::path file = context.dataFolder / "VirtualKeyboard.bin";
+    keyboard.attachStorage(file, [failed](const std::filesystem::path&) { *failed = true; });
+    if (*failed) {
+        context.err << "The virtual keyboard's memory could not be read or saved: " << utf8Of(file)
+                    << "\n";
+    }
+    context.unsavedMemory = [failed, file]() -> std::optional<std::filesystem::path> {
+        if (*failed) return file;
+        return std::nullopt;
+    };
+}
 
 int runList(ToolContext& context) {
     if (context.holdKeyboard && !context.holdKeyboard()) {
@@ -170,7 +222,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
         "\n";
     if (outputFile.empty() || outputFile == "-") {
         context.out << text;
-    } else if (!writeFileAtomically(pathFromUtf8(outputFile), text)) {
+    } else if (!writeOutput(pathFromUtf8(outputFile), text)) {
         context.err << "Could not write " << outputFile << "\n";
         return tool_exit::kCannotWrite;
     }
@@ -199,6 +251,7 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
         return notAnswering(context, "the factory settings may not have been restored");
     }
     link.close();
+    if (const auto lost = changeNotKept(context)) return *lost;
     auto table = std::make_unique<AssignmentTable>();
     setAssignmentIdentities(*table);
     const std::filesystem::path keymap = context.dataFolder / "keymap.bin";
@@ -216,7 +269,7 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
     if (change.effect) {
         const LightingEffect* found = lightingEffectNamed(*change.effect);
         if (found == nullptr) {
-            context.err << "--effect: \"" << *change.effect
+            context.err << "--effect: \"" << excerpt(*change.effect)
                         << "\" is not an effect; the effects are";
             for (const LightingEffect& e : kLightingEffects) {
                 context.err << (&e == &kLightingEffects.front() ? " \"" : ", \"") << e.english
@@ -257,6 +310,7 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
     if (writeLighting(link, settings) != OperationResult::Done) {
         return notAnswering(context, "the lighting was not set");
     }
+    if (const auto lost = changeNotKept(context)) return *lost;
     context.out << "Lighting set.\n";
     return tool_exit::kDone;
 }
@@ -343,6 +397,10 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
         return notAnswering(context, "not everything was written; run the command again");
     }
     link.close();
+    if (!changes.empty()) {
+        // keymap.bin must not record what the keyboard lost.
+        if (const auto lost = changeNotKept(context)) return *lost;
+    }
     if (!changes.empty() && !saveKeymapFile(keymap, settings, *assignments.table)) {
         context.err << "The keyboard has the changes, but " << utf8Of(keymap)
                     << " could not be written.\n";
@@ -371,7 +429,8 @@ int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) 
     const KeyNameTable names;
     const auto key = pictureKeyNamed(parts->first, names);
     if (!key) {
-        context.err << "set key: \"" << parts->first << "\" is not a key of the keyboard.\n";
+        context.err << "set key: \"" << excerpt(parts->first)
+                    << "\" is not a key of the keyboard.\n";
         return tool_exit::kUsage;
     }
     std::string error;

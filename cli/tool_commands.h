@@ -14,6 +14,8 @@
 
 namespace tq260 {
 
+class VirtualKeyboard;
+
 // What scripts can tell apart.
 namespace tool_exit {
 inline constexpr int kDone = 0;
@@ -41,7 +43,13 @@ struct ToolContext {
     // Takes the keyboard for this process just before it is opened, where the transport does
     // not (the virtual keyboard); false when another program holds it.
     std::function<bool()> holdKeyboard = {};
+    // Where the keyboard's memory is kept in a file (the virtual keyboard's): that file, once
+    // a change could not be saved to it. A command that changed the keyboard then fails.
+    std::function<std::optional<std::filesystem::path>()> unsavedMemory = {};
 };
+
+// Keeps the virtual keyboard's memory in the data folder, where the program keeps it too.
+void keepVirtualKeyboardMemory(ToolContext& context, VirtualKeyboard& keyboard);
 
 int runList(ToolContext& context);
 // The names the readable format takes: the keyboard's keys, the keys a key can send, the

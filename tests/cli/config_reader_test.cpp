@@ -170,6 +170,10 @@ TEST(ConfigReader, HostileTextIsRefusedWithOneClearError) {
          {"/",
           "not valid JSON (byte 38): parse error at line 1, column 38: syntax error while "
           "parsing value - invalid string: ill-formed UTF-8 byte; last read: '\"\xff'"}},
+        {std::string("{\"format\": 1}\n \0{}", 18),
+         {"/",
+          "not valid JSON (byte 16): parse error at line 2, column 2: a NUL byte after the "
+          "document; only white space may follow it"}},
     };
     for (const Case& c : cases) {
         EXPECT_THAT(errorsOf(c.text), ElementsAre(c.said)) << c.text.substr(0, 60);

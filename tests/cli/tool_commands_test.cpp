@@ -4,18 +4,26 @@
 
 #include <fstream>
 #include <sstream>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "cli/config_reader.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using testing::TemporaryFolder;
 
 // The tool's subcommands on a virtual keyboard and virtual time; what they print is kept.
@@ -156,6 +164,27 @@ TEST_F(ToolCommands, DumpWritesTheFileInOneStep) {
         run([&](ToolContext& c) { return runDump(c, (data / "no/such/folder.json").string()); }),
         tool_exit::kCannotWrite);
 }
+
+#ifndef _WIN32
+// A link is written through and stays a link; a pipe or a device is written into as it is.
+TEST_F(ToolCommands, DumpWritesThroughALinkAndStraightIntoAPipeOrADevice) {
+    std::filesystem::create_directory(data / "real");
+    std::filesystem::create_symlink("real/dump.json", data / "link");
+    std::filesystem::create_symlink("/dev/null", data / "null");
+    ASSERT_EQ(mkfifo((data / "fifo").c_str(), 0600), 0);
+    // Open first, so that the dump's open does not wait; its 3 KB fit in the pipe.
+    const int reader = open((data / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    for (const char* name : {"link", "null", "fifo"}) {
+        EXPECT_EQ(run([&](ToolContext& c) { return runDump(c, (data / name).string()); }),
+                  tool_exit::kDone);
+    }
+    EXPECT_TRUE(is_symlink(data / "link") && is_symlink(data / "null") && is_fifo(data / "fifo"));
+    EXPECT_EQ(readFileBytes(data / "real/dump.json", 1), std::vector<std::uint8_t>{'{'});
+    char piped = 0;
+    EXPECT_EQ(read(reader, &piped, 1) == 1 ? piped : 0, '{');
+    close(reader);
+}
+#endif
 
 }  // namespace
 }  // namespace tq260
@@ -541,6 +570,66 @@ TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
     const std::string bad = write("bad.json", R"({"format": 3})");
     EXPECT_EQ(held([&](ToolContext& c) { return runApply(c, bad, false); }), tool_exit::kBadFile);
     EXPECT_EQ(asked, 5);
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// A change the virtual keyboard could not save is lost when the tool ends: whether its memory
+// file was there or not, a read-only data folder makes each changing command fail.
+TEST_F(ToolFiles, AChangeTheVirtualKeyboardCannotSaveFailsAsANormalUser) {
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root writes anywhere";
+    const std::string file = write("light.json", R"({"format": 1, "lighting": {"speed": 2}})");
+    LightingChange change;
+    change.brightness = 7;
+    const std::function<int(ToolContext&)> commands[] = {
+        [&](ToolContext& c) { return runApply(c, file, false); },
+        [&](ToolContext& c) { return runSetLighting(c, change); },
+        [](ToolContext& c) { return runSetKey(c, "Caps=A", false); },
+        [](ToolContext& c) { return runFactoryReset(c, true); },
+    };
+    const auto memory = data / "VirtualKeyboard.bin";
+    using std::filesystem::perms;
+    for (const bool stored : {false, true}) {
+        for (const auto& command : commands) {
+            std::filesystem::permissions(data.path(), perms::owner_all);
+            keyboard.setMemory(KeyboardMemory::factoryDefaults());
+            std::filesystem::remove(memory);
+            if (stored) testing::writeRawFile(memory, keyboard.memory().serialise());
+            std::filesystem::permissions(data.path(), perms::owner_read | perms::owner_exec);
+            ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
+            keepVirtualKeyboardMemory(context, keyboard);
+            EXPECT_EQ(command(context), tool_exit::kCannotWrite) << stored;
+            EXPECT_THAT(err.str(), EndsWith("The virtual keyboard's memory could not be saved to " +
+                                            memory.string() + ": the change was not kept.\n"));
+        }
+    }
+    std::filesystem::permissions(data.path(), perms::owner_all);
+}
+
+// A value from the input is quoted in an error only as far as its first 80 characters.
+TEST_F(ToolFiles, ErrorsQuoteNoMoreThanTheStartOfAValue) {
+    const std::string x(1000, 'x');
+    LightingChange effect;
+    effect.effect = x;
+    const std::string faults =
+        R"({"format": 1, ")" + x + R"(": 1, "keys": {")" + x + R"(": 1, "Esc": ")" + x + R"("}})";
+    const std::function<int(ToolContext&)> commands[] = {
+        [&](ToolContext& c) { return runApply(c, write("faults.json", faults), false); },
+        [&](ToolContext& c) { return runApply(c, write("cut.json", "{\"" + x), false); },
+        [&](ToolContext& c) { return runSetKey(c, x + "=A", false); },
+        [&](ToolContext& c) { return runSetKey(c, "Caps=combination:" + x, false); },
+        [&](ToolContext& c) { return runSetKey(c, "Caps={" + x, false); },
+        [&](ToolContext& c) { return runSetLighting(c, effect); },
+    };
+    for (const auto& command : commands) {
+        EXPECT_NE(run(command), tool_exit::kDone);
+        EXPECT_THAT(err.str(), HasSubstr(std::string(79, 'x') + "…"));
+        EXPECT_EQ(err.str().find(x.substr(0, 81)), std::string::npos) << err.str();
+    }
 }
 
 }  // namespace
