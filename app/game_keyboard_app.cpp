@@ -27,22 +27,12 @@ CGameKeyboardApp::~CGameKeyboardApp() {
 }
 
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
-    if (!instance_.becomeFirst()) {
-        // The running copy does the work; this one only passes the request on.
-        const InstanceRequest request =
-            options_.launchKey
-                ? InstanceRequest{InstanceRequest::Kind::LaunchKey, *options_.launchKey}
-                : InstanceRequest{};
-        const QString message = QString::fromStdString(instanceMessage(request));
-        exitCode = instance_.sendToFirst(message) ? 0 : 1;
-        return false;
-    }
-    if (options_.launchKey) {
-        QTextStream(stderr) << "TQ260 104vez VANTOR is not running.\n";
-        exitCode = 1;
-        return false;
-    }
-    return true;
+    // A launch key never gets here: main() hands it on before any window object exists.
+    if (instance_.becomeFirst()) return true;
+    // The running copy comes to the front; this one ends.
+    exitCode =
+        instance_.sendToFirst(QString::fromStdString(instanceMessage(InstanceRequest{}))) ? 0 : 1;
+    return false;
 }
 
 void CGameKeyboardApp::tellStorageFailure(const QString& path) {

@@ -69,8 +69,8 @@ struct HostConfiguration {
 };
 
 // Writes what the tool prints to the file named. A regular file is replaced in one step,
-// through the links to it so that they stay links; anything else (a terminal, a pipe,
-// /dev/stdout) cannot be replaced and is written as it is.
+// through the links to it so that they stay links (as every save does); anything else (a
+// terminal, a pipe, /dev/stdout) cannot be replaced and is written as it is.
 bool writeOutput(const std::filesystem::path& path, std::string_view text) {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -82,14 +82,7 @@ bool writeOutput(const std::filesystem::path& path, std::string_view text) {
         out.close();
         return !out.fail();
     }
-    fs::path target = path;
-    // As many links as the system itself follows.
-    for (int link = 0; link < 40 && fs::is_symlink(fs::symlink_status(target, error)); ++link) {
-        const fs::path next = fs::read_symlink(target, error);
-        if (error) return false;
-        target = next.is_absolute() ? next : target.parent_path() / next;
-    }
-    return writeFileAtomically(target, text);
+    return writeFileAtomically(path, text);
 }
 
 // Reads keymap.bin where the program keeps it; never makes or changes it.
@@ -129,7 +122,13 @@ void keepVirtualKeyboardMemory(ToolContext& context, VirtualKeyboard& keyboard) 
     // Told on whichever thread changed the memory, and only once until a save succeeds.
     auto failed = std::make_shared<std::atomic<bool>>(false);
     const std::filesystem::path file = context.dataFolder / "VirtualKeyboard.bin";
-    keyboard.attachStorage(file, [failed](const std::filesystem::path&) { *failed = true; });
+    keyboard.attachStorage(
+        file, [failed](const std::filesystem::path&) { *failed = true; },
+        [&context](const std::filesystem::path& damaged, const std::filesystem::path& keptAs) {
+            context.err << "The virtual keyboard's memory was damaged and is kept as "
+                        << utf8Of(keptAs)
+                        << "; it starts from its factory settings: " << utf8Of(damaged) << "\n";
+        });
     if (*failed) {
         context.err << "The virtual keyboard's memory could not be read or saved: " << utf8Of(file)
                     << "\n";

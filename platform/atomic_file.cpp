@@ -82,13 +82,19 @@ bool writeNewFile(const std::filesystem::path& path,
 #endif
 
 // Where a save really goes: a link is followed to the file it names (a save replaces that
-// file, and the link stays). Nothing when the link leads nowhere.
+// file, or makes it, and the link stays). Nothing when the links go round in a circle.
 std::optional<std::filesystem::path> throughLinks(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
     std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) return path;
-    auto target = std::filesystem::canonical(path, error);
-    if (error) return std::nullopt;
-    return target;
+    fs::path target = path;
+    // As many links as the system itself follows.
+    for (int link = 0; link < 40; ++link) {
+        if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) return std::nullopt;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return std::nullopt;
 }
 
 constexpr std::string_view kTemporaryMark = ".tmp-";
