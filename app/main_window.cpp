@@ -288,6 +288,7 @@ void CGameKeyboardDlg::loadKeymapFile() {
 void CGameKeyboardDlg::loadDataFiles() {
     // Saves that were killed half-way left their temporaries beside the files.
     removeStaleTemporaries(state_.dataPath().toStdString());
+    removeStaleTemporaries((state_.dataPath() + QStringLiteral("Configure")).toStdString());
     loadMacroFile();
     loadKeymapFile();
 }

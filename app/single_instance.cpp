@@ -128,6 +128,9 @@ bool SingleInstance::becomeFirst() {
         return false;
     }
     QLocalServer::removeServer(channel_);  // a socket left behind by a crash
+#ifdef Q_OS_UNIX
+    removeStaleSocketFolders();
+#endif
     server_ = std::make_unique<QLocalServer>();
 #ifdef Q_OS_UNIX
     // No access option: the folder is the user's own and 0700, which already keeps others from
@@ -149,6 +152,24 @@ bool SingleInstance::becomeFirst() {
     server_->listen(channel_);
     return true;
 }
+
+#ifdef Q_OS_UNIX
+void SingleInstance::removeStaleSocketFolders() {
+    // Earlier copies made their socket in a temporary folder beside it ("<channel>" and six
+    // random characters), which a copy killed at the wrong moment left behind. This copy holds
+    // the lock, so none of its kind is making one now.
+    const QFileInfo channel(channel_);
+    const QDir folder = channel.dir();
+    for (const QFileInfo& entry : folder.entryInfoList(
+             {channel.fileName() + QStringLiteral("*")},
+             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        const qsizetype extra = entry.fileName().size() - channel.fileName().size();
+        if ((extra == 6 || extra == 7) && entry.ownerId() == ::getuid()) {
+            QDir(entry.filePath()).removeRecursively();
+        }
+    }
+}
+#endif
 
 bool SingleInstance::sendToFirst(const QString& message) {
     if (channel_.isEmpty()) return false;

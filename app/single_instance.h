@@ -36,6 +36,9 @@ class SingleInstance final : public QObject {
     QString lockPath() const { return lockPath_; }
 
   private:
+#ifdef Q_OS_UNIX
+    void removeStaleSocketFolders();
+#endif
     QString channel_;
     QString lockPath_;
     std::unique_ptr<QLockFile> lock_;

@@ -83,6 +83,16 @@ TEST_F(DataFiles, AShortKeymapIsSaidAndKeptAsideBeforeANewOneIsWritten) {
     EXPECT_EQ(readFileBytes(keymap(), kKeymapFileSize * 2)->size(), kKeymapFileSize);
 }
 
+TEST_F(DataFiles, TemporariesOfSavesKilledHalfWayAreRemovedAtStart) {
+    ASSERT_TRUE(QDir(folder.path()).mkpath("Configure"));
+    const std::vector<std::string> left{
+        keymap() + ".tmp-99999999-1-2",
+        folder.filePath("Configure/Game.bin.tmp-99999999-3-4").toStdString()};
+    for (const auto& file : left) testing::writeRawFile(file, std::vector<std::uint8_t>(10, 1));
+    start();
+    for (const auto& file : left) EXPECT_FALSE(std::filesystem::exists(file)) << file;
+}
+
 // Without the event channel the keyboard's lighting keys go unheard; coming back to the window
 // reads what the keyboard shows.
 TEST_F(DataFiles, WithoutTheEventChannelTheLightingIsReadWhenTheWindowIsActivated) {

@@ -159,8 +159,16 @@ TEST(SingleInstance, LockAndChannelLeftByACrashDoNotStopTheNextStart) {
         lock.write("999999\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
                    QSysInfo::machineHostName().toUtf8() + "\n");
     }
+    // The temporary socket folder an earlier copy was killed in, and a folder not its own.
+    const QString stale = probe.channelName() + QStringLiteral(".Ab12cD");
+    const QString other = probe.channelName() + QStringLiteral("-not-a-socket-folder");
+    ASSERT_TRUE(QDir().mkpath(stale + QStringLiteral("/socket")));
+    ASSERT_TRUE(QDir().mkpath(other));
     SingleInstance next(name);
     EXPECT_TRUE(next.becomeFirst());
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_TRUE(QFileInfo::exists(other));
+    QDir(other).removeRecursively();
 }
 
 }  // namespace
