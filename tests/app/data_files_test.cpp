@@ -1,5 +1,5 @@
 // The window's data files beside the keyboard: what another program wrote, a file its user
-// made read-only, a damaged one, and the lighting read where the keyboard's own reports
+// made read-only, temporaries left behind, and the lighting read where the keyboard's own reports
 // cannot be heard.
 #include <gmock/gmock.h>
 #include <sys/stat.h>
@@ -69,18 +69,6 @@ TEST_F(DataFiles, AReadOnlyKeymapIsNotWrittenAndThatIsSaidOnce) {
     struct stat status {};
     ASSERT_EQ(::stat(keymap().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0444U);
-}
-
-TEST_F(DataFiles, AShortKeymapIsSaidAndKeptAsideBeforeANewOneIsWritten) {
-    testing::writeRawFile(keymap(), std::vector<std::uint8_t>(100, 0x11));
-    start();
-    EXPECT_THAT(messages.warnings,
-                ::testing::ElementsAre(
-                    u"This file was shorter than it should be. What it held was read; the damaged "
-                    u"file is kept as keymap.bin.damaged, and a new one is saved in its place:\n" +
-                    shownPath() + u" | TQ260 104vez VANTOR"));
-    EXPECT_EQ(readFileBytes(keymap() + ".damaged", 1000), std::vector<std::uint8_t>(100, 0x11));
-    EXPECT_EQ(readFileBytes(keymap(), kKeymapFileSize * 2)->size(), kKeymapFileSize);
 }
 
 TEST_F(DataFiles, TemporariesOfSavesKilledHalfWayAreRemovedAtStart) {

@@ -572,12 +572,6 @@ TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
     EXPECT_EQ(asked, 5);
 }
 
-}  // namespace
-}  // namespace tq260
-
-namespace tq260 {
-namespace {
-
 // A change the virtual keyboard could not save is lost when the tool ends: whether its memory
 // file was there or not, a read-only data folder makes each changing command fail.
 TEST_F(ToolFiles, AChangeTheVirtualKeyboardCannotSaveFailsAsANormalUser) {
