@@ -166,20 +166,22 @@ TEST(AtomicFile, OnlyRegularFilesAreReadAsDataFiles) {
     EXPECT_FALSE(fileStamp(folder / "absent.bin"));
 }
 
-// Temporaries of saves killed half-way go; a running writer's, and other names, stay.
-TEST(AtomicFile, StaleTemporariesOfDeadWritersAreRemoved) {
+// Temporaries of saves killed half-way go; a running writer's (one of this user's, or one
+// not this user's to ask, as process 1 is for a normal user), and other names, stay.
+TEST(AtomicFile, StaleTemporariesOfDeadWritersAreRemovedAsANormalUser) {
     TemporaryFolder folder;
     const std::vector<std::uint8_t> bytes{1};
     const std::string running = std::to_string(::getppid());
     // A process number beyond the system's limit has no process.
     for (const std::string& name : std::vector<std::string>{
              "keymap.bin.tmp-99999999-1-2", "keymap.bin.tmp-" + running + "-1-2",
-             "keymap.bin.tmp-x-1", "notes.txt", "MacroDefine.bin.tmp-99999998-5-6"}) {
+             "keymap.bin.tmp-1-1-2", "keymap.bin.tmp-x-1", "notes.txt", "MacroDefine.bin.tmp-99999998-5-6"}) {
         testing::writeRawFile(folder / name, bytes);
     }
     EXPECT_EQ(removeStaleTemporaries(folder.path()), 2);
     EXPECT_FALSE(std::filesystem::exists(folder / "keymap.bin.tmp-99999999-1-2"));
     EXPECT_TRUE(std::filesystem::exists(folder / ("keymap.bin.tmp-" + running + "-1-2")));
+    EXPECT_TRUE(std::filesystem::exists(folder / "keymap.bin.tmp-1-1-2"));
     EXPECT_TRUE(std::filesystem::exists(folder / "keymap.bin.tmp-x-1"));
 }
 
