@@ -1,8 +1,10 @@
 #include "app/game_keyboard_app.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 
 #include "app/instance_messages.h"
@@ -56,10 +58,16 @@ void CGameKeyboardApp::tellDamagedStorage(const QString& path, const QString& ke
                    chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
 }
 
-void CGameKeyboardApp::holdVirtualKeyboard() {
+bool CGameKeyboardApp::claimVirtualKeyboard() {
+    // Taken once: taking it again would open and close the lock file, which lets go of it.
+    if (virtualKeyboardClaim_ != nullptr) return true;
     const std::string lock = (state_.dataPath() + "VirtualKeyboard.lock").toStdString();
-    if (DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) ==
-        DeviceClaim::Outcome::HeldElsewhere) {
+    return DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) !=
+           DeviceClaim::Outcome::HeldElsewhere;
+}
+
+void CGameKeyboardApp::holdVirtualKeyboard() {
+    if (!claimVirtualKeyboard()) {
         // A tool command holds it now and ends within seconds; the program starts anyway rather
         // than refuse, and takes it as soon as it is free. Until then the keyboard is not
         // there for the program: its memory is read, and plugged in, only once it is held.
@@ -98,6 +106,12 @@ void CGameKeyboardApp::openTheKeyboard() {
         virtualKeyboard_->unplug();
         watcher_ = std::make_unique<VirtualHotPlugWatcher>(*emulator);
         transport_ = std::move(emulator);
+        // A tool command holding it ends within seconds: waited for a while, so that the
+        // window opens with the keyboard in it rather than without.
+        const QDeadlineTimer deadline(kVirtualKeyboardWaitMs);
+        while (!claimVirtualKeyboard() && !deadline.hasExpired()) {
+            QThread::msleep(kVirtualKeyboardRetryMs);
+        }
         holdVirtualKeyboard();
     } else {
         transport_ = std::make_unique<HidapiTransport>();

@@ -52,6 +52,10 @@ class CGameKeyboardApp {
     std::unique_ptr<DeviceClaim> virtualKeyboardClaim_;
     VirtualKeyboard* virtualKeyboard_ = nullptr;
     static constexpr int kVirtualKeyboardRetryMs = 200;
+    static constexpr int kVirtualKeyboardWaitMs = 5000;
+    // Takes the lock if nobody else holds it; true while this process holds it.
+    bool claimVirtualKeyboard();
+    // Once held: the memory is read and the keyboard plugged in; until then, tried again.
     void holdVirtualKeyboard();
     std::unique_ptr<HotPlugWatcher> watcher_;
     std::unique_ptr<KeyInputSource> keyInput_;

@@ -157,23 +157,27 @@ void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QStrin
     file.changeTold = false;
     file.stamp = fileStamp(path.toStdString());
     const QString shown = QDir::toNativeSeparators(path);
+    // Said once the keyboard's read has started: the files are read while it is held, and a
+    // message box then would hold the read up.
+    const auto warnLater = [this](std::u16string text) {
+        mainThread_.post([this, text = std::move(text)] {
+            services_.messages.warn(text, text16(kTitle, "TQ260 104vez星岚版"));
+        });
+    };
     if (load == DataFileLoad::Damaged) {
-        services_.messages.warn(
-            toU16(text("This file was shorter than it should be. What it held was read; the "
-                       "damaged file is kept as %2, and a new one is saved in its place:\n%1",
-                       "此文件比应有的短。已读取其中的内容；损坏的文件保留为 "
-                       "%2，并在原处保存新文件：\n%1")
-                      .arg(shown, QDir::toNativeSeparators(QString::fromStdU16String(
-                                      keptAside.filename().u16string())))),
-            text16(kTitle, "TQ260 104vez星岚版"));
+        warnLater(toU16(text("This file was shorter than it should be. What it held was read; the "
+                             "damaged file is kept as %2, and a new one is saved in its place:\n%1",
+                             "此文件比应有的短。已读取其中的内容；损坏的文件保留为 "
+                             "%2，并在原处保存新文件：\n%1")
+                            .arg(shown, QDir::toNativeSeparators(QString::fromStdU16String(
+                                            keptAside.filename().u16string())))));
     }
     if (!file.unreadable) return;
-    services_.messages.warn(
+    warnLater(
         toU16(text("This file exists but cannot be read. It is left as it is, and nothing is "
                    "saved into it until the program starts again:\n%1",
                    "此文件存在但无法读取。程序不会改动它，在重新启动之前也不会向其中保存：\n%1")
-                  .arg(shown)),
-        text16(kTitle, "TQ260 104vez星岚版"));
+                  .arg(shown)));
 }
 
 void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
@@ -281,6 +285,9 @@ void CGameKeyboardDlg::loadKeymapFile() {
         std::lock_guard lock(state_.keyboard.recordMutex);
         load = LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
                               *state_.assignments.table, &keptAside);
+        // What the file holds is what is saved: Cancel and Close go back to it, not to an
+        // older copy.
+        *state_.assignments.shadow = *state_.assignments.table;
     }
     noteLoad(keymapFile_, load, state_.keymapPath(), keptAside);
 }

@@ -215,8 +215,13 @@ int main(int argc, char** argv) {
     tq260::ToolContext context{*transport, clock,     trace,   dataFolder,
                                std::cout,  std::cerr, std::cin};
     if (virtualKeys != nullptr) {
-        context.holdKeyboard = holdVirtualKeyboard;
-        tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
+        // Its memory is read once it is held, so a program that wrote it just now has finished.
+        context.holdKeyboard = [&, attached = false]() mutable {
+            if (!holdVirtualKeyboard()) return false;
+            if (!attached) tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
+            attached = true;
+            return true;
+        };
     }
     if (list->parsed()) return tq260::runList(context);
     if (namesList->parsed()) return tq260::runNames(context);

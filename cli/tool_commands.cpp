@@ -75,9 +75,13 @@ bool writeOutput(const std::filesystem::path& path, std::string_view text) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::file_type type = fs::status(path, error).type();
-    if (type != fs::file_type::regular && type != fs::file_type::not_found &&
-        type != fs::file_type::none && type != fs::file_type::directory) {
-        std::ofstream out(path, std::ios::binary);
+    // A descriptor by name (/dev/stdout, /dev/fd/N, /proc/self/fd/N) is what the shell opened,
+    // perhaps a file it appends to: written at its end, never replaced or cut.
+    const std::string name = path.generic_string();
+    const bool descriptor = name.starts_with("/dev/") || name.starts_with("/proc/");
+    if (descriptor || (type != fs::file_type::regular && type != fs::file_type::not_found &&
+                       type != fs::file_type::none && type != fs::file_type::directory)) {
+        std::ofstream out(path, std::ios::binary | std::ios::app);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.close();
         return !out.fail();

@@ -55,17 +55,17 @@ bool writeNewFile(const std::filesystem::path& path,
     // Only this user can open a replacement until it has the mode of the file it replaces.
     const int fd = calls.create(path, replaced != nullptr ? 0600 : 0644);
     if (fd < 0) return false;
-    bool written = true;
     if (replaced != nullptr) {
         // The new file takes the old one's place with its mode and, where the system lets this
-        // user give it, its owner and group (only root may give a file away).
-        written = ::fchmod(fd, replaced->st_mode & 07777) == 0;
+        // user give it, its owner and group (only root may give a file away). A file system
+        // that keeps no modes leaves the new file private to this user.
+        [[maybe_unused]] const int mode = ::fchmod(fd, replaced->st_mode & 07777);
         if (::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {
             [[maybe_unused]] const int group =
                 ::fchown(fd, static_cast<uid_t>(-1), replaced->st_gid);
         }
     }
-    written = written && calls.write(fd, parts) && calls.sync(fd);
+    const bool written = calls.write(fd, parts) && calls.sync(fd);
     return calls.close(fd) && written;
 }
 #else
@@ -296,7 +296,9 @@ bool isReadOnlyFile(const std::filesystem::path& path) {
 #endif
 }
 
-std::optional<std::filesystem::path> keepAside(const std::filesystem::path& path) {
+namespace {
+
+std::optional<std::filesystem::path> keepAsideItself(const std::filesystem::path& path) {
     constexpr int kTries = 100;
     for (int n = 1; n <= kTries; ++n) {
         std::filesystem::path aside = path;
@@ -310,6 +312,15 @@ std::optional<std::filesystem::path> keepAside(const std::filesystem::path& path
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<std::filesystem::path> keepAside(const std::filesystem::path& link) {
+    // The file a link names goes aside; the link stays, for the new file to be written through.
+    const auto path = throughLinks(link);
+    if (!path) return std::nullopt;
+    return keepAsideItself(*path);
+}
+
 int removeStaleTemporaries(const std::filesystem::path& folder) {
 #ifdef __unix__
     int removed = 0;
@@ -320,13 +331,24 @@ int removeStaleTemporaries(const std::filesystem::path& folder) {
         const std::string name = entry->path().filename().string();
         const auto mark = name.rfind(kTemporaryMark);
         if (mark == std::string::npos || mark == 0) continue;
+        // All three numbers, and nothing after them: a profile named like one ends in ".bin".
         const std::string rest = name.substr(mark + kTemporaryMark.size());
-        std::size_t digits = 0;
-        while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits]))) {
-            ++digits;
+        std::vector<std::string> numbers(1);
+        for (const char c : rest) {
+            if (c == '-') {
+                numbers.emplace_back();
+            } else if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
+                numbers.back() += c;
+            } else {
+                numbers.clear();
+                break;
+            }
         }
-        if (digits == 0 || digits > 9 || digits >= rest.size() || rest[digits] != '-') continue;
-        const auto process = static_cast<pid_t>(std::stol(rest.substr(0, digits)));
+        if (numbers.size() != 3 || numbers[0].empty() || numbers[0].size() > 9 ||
+            numbers[1].empty() || numbers[2].empty()) {
+            continue;
+        }
+        const auto process = static_cast<pid_t>(std::stol(numbers[0]));
         struct stat status {};
         if (::lstat(entry->path().c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
             status.st_uid != ::getuid()) {

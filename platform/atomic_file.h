@@ -34,8 +34,8 @@ std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 bool isReadOnlyFile(const std::filesystem::path& path);
 
 // Renames a damaged file out of the way before a new one takes its name: "<name>.damaged",
-// or "<name>.damaged-2" and on when that is taken. The new name, or nothing when it could
-// not be moved.
+// or "<name>.damaged-2" and on when that is taken (the file a link names; the link stays).
+// The new name, or nothing when it could not be moved.
 std::optional<std::filesystem::path> keepAside(const std::filesystem::path& path);
 
 // What a loader does with a data file it found short: moves it aside, then writes the new

@@ -183,6 +183,13 @@ TEST_F(ToolCommands, DumpWritesThroughALinkAndStraightIntoAPipeOrADevice) {
     char piped = 0;
     EXPECT_EQ(read(reader, &piped, 1) == 1 ? piped : 0, '{');
     close(reader);
+    // A descriptor the shell opened on a file it appends to ("--output /dev/stdout >> log").
+    testing::writeRawFile(data / "log", std::vector<std::uint8_t>{'x'});
+    const int log = open((data / "log").c_str(), O_WRONLY | O_APPEND);
+    EXPECT_EQ(run([&](ToolContext& c) { return runDump(c, "/dev/fd/" + std::to_string(log)); }),
+              tool_exit::kDone);
+    close(log);
+    EXPECT_EQ(readFileBytes(data / "log", 2), (std::vector<std::uint8_t>{'x', '{'}));
 }
 #endif
 

@@ -175,7 +175,8 @@ TEST(AtomicFile, StaleTemporariesOfDeadWritersAreRemovedAsANormalUser) {
     // A process number beyond the system's limit has no process.
     for (const std::string& name : std::vector<std::string>{
              "keymap.bin.tmp-99999999-1-2", "keymap.bin.tmp-" + running + "-1-2",
-             "keymap.bin.tmp-1-1-2", "keymap.bin.tmp-x-1", "notes.txt", "MacroDefine.bin.tmp-99999998-5-6"}) {
+             "keymap.bin.tmp-1-1-2", "keymap.bin.tmp-x-1", "raid.tmp-40000-b.bin", "notes.txt",
+             "MacroDefine.bin.tmp-99999998-5-6"}) {
         testing::writeRawFile(folder / name, bytes);
     }
     EXPECT_EQ(removeStaleTemporaries(folder.path()), 2);
@@ -183,16 +184,20 @@ TEST(AtomicFile, StaleTemporariesOfDeadWritersAreRemovedAsANormalUser) {
     EXPECT_TRUE(std::filesystem::exists(folder / ("keymap.bin.tmp-" + running + "-1-2")));
     EXPECT_TRUE(std::filesystem::exists(folder / "keymap.bin.tmp-1-1-2"));
     EXPECT_TRUE(std::filesystem::exists(folder / "keymap.bin.tmp-x-1"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "raid.tmp-40000-b.bin"));  // a profile
 }
 
+// Under a free name beside the file a link names; the link stays.
 TEST(AtomicFile, ADamagedFileIsKeptAsideUnderAFreeName) {
     TemporaryFolder folder;
-    const auto file = folder / "keymap.bin";
-    testing::writeRawFile(folder / "keymap.bin.damaged", std::vector<std::uint8_t>{1});
+    const auto file = folder / "real.bin";
+    testing::writeRawFile(folder / "real.bin.damaged", std::vector<std::uint8_t>{1});
     testing::writeRawFile(file, std::vector<std::uint8_t>{2});
-    EXPECT_EQ(keepAside(file), folder / "keymap.bin.damaged-2");
+    std::filesystem::create_symlink("real.bin", folder / "keymap.bin");
+    EXPECT_EQ(keepAside(folder / "keymap.bin"), folder / "real.bin.damaged-2");
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_THAT(*readFileBytes(folder / "keymap.bin.damaged-2", 10), ElementsAre(2));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "keymap.bin"));
+    EXPECT_THAT(*readFileBytes(folder / "real.bin.damaged-2", 10), ElementsAre(2));
 }
 #endif
 
