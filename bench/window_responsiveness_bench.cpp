@@ -64,20 +64,36 @@ struct Rig {
     CGameKeyboardDlg window{appState, services};
 };
 
+// Pulls the keyboard out and lets the window handle it until the link is closed.
+void unplugAndSettle(Rig& rig) {
+    rig.keyboard.unplug();
+    UiHeartbeat settle(rig.window);
+    settle.runUntil([&] { return !rig.link.isConnected(); }, 5000);
+}
+
 void report(benchmark::State& state, double longestMs, double operationMs) {
     state.counters["longest_stall_ms"] = longestMs;
     state.counters["operation_ms"] = operationMs;
+}
+
+// Runs the window until done() holds (or says it never did), then afterMs more for what
+// follows it; takes the longest stall, and the time of the whole.
+void measureUntil(benchmark::State& state, UiHeartbeat& heartbeat,
+                  const std::function<bool()>& done, const char* never, int afterMs,
+                  double& longest, double& took) {
+    if (!heartbeat.runUntil(done, 20000)) state.SkipWithError(never);
+    if (afterMs > 0) heartbeat.runUntil([] { return false; }, afterMs);
+    longest = std::max(longest, heartbeat.longestStallMs());
+    took = heartbeat.elapsedMs();
 }
 
 // Clicks the button that starts a Save or a reset and runs the window until it has ended.
 void runOperation(benchmark::State& state, Rig& rig, QPoint button, double& longest, double& took) {
     UiHeartbeat heartbeat(rig.window);
     clickWindow(rig.window, button.x(), button.y());
-    if (!heartbeat.runUntil([&] { return !rig.window.keyboardBusy(); }, 20000)) {
-        state.SkipWithError("the operation never ended");
-    }
-    longest = std::max(longest, heartbeat.longestStallMs());
-    took = heartbeat.elapsedMs();
+    measureUntil(
+        state, heartbeat, [&] { return !rig.window.keyboardBusy(); }, "the operation never ended",
+        0, longest, took);
 }
 
 void SaveWithEveryBlockChanged(benchmark::State& state) {
@@ -114,9 +130,7 @@ void FullReadAfterArrival(benchmark::State& state) {
     double longest = 0;
     double took = 0;
     for (auto _ : state) {
-        rig.keyboard.unplug();
-        UiHeartbeat settle(rig.window);
-        settle.runUntil([&] { return !rig.link.isConnected(); }, 5000);
+        unplugAndSettle(rig);
         int reads = 0;
         for (const WireEntry& e : rig.keyboard.wireLog().entries()) reads += e.op == TraceOp::Set;
         UiHeartbeat heartbeat(rig.window);
@@ -127,10 +141,8 @@ void FullReadAfterArrival(benchmark::State& state) {
             // The full read's 15 commands and the window's lighting read after it.
             return now >= reads + 16 && !rig.window.session().reader().running();
         };
-        if (!heartbeat.runUntil(readAgain, 20000)) state.SkipWithError("never read again");
-        heartbeat.runUntil([] { return false; }, 50);  // the window's handling of it
-        longest = std::max(longest, heartbeat.longestStallMs());
-        took = heartbeat.elapsedMs();
+        // Then the window's handling of it.
+        measureUntil(state, heartbeat, readAgain, "never read again", 50, longest, took);
     }
     report(state, longest, took);
 }
@@ -144,12 +156,9 @@ void UnplugDuringTheStartUpRead(benchmark::State& state) {
     for (auto _ : state) {
         Rig rig(10);
         UiHeartbeat heartbeat(rig.window);
-        if (!heartbeat.runUntil([&] { return !rig.link.isConnected(); }, 20000)) {
-            state.SkipWithError("never closed");
-        }
-        heartbeat.runUntil([] { return false; }, 300);
-        longest = std::max(longest, heartbeat.longestStallMs());
-        took = heartbeat.elapsedMs();
+        measureUntil(
+            state, heartbeat, [&] { return !rig.link.isConnected(); }, "never closed", 300, longest,
+            took);
     }
     report(state, longest, took);
 }
@@ -162,9 +171,7 @@ void UnplugDuringTheRead(benchmark::State& state) {
     double longest = 0;
     double took = 0;
     for (auto _ : state) {
-        rig.keyboard.unplug();
-        UiHeartbeat settle(rig.window);
-        settle.runUntil([&] { return !rig.link.isConnected(); }, 5000);
+        unplugAndSettle(rig);
         rig.keyboard.unplugAfterReports(10);
         UiHeartbeat heartbeat(rig.window);
         rig.keyboard.plug();
@@ -172,10 +179,8 @@ void UnplugDuringTheRead(benchmark::State& state) {
         const auto closed = [&] {
             return !rig.link.isConnected() && !rig.window.session().reader().running();
         };
-        if (!heartbeat.runUntil(closed, 20000)) state.SkipWithError("never closed");
-        heartbeat.runUntil([] { return false; }, 300);  // the removal's debug text after it
-        longest = std::max(longest, heartbeat.longestStallMs());
-        took = heartbeat.elapsedMs();
+        // Then the removal's debug text after it.
+        measureUntil(state, heartbeat, closed, "never closed", 300, longest, took);
     }
     report(state, longest, took);
 }

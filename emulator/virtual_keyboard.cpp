@@ -48,28 +48,21 @@ void VirtualKeyboard::attachStorage(const std::filesystem::path& file, StorageFa
     onStorageFailure_ = std::move(onFailure);
     storageFailureTold_ = false;
     const auto bytes = readFileBytes(file, memory_.serialise().size() + 1);
-    if (bytes) {
-        if (auto stored = KeyboardMemory::parse(*bytes)) {
-            memory_ = *stored;
-            return;
-        }
-        const auto aside = keepAside(file);
-        if (!aside) {
-            // Not moved, so not written over either.
-            storage_.reset();
-            if (onStorageFailure_) onStorageFailure_(file);
-            return;
-        }
-        if (onDamaged) onDamaged(file, *aside);
-    } else {
-        std::error_code error;
-        if (std::filesystem::exists(file, error) || error) {
-            // There but unreadable: what it holds is kept, and nothing is stored this run.
-            storage_.reset();
-            if (onStorageFailure_) onStorageFailure_(file);
-            return;
-        }
+    if (const auto stored = bytes ? KeyboardMemory::parse(*bytes) : std::nullopt) {
+        memory_ = *stored;
+        return;
     }
+    // A file that holds no memory image goes aside before the factory memory takes its name.
+    // One that is there but cannot be read, or moved, is kept: nothing is stored this run.
+    const auto aside = bytes ? keepAside(file) : std::nullopt;
+    std::error_code error;
+    const bool kept = bytes ? !aside : (std::filesystem::exists(file, error) || error);
+    if (kept) {
+        storage_.reset();
+        if (onStorageFailure_) onStorageFailure_(file);
+        return;
+    }
+    if (aside && onDamaged) onDamaged(file, *aside);
     persistLocked();
 }
 

@@ -76,6 +76,13 @@ QString nativePath(const MessageTexts& t, const char* file) {
     return QDir::toNativeSeparators(t.folder.filePath(QString::fromLatin1(file)));
 }
 
+// A file put in the program's folder as another program would.
+void writeInFolder(const MessageTexts& t, const char* file, const QByteArray& bytes) {
+    QFile out(t.folder.filePath(QString::fromLatin1(file)));
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+}
+
 void clickSave(MessageTexts& t) {
     t.click(950, 615);
 }
@@ -97,10 +104,7 @@ std::vector<MessageCase> cases() {
     return {
         {"FirmwareQuestion",
          [](MessageTexts& t) {
-             QFile file(t.folder.filePath("VER.bin"));
-             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write("xxxxx2x0");
-             file.close();
+             writeInFolder(t, "VER.bin", "xxxxx2x0");
              t.keyboard.editMemory([](KeyboardMemory& m) { m.firmware = {1, 9}; });
              t.messages.answers = {false};
              t.start();
@@ -156,11 +160,9 @@ std::vector<MessageCase> cases() {
          u"无法将更改保存到此文件：\n%1", kChineseTitle},
         {"FileReadOnly",
          [](MessageTexts& t) {
-             QFile file(t.folder.filePath("keymap.bin"));
-             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write(QByteArray(199272, '\0'));
-             file.close();
-             EXPECT_TRUE(file.setPermissions(QFileDevice::ReadOwner));
+             writeInFolder(t, "keymap.bin", QByteArray(199272, '\0'));
+             EXPECT_TRUE(
+                 QFile::setPermissions(t.folder.filePath("keymap.bin"), QFileDevice::ReadOwner));
              t.start();  // what was read is stored at once
              return nativePath(t, "keymap.bin");
          },
@@ -168,10 +170,7 @@ std::vector<MessageCase> cases() {
          u"此文件为只读，更改不会保存到其中：\n%1", kChineseTitle},
         {"FileShort",
          [](MessageTexts& t) {
-             QFile file(t.folder.filePath("keymap.bin"));
-             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write(QByteArray(10, '\1'));
-             file.close();
+             writeInFolder(t, "keymap.bin", QByteArray(10, '\1'));
              t.start();
              return nativePath(t, "keymap.bin");
          },
@@ -185,11 +184,8 @@ std::vector<MessageCase> cases() {
          [](MessageTexts& t) {
              t.start();
              QFile::remove(t.folder.filePath("keymap.bin"));
-             QFile file(t.folder.filePath("keymap.bin"));
-             EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write(QByteArray(199272, '\0'));
-             file.close();
-             t.click(950, 615);  // Save
+             writeInFolder(t, "keymap.bin", QByteArray(199272, '\0'));
+             clickSave(t);
              return nativePath(t, "keymap.bin");
          },
          u"This file was changed by another program. It is left as it is, and read again when "

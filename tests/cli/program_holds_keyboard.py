@@ -6,13 +6,13 @@ the program has ended.
 Usage: program_holds_keyboard.py PROGRAM TQ260CTL
 """
 
-import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 from pathlib import Path
+
+from program_copies import private_copies, running_on_virtual_keyboard
 
 IN_USE = 5
 
@@ -20,15 +20,8 @@ IN_USE = 5
 def main():
     program, tool = Path(sys.argv[1]), Path(sys.argv[2])
     with tempfile.TemporaryDirectory() as folder:
-        # Both in a folder of their own: their data files and virtual keyboard are private.
-        own_program = Path(shutil.copy2(program, folder))
-        own_tool = Path(shutil.copy2(tool, folder))
-        os.symlink(program.parent / "png", Path(folder) / "png")
-        environment = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-        running = subprocess.Popen([str(own_program), "--virtual-keyboard", "--no-splash"],
-                                   env=environment, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        try:
+        own_program, own_tool = private_copies(program, tool, folder)
+        with running_on_virtual_keyboard(own_program) as running:
             refused = None
             deadline = time.monotonic() + 30
             # The program has opened its keyboard once its data files are there.
@@ -51,9 +44,6 @@ def main():
             if "in use by another program" not in refused.stderr:
                 print("FAIL: the refusal does not say why:", refused.stderr)
                 return 1
-        finally:
-            running.terminate()
-            running.wait(timeout=30)
         after = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
                                capture_output=True, text=True, timeout=60)
         if after.returncode != 0:

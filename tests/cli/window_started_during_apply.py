@@ -7,13 +7,13 @@ Usage: window_started_during_apply.py PROGRAM TQ260CTL
 """
 
 import json
-import os
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 from pathlib import Path
+
+from program_copies import private_copies, running_on_virtual_keyboard
 
 IN_USE = 5
 
@@ -30,9 +30,7 @@ def wait_for(condition, seconds):
 def main():
     program, tool = Path(sys.argv[1]), Path(sys.argv[2])
     with tempfile.TemporaryDirectory() as folder:
-        own_program = Path(shutil.copy2(program, folder))
-        own_tool = Path(shutil.copy2(tool, folder))
-        os.symlink(program.parent / "png", Path(folder) / "png")
+        own_program, own_tool = private_copies(program, tool, folder)
         keymap = Path(folder) / "keymap.bin"
         wanted = Path(folder) / "B.json"
         wanted.write_text(json.dumps({
@@ -40,15 +38,11 @@ def main():
             "lighting": {"brightness": 7},
             "keys": {"F4": {"combination": ["LCtrl", "LAlt", "K"]}, "F6": {"key": "B"}},
         }))
-        environment = dict(os.environ, QT_QPA_PLATFORM="offscreen")
         applying = subprocess.Popen([str(own_tool), "--virtual-keyboard", "apply", str(wanted)],
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         wait_for(lambda: (Path(folder) / "VirtualKeyboard.lock").exists(), 5)
-        running = subprocess.Popen([str(own_program), "--virtual-keyboard", "--no-splash"],
-                                   env=environment, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        try:
-            out, err = applying.communicate(timeout=60)
+        with running_on_virtual_keyboard(own_program) as running:
+            _, err = applying.communicate(timeout=60)
             if applying.returncode != 0:
                 print("FAIL: the tool did not write:", applying.returncode, err)
                 return 1
@@ -62,20 +56,17 @@ def main():
                 print("FAIL: the program did not take the keyboard and save:",
                       running.poll(), held, saved)
                 return 1
-        finally:
-            running.terminate()
-            running.wait(timeout=30)
         dump = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
                               capture_output=True, text=True, timeout=60)
         if dump.returncode != 0:
             print("FAIL: dump:", dump.stderr)
             return 1
-        held = json.loads(dump.stdout)
-        keys = held.get("keys", {})
+        dumped = json.loads(dump.stdout)
+        keys = dumped.get("keys", {})
         if (keys.get("F4") != {"combination": ["LCtrl", "LAlt", "K"]} or keys.get("F6") != {"key": "B"}
-                or held["lighting"]["brightness"] != 7):
+                or dumped["lighting"]["brightness"] != 7):
             print("FAIL: what the tool wrote was undone:", keys.get("F4"), keys.get("F6"),
-                  held["lighting"])
+                  dumped["lighting"])
             return 1
     print("the program started during an apply keeps what the tool wrote")
     return 0

@@ -1,0 +1,30 @@
+"""The program and tq260ctl copied into a folder of their own, so that their data files and
+virtual keyboard are private to one test, and the program run there on the virtual keyboard."""
+
+import contextlib
+import os
+import shutil
+import subprocess
+from pathlib import Path
+
+
+def private_copies(program, tool, folder):
+    """The copies of the program and the tool in folder, with the program's skins beside."""
+    own_program = Path(shutil.copy2(program, folder))
+    own_tool = Path(shutil.copy2(tool, folder))
+    os.symlink(Path(program).parent / "png", Path(folder) / "png")
+    return own_program, own_tool
+
+
+@contextlib.contextmanager
+def running_on_virtual_keyboard(program):
+    """The program, started offscreen on the virtual keyboard, ended when the block ends."""
+    environment = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    running = subprocess.Popen([str(program), "--virtual-keyboard", "--no-splash"],
+                               env=environment, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        yield running
+    finally:
+        running.terminate()
+        running.wait(timeout=30)
