@@ -8,6 +8,7 @@
 #include "keys/key_name_table.h"
 #include "keys/language.h"
 #include "macro/macro_record.h"
+#include "profiles/profile_store.h"
 
 namespace tq260 {
 
@@ -23,11 +24,17 @@ struct ApplicationState {
     Assignments assignments;
     KeyNameTable keyNames;
     MacroTables macros;
+    // The profiles and which one the keyboard was last given, shared by the window, its
+    // profile dialog and the notification area's menu.
+    ProfileStore profiles;
 
     QString dataPath() const { return dataFolder.isEmpty() ? applicationFolder : dataFolder; }
     QString keymapPath() const { return dataPath() + QStringLiteral("keymap.bin"); }
     QString macroPath() const { return dataPath() + QStringLiteral("MacroDefine.bin"); }
     QString versionPath() const { return applicationFolder + QStringLiteral("VER.bin"); }
+    std::filesystem::path dataFolderPath() const {
+        return std::filesystem::path(dataPath().toStdU16String());
+    }
 };
 
 }  // namespace tq260

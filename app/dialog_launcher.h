@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QRect>
+#include <functional>
+#include <string>
 
 #include "keys/key_assignment.h"
 #include "macro/macro_record.h"
@@ -23,8 +25,11 @@ class DialogLauncher {
                               KeyAssignment& record, AssignmentRequest& request) = 0;
     // True on OK; the working table then holds the macros to keep.
     virtual bool runMacroManager(MacroTables& macros) = 0;
-    // mainWindow: where the main window is on the screen.
-    virtual void runProfiles(const QRect& mainWindow) = 0;
+    // mainWindow: where the main window is on the screen; use gives the keyboard a profile.
+    virtual void runProfiles(const QRect& mainWindow,
+                             const std::function<void(const std::u16string&)>& use) = 0;
+    // The profiles or the active one changed while the profile dialog may be open.
+    virtual void profilesChanged() {}
 };
 
 // The seam while no dialog exists yet: every dialog is cancelled at once.
@@ -34,7 +39,7 @@ class NoDialogs final : public DialogLauncher {
         return false;
     }
     bool runMacroManager(MacroTables&) override { return false; }
-    void runProfiles(const QRect&) override {}
+    void runProfiles(const QRect&, const std::function<void(const std::u16string&)>&) override {}
 };
 
 }  // namespace tq260

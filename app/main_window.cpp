@@ -5,15 +5,12 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
-#include <QSystemTrayIcon>
 #include <QWindow>
 
 #include "app/lighting_effects.h"
 #include "app/main_window_buttons.h"
 #include "app/main_window_hit_test.h"
-#include "app/start_with_desktop_item.h"
 #include "controls/resource_bitmaps.h"
 #include "controls/skin_folder.h"
 #include "controls/splash_screen.h"
@@ -29,7 +26,6 @@
 #include "keys/modified_marks.h"
 #include "macro/macro_blocks.h"
 #include "macro/macro_file.h"
-#include "platform/autostart_entry.h"
 
 namespace tq260 {
 
@@ -72,7 +68,7 @@ class CGameKeyboardDlg::Notifications final : public DeviceEvents {
         if (window_.launchKeys_) window_.launchKeys_->stop();
         if (window_.initialising_) {
             window_.startHidden_ = true;
-        } else if (window_.tray_ != nullptr) {
+        } else if (window_.hasNotificationArea()) {
             window_.hide();
         } else {
             // Nowhere to come back from: the window stays and says why it cannot be used.
@@ -112,7 +108,7 @@ CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices s
 }
 
 CGameKeyboardDlg::~CGameKeyboardDlg() {
-    if (tray_) tray_->hide();
+    if (tray_) tray_->hideIcon();
     if (launchKeys_) launchKeys_->stop();
     session_->shutdown();
 }
@@ -240,7 +236,7 @@ void CGameKeyboardDlg::initialise() {
     }
     // A hidden window is reached through the notification area; where there is none, the
     // window stays in view so the program is never out of reach.
-    if (startHidden_ && tray_ == nullptr) {
+    if (startHidden_ && !hasNotificationArea()) {
         startHidden_ = false;
         showNotice(kNoKeyboardText, 0);
     }
@@ -301,6 +297,8 @@ void CGameKeyboardDlg::loadDataFiles() {
 }
 
 void CGameKeyboardDlg::onKeyboardHeld() {
+    // The tool may have given the keyboard another profile while it was not held here.
+    refreshProfiles();
     if (!keymapFile_.loaded) {
         loadDataFiles();
         return;
@@ -310,31 +308,20 @@ void CGameKeyboardDlg::onKeyboardHeld() {
 }
 
 bool CGameKeyboardDlg::hasNotificationArea() const {
-    return tray_ != nullptr;
+    return tray_ != nullptr && tray_->hasIcon();
 }
 
 void CGameKeyboardDlg::setUpTrayIcon() {
-    if (!services_.trayIcon || !QSystemTrayIcon::isSystemTrayAvailable()) return;
-    tray_ = new QSystemTrayIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))), this);
-    tray_->setToolTip(text("TQ260 104vez VANTOR", "TQ260 104vez星岚版"));
-    trayMenu_ = std::make_unique<QMenu>();
-    // A borderless window has no system menu on every desktop; its About item lives here.
-    trayMenu_->addAction(text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"), this,
-                         [this] { showAbout(); });
-#ifndef _WIN32
-    addStartWithDesktopItem(*trayMenu_, state_.language, services_.messages, autostartEntryPath(),
-                            QCoreApplication::applicationFilePath().toStdU16String());
-#endif
-    trayMenu_->addSeparator();
-    trayMenu_->addAction(text("Exit", "退出"), this, [this] { exitFromTray(); });
-    tray_->setContextMenu(trayMenu_.get());
-    connect(tray_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick) {
-                    sendWindowMessage(this, WM_TRAY_NOTIFY, 0, kTrayDoubleClick);
-                }
-            });
-    tray_->show();
+    TrayIcon::Actions actions;
+    actions.about = [this] { showAbout(); };
+    actions.exit = [this] { exitFromTray(); };
+    actions.doubleClicked = [this] {
+        sendWindowMessage(this, WM_TRAY_NOTIFY, 0, kTrayDoubleClick);
+    };
+    actions.useProfile = [this](const std::u16string& name) { useProfile(name); };
+    actions.refresh = [this] { refreshProfiles(); };
+    tray_ = std::make_unique<TrayIcon>(state_.language, services_.messages, std::move(actions));
+    if (services_.trayIcon) tray_->showIcon();
 }
 
 // ---- Messages ------------------------------------------------------------------------
@@ -457,7 +444,7 @@ void CGameKeyboardDlg::onKeyboardRemoved() {
     keyboardLighting_.reset();
     // Told where the user looks, and shown in the window until a keyboard is read again.
     showNotice(kNoKeyboardText, 0);
-    if (tray_ != nullptr) sendWindowMessage(this, WM_TRAY_BALLOON, kNoKeyboardBalloon, 0);
+    if (hasNotificationArea()) sendWindowMessage(this, WM_TRAY_BALLOON, kNoKeyboardBalloon, 0);
 }
 
 void CGameKeyboardDlg::onLightingChanged() {
@@ -590,13 +577,12 @@ void CGameKeyboardDlg::onTrayNotify(qintptr event) {
 
 void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
     if (kind != kNoKeyboardBalloon) return;
-    if (tray_ == nullptr) {
+    if (!hasNotificationArea()) {
         showNotice(kNoKeyboardText, kBalloonMs);
         return;
     }
     // Long enough to read; desktops that enforce their own minimum keep theirs.
-    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, QSystemTrayIcon::Warning,
-                       kBalloonMs);
+    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, kBalloonMs);
 }
 
 // ---- Mouse and keys ------------------------------------------------------------------
@@ -713,7 +699,7 @@ void CGameKeyboardDlg::runButtonAction(int code) {
             break;
         case main_button::kMinimize:
             // To the notification area where there is one, else to the task bar.
-            if (tray_ != nullptr) {
+            if (hasNotificationArea()) {
                 hide();
             } else {
                 showMinimized();
@@ -887,10 +873,12 @@ void CGameKeyboardDlg::runMacroManager() {
 }
 
 void CGameKeyboardDlg::runProfiles() {
-    services_.dialogs.runProfiles(frameGeometry());
+    services_.dialogs.runProfiles(frameGeometry(),
+                                  [this](const std::u16string& name) { useProfile(name); });
     // At once, not after a pause: the window's next paint writes the sliders into the record,
     // and would put the old brightness and speed back over a profile just loaded.
     sendWindowMessage(this, WM_SETTINGS_LOADED, 0, 1);
+    refreshProfiles();
 }
 
 void CGameKeyboardDlg::finishRunningOperation() {
@@ -935,7 +923,7 @@ void CGameKeyboardDlg::closeEvent(QCloseEvent* event) {
     // Closed by the system (not by the close button or Exit): as the close button does.
     if (!closing_) leaveAsSaved();
     closing_ = true;
-    if (tray_) tray_->hide();
+    if (tray_) tray_->hideIcon();
     event->accept();
     // The program ends with this window, even while it is hidden.
     QCoreApplication::quit();

@@ -13,6 +13,7 @@
 #include "app/dialog_launcher.h"
 #include "app/panel_layout.h"
 #include "app/qt_platform.h"
+#include "app/tray_icon.h"
 #include "controls/bit_slider.h"
 #include "controls/button_image_set.h"
 #include "controls/skin_image_cache.h"
@@ -27,9 +28,7 @@
 #include "platform/diagnostics.h"
 #include "platform/hot_plug_watcher.h"
 #include "platform/key_input_source.h"
-
-class QSystemTrayIcon;
-class QMenu;
+#include "profiles/profile_image.h"
 
 namespace tq260 {
 
@@ -114,6 +113,15 @@ class CGameKeyboardDlg final : public QWidget {
     void exitFromTray();
     void closeFromButton();
 
+    // Gives the keyboard the profile, through Save's path, after asking where the current
+    // configuration would be lost; it is then the active one (main_window_profiles.cpp).
+    void useProfile(const std::u16string& name);
+    // "Profile: Game", with " (changed)" while the live configuration is not that profile's;
+    // empty while no profile is active.
+    QString profileLine();
+    // The notification area's menu, also where the icon cannot be shown.
+    TrayIcon& trayIcon() { return *tray_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -150,12 +158,14 @@ class CGameKeyboardDlg final : public QWidget {
     void chooseEffect(int row);
     // Device operations (main_window_operations.cpp).
     enum class KeyboardOperation { Read, Save, FactoryReset };
-    void save();
+    // then hears how it ended, after the window has taken the result.
+    void save(std::function<void(OperationResult)> then = {});
     void cancel();
     void factoryReset();
     void tellKeyboardProblem(KeyboardOperation operation, OperationResult result);
     bool recordIsTheKeyboards() const;
-    void finishSave(OperationResult result, const SettingsShadow& sent);
+    void finishSave(OperationResult result, const SettingsShadow& sent,
+                    const std::function<void(OperationResult)>& then);
     void finishFactoryReset(OperationResult result, const DeviceSettings& reread);
     void showOperation(OperationDisplay::Kind kind, const OperationProgress& progress = {});
     void paintOperation(QPainter& painter);
@@ -167,6 +177,15 @@ class CGameKeyboardDlg final : public QWidget {
     void leaveAsSaved();
     void runMacroManager();
     void runProfiles();
+    // Profiles (main_window_profiles.cpp).
+    LiveConfiguration liveConfiguration();
+    // The store read again; the tray's list, its tooltip and an open profile dialog follow.
+    void refreshProfiles();
+    // Where the configuration is in no profile: asks whether to keep it first. False to stop.
+    bool keepConfigurationBefore(const std::u16string& name);
+    void warnAboutProfile(const QString& message);
+    void tellProfileOutcome(const ProfileStore::Outcome& outcome);
+    CachedProfileImage activeImage_;
     void checkFirmware();
     // Starts an updater beside the program, or says that it is not there.
     void startUpdater(const QString& program);
@@ -239,8 +258,7 @@ class CGameKeyboardDlg final : public QWidget {
     std::optional<LightingSettings> keyboardLighting_;
     // Tells a pending effect preview that Cancel has made it stale.
     int effectSerial_ = 0;
-    QPointer<QSystemTrayIcon> tray_;
-    std::unique_ptr<QMenu> trayMenu_;
+    std::unique_ptr<TrayIcon> tray_;
     bool startHidden_ = false;
     bool initialising_ = false;
     bool closing_ = false;

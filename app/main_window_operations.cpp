@@ -1,8 +1,6 @@
 // The main window's exchanges with the keyboard as a whole: Save, Cancel, the factory reset,
 // and what the user is told when the keyboard does not take them.
 
-#include <QSystemTrayIcon>
-
 #include "app/main_window.h"
 #include "device/composite_operations.h"
 #include "keys/factory_key_map.h"
@@ -16,7 +14,7 @@ constexpr int kSavedNoticeMs = 3000;
 
 }  // namespace
 
-void CGameKeyboardDlg::save() {
+void CGameKeyboardDlg::save(std::function<void(OperationResult)> then) {
     if (operation_.busy()) return;
     if (!recordIsTheKeyboards()) {
         // Sending a record the keyboard never gave would overwrite what it holds.
@@ -39,10 +37,13 @@ void CGameKeyboardDlg::save() {
         [this](const OperationProgress& progress) {
             showOperation(OperationDisplay::Kind::Saving, progress);
         },
-        [this, job](OperationResult result) { finishSave(result, job->second); });
+        [this, job, then = std::move(then)](OperationResult result) {
+            finishSave(result, job->second, then);
+        });
 }
 
-void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& sent) {
+void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& sent,
+                                  const std::function<void(OperationResult)>& then) {
     DeviceSettings record;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -63,15 +64,16 @@ void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& 
                                                   : OperationDisplay::Kind::None);
     if (result != OperationResult::Done) {
         tellKeyboardProblem(KeyboardOperation::Save, result);
-        return;
+    } else if (record.lighting != sent.record().lighting) {
+        // Lighting moved while it ran was not previewed then.
+        showLightingOnKeyboard(record);
     }
-    // Lighting moved while it ran was not previewed then.
-    if (record.lighting != sent.record().lighting) showLightingOnKeyboard(record);
+    if (then) then(result);
 }
 
 void CGameKeyboardDlg::cancel() {
     // Without a notification area a hidden window could not be found again.
-    if (tray_ != nullptr) hide();
+    if (hasNotificationArea()) hide();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         state_.keyboard.shadow.restore(state_.keyboard.settings);

@@ -24,6 +24,9 @@ constexpr QRgb kListHoverRow = qRgb(0x50, 0, 0);
 constexpr QRgb kListFrame = qRgb(0x3F, 0xC8, 0xF0);
 constexpr int kPanelLeft = 19;  // the lighting and performance column
 constexpr int kPanelRight = 261;
+// The active profile's line: after the progress line (120..480), before Return.
+constexpr int kProfileLineLeft = 492;
+constexpr int kProfileLineRight = 790;
 constexpr int kReportRateThumbMax = 205;
 
 QRect windowRect(const KeyRectangle& r) {
@@ -134,6 +137,14 @@ void CGameKeyboardDlg::paintBottom(QPainter& p) {
                      xs[i], 605);
     }
     images_.draw(p, folder, QStringLiteral("Config.png"), 17, 603);
+    // The profile the keyboard was given, right of the progress line, beside the buttons.
+    const QString profile = profileLine();
+    if (tray_) tray_->setProfileLine(profile);
+    if (!profile.isEmpty()) {
+        drawFittedLabel(p, profile,
+                        QRectF(kProfileLineLeft, 609, kProfileLineRight - kProfileLineLeft, 22), 14,
+                        QColor(0xC8, 0xD2, 0xDC), Qt::AlignRight | Qt::AlignVCenter);
+    }
     if (state_.language != Language::Chinese) drawLabel(p, QStringLiteral("Profile"), 45, 610, 16);
     if (state_.language == Language::Chinese) {
         drawLabel(p, QStringLiteral("恢复"), 810, 612, 16);

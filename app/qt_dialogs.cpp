@@ -21,7 +21,8 @@ QtDialogs::QtDialogs(ApplicationState& state, KeyHook& hook, MessageBoxes& messa
         state.language,
         {state.keyboard.settings, *state.assignments.table, state.keyboard.recordMutex},
         messages,
-        pickers});
+        pickers,
+        state.profiles});
 }
 
 QtDialogs::~QtDialogs() = default;
@@ -45,8 +46,13 @@ bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
 
 namespace tq260 {
 
-void QtDialogs::runProfiles(const QRect& mainWindow) {
-    profiles_->run(mainWindow);
+void QtDialogs::runProfiles(const QRect& mainWindow,
+                            const std::function<void(const std::u16string&)>& use) {
+    profiles_->run(mainWindow, use);
+}
+
+void QtDialogs::profilesChanged() {
+    if (profiles_->isVisible()) profiles_->markActive();
 }
 
 bool QtDialogs::runMacroManager(MacroTables& macros) {

@@ -25,7 +25,9 @@ class QtDialogs final : public DialogLauncher {
     bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override;
     bool runMacroManager(MacroTables& macros) override;
-    void runProfiles(const QRect& mainWindow) override;
+    void runProfiles(const QRect& mainWindow,
+                     const std::function<void(const std::u16string&)>& use) override;
+    void profilesChanged() override;
 
     CKeyMap& keyMap() { return *keyMap_; }
     CKeymapDlg2& keymapDlg2() { return *keymapDlg2_; }

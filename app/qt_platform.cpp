@@ -6,8 +6,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 namespace tq260 {
 
@@ -69,6 +71,26 @@ void QtMessageBoxes::warn(const std::u16string& text, const std::u16string& capt
 
 bool QtMessageBoxes::ask(const std::u16string& text, const std::u16string& caption) {
     return makeMessageBox(ownerFor(owner_), text, caption, BoxKind::Ask)->exec() == QMessageBox::Ok;
+}
+
+std::size_t QtMessageBoxes::choose(const std::u16string& text, const std::u16string& caption,
+                                   const std::vector<std::u16string>& answers) {
+    const auto box = makeMessageBox(ownerFor(owner_), text, caption, BoxKind::Ask);
+    box->setStandardButtons(QMessageBox::NoButton);
+    std::vector<QPushButton*> buttons;
+    for (const std::u16string& answer : answers) {
+        const bool last = &answer == &answers.back();
+        buttons.push_back(box->addButton(toQString(answer),
+                                         last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (buttons.empty()) return 0;
+    box->setDefaultButton(buttons.front());
+    box->setEscapeButton(buttons.back());
+    box->exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box->clickedButton());
+    // Closed without a button: the last answer, the one that changes nothing.
+    if (chosen == buttons.end()) return answers.size() - 1;
+    return static_cast<std::size_t>(chosen - buttons.begin());
 }
 
 bool QtProgramStarter::start(const std::u16string& program, const std::u16string& parameters) {

@@ -42,6 +42,8 @@ class QtMessageBoxes final : public MessageBoxes {
     void tell(const std::u16string& text, const std::u16string& caption) override;
     void warn(const std::u16string& text, const std::u16string& caption) override;
     bool ask(const std::u16string& text, const std::u16string& caption) override;
+    std::size_t choose(const std::u16string& text, const std::u16string& caption,
+                       const std::vector<std::u16string>& answers) override;
 
   private:
     QPointer<QWidget> owner_;

@@ -50,6 +50,7 @@ struct Rig {
     std::unique_ptr<AssignmentTable> assignments = std::make_unique<AssignmentTable>();
     RecordMutex lock;
     Quiet quiet;
+    ProfileStore store;
 };
 
 void OpeningTheProfileDialogOnSixProfilesUntilPainted(benchmark::State& state) {
@@ -59,7 +60,8 @@ void OpeningTheProfileDialogOnSixProfilesUntilPainted(benchmark::State& state) {
                           Language::English,
                           {rig.settings, *rig.assignments, rig.lock},
                           rig.quiet,
-                          rig.quiet});
+                          rig.quiet,
+                          rig.store});
     for (auto _ : state) {
         dialog.prepare(QRect(0, 0, 1000, 640));
         dialog.show();

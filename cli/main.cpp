@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/profile_commands.h"
 #include "cli/text_encoding.h"
 #include "cli/tool_commands.h"
 #include "emulator/emulator_transport.h"
@@ -158,9 +159,26 @@ int main(int argc, char** argv) {
     bool yes = false;
     reset->add_flag("--factory", factory, "The factory settings (required).")->required();
     reset->add_flag("--yes", yes, "Do not ask first.");
+    CLI::App* profile = app.add_subcommand(
+        "profile", "The program's six profiles: list, use, save or show one by its name.");
+    profile->require_subcommand(1);
+    std::string profileName;
+    CLI::App* profileList =
+        profile->add_subcommand("list", "The profiles, * before the one the keyboard was given.");
+    CLI::App* profileUse = profile->add_subcommand(
+        "use", "Give the keyboard the profile (only what differs is sent) and make it active.");
+    CLI::App* profileSave = profile->add_subcommand(
+        "save", "Save the keyboard's configuration into the profile, made when missing.");
+    CLI::App* profileShow =
+        profile->add_subcommand("show", "Print the profile as JSON (format 1).");
+    for (CLI::App* command : {profileUse, profileSave, profileShow}) {
+        command->add_option("NAME", profileName, "The profile's name.")->required();
+    }
     if (const auto unknown = unknownSubcommand(app, argc, argv)) {
         std::cerr << "tq260ctl: \"" << tq260::excerpt(*unknown)
-                  << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key).\n";
+                  << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key; "
+                     "profile takes list, use, save or "
+                     "show).\n";
         return tq260::tool_exit::kUsage;
     }
     try {
@@ -202,7 +220,8 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
         // No hidapi for Windows in this build: the tool reaches the virtual keyboard only.
         // Converting and listing names need no keyboard; they get a transport with none.
-        if (!convert->parsed() && !namesList->parsed()) {
+        if (!convert->parsed() && !namesList->parsed() && !profileList->parsed() &&
+            !profileShow->parsed()) {
             std::cerr << "This build reaches the virtual keyboard only: add "
                          "--virtual-keyboard.\n";
             return tq260::tool_exit::kNoKeyboard;
@@ -231,5 +250,9 @@ int main(int argc, char** argv) {
     if (key->parsed()) return tq260::runSetKey(context, keyAssignment, dryRun);
     if (convert->parsed()) return tq260::runConvert(context, convertFrom, convertTo);
     if (reset->parsed() && factory) return tq260::runFactoryReset(context, yes);
+    if (profileList->parsed()) return tq260::runProfileList(context);
+    if (profileUse->parsed()) return tq260::runProfileUse(context, profileName);
+    if (profileSave->parsed()) return tq260::runProfileSave(context, profileName);
+    if (profileShow->parsed()) return tq260::runProfileShow(context, profileName);
     return tq260::tool_exit::kUsage;
 }

@@ -12,6 +12,7 @@
 #include "cli/keyboard_list.h"
 #include "cli/profile_convert.h"
 #include "cli/text_encoding.h"
+#include "cli/tool_keyboard.h"
 #include "device/block_codec.h"
 #include "device/composite_operations.h"
 #include "device/device_commands.h"
@@ -26,47 +27,6 @@
 namespace tq260 {
 
 namespace {
-
-int noKeyboard(ToolContext& context) {
-    context.err << "No TQ260 keyboard found.\n";
-    return tool_exit::kNoKeyboard;
-}
-
-// Opens the keyboard, or says why not and gives the exit code.
-std::optional<int> connect(ToolContext& context, DeviceLink& link) {
-    const bool held = context.holdKeyboard && !context.holdKeyboard();
-    if (!held && link.connect()) return std::nullopt;
-    if (held || keyboardHeldElsewhere(context.transport)) {
-        // Its transactions and ours would interleave on the command channel.
-        context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
-                       "close it and try again.\n";
-        return tool_exit::kInUse;
-    }
-    return noKeyboard(context);
-}
-
-int notAnswering(ToolContext& context, const char* what) {
-    context.err << "The keyboard is not answering: " << what << ".\n";
-    return tool_exit::kNotAnswering;
-}
-
-// A change the keyboard took but could not save is gone when the tool ends: the exit code
-// of that, or nothing.
-std::optional<int> changeNotKept(ToolContext& context) {
-    const auto file = context.unsavedMemory ? context.unsavedMemory() : std::nullopt;
-    if (!file) return std::nullopt;
-    context.err << "The virtual keyboard's memory could not be saved to " << utf8Of(*file)
-                << ": the change was not kept.\n";
-    return tool_exit::kCannotWrite;
-}
-
-// What the program keeps beside the keyboard's own settings: keymap.bin's record and the
-// assignment records (launch paths, and how each key was assigned).
-struct HostConfiguration {
-    DeviceSettings settings;
-    Assignments assignments;
-    enum class Keymap { Read, Absent, Unreadable } keymap = Keymap::Absent;
-};
 
 // Writes what the tool prints to the file named. A regular file is replaced in one step,
 // through the links to it so that they stay links (as every save does); anything else (a
@@ -87,37 +47,6 @@ bool writeOutput(const std::filesystem::path& path, std::string_view text) {
         return !out.fail();
     }
     return writeFileAtomically(path, text);
-}
-
-// Reads keymap.bin where the program keeps it; never makes or changes it.
-void loadKeymap(const ToolContext& context, HostConfiguration& host) {
-    setAssignmentIdentities(*host.assignments.table);
-    const std::filesystem::path file = context.dataFolder / kKeymapFileName;
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) return;
-    const auto bytes = std::filesystem::is_regular_file(file, error)
-                           ? readFileBytes(file, kKeymapFileSize)
-                           : std::nullopt;
-    if (!bytes) {
-        host.keymap = HostConfiguration::Keymap::Unreadable;
-        return;
-    }
-    loadKeymapBytes(*bytes, false, host.settings, *host.assignments.table);
-    host.keymap = HostConfiguration::Keymap::Read;
-}
-
-// Reads the whole keyboard over what keymap.bin holds, as the program does at start; the link
-// stays open for a write back. Nothing, or the exit code of what went wrong.
-std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostConfiguration& host,
-                                  const char* notRead) {
-    if (const auto refused = connect(context, link)) return refused;
-    DeviceSettings read;
-    DeviceIdentity identity;
-    if (fullRead(link, read, identity) != OperationResult::Done) {
-        return notAnswering(context, notRead);
-    }
-    takeKeyboardSettings(read, host.settings);
-    return std::nullopt;
 }
 
 }  // namespace
@@ -369,26 +298,11 @@ int badFile(ToolContext& context, const std::string& file, const std::vector<Con
 // Reads the keyboard over the program's keymap.bin (as the program does at start), lets the
 // request change that, and writes back what differs.
 int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool dryRun) {
-    const std::filesystem::path keymap = context.dataFolder / kKeymapFileName;
-    HostConfiguration host;
-    loadKeymap(context, host);
-    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
-        // Assignments the tool cannot read, it must not write over.
-        context.err << "Could not read " << utf8Of(keymap)
-                    << ", where the program keeps the key assignments; nothing was written.\n";
-        return tool_exit::kBadFile;
-    }
-    DeviceSettings& settings = host.settings;
-    Assignments& assignments = host.assignments;
-    DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto failed = readOverKeymap(
-            context, link, host, "its configuration could not be read; nothing was written")) {
-        return *failed;
-    }
-    SettingsShadow shadow;
-    shadow.synchronise(settings);
+    KeyboardChange change(context);
+    if (const auto failed = change.begin()) return *failed;
     const KeyNameTable names;
-    const auto changes = applyConfiguration(request, settings, assignments, names);
+    const auto changes =
+        applyConfiguration(request, change.host().settings, change.host().assignments, names);
     context.out << describeChanges(changes);
     if (dryRun) {
         // The read itself turned game mode on, as every full read does.
@@ -396,19 +310,7 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool
                     << ": no change was written.\n";
         return tool_exit::kDone;
     }
-    if (writeBack(link, settings, shadow) != OperationResult::Done) {
-        return notAnswering(context, "not everything was written; run the command again");
-    }
-    link.close();
-    if (!changes.empty()) {
-        // keymap.bin must not record what the keyboard lost.
-        if (const auto lost = changeNotKept(context)) return *lost;
-    }
-    if (!changes.empty() && !saveKeymapFile(keymap, settings, *assignments.table)) {
-        context.err << "The keyboard has the changes, but " << utf8Of(keymap)
-                    << " could not be written.\n";
-        return tool_exit::kCannotWrite;
-    }
+    if (const auto failed = change.finish(!changes.empty())) return *failed;
     context.out << (changes.empty() ? "Nothing to change.\n" : "Written.\n");
     return tool_exit::kDone;
 }

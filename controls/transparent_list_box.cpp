@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -22,6 +23,7 @@ namespace {
 constexpr int kEditorMargin = 2;
 const QPoint kListBackgroundOrigin(7, 22);
 const QColor kMutedText(0x80, 0x86, 0x94);
+const QColor kMarkColour(0x3F, 0xC8, 0xF0);  // the accent of the progress line
 const QColor kMutedSelectedText(0x4A, 0xA8, 0xAE);
 
 // Every row is as tall as the list says.
@@ -199,9 +201,32 @@ void CTransparentListBox::drawRow(QPainter& painter, int r, const QRect& rect,
                    : muted    ? (selected ? kMutedSelectedText : kMutedText)
                    : selected ? selectedColour_
                               : textColour_);
-    painter.drawText(rect, kFlags, text);
+    const bool marked = item(r)->data(kMarkRole).toBool();
+    // A marked row's text stops short of its tick.
+    painter.drawText(marked ? rect.adjusted(0, 0, -kIconInset, 0) : rect, kFlags, text);
     if (!icon.isNull())
         painter.drawImage(rect.left() + rect.width() - kIconInset, rect.top(), icon);
+    if (marked) drawMark(painter, rect);
+}
+
+void CTransparentListBox::drawMark(QPainter& painter, const QRect& rect) const {
+    // A tick drawn, not a character: it looks the same whatever fonts are installed.
+    const qreal h = std::min(rect.height(), 16);
+    const QPointF at(rect.right() - kIconInset + 4, rect.top() + (rect.height() - h) / 2);
+    QPainterPath tick;
+    tick.moveTo(at + QPointF(0, h * 0.55));
+    tick.lineTo(at + QPointF(h * 0.35, h * 0.85));
+    tick.lineTo(at + QPointF(h * 0.9, h * 0.2));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    if (shadowOn_) {
+        painter.setPen(QPen(shadowColour_, 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPath(tick.translated(1, 1));
+    }
+    painter.setPen(QPen(kMarkColour, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(tick);
+    painter.restore();
 }
 
 void CTransparentListBox::mouseDoubleClickEvent(QMouseEvent* event) {

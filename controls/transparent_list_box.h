@@ -21,6 +21,9 @@ class CTransparentListBox final : public QListWidget {
     static constexpr int kMinDelayMs = 2;
     static constexpr int kMaxDelayMs = 60000;
     static constexpr int kIconInset = 20;
+    // A row whose item holds true in this role is drawn with a tick at its end (the profile
+    // in use).
+    static constexpr int kMarkRole = Qt::UserRole + 1;
 
     explicit CTransparentListBox(QWidget* parent = nullptr);
 
@@ -61,6 +64,7 @@ class CTransparentListBox final : public QListWidget {
   private:
     void captureBackground();
     void drawRow(QPainter& painter, int row, const QRect& rect, bool selected) const;
+    void drawMark(QPainter& painter, const QRect& rect) const;
     void beginEdit(QPoint point);
     void measureRowHeight();
     QObject* messageTarget() const { return parentWidget(); }

@@ -30,7 +30,9 @@ QString shown(const std::filesystem::path& file) {
 }  // namespace
 
 CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), context_(std::move(context)) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      context_(std::move(context)),
+      store_(context_.store) {
     setObjectName(QStringLiteral("CConfigureDlg"));
     setModal(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -84,16 +86,16 @@ void CConfigureDlg::prepare(const QRect& mainWindow) {
     resize(images_.image(skinFolder() + kBackground).size());
     move(mainWindow.topLeft() - QPoint(1, 1));
     list_->setGeometry(kProfileListGeometry);
-    const std::filesystem::path folder =
-        pathOf((context_.dataFolder + QStringLiteral("Configure")).toStdU16String());
-    const ProfileStore::Outcome opened = store_.open(folder);
+    const ProfileStore::Outcome opened =
+        store_.openIn(pathOf(context_.dataFolder.toStdU16String()));
     showProfiles();
     if (opened.result != ProfileStore::Result::Done) {
         warn(text(kProfileFolderFailed).arg(shown(opened.file)), kProfileCaption);
     }
 }
 
-void CConfigureDlg::run(const QRect& mainWindow) {
+void CConfigureDlg::run(const QRect& mainWindow, std::function<void(const std::u16string&)> use) {
+    use_ = std::move(use);
     prepare(mainWindow);
     exec();
 }
@@ -111,6 +113,15 @@ void CConfigureDlg::showProfiles(const std::u16string& select) {
         const QList<QListWidgetItem*> found =
             list_->findItems(toQString(select), Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (!found.isEmpty()) list_->setCurrentItem(found.front());
+    }
+    markActive();
+}
+
+void CConfigureDlg::markActive() {
+    const QString active = toQString(store_.activeName());
+    for (int row = 0; row < list_->count(); ++row) {
+        QListWidgetItem* item = list_->item(row);
+        item->setData(CTransparentListBox::kMarkRole, !active.isEmpty() && item->text() == active);
     }
     list_->viewport()->update();
 }
@@ -180,6 +191,9 @@ FilePickers::Request CConfigureDlg::pickerRequest() const {
 void CConfigureDlg::runCommand(int command) {
     settleRename();
     switch (command) {
+        case kProfileUseCommand:
+            useProfile();
+            break;
         case kProfileNewCommand:
             newProfile();
             break;
@@ -198,6 +212,19 @@ void CConfigureDlg::runCommand(int command) {
         default:
             break;
     }
+}
+
+void CConfigureDlg::useProfile() {
+    settleRename();
+    const auto row = selectedRow();
+    if (!row) {
+        tell(text(kSelectToUse), kProfileCaption);
+        return;
+    }
+    // By name, copied: the window reads the folder again before it uses it.
+    const std::u16string name = store_.names()[*row];
+    if (use_) use_(name);
+    markActive();
 }
 
 void CConfigureDlg::newProfile() {
@@ -242,7 +269,10 @@ void CConfigureDlg::loadProfile() {
         tell(text(kSelectToOpen), kProfileCaption);
         return;
     }
-    const auto chosen = context_.pickers.openFile(pickerRequest());
+    // Profiles are what is loaded most: the chooser starts among them.
+    FilePickers::Request request = pickerRequest();
+    request.folder = store_.folder().u16string();
+    const auto chosen = context_.pickers.openFile(request);
     // Cancelled: nothing changes, neither the configuration nor the profile's file.
     if (!chosen) return;
     report(store_.load(*row, pathOf(*chosen), context_.live));
@@ -325,9 +355,11 @@ void CConfigureDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CConfigureDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter belongs to the rename being typed; it never closes the dialog. Escape does.
+    // Enter never closes the dialog: it finishes a rename being typed (the edit takes it
+    // before it comes here), and otherwise uses the selected profile. Escape closes.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
+        if (list_->editor() == nullptr && !event->isAutoRepeat() && selectedRow()) useProfile();
         return;
     }
     QDialog::keyPressEvent(event);

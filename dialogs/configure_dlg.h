@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QMenu>
+#include <functional>
 
 #include "controls/skin_image_cache.h"
 #include "controls/transparent_list_box.h"
@@ -20,11 +21,15 @@ struct ProfileDialogContext {
     LiveConfiguration live;  // what Save stores and Load replaces
     MessageBoxes& messages;
     FilePickers& pickers;
+    // The profiles, shared with the window and the notification area's menu.
+    ProfileStore& store;
 };
 
 // The profile manager: up to six named profiles in the "Configure" folder, each a copy of the
-// whole configuration, with New, Copy, Save, Load, Delete and renaming in place. It never
-// talks to the keyboard; the main window stores and shows what a Load changed.
+// whole configuration, with Use, New, Copy, Save, Load, Delete and renaming in place; the
+// profile the keyboard was last given is marked. It never talks to the keyboard: Use hands
+// the profile to the main window, which sends it; the main window stores and shows what a
+// Load changed.
 class CConfigureDlg final : public QDialog {
   public:
     explicit CConfigureDlg(ProfileDialogContext context, QWidget* parent = nullptr);
@@ -33,14 +38,18 @@ class CConfigureDlg final : public QDialog {
     // Opens on the profile folder, placed over the main window (its rectangle on the screen),
     // without running.
     void prepare(const QRect& mainWindow);
-    void run(const QRect& mainWindow);
+    // use: what Use and Enter call with the selected profile's name.
+    void run(const QRect& mainWindow, std::function<void(const std::u16string&)> use);
     void done(int result) override;
+    void setUser(std::function<void(const std::u16string&)> use) { use_ = std::move(use); }
+    // The active profile changed: its row is marked, nothing else in the list changes.
+    void markActive();
 
-    // A command of the popup menu (32785 New, 32817 Copy, 32786 Save, 32787 Load,
-    // 32788 Delete).
+    // A command of the popup menu (32789 Use, 32785 New, 32817 Copy, 32786 Save,
+    // 32787 Load, 32788 Delete).
     void runCommand(int command);
 
-    const ProfileStore& store() const { return store_; }
+    const ProfileStore& store() const { return context_.store; }
     CTransparentListBox* list() const { return list_; }
     QMenu* menu() const { return menu_; }
     QImage render();
@@ -60,6 +69,7 @@ class CConfigureDlg final : public QDialog {
     void settleRename();
     // The row the user selected, as the store counts it, or nothing.
     std::optional<std::size_t> selectedRow() const;
+    void useProfile();
     void newProfile();
     void copyProfile();
     void saveProfile();
@@ -83,7 +93,8 @@ class CConfigureDlg final : public QDialog {
     QString skinFolder() const;
 
     ProfileDialogContext context_;
-    ProfileStore store_;
+    ProfileStore& store_;
+    std::function<void(const std::u16string&)> use_;
     SkinImageCache images_;
     CTransparentListBox* list_ = nullptr;
     QMenu* menu_ = nullptr;

@@ -29,6 +29,7 @@ inline const QPoint kProfileDeleteLabelAt(200, 578);
 inline constexpr int kProfileButtonLabelHeight = 16;
 
 // The popup menu over the list: command ids and labels, in menu order.
+inline constexpr int kProfileUseCommand = 32789;
 inline constexpr int kProfileNewCommand = 32785;
 inline constexpr int kProfileCopyCommand = 32817;
 inline constexpr int kProfileSaveCommand = 32786;
@@ -38,7 +39,8 @@ struct ProfileMenuItem {
     int command;
     DialogText text;
 };
-inline constexpr std::array<ProfileMenuItem, 5> kProfileMenu{{
+inline constexpr std::array<ProfileMenuItem, 6> kProfileMenu{{
+    {kProfileUseCommand, {u"Use", u"使用"}},
     {kProfileNewCommand, {u"New", u"新建"}},
     {kProfileCopyCommand, {u"Copy", u"复制"}},
     {kProfileSaveCommand, {u"Save", u"保存"}},
@@ -56,6 +58,8 @@ inline constexpr DialogText kSelectToSave{u"Please select a profile to Save\n",
                                           u"请选择一个配置文件存储\n"};
 inline constexpr DialogText kSelectToOpen{u"Please select a profile to Open\n",
                                           u"请选择一个配置文件打开\n"};
+inline constexpr DialogText kSelectToUse{u"Please select a profile to use\n",
+                                         u"请选择一个要使用的配置\n"};
 inline constexpr DialogText kKeepAProfile{u"Please keep a profile\n", u"请至少保留一个配置文件\n"};
 inline constexpr DialogText kSelectToDeleteProfile{u"Please select a profile to delete\n",
                                                    u"请选择一个配置文件删除\n"};

@@ -8,6 +8,7 @@
 
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
+#include "profiles/profile_image.h"
 
 namespace tq260 {
 
@@ -71,8 +72,10 @@ std::span<const std::uint8_t> bytesOf(const T& value) {
 
 }  // namespace
 
-ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder) {
+ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder,
+                                         std::filesystem::path activeFile) {
     folder_ = std::move(folder);
+    activeFile_ = std::move(activeFile);
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     reload();
@@ -80,7 +83,12 @@ ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder) {
     return {};
 }
 
+ProfileStore::Outcome ProfileStore::openIn(const std::filesystem::path& dataFolder) {
+    return open(dataFolder / kFolderName, dataFolder / kActiveFileName);
+}
+
 void ProfileStore::reload() {
+    readActive();
     names_.clear();
     found_ = 0;
     std::error_code error;
@@ -96,6 +104,39 @@ void ProfileStore::reload() {
         names_.push_back(withoutExtension(path.filename().u16string()));
     }
     std::sort(names_.begin(), names_.end());
+}
+
+// The name in UTF-8 on one line. Anything else (too long, not UTF-8, not there) is no name.
+void ProfileStore::readActive() {
+    active_.clear();
+    if (activeFile_.empty()) return;
+    constexpr std::size_t kLongest = 4 * kLongestFileName + 2;
+    const auto bytes = readFileBytes(activeFile_, kLongest + 1);
+    if (!bytes || bytes->size() > kLongest) return;
+    std::u8string text(bytes->begin(), bytes->end());
+    while (!text.empty() && (text.back() == u8'\n' || text.back() == u8'\r')) text.pop_back();
+    try {
+        active_ = std::filesystem::path(text).u16string();
+    } catch (const std::exception&) {
+        active_.clear();
+    }
+}
+
+ProfileStore::Outcome ProfileStore::setActive(std::u16string_view name) {
+    if (activeFile_.empty()) return {};
+    std::u8string text;
+    try {
+        if (!name.empty()) text = std::filesystem::path(std::u16string(name)).u8string() + u8"\n";
+    } catch (const std::exception&) {
+        return {Result::BadName, {}};  // a broken surrogate has no UTF-8 form
+    }
+    if (!writeFileAtomically(
+            activeFile_,
+            {std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())})) {
+        return {Result::WriteFailed, activeFile_};
+    }
+    active_ = name;
+    return {};
 }
 
 std::filesystem::path ProfileStore::pathOf(std::size_t row) const {
@@ -196,9 +237,12 @@ ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view 
         return {Result::NameTaken, target};
     }
     const std::filesystem::path source = pathOf(row);
+    const bool wasActive = names_[row] == active_;
     std::filesystem::rename(source, target, error);
     reload();
     if (error) return {Result::RenameFailed, source};
+    // The keyboard still holds that profile, under its new name.
+    if (wasActive) setActive(base);
     return {Result::Done, target};
 }
 
@@ -206,11 +250,13 @@ ProfileStore::Outcome ProfileStore::remove(std::size_t row) {
     if (names_.size() == 1) return {Result::KeepOne, {}};
     if (row >= names_.size()) return {Result::Ignored, {}};
     const std::filesystem::path file = pathOf(row);
+    const bool wasActive = names_[row] == active_;
     std::error_code error;
     // A file already gone counts as deleted.
     std::filesystem::remove(file, error);
     reload();
     if (error) return {Result::DeleteFailed, file};
+    if (wasActive) setActive({});
     return {};
 }
 
@@ -220,6 +266,17 @@ ProfileStore::Outcome ProfileStore::writeLive(const std::filesystem::path& file,
     if (!writeFileAtomically(file, {bytesOf(image.settings), bytesOf(*image.assignments)})) {
         return {Result::WriteFailed, file};
     }
+    return {};
+}
+
+ProfileStore::Outcome ProfileStore::layOver(const std::filesystem::path& file,
+                                            LiveConfiguration& live) {
+    const auto image = ProfileImage::read(file);
+    if (!image) return {Result::ReadFailed, file};
+    // Settings of all zero would give the keyboard a key table of nothing: every key dead.
+    if (image->empty()) return {Result::Empty, file};
+    std::lock_guard guard(live.lock);
+    loadKeymapBytes(image->bytes(), false, live.settings, live.assignments);
     return {};
 }
 
@@ -238,19 +295,44 @@ ProfileStore::Outcome ProfileStore::load(std::size_t row,
                                          const std::optional<std::filesystem::path>& importFile,
                                          LiveConfiguration& live) const {
     if (row >= names_.size() || !importFile) return {Result::Ignored, {}};
-    const auto bytes = readFileBytes(*importFile, kKeymapFileSize);
-    if (!bytes) return {Result::ReadFailed, *importFile};
-    // Settings of all zero would give the keyboard a key table of nothing: every key dead.
-    const auto settingsEnd = bytes->begin() + static_cast<std::ptrdiff_t>(
-                                                  std::min(bytes->size(), sizeof(DeviceSettings)));
-    if (std::all_of(bytes->begin(), settingsEnd, [](std::uint8_t b) { return b == 0; })) {
-        return {Result::Empty, *importFile};
-    }
-    {
-        std::lock_guard guard(live.lock);
-        loadKeymapBytes(*bytes, false, live.settings, live.assignments);
-    }
+    if (const Outcome laid = layOver(*importFile, live); laid.result != Result::Done) return laid;
     return writeLive(pathOf(row), live);
+}
+
+ProfileStore::Outcome ProfileStore::use(std::size_t row, LiveConfiguration& live) const {
+    if (row >= names_.size()) return {Result::Ignored, {}};
+    return layOver(pathOf(row), live);
+}
+
+ProfileStore::Outcome ProfileStore::saveAs(std::u16string_view name,
+                                           const LiveConfiguration& live) {
+    if (!isAcceptableName(name)) return {Result::BadName, {}};
+    reload();
+    if (const auto row = rowOf(name)) return save(*row, std::nullopt, live);
+    if (names_.size() >= kMaxProfiles) return {Result::Full, {}};
+    const std::filesystem::path file =
+        folder_ / std::filesystem::path(std::u16string(name) + std::u16string(kExtension));
+    // A file beyond the six shown is one the user did not see: never replaced unasked.
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) return {Result::NameTaken, file};
+    const Outcome saved = writeLive(file, live);
+    reload();
+    return saved;
+}
+
+std::optional<std::size_t> ProfileStore::rowHolding(const LiveConfiguration& live) const {
+    std::vector<std::size_t> order;
+    if (const auto active = activeRow()) order.push_back(*active);
+    for (std::size_t row = 0; row < names_.size(); ++row) {
+        if (row != activeRow()) order.push_back(row);
+    }
+    for (const std::size_t row : order) {
+        const auto image = ProfileImage::read(pathOf(row));
+        if (!image || image->empty()) continue;
+        std::lock_guard guard(live.lock);
+        if (image->heldBy(live.settings, live.assignments)) return row;
+    }
+    return std::nullopt;
 }
 
 }  // namespace tq260

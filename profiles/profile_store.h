@@ -26,10 +26,14 @@ struct LiveConfiguration {
 // The named profiles in the profile folder, one file each with keymap.bin's layout, at most
 // six. Rows are the profiles' names in the list's order (sorted by UTF-16 code units, as the
 // list keeps them); every operation takes a row, and those that change the folder read it
-// again, so the rows always show what is on disk.
+// again, so the rows always show what is on disk. The store also remembers which profile the
+// keyboard was last given (the active one), in a small file that the program and the tool
+// share.
 class ProfileStore {
   public:
     static constexpr std::size_t kMaxProfiles = 6;
+    static constexpr const char* kFolderName = "Configure";
+    static constexpr const char* kActiveFileName = "active-profile.txt";
     // A profile made by New holds only the settings block, all zero.
     static constexpr std::size_t kNewProfileBytes = sizeof(DeviceSettings);
 
@@ -51,11 +55,15 @@ class ProfileStore {
         std::filesystem::path file;  // the file a failure concerns; a rename's new file
     };
 
-    // The folder is created when missing; the outcome says when it could not be.
-    Outcome open(std::filesystem::path folder);
+    // The folder is created when missing; the outcome says when it could not be. Without an
+    // active file nothing is remembered as active.
+    Outcome open(std::filesystem::path folder, std::filesystem::path activeFile = {});
+    // The profiles of a data folder: its "Configure" folder, and the active profile's name in
+    // "active-profile.txt" beside it.
+    Outcome openIn(const std::filesystem::path& dataFolder);
     const std::filesystem::path& folder() const { return folder_; }
     // Reads the folder again: the first six .bin files in the order the file system gives
-    // them, named without their final ".bin", sorted.
+    // them, named without their final ".bin", sorted; and which one is active.
     void reload();
 
     const std::vector<std::u16string>& names() const { return names_; }
@@ -79,6 +87,21 @@ class ProfileStore {
     Outcome load(std::size_t row, const std::optional<std::filesystem::path>& importFile,
                  LiveConfiguration& live) const;
 
+    // The profile the keyboard was last given, when it is among the rows.
+    std::optional<std::size_t> activeRow() const { return rowOf(active_); }
+    // The name remembered, also when no row shows it (its file is gone).
+    const std::u16string& activeName() const { return active_; }
+    // Remembers the profile as the one the keyboard holds; an empty name forgets.
+    Outcome setActive(std::u16string_view name);
+    // Lays the row's profile over the live configuration, as Load does with a file; the
+    // profile's file stays as it is. An empty profile is refused.
+    Outcome use(std::size_t row, LiveConfiguration& live) const;
+    // Saves the live configuration into the profile of that name, made when missing (named as
+    // a rename would name it, at most six profiles).
+    Outcome saveAs(std::u16string_view name, const LiveConfiguration& live);
+    // A row whose profile the live configuration holds, the active one looked at first.
+    std::optional<std::size_t> rowHolding(const LiveConfiguration& live) const;
+
     // "Profile_1", "Profile_2", …: the first not among the names.
     static std::u16string defaultName(const std::vector<std::u16string>& names);
     // "Copy of <name>", then with " 1", " 2", … ("复制 <name>" in Chinese).
@@ -89,8 +112,13 @@ class ProfileStore {
 
   private:
     Outcome writeLive(const std::filesystem::path& file, const LiveConfiguration& live) const;
+    void readActive();
+    // The file's bytes over the live configuration, as far as they go; an empty one refused.
+    static Outcome layOver(const std::filesystem::path& file, LiveConfiguration& live);
 
     std::filesystem::path folder_;
+    std::filesystem::path activeFile_;
+    std::u16string active_;
     std::vector<std::u16string> names_;
     std::size_t found_ = 0;
 };

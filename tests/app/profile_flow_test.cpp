@@ -6,6 +6,7 @@
 
 #include "dialog_flow_fixture.h"
 #include "dialogs/profile_dialog_layout.h"
+#include "keys/keymap_file.h"
 
 namespace tq260 {
 namespace {
@@ -43,6 +44,29 @@ TEST_F(ProfileFlow, AProfileLoadedFromItsExportPutsItsLightingOnTheKeyboardAtSav
     click(950, 615);
     EXPECT_EQ(static_cast<int>(keyboard.memory().lighting[1]), 30);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// One action: Enter on a profile in the dialog gives it to the keyboard, and the window and
+// the dialog show it in use.
+TEST_F(ProfileFlow, EnterOnAProfileGivesItToTheKeyboardAtOnce) {
+    start();
+    DeviceSettings arena = record();
+    arena.lighting.brightness = 12;
+    std::filesystem::create_directories(folder.filePath("Configure").toStdString());
+    ASSERT_TRUE(saveKeymapFile(folder.filePath("Configure/Arena.bin").toStdString(), arena,
+                               *state.assignments.table));
+    messages.choices = {1};  // what the keyboard holds is in no profile: discarded
+    inProfiles([&](CConfigureDlg& dialog) {
+        dialog.list()->setCurrentRow(0);
+        QTest::keyClick(dialog.list(), Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dialog.list()->item(0)->data(CTransparentListBox::kMarkRole).toBool());
+    });
+    EXPECT_EQ(static_cast<int>(keyboard.memory().lighting[1]), 12);
+    EXPECT_EQ(messages.offered.size(), 1U);
+    EXPECT_EQ(window->profileLine(), "Profile: Arena");
+    EXPECT_EQ(window->brightnessSlider()->value(), 12);
 }
 
 }  // namespace

@@ -68,9 +68,13 @@ class ScriptedDialogs final : public DialogLauncher {
         macroEdit(*macros.working);
         return true;
     }
-    void runProfiles(const QRect& mainWindow) override {
+    void runProfiles(const QRect& mainWindow,
+                     const std::function<void(const std::u16string&)>& use) override {
         ++profileRuns;
-        if (forwardTo != nullptr) forwardTo->runProfiles(mainWindow);
+        if (forwardTo != nullptr) forwardTo->runProfiles(mainWindow, use);
+    }
+    void profilesChanged() override {
+        if (forwardTo != nullptr) forwardTo->profilesChanged();
     }
 
     std::vector<KeyDialog> opened;

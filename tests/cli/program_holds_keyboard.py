@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """While the program runs on the virtual keyboard it holds it, as it holds a real one while
-connected: tq260ctl is refused (exit 5) rather than interleave with it, and is let in once
-the program has ended.
+connected: tq260ctl is refused (exit 5) rather than interleave with it, a profile included,
+and is let in once the program has ended.
 
 Usage: program_holds_keyboard.py PROGRAM TQ260CTL
 """
@@ -43,6 +43,15 @@ def main():
                 return 1
             if "in use by another program" not in refused.stderr:
                 print("FAIL: the refusal does not say why:", refused.stderr)
+                return 1
+            # A profile is given to the keyboard only by whoever holds it; listing needs none.
+            saved = subprocess.run([str(own_tool), "--virtual-keyboard", "profile", "save", "游戏"],
+                                   capture_output=True, text=True, timeout=60)
+            listed = subprocess.run([str(own_tool), "--virtual-keyboard", "profile", "list"],
+                                    capture_output=True, text=True, timeout=60)
+            if saved.returncode != IN_USE or listed.returncode != 0:
+                print("FAIL: profile save / list while the program ran:", saved.returncode,
+                      saved.stderr, listed.returncode, listed.stderr)
                 return 1
         after = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
                                capture_output=True, text=True, timeout=60)

@@ -17,6 +17,7 @@
 #include "platform/atomic_file.h"
 #include "support/normal_user.h"
 #include "support/temporary_folder.h"
+#include "tool_fixture.h"
 
 namespace tq260 {
 namespace {
@@ -25,27 +26,7 @@ using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using testing::TemporaryFolder;
-
-// The tool's subcommands on a virtual keyboard and virtual time; what they print is kept.
-class ToolCommands : public ::testing::Test {
-  protected:
-    int run(const std::function<int(ToolContext&)>& command) {
-        out.str({});
-        err.str({});
-        keyboard.wireLog().clear();
-        clock.clearWaits();
-        ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
-        return command(context);
-    }
-
-    VirtualClock clock;
-    EmulatorTransport transport{clock};
-    VirtualKeyboard& keyboard = transport.addKeyboard();
-    TemporaryFolder data;
-    std::ostringstream out;
-    std::ostringstream err;
-    std::istringstream in;
-};
+using testing::ToolCommands;
 
 TEST_F(ToolCommands, SetLightingReadsItThenWritesOnlyTheFieldsGiven) {
     keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {1, 50, 6, 1, 0xA7}; });

@@ -45,7 +45,8 @@ class ConfigureDlgTest : public ::testing::Test {
                                                                  language,
                                                                  {settings, *assignments, lock},
                                                                  messages,
-                                                                 pickers});
+                                                                 pickers,
+                                                                 store});
         dialog->prepare(kMainWindow);
         dialog->show();
         return *dialog;
@@ -88,6 +89,7 @@ class ConfigureDlgTest : public ::testing::Test {
     RecordMutex lock;
     ScriptedMessages messages;
     ScriptedPickers pickers;
+    ProfileStore store;
     std::unique_ptr<CConfigureDlg> dialog;
 };
 
@@ -135,15 +137,15 @@ TEST_F(ConfigureDlgTest, TheMenuOpensOnTheListOnlyInBothLanguages) {
         QStringList labels;
         for (const QAction* action : dialog->menu()->actions()) labels << action->text();
         EXPECT_EQ(labels, language == Language::English
-                              ? QStringList({"New", "Copy", "Save", "Load", "Delete"})
-                              : QStringList({"新建", "复制", "保存", "加载", "删除"}));
+                              ? QStringList({"Use", "New", "Copy", "Save", "Load", "Delete"})
+                              : QStringList({"使用", "新建", "复制", "保存", "加载", "删除"}));
     }
     bool shown = false;
     QTimer::singleShot(0, [&] {
         QWidget* popup = QApplication::activePopupWidget();
         shown = popup == dialog->menu();
         if (popup == nullptr) return;
-        dialog->menu()->actions().at(0)->trigger();  // New
+        dialog->menu()->actions().at(1)->trigger();  // New
         popup->close();
     });
     QTest::mouseClick(dialog->list()->viewport(), Qt::RightButton, {}, QPoint(50, 50));
@@ -158,15 +160,53 @@ TEST_F(ConfigureDlgTest, OperationsWithoutASelectionSaySo) {
     open();
     makeProfiles(2);
     dialog->list()->clearSelection();
-    for (const int command :
-         {kProfileCopyCommand, kProfileSaveCommand, kProfileLoadCommand, kProfileDeleteCommand}) {
+    for (const int command : {kProfileCopyCommand, kProfileSaveCommand, kProfileLoadCommand,
+                              kProfileDeleteCommand, kProfileUseCommand}) {
         dialog->runCommand(command);
     }
+    // Enter without a selection is nothing to answer.
+    QTest::keyClick(dialog->list(), Qt::Key_Return);
     EXPECT_THAT(messages.shown, ElementsAre(u"Please select a profile to copy\n | Profile",
                                             u"Please select a profile to Save\n | Profile",
                                             u"Please select a profile to Open\n | Profile",
-                                            u"Please select a profile to delete\n | Profile"));
+                                            u"Please select a profile to delete\n | Profile",
+                                            u"Please select a profile to use\n | Profile"));
     EXPECT_TRUE(pickers.requests.empty());
+}
+
+// Use and Enter hand the selected profile to the window, which marks it once the keyboard
+// has it; a double click stays a rename.
+TEST_F(ConfigureDlgTest, UseAndEnterHandTheSelectedProfileOnAndTheActiveOneIsMarked) {
+    open();
+    makeProfiles(2);
+    std::vector<std::u16string> used;
+    dialog->setUser([&](const std::u16string& name) {
+        used.push_back(name);
+        store.setActive(name);
+    });
+    const auto marks = [&] {
+        std::vector<bool> marked;
+        for (int row = 0; row < dialog->list()->count(); ++row) {
+            marked.push_back(
+                dialog->list()->item(row)->data(CTransparentListBox::kMarkRole).toBool());
+        }
+        return marked;
+    };
+    select(1);
+    dialog->runCommand(kProfileUseCommand);
+    EXPECT_THAT(marks(), ElementsAre(false, true));
+    select(0);
+    QTest::keyClick(dialog->list(), Qt::Key_Return);
+    EXPECT_THAT(used, ElementsAre(u"Profile_2", u"Profile_1"));
+    EXPECT_THAT(marks(), ElementsAre(true, false));
+    EXPECT_TRUE(dialog->isVisible());
+    typeName(1, "Work");
+    EXPECT_EQ(used.size(), 2U);
+    QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(used.size(), 2U);  // the Enter that ends a rename uses nothing
+    EXPECT_EQ(rows(), QStringList({"Profile_1", "Work"}));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(ConfigureDlgTest, DeleteKeepsOneAndAsksFirst) {
@@ -222,6 +262,10 @@ TEST_F(ConfigureDlgTest, SaveExportsToANewFileAndLoadTakesItBack) {
     dialog->runCommand(kProfileLoadCommand);
     EXPECT_EQ(settings.lighting.brightness, 30);
     EXPECT_TRUE(messages.shown.empty());
+    // An export may go anywhere; a load starts among the profiles.
+    ASSERT_EQ(pickers.requests.size(), 2U);
+    EXPECT_EQ(pickers.requests[0].folder, (app.path() + "/").toStdU16String());
+    EXPECT_EQ(pickers.requests[1].folder, profileFolder().u16string());
 }
 
 TEST_F(ConfigureDlgTest, CancellingLoadChangesNoFileAndNoSetting) {
@@ -386,6 +430,9 @@ const ProfileMessage kProfileMessages[] = {
     {"DeleteWithoutASelection",
      [](ProfileMessages& t, Language l) { return t.withoutASelection(l, kProfileDeleteCommand); },
      u"Please select a profile to delete\n | Profile", u"请选择一个配置文件删除\n | 配置管理"},
+    {"UseWithoutASelection",
+     [](ProfileMessages& t, Language l) { return t.withoutASelection(l, kProfileUseCommand); },
+     u"Please select a profile to use\n | Profile", u"请选择一个要使用的配置\n | 配置管理"},
     {"DeleteTheLastProfile",
      [](ProfileMessages& t, Language l) {
          t.open(l);

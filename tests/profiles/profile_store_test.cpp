@@ -271,3 +271,103 @@ TEST_F(ProfileStoreTest, AFolderThatCannotBeMadeIsReported) {
 
 }  // namespace
 }  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+class ActiveProfile : public ProfileStoreTest {
+  protected:
+    void openWithActive() { ASSERT_EQ(store.openIn(temporary.path()).result, Result::Done); }
+    std::filesystem::path activeFile() const { return temporary.path() / "active-profile.txt"; }
+};
+
+// The active profile is a name in a file beside the folder: read by any store opened later,
+// kept in step by renames and deletes, and never a name that is not there.
+TEST_F(ActiveProfile, IsRememberedAndFollowsRenamesAndDeletes) {
+    openWithActive();
+    ASSERT_EQ(store.saveAs(u"游戏 Game", live).result, Result::Done);
+    ASSERT_EQ(store.saveAs(u"Desk", live).result, Result::Done);
+    ASSERT_EQ(store.setActive(u"游戏 Game").result, Result::Done);
+    EXPECT_EQ(bytesOf(activeFile()), std::vector<std::uint8_t>({0xE6, 0xB8, 0xB8, 0xE6, 0x88, 0x8F,
+                                                                ' ', 'G', 'a', 'm', 'e', '\n'}));
+    ProfileStore later;
+    later.openIn(temporary.path());
+    EXPECT_EQ(later.activeRow(), later.rowOf(u"游戏 Game"));
+
+    // Renaming another profile changes nothing; renaming the active one carries the mark.
+    ASSERT_EQ(later.rename(*later.rowOf(u"Desk"), u"Work").result, Result::Done);
+    EXPECT_EQ(later.activeName(), u"游戏 Game");
+    ASSERT_EQ(later.rename(*later.rowOf(u"游戏 Game"), u"Arena.bin").result, Result::Done);
+    store.reload();
+    EXPECT_EQ(store.activeName(), u"Arena");
+    ASSERT_EQ(store.remove(*store.rowOf(u"Arena")).result, Result::Done);
+    EXPECT_EQ(store.activeRow(), std::nullopt);
+    EXPECT_EQ(sizeOf(activeFile()), 0U);
+
+    // A file that names nothing listed, or is not a name at all, marks no row.
+    for (const std::vector<std::uint8_t>& content :
+         {std::vector<std::uint8_t>{'G', 'o', 'n', 'e', '\n'},
+          std::vector<std::uint8_t>{0xFF, 0xFE}, std::vector<std::uint8_t>(5000, 'W')}) {
+        writeRawFile(activeFile(), content);
+        store.reload();
+        EXPECT_EQ(store.activeRow(), std::nullopt);
+    }
+    writeRawFile(activeFile(), {'W', 'o', 'r', 'k', '\r', '\n'});
+    store.reload();
+    EXPECT_EQ(store.activeRow(), store.rowOf(u"Work"));
+}
+
+TEST_F(ActiveProfile, UseLaysTheProfileOverTheLiveConfigurationAndRefusesAnEmptyOne) {
+    openWithActive();
+    ASSERT_EQ(store.saveAs(u"Game", live).result, Result::Done);
+    const std::vector<std::uint8_t> game = bytesOf(folder() / "Game.bin");
+    settings.lighting.brightness = 7;
+    (*assignments)[10].type = 0;
+    EXPECT_EQ(store.rowHolding(live), std::nullopt);
+    ASSERT_EQ(store.use(*store.rowOf(u"Game"), live).result, Result::Done);
+    EXPECT_EQ(liveImage(), game);
+    EXPECT_EQ(bytesOf(folder() / "Game.bin"), game);  // the profile stays as it was
+    EXPECT_EQ(store.rowHolding(live), store.rowOf(u"Game"));
+
+    // A profile of the settings only is held by any live configuration with those settings;
+    // one of nothing is never used nor held.
+    writeRawFile(folder() / "Short.bin",
+                 std::vector<std::uint8_t>(game.begin(), game.begin() + 2412));
+    writeRawFile(folder() / "Nothing.bin", std::vector<std::uint8_t>(2412, 0));
+    store.reload();
+    (*assignments)[10].type = 3;
+    EXPECT_EQ(store.rowHolding(live), store.rowOf(u"Short"));
+    const auto before = liveImage();
+    EXPECT_EQ(store.use(*store.rowOf(u"Nothing"), live).result, Result::Empty);
+    EXPECT_EQ(liveImage(), before);
+}
+
+TEST_F(ActiveProfile, SaveAsMakesAMissingProfileWithinTheRules) {
+    openWithActive();
+    struct Case {
+        std::u16string name;
+        Result result;
+    };
+    for (int i = 1; i <= 5; ++i) touch("P" + std::to_string(i) + ".bin", 2412);
+    store.reload();
+    const Case cases[] = {
+        {u"a:b", Result::BadName},
+        {u"P1", Result::Done},    // there already: replaced
+        {u"竞技", Result::Done},  // the sixth
+        {u"Seventh", Result::Full},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(store.saveAs(c.name, live).result, c.result) << "case " << &c - cases;
+    }
+    EXPECT_EQ(bytesOf(folder() / "P1.bin"), liveImage());
+    EXPECT_EQ(bytesOf(folder() / std::filesystem::path(u"竞技.bin")), liveImage());
+    EXPECT_FALSE(std::filesystem::exists(folder() / "Seventh.bin"));
+    // Something of that name that is not a listed profile is never replaced.
+    std::filesystem::remove(folder() / "P2.bin");
+    std::filesystem::create_directory(folder() / "Dir.bin");
+    EXPECT_EQ(store.saveAs(u"Dir", live).result, Result::NameTaken);
+    EXPECT_TRUE(std::filesystem::is_directory(folder() / "Dir.bin"));
+}
+
+}  // namespace
+}  // namespace tq260

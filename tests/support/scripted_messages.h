@@ -27,7 +27,21 @@ class ScriptedMessages final : public MessageBoxes {
         answers.pop_front();
         return answer;
     }
+    // Answers the question with the answer given in choices (the last answer when none is
+    // left); the answers offered are kept in offered.
+    std::size_t choose(const std::u16string& text, const std::u16string& caption,
+                       const std::vector<std::u16string>& answers) override {
+        shown.push_back(text + u" | " + caption);
+        offered.push_back(answers);
+        if (whileAsking) whileAsking();
+        if (choices.empty()) return answers.size() - 1;
+        const std::size_t choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
     std::deque<bool> answers;
+    std::deque<std::size_t> choices;
+    std::vector<std::vector<std::u16string>> offered;
     // Runs while a question is up, as the rest of the program may while a box waits.
     std::function<void()> whileAsking;
     std::vector<std::u16string> shown;

@@ -26,6 +26,7 @@
 #include "keys/key_layout.h"
 #include "keys/key_light_bit.h"
 #include "keys/key_picture.h"
+#include "keys/keymap_file.h"
 #include "keys/named_function_table.h"
 #include "platform/real_clock.h"
 #include "tools/snapshots/macro_manager_scenes.h"
@@ -55,6 +56,8 @@ class NoDiagnostics final : public Diagnostics {
 };
 
 void write(const QImage& image, const QString& path);
+void writeProfileInUse(const QString& app, Language language, const QString& out,
+                       const QString& suffix);
 
 struct Texts {
     bool chinese;
@@ -216,6 +219,59 @@ void writeMainWindowStates(const QString& app, Language language, const QString&
         MainWindowScene scene(app, language, memoryWithEffect(1), false, false);
         write(scene.picture(), out + "main-window-no-keyboard" + suffix);
     }
+    writeProfileInUse(app, language, out, suffix);
+}
+
+// "Raid night" in use, shown in the bottom bar and ticked in the notification area's menu;
+// then changed since.
+void writeProfileInUse(const QString& app, Language language, const QString& out,
+                       const QString& suffix) {
+    MainWindowScene scene(app, language, memoryWithEffect(1));
+    ApplicationState& state = scene.state();
+    DeviceSettings settings;
+    {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        settings = state.keyboard.settings;
+    }
+    const auto profile = [&](const QString& name) {
+        return (state.dataPath() + "Configure/" + name + ".bin").toStdU16String();
+    };
+    saveKeymapFile(profile("Arena"), settings, *state.assignments.table);
+    settings.lighting.effect = 6;
+    saveKeymapFile(profile("Raid night"), settings, *state.assignments.table);
+    saveKeymapFile(profile("Office"), DeviceSettings{}, *state.assignments.table);
+    scene.window().useProfile(u"Raid night");
+    while (scene.window().keyboardBusy()) MainWindowScene::settle(10);
+    write(scene.picture(), out + "main-window-profile" + suffix);
+
+    // The menu as it opens, with its Profiles submenu beside it.
+    QMenu& menu = scene.window().trayIcon().menu();
+    Q_EMIT menu.aboutToShow();
+    QMenu& profiles = scene.window().trayIcon().profilesMenu();
+    menu.popup(QPoint(0, 0));
+    menu.setActiveAction(profiles.menuAction());
+    profiles.popup(QPoint(menu.sizeHint().width(), 0));
+    MainWindowScene::settle(50);
+    const QImage main = menu.grab().toImage();
+    const QImage sub = profiles.grab().toImage();
+    const int subTop = menu.actionGeometry(profiles.menuAction()).top();
+    QImage both(main.width() + sub.width() + 16,
+                std::max(main.height(), subTop + sub.height()) + 16, QImage::Format_RGB32);
+    both.fill(QColor(0x30, 0x34, 0x3c));
+    {
+        QPainter p(&both);
+        p.drawImage(8, 8, main);
+        p.drawImage(8 + main.width(), 8 + subTop, sub);
+    }
+    profiles.hide();
+    menu.hide();
+    write(both, out + "tray-menu-profiles" + suffix);
+
+    {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        state.keyboard.settings.gameMode ^= 1;
+    }
+    write(scene.picture(), out + "main-window-profile-changed" + suffix);
 }
 
 class NoPickers final : public FilePickers {

@@ -45,12 +45,14 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     const auto assignments = std::make_unique<AssignmentTable>();
     RecordMutex lock;
     Silent silent;
+    ProfileStore store;
     CConfigureDlg dialog({scratch.path() + "/",
                           scratch.path() + "/",
                           language,
                           {settings, *assignments, lock},
                           silent,
-                          silent});
+                          silent,
+                          store});
     const QRect mainWindow(0, 0, 1000, 640);
 
     dialog.prepare(mainWindow);
@@ -62,6 +64,9 @@ void writeProfiles(const QString& app, Language language, const QString& out,
         QFile file(scratch.filePath(QStringLiteral("Configure/%1.bin").arg(name)));
         if (file.open(QIODevice::WriteOnly)) file.write(QByteArray(2412, '\x01'));
     }
+    // "Raid night" is the profile in use: ticked.
+    store.openIn(std::filesystem::path(scratch.path().toStdU16String()));
+    store.setActive(u"Raid night");
     dialog.prepare(mainWindow);
     dialog.list()->setCurrentRow(2);
     settle();
@@ -82,7 +87,7 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     QMenu& menu = *dialog.menu();
     const QPoint menuAt(90, 120);
     menu.popup(dialog.mapToGlobal(menuAt));
-    menu.setActiveAction(menu.actions().at(3));
+    menu.setActiveAction(menu.actions().at(0));  // Use
     settle();
     QPainter(&withMenu).drawImage(menuAt, menu.grab().toImage());
     menu.hide();

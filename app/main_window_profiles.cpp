@@ -1,0 +1,181 @@
+// The main window and the profiles: a profile used from the profile dialog or the
+// notification area's menu, and the profile the keyboard holds, shown in the bottom bar and
+// the icon's tooltip.
+
+#include <QApplication>
+#include <QDir>
+
+#include "app/main_window.h"
+#include "dialogs/profile_dialog_layout.h"
+#include "keys/modified_marks.h"
+
+namespace tq260 {
+
+LiveConfiguration CGameKeyboardDlg::liveConfiguration() {
+    return {state_.keyboard.settings, *state_.assignments.table, state_.keyboard.recordMutex};
+}
+
+void CGameKeyboardDlg::warnAboutProfile(const QString& message) {
+    services_.messages.warn(toU16(message), std::u16string(kProfileCaption.in(state_.language)));
+}
+
+void CGameKeyboardDlg::tellProfileOutcome(const ProfileStore::Outcome& outcome) {
+    const QString file =
+        QDir::toNativeSeparators(QString::fromStdU16String(outcome.file.u16string()));
+    const auto said = [&](const DialogText& text) {
+        warnAboutProfile(
+            QString::fromStdU16String(std::u16string(text.in(state_.language))).arg(file));
+    };
+    using Result = ProfileStore::Result;
+    switch (outcome.result) {
+        case Result::Empty:
+            said(kEmptyProfile);
+            break;
+        case Result::ReadFailed:
+            said(kProfileReadFailed);
+            break;
+        case Result::Full:
+            said(kSixProfiles);
+            break;
+        default:
+            said(kProfileWriteFailed);
+            break;
+    }
+}
+
+void CGameKeyboardDlg::useProfile(const std::u16string& name) {
+    // One exchange with the keyboard at a time; the tray offers no profile meanwhile.
+    if (operation_.busy() || closing_) return;
+    const QString shown = QString::fromStdU16String(name);
+    if (!services_.link.isConnected() || !recordIsTheKeyboards()) {
+        // Loaded without being sent, the profile would be lost at the next read.
+        warnAboutProfile(
+            (services_.link.isConnected()
+                 ? text("The keyboard's settings have not been read, so the profile \"%1\" was "
+                        "not used.\nUnplug the keyboard and plug it in again.",
+                        "尚未读取键盘的设置，因此没有使用配置“%1”。\n请拔下键盘后重新插入。")
+                 : text("No keyboard is connected, so the profile \"%1\" was not used.",
+                        "未连接键盘，因此没有使用配置“%1”。"))
+                .arg(shown));
+        return;
+    }
+    ProfileStore& store = state_.profiles;
+    store.reload();
+    if (!store.rowOf(name)) {
+        warnAboutProfile(
+            text("There is no profile named \"%1\" any more.", "已没有名为“%1”的配置。")
+                .arg(shown));
+        refreshProfiles();
+        return;
+    }
+    if (!keepConfigurationBefore(name)) return;
+    const auto row = store.rowOf(name);
+    if (!row) return;
+    LiveConfiguration live = liveConfiguration();
+    if (const ProfileStore::Outcome used = store.use(*row, live);
+        used.result != ProfileStore::Result::Done) {
+        tellProfileOutcome(used);
+        return;
+    }
+    DeviceSettings record = recordCopy();
+    {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        recomputeMarksAfterRead(state_.keyboard.settings, *state_.assignments.table,
+                                state_.assignments.marks);
+    }
+    ui_.diyEditMode = record.lighting.effect >= kFirstCustomEffect;
+    // Sent now, the way Save sends: only what differs from what the keyboard holds.
+    save([this, name](OperationResult result) {
+        if (result == OperationResult::Done) {
+            if (const auto kept = state_.profiles.setActive(name);
+                kept.result != ProfileStore::Result::Done) {
+                tellProfileOutcome(kept);
+            }
+        }
+        refreshProfiles();
+    });
+    // Once Save holds the keyboard, so that the sliders taking the profile's values preview
+    // nothing: the write back sends them.
+    moveSlidersToRecord();
+    saveKeymap();
+    refreshProfiles();
+    update();
+}
+
+bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
+    ProfileStore& store = state_.profiles;
+    const LiveConfiguration live = liveConfiguration();
+    if (store.rowHolding(live)) return true;
+    // Kept where it came from: in the active profile, or else in a new one.
+    const auto active = store.activeRow();
+    std::u16string keepIn;
+    if (active) {
+        keepIn = store.names()[*active];
+    } else if (store.names().size() < ProfileStore::kMaxProfiles) {
+        keepIn = ProfileStore::defaultName(store.names());
+    }
+    std::vector<std::u16string> answers;
+    if (!keepIn.empty()) {
+        answers.push_back(
+            toU16((active ? text("Keep it in \"%1\"", "保存到“%1”")
+                          : text("Keep it in a new profile \"%1\"", "保存为新配置“%1”"))
+                      .arg(QString::fromStdU16String(keepIn))));
+    }
+    answers.push_back(text16("Discard it", "放弃"));
+    answers.push_back(text16("Cancel", "取消"));
+    const std::size_t choice = services_.messages.choose(
+        toU16(text("The keyboard's configuration is not saved in any profile, and using \"%1\" "
+                   "replaces it.",
+                   "键盘当前的配置没有保存在任何配置中，使用“%1”会替换它。")
+                  .arg(QString::fromStdU16String(name))),
+        std::u16string(kProfileCaption.in(state_.language)), answers);
+    if (choice + 1 >= answers.size()) return false;                   // cancelled
+    if (keepIn.empty() || choice == answers.size() - 2) return true;  // discarded
+    const ProfileStore::Outcome kept =
+        active ? store.save(*active, std::nullopt, live) : store.saveAs(keepIn, live);
+    refreshProfiles();
+    if (kept.result == ProfileStore::Result::Done) return true;
+    tellProfileOutcome(kept);
+    return false;
+}
+
+QString CGameKeyboardDlg::profileLine() {
+    const ProfileStore& store = state_.profiles;
+    const auto row = store.activeRow();
+    if (!row) return {};
+    QString line =
+        text("Profile: %1", "配置：%1").arg(QString::fromStdU16String(store.names()[*row]));
+    const ProfileImage* image = activeImage_.of(store.pathOf(*row));
+    bool held = false;
+    if (image != nullptr) {
+        std::lock_guard lock(state_.keyboard.recordMutex);
+        held = image->heldBy(state_.keyboard.settings, *state_.assignments.table);
+    }
+    if (!held) line += text(" (changed)", "（已更改）");
+    return line;
+}
+
+void CGameKeyboardDlg::refreshProfiles() {
+    ProfileStore& store = state_.profiles;
+    if (store.folder().empty()) {
+        if (store.openIn(state_.dataFolderPath()).result != ProfileStore::Result::Done) return;
+    } else {
+        store.reload();
+    }
+    if (tray_) {
+        std::vector<TrayIcon::Profile> rows;
+        const auto active = store.activeRow();
+        for (std::size_t row = 0; row < store.names().size(); ++row) {
+            const auto image = ProfileImage::read(store.pathOf(row));
+            rows.push_back({store.names()[row], row == active, !image || image->empty()});
+        }
+        // While a dialog is up or the keyboard busy, a switch would come between.
+        tray_->showProfiles(rows,
+                            !operation_.busy() && QApplication::activeModalWidget() == nullptr);
+        tray_->setProfileLine(profileLine());
+    }
+    services_.dialogs.profilesChanged();
+    update();
+}
+
+}  // namespace tq260

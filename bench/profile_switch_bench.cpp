@@ -1,0 +1,108 @@
+// A profile switch from the main window, on the virtual keyboard and the real clock: the
+// wall time from the request until the window has taken the keyboard's answer, against the
+// protocol waits of what the switch sends. Two profiles that differ in one key and the
+// lighting, alone and among six full profiles (reading the folder must not show).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+
+#include "against_plain_copy.h"
+#include "app/main_window.h"
+#include "bench_clocks.h"
+#include "emulator/emulator_transport.h"
+#include "keys/keymap_file.h"
+#include "ui_heartbeat.h"
+
+namespace tq260 {
+namespace {
+
+QString applicationFolder;
+
+class Quiet final : public MessageBoxes,
+                    public ProgramStarter,
+                    public ShellLauncher,
+                    public Diagnostics {
+  public:
+    void tell(const std::u16string&, const std::u16string&) override { ++told; }
+    bool ask(const std::u16string&, const std::u16string&) override { return false; }
+    bool start(const std::u16string&, const std::u16string&) override { return false; }
+    bool openWebPage(const std::u16string&) override { return false; }
+    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
+    void debugText(std::string_view) override {}
+    int told = 0;
+};
+
+// The window, read, with Game (what the keyboard holds) and Desk on disk, and others beside.
+struct Rig {
+    explicit Rig(int others) {
+        QFile::link(applicationFolder + "png", scratch.filePath("png"));
+        appState.applicationFolder = scratch.path() + "/";
+        appState.dataFolder = appState.applicationFolder;
+        window.initialise();
+        window.show();
+        while (window.session().reader().running()) QCoreApplication::processEvents();
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+        DeviceSettings settings;
+        {
+            std::lock_guard lock(appState.keyboard.recordMutex);
+            settings = appState.keyboard.settings;
+        }
+        const auto write = [&](const QString& name, const DeviceSettings& s) {
+            saveKeymapFile(scratch.filePath("Configure/" + name + ".bin").toStdString(), s,
+                           *appState.assignments.table);
+        };
+        write("Game", settings);
+        for (int i = 0; i < others; ++i) {
+            DeviceSettings other = settings;
+            other.macroBlocks[0][0] = static_cast<std::uint8_t>(i + 1);
+            write(QStringLiteral("Other %1").arg(i), other);
+        }
+        settings.keyTable[64] = {3, 0, 0xE9, 0};
+        settings.lighting.effect = 6;
+        write("Desk", settings);
+    }
+    QTemporaryDir scratch;
+    MeasuringClock clock;
+    EmulatorTransport transport{clock};
+    // No event channel: the listener's pauses would count as the switch's waits.
+    VirtualKeyboard& keyboard = transport.addKeyboard({false, false, true});
+    DeviceLink link{transport, clock, nullptr};
+    ApplicationState appState;
+    Quiet quiet;
+    NoDialogs dialogs;
+    MainWindowServices services{link, quiet, quiet, quiet, dialogs, quiet, nullptr, false, false};
+    CGameKeyboardDlg window{appState, services};
+};
+
+void switchBetweenTwoProfiles(benchmark::State& state, int others) {
+    Rig rig(others);
+    const std::u16string names[] = {u"Desk", u"Game"};
+    int next = 0;
+    measureAgainstWaits(state, rig.clock, [&] {
+        rig.window.useProfile(names[next]);
+        next ^= 1;
+        while (rig.window.keyboardBusy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QCoreApplication::processEvents();
+    });
+    if (rig.quiet.told != 0 || rig.window.profileLine().isEmpty()) {
+        state.SkipWithError("a switch was refused or asked about");
+    }
+}
+
+void SwitchBetweenTwoProfiles(benchmark::State& state) {
+    switchBetweenTwoProfiles(state, 0);
+}
+BENCHMARK(SwitchBetweenTwoProfiles)->Iterations(6)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void SwitchAmongSixProfiles(benchmark::State& state) {
+    switchBetweenTwoProfiles(state, 4);
+}
+BENCHMARK(SwitchAmongSixProfiles)->Iterations(6)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tq260
+
+TQ260_QT_BENCHMARK_MAIN(tq260::applicationFolder, "/../application/")

@@ -1,0 +1,208 @@
+#include "cli/profile_commands.h"
+
+#include "cli/profile_convert.h"
+#include "cli/text_encoding.h"
+#include "cli/tool_keyboard.h"
+#include "keys/keymap_file.h"
+#include "platform/atomic_file.h"
+#include "profiles/profile_image.h"
+#include "profiles/profile_store.h"
+
+namespace tq260 {
+
+namespace {
+
+std::string quoted(const std::u16string& name) {
+    return "\"" + toUtf8(name) + "\"";
+}
+
+// Opens the data folder's profiles; says so when their folder cannot be made.
+std::optional<int> openStore(ToolContext& context, ProfileStore& store) {
+    const ProfileStore::Outcome opened = store.openIn(context.dataFolder);
+    if (opened.result == ProfileStore::Result::Done) return std::nullopt;
+    context.err << "The profile folder could not be made: " << utf8Of(opened.file) << "\n";
+    return tool_exit::kCannotWrite;
+}
+
+// The row of the profile named, or says which profiles there are.
+std::optional<std::size_t> findProfile(ToolContext& context, const ProfileStore& store,
+                                       const std::u16string& name) {
+    if (const auto row = store.rowOf(name)) return row;
+    context.err << "There is no profile named " << quoted(name) << ".";
+    if (store.names().empty()) {
+        context.err << " There are no profiles yet: tq260ctl profile save NAME makes one.\n";
+        return std::nullopt;
+    }
+    context.err << " The profiles are ";
+    for (const std::u16string& each : store.names()) {
+        context.err << (&each == &store.names().front() ? "" : ", ") << quoted(each);
+    }
+    context.err << ".\n";
+    return std::nullopt;
+}
+
+// Says what a store operation refused or failed at; the exit code, or nothing when done.
+std::optional<int> refused(ToolContext& context, const ProfileStore::Outcome& outcome,
+                           const std::u16string& name) {
+    using Result = ProfileStore::Result;
+    switch (outcome.result) {
+        case Result::Done:
+        case Result::Ignored:
+            return std::nullopt;
+        case Result::Empty:
+            context.err << "The profile " << quoted(name)
+                        << " is empty: it holds no keyboard settings yet.\n";
+            return tool_exit::kBadFile;
+        case Result::ReadFailed:
+            context.err << "Could not read " << utf8Of(outcome.file) << "\n";
+            return tool_exit::kBadFile;
+        case Result::Full:
+            context.err << "There are six profiles already, the most the program keeps: "
+                           "save into one of them, or delete one in the program first.\n";
+            return tool_exit::kUsage;
+        case Result::BadName:
+            context.err << quoted(name)
+                        << " cannot be a profile's name: a name must not be empty or too long, "
+                           "contain \\ / : * ? \" < > |, end with a dot or a blank, or be a "
+                           "device name such as CON.\n";
+            return tool_exit::kUsage;
+        case Result::NameTaken:
+            context.err << utf8Of(outcome.file)
+                        << " is there already, beyond the six profiles the program shows; it was "
+                           "not replaced.\n";
+            return tool_exit::kCannotWrite;
+        case Result::KeepOne:
+        case Result::WriteFailed:
+        case Result::RenameFailed:
+        case Result::DeleteFailed:
+            break;
+    }
+    context.err << "Could not write " << utf8Of(outcome.file) << "\n";
+    return tool_exit::kCannotWrite;
+}
+
+// An empty profile, or one that cannot be read, said before the keyboard is touched.
+std::optional<int> unusable(ToolContext& context, const ProfileStore& store, std::size_t row,
+                            const std::u16string& name) {
+    using Result = ProfileStore::Result;
+    const auto bytes = readFileBytes(store.pathOf(row), kKeymapFileSize);
+    if (!bytes) return refused(context, {Result::ReadFailed, store.pathOf(row)}, name);
+    if (ProfileImage(*bytes).empty()) return refused(context, {Result::Empty, {}}, name);
+    return std::nullopt;
+}
+
+// The keyboard took it; only remembering it failed.
+int activeNotKept(ToolContext& context, const ProfileStore::Outcome& outcome) {
+    context.err << "The keyboard has the profile, but which profile it holds could not be "
+                   "written to "
+                << utf8Of(outcome.file) << "\n";
+    return tool_exit::kCannotWrite;
+}
+
+}  // namespace
+
+int runProfileList(ToolContext& context) {
+    ProfileStore store;
+    if (const auto failed = openStore(context, store)) return *failed;
+    if (store.names().empty()) {
+        context.out << "There are no profiles yet in " << utf8Of(store.folder())
+                    << ": tq260ctl profile save NAME makes one.\n";
+        return tool_exit::kDone;
+    }
+    const auto active = store.activeRow();
+    for (std::size_t row = 0; row < store.names().size(); ++row) {
+        context.out << (row == active ? "* " : "  ") << toUtf8(store.names()[row]);
+        const auto image = ProfileImage::read(store.pathOf(row));
+        if (!image) {
+            context.out << "  (its file cannot be read)";
+        } else if (image->empty()) {
+            context.out << "  (empty: no settings saved in it yet)";
+        }
+        context.out << "\n";
+    }
+    if (store.found() > ProfileStore::kMaxProfiles) {
+        context.out << "Note: " << utf8Of(store.folder())
+                    << " holds more than six profiles; only the six above are used.\n";
+    }
+    return tool_exit::kDone;
+}
+
+int runProfileUse(ToolContext& context, const std::string& nameText) {
+    const std::u16string name = fromUtf8(nameText);
+    ProfileStore store;
+    if (const auto failed = openStore(context, store)) return *failed;
+    const auto row = findProfile(context, store, name);
+    if (!row) return tool_exit::kBadFile;
+    if (const auto failed = unusable(context, store, *row, name)) return *failed;
+    KeyboardChange change(context);
+    if (const auto failed = change.begin()) return *failed;
+    RecordMutex lock;
+    LiveConfiguration live{change.host().settings, *change.host().assignments.table, lock};
+    if (const auto failed = refused(context, store.use(*row, live), name)) return *failed;
+    if (const auto failed = change.finish(true)) return *failed;
+    if (const auto remembered = store.setActive(name);
+        remembered.result != ProfileStore::Result::Done) {
+        return activeNotKept(context, remembered);
+    }
+    context.out << "The keyboard now has the profile " << quoted(name) << ".\n";
+    return tool_exit::kDone;
+}
+
+int runProfileSave(ToolContext& context, const std::string& nameText) {
+    const std::u16string name = fromUtf8(nameText);
+    ProfileStore store;
+    if (const auto failed = openStore(context, store)) return *failed;
+    // Checked before the keyboard is read: a name refused needs no keyboard.
+    if (!ProfileStore::isAcceptableName(name)) {
+        return *refused(context, {ProfileStore::Result::BadName, {}}, name);
+    }
+    if (!store.rowOf(name) && store.names().size() >= ProfileStore::kMaxProfiles) {
+        return *refused(context, {ProfileStore::Result::Full, {}}, name);
+    }
+    HostConfiguration host;
+    loadKeymap(context, host);
+    DeviceLink link(context.transport, context.clock, context.trace);
+    if (const auto failed =
+            readOverKeymap(context, link, host, "its configuration could not be read")) {
+        return *failed;
+    }
+    link.close();
+    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
+        context.err << "Note: " << utf8Of(context.dataFolder / "keymap.bin")
+                    << " could not be read; the profile holds the keys as the keyboard holds "
+                       "them, without launch paths.\n";
+    }
+    RecordMutex lock;
+    const LiveConfiguration live{host.settings, *host.assignments.table, lock};
+    if (const auto failed = refused(context, store.saveAs(name, live), name)) return *failed;
+    if (const auto remembered = store.setActive(name);
+        remembered.result != ProfileStore::Result::Done) {
+        return activeNotKept(context, remembered);
+    }
+    context.out << "The keyboard's configuration is saved in the profile " << quoted(name) << ".\n";
+    return tool_exit::kDone;
+}
+
+int runProfileShow(ToolContext& context, const std::string& nameText) {
+    const std::u16string name = fromUtf8(nameText);
+    ProfileStore store;
+    if (const auto failed = openStore(context, store)) return *failed;
+    const auto row = findProfile(context, store, name);
+    if (!row) return tool_exit::kBadFile;
+    if (const auto failed = unusable(context, store, *row, name)) return *failed;
+    // As the file holds it, byte for byte.
+    const auto bytes = readFileBytes(store.pathOf(*row), kKeymapFileSize);
+    if (!bytes)
+        return *refused(context, {ProfileStore::Result::ReadFailed, store.pathOf(*row)}, name);
+    std::vector<ConfigError> errors;
+    const KeyNameTable names;
+    const auto json = profileToJson(*bytes, names, errors);
+    if (!json) {
+        context.err << utf8Of(store.pathOf(*row)) << ": " << describeErrors(errors);
+        return tool_exit::kBadFile;
+    }
+    context.out << json->dump(2) << "\n";
+    return tool_exit::kDone;
+}
+
+}  // namespace tq260

@@ -1,0 +1,55 @@
+#include "profiles/profile_image.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <span>
+
+#include "keys/key_layout.h"
+#include "keys/keymap_file.h"
+
+namespace tq260 {
+
+std::optional<ProfileImage> ProfileImage::read(const std::filesystem::path& file) {
+    auto bytes = readFileBytes(file, kKeymapFileSize);
+    if (!bytes) return std::nullopt;
+    // Loading gives each key's record its key's identity, whatever the file says.
+    for (std::size_t key = 0; key < KeyLayout.size(); ++key) {
+        const std::size_t at = sizeof(DeviceSettings) + key * sizeof(KeyAssignment) +
+                               offsetof(KeyAssignment, identity);
+        if (at < bytes->size()) (*bytes)[at] = KeyLayout[key].virtualKey;
+    }
+    return ProfileImage(std::move(*bytes));
+}
+
+bool ProfileImage::empty() const {
+    const auto settingsEnd = bytes_.begin() + static_cast<std::ptrdiff_t>(
+                                                  std::min(bytes_.size(), sizeof(DeviceSettings)));
+    return std::all_of(bytes_.begin(), settingsEnd, [](std::uint8_t b) { return b == 0; });
+}
+
+bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable& table) const {
+    const std::span<const std::uint8_t> file(bytes_);
+    const std::size_t settingsBytes = std::min(file.size(), sizeof(DeviceSettings));
+    if (std::memcmp(&settings, file.data(), settingsBytes) != 0) return false;
+    const auto rest = file.subspan(settingsBytes);
+    return std::memcmp(table.data(), rest.data(), std::min(rest.size(), sizeof(AssignmentTable))) ==
+           0;
+}
+
+const ProfileImage* CachedProfileImage::of(const std::filesystem::path& file) {
+    const auto stamp = fileStamp(file);
+    if (!stamp) {
+        image_.reset();
+        stamp_.reset();
+        return nullptr;
+    }
+    if (file != file_ || stamp != stamp_) {
+        file_ = file;
+        stamp_ = stamp;
+        image_ = ProfileImage::read(file);
+    }
+    return image_ ? &*image_ : nullptr;
+}
+
+}  // namespace tq260

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "device/device_settings.h"
+#include "keys/key_assignment.h"
+#include "platform/atomic_file.h"
+
+namespace tq260 {
+
+// What a profile file holds, to tell whether the live configuration is that profile. Using
+// a profile lays its bytes over the live configuration as far as the file goes, so the live
+// configuration holds a profile when its bytes begin with the file's.
+class ProfileImage {
+  public:
+    // Nothing when the file cannot be read.
+    static std::optional<ProfileImage> read(const std::filesystem::path& file);
+    explicit ProfileImage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    // No settings at all (a profile made by New): using it would leave every key dead.
+    bool empty() const;
+    // Under the record's lock, where the live configuration can change.
+    bool heldBy(const DeviceSettings& settings, const AssignmentTable& table) const;
+    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+// The image of one file, read again only when the file changed on disk: cheap enough to ask
+// at every repaint.
+class CachedProfileImage {
+  public:
+    // Nothing when the file is not there or cannot be read.
+    const ProfileImage* of(const std::filesystem::path& file);
+
+  private:
+    std::filesystem::path file_;
+    std::optional<FileStamp> stamp_;
+    std::optional<ProfileImage> image_;
+};
+
+}  // namespace tq260

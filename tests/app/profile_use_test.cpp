@@ -1,0 +1,167 @@
+// A profile used from the window: sent as Save sends, remembered, shown, offered in the
+// notification area's menu, and never at the cost of a configuration kept nowhere.
+#include <gmock/gmock.h>
+
+#include <QAction>
+
+#include "keys/keymap_file.h"
+#include "support/temporary_folder.h"
+#include "window_fixture.h"
+
+namespace tq260 {
+namespace {
+
+using ::testing::ElementsAre;
+
+class ProfileUse : public testing::MainWindowTest {
+  protected:
+    std::filesystem::path profileFile(const std::u16string& name) const {
+        return std::filesystem::path(folder.filePath("Configure").toStdU16String()) /
+               std::filesystem::path(name + u".bin");
+    }
+    // A profile of what the window holds now, changed by change.
+    void writeProfile(const std::u16string& name,
+                      const std::function<void(DeviceSettings&)>& change = {}) {
+        DeviceSettings settings = record();
+        if (change) change(settings);
+        std::filesystem::create_directories(profileFile(name).parent_path());
+        ASSERT_TRUE(saveKeymapFile(profileFile(name), settings, *state.assignments.table));
+    }
+    void use(const std::u16string& name) {
+        keyboard.wireLog().clear();
+        window->useProfile(name);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        QCoreApplication::processEvents();
+    }
+    // The menu's profile rows as it opens: name, "*" when ticked, "-" when it cannot be chosen.
+    std::vector<QString> trayRows() {
+        QMenu& menu = window->trayIcon().menu();
+        Q_EMIT menu.aboutToShow();
+        std::vector<QString> rows;
+        for (const QAction* action : window->trayIcon().profilesMenu().actions()) {
+            rows.push_back(action->text() + (action->isChecked() ? " *" : "") +
+                           (action->isEnabled() ? "" : " -"));
+        }
+        return rows;
+    }
+    void editGameMode() {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        state.keyboard.settings.gameMode ^= 1;
+    }
+};
+
+// Game is what the keyboard holds; Desk differs in one key and the lighting.
+TEST_F(ProfileUse, SendsOnlyWhatDiffersIsShownAndRememberedAcrossARestart) {
+    start();
+    writeProfile(u"Game");
+    writeProfile(u"Desk", [](DeviceSettings& s) {
+        s.keyTable[64] = {3, 0, 0xE9, 0};
+        s.lighting.effect = 6;
+    });
+    use(u"Game");
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));
+    EXPECT_EQ(window->profileLine(), "Profile: Game");
+    use(u"Desk");
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x0C, 0x0D, 0x01, 0x04, 0x02));
+    EXPECT_EQ(keyboard.memory().keyBlocks[1][2], 0xE9);
+    EXPECT_EQ(keyboard.memory().lighting[0], 6);
+    EXPECT_EQ(window->profileLine(), "Profile: Desk");
+    EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game"));
+    EXPECT_TRUE(messages.shown.empty());
+
+    editGameMode();
+    EXPECT_EQ(window->profileLine(), "Profile: Desk (changed)");
+    editGameMode();
+    restart();
+    EXPECT_EQ(window->profileLine(), "Profile: Desk");
+    EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game"));
+}
+
+// A configuration that no profile holds is never replaced unasked: kept in the active
+// profile, discarded, or left as it is.
+TEST_F(ProfileUse, AConfigurationInNoProfileIsAskedAbout) {
+    start();
+    writeProfile(u"Game");
+    writeProfile(u"Desk", [](DeviceSettings& s) { s.lighting.effect = 6; });
+    use(u"Game");
+    struct Case {
+        std::size_t choice;
+        bool used;
+        bool keptInGame;
+    };
+    for (const Case c : {Case{2, false, false}, Case{1, true, false}, Case{0, true, true}}) {
+        editGameMode();
+        const std::uint8_t edited = record().gameMode;
+        messages.choices = {c.choice};
+        use(u"Desk");
+        EXPECT_THAT(messages.offered.back(),
+                    ElementsAre(u"Keep it in \"Game\"", u"Discard it", u"Cancel"));
+        EXPECT_EQ(messages.shown.back(),
+                  u"The keyboard's configuration is not saved in any profile, and using \"Desk\" "
+                  u"replaces it. | Profile");
+        EXPECT_EQ(commandsSent().empty(), !c.used) << c.choice;
+        EXPECT_EQ(window->profileLine(), c.used ? "Profile: Desk" : "Profile: Game (changed)");
+        const auto game = readFileBytes(profileFile(u"Game"), kKeymapFileSize);
+        ASSERT_TRUE(game);
+        EXPECT_EQ((*game)[offsetof(DeviceSettings, gameMode)] == edited, c.keptInGame);
+        if (!c.used) editGameMode();  // as it was
+        use(u"Game");
+    }
+    // With no profile active, it is kept in a new one.
+    ASSERT_EQ(state.profiles.setActive({}).result, ProfileStore::Result::Done);
+    editGameMode();
+    messages.choices = {0};
+    use(u"Desk");
+    EXPECT_THAT(messages.offered.back(),
+                ElementsAre(u"Keep it in a new profile \"Profile_1\"", u"Discard it", u"Cancel"));
+    EXPECT_EQ(window->profileLine(), "Profile: Desk");
+    EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game", "Profile_1"));
+}
+
+TEST_F(ProfileUse, WhatCannotBeUsedIsSaidAndNothingIsSent) {
+    start();
+    writeProfile(u"Game");
+    std::filesystem::create_directories(profileFile(u"New").parent_path());
+    testing::writeRawFile(profileFile(u"New"), std::vector<std::uint8_t>(2412, 0));
+    use(u"New");
+    use(u"Gone");
+    EXPECT_TRUE(commandsSent().empty());
+    ASSERT_EQ(messages.warnings.size(), 2U);
+    EXPECT_TRUE(messages.warnings[0].starts_with(
+        u"This profile is empty: it holds no keyboard settings yet"));
+    EXPECT_EQ(messages.warnings[1], u"There is no profile named \"Gone\" any more. | Profile");
+    EXPECT_EQ(window->profileLine(), "");
+}
+
+TEST_F(ProfileUse, WithoutAKeyboardNothingIsLoaded) {
+    keyboard.unplug();
+    start();
+    writeProfile(u"Game", [](DeviceSettings& s) { s.lighting.effect = 6; });
+    use(u"Game");
+    EXPECT_THAT(messages.warnings,
+                ElementsAre(u"No keyboard is connected, so the profile \"Game\" was not used. | "
+                            u"Profile"));
+    EXPECT_NE(record().lighting.effect, 6);
+    EXPECT_EQ(window->profileLine(), "");
+}
+
+// The menu lists the profiles as they are on disk each time it opens.
+TEST_F(ProfileUse, TheTrayListFollowsAddRenameAndDelete) {
+    start();
+    writeProfile(u"Game");
+    use(u"Game");
+    EXPECT_THAT(trayRows(), ElementsAre("Game *"));
+    ASSERT_EQ(state.profiles.create().result, ProfileStore::Result::Done);
+    EXPECT_THAT(trayRows(), ElementsAre("Game *", "Profile_1 (empty) -"));
+    ASSERT_EQ(state.profiles.rename(*state.profiles.rowOf(u"Game"), u"Arena & Co").result,
+              ProfileStore::Result::Done);
+    EXPECT_THAT(trayRows(), ElementsAre("Arena && Co *", "Profile_1 (empty) -"));
+    EXPECT_EQ(window->trayIcon().toolTip(), "TQ260 104vez VANTOR\nProfile: Arena & Co");
+    ASSERT_EQ(state.profiles.remove(*state.profiles.rowOf(u"Arena & Co")).result,
+              ProfileStore::Result::Done);
+    EXPECT_THAT(trayRows(), ElementsAre("Profile_1 (empty) -"));
+    EXPECT_EQ(window->trayIcon().toolTip(), "TQ260 104vez VANTOR");
+}
+
+}  // namespace
+}  // namespace tq260
