@@ -135,6 +135,11 @@ class CGameKeyboardDlg final : public QWidget {
   private:
     class Notifications;
 
+    static constexpr int kTrayDoubleClick = 0x203;  // the platform's left-button double click
+    static constexpr int kNoKeyboardBalloon = 15;
+    static constexpr int kBalloonMs = 5000;
+    static constexpr const char* kNoKeyboardText = "No Gaming Keyboard Detected!";
+
     // Start-up.
     void setUpSliders();
     void setUpTrayIcon();

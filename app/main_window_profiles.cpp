@@ -95,10 +95,8 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
         refreshProfiles();
     });
     // Once Save holds the keyboard, so that the sliders taking the profile's values preview
-    // nothing: the write back sends them.
+    // nothing: the write back sends them. keymap.bin is saved when it ends, as after Save.
     moveSlidersToRecord();
-    saveKeymap();
-    refreshProfiles();
     update();
 }
 
@@ -166,8 +164,8 @@ void CGameKeyboardDlg::refreshProfiles() {
         std::vector<TrayIcon::Profile> rows;
         const auto active = store.activeRow();
         for (std::size_t row = 0; row < store.names().size(); ++row) {
-            const auto image = ProfileImage::read(store.pathOf(row));
-            rows.push_back({store.names()[row], row == active, !image || image->empty()});
+            rows.push_back(
+                {store.names()[row], row == active, profileIsEmpty(store.pathOf(row)) != false});
         }
         // While a dialog is up or the keyboard busy, a switch would come between.
         tray_->showProfiles(rows,

@@ -112,10 +112,10 @@ int runProfileList(ToolContext& context) {
     const auto active = store.activeRow();
     for (std::size_t row = 0; row < store.names().size(); ++row) {
         context.out << (row == active ? "* " : "  ") << toUtf8(store.names()[row]);
-        const auto image = ProfileImage::read(store.pathOf(row));
-        if (!image) {
+        const auto empty = profileIsEmpty(store.pathOf(row));
+        if (!empty) {
             context.out << "  (its file cannot be read)";
-        } else if (image->empty()) {
+        } else if (*empty) {
             context.out << "  (empty: no settings saved in it yet)";
         }
         context.out << "\n";

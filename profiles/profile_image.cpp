@@ -37,6 +37,12 @@ bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable&
            0;
 }
 
+std::optional<bool> profileIsEmpty(const std::filesystem::path& file) {
+    auto bytes = readFileBytes(file, sizeof(DeviceSettings));
+    if (!bytes) return std::nullopt;
+    return ProfileImage(std::move(*bytes)).empty();
+}
+
 const ProfileImage* CachedProfileImage::of(const std::filesystem::path& file) {
     const auto stamp = fileStamp(file);
     if (!stamp) {

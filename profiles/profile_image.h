@@ -30,6 +30,10 @@ class ProfileImage {
     std::vector<std::uint8_t> bytes_;
 };
 
+// Whether the profile holds no settings, from its first block only; nothing when the file
+// cannot be read.
+std::optional<bool> profileIsEmpty(const std::filesystem::path& file);
+
 // The image of one file, read again only when the file changed on disk: cheap enough to ask
 // at every repaint.
 class CachedProfileImage {

@@ -57,6 +57,7 @@ TEST_F(ProfileUse, SendsOnlyWhatDiffersIsShownAndRememberedAcrossARestart) {
     writeProfile(u"Desk", [](DeviceSettings& s) {
         s.keyTable[64] = {3, 0, 0xE9, 0};
         s.lighting.effect = 6;
+        s.lighting.brightness = 20;  // the slider follows without a write of its own
     });
     use(u"Game");
     EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x01, 0x04, 0x02));
@@ -65,6 +66,7 @@ TEST_F(ProfileUse, SendsOnlyWhatDiffersIsShownAndRememberedAcrossARestart) {
     EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x0C, 0x0D, 0x01, 0x04, 0x02));
     EXPECT_EQ(keyboard.memory().keyBlocks[1][2], 0xE9);
     EXPECT_EQ(keyboard.memory().lighting[0], 6);
+    EXPECT_EQ(window->brightnessSlider()->value(), 20);
     EXPECT_EQ(window->profileLine(), "Profile: Desk");
     EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game"));
     EXPECT_TRUE(messages.shown.empty());

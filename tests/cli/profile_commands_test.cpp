@@ -55,6 +55,9 @@ TEST_F(ProfileCommands, SaveListUseAndShowTheProfiles) {
     EXPECT_EQ(std::vector<std::string>(codes.end() - 4, codes.end()),
               (std::vector<std::string>{"08", "01", "04", "02"}));
     EXPECT_EQ(keyboard.memory().lighting[0], 1);
+    // keymap.bin holds it too, as the program finds it at its next start.
+    EXPECT_EQ(readFileBytes(data.path() / "keymap.bin", kKeymapFileSize),
+              readFileBytes(file("游戏 Game"), kKeymapFileSize));
     EXPECT_EQ(run(runProfileList), tool_exit::kDone);
     EXPECT_THAT(out.str(), HasSubstr("* 游戏 Game\n"));
 

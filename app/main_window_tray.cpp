@@ -1,0 +1,47 @@
+// The main window and its icon in the notification area: the menu's actions, a double click
+// that brings the window back, and the balloon that says the keyboard is gone.
+
+#include "app/main_window.h"
+#include "controls/window_messages.h"
+
+namespace tq260 {
+
+bool CGameKeyboardDlg::hasNotificationArea() const {
+    return tray_ != nullptr && tray_->hasIcon();
+}
+
+void CGameKeyboardDlg::setUpTrayIcon() {
+    TrayIcon::Actions actions;
+    actions.about = [this] { showAbout(); };
+    actions.exit = [this] { exitFromTray(); };
+    actions.doubleClicked = [this] {
+        sendWindowMessage(this, WM_TRAY_NOTIFY, 0, kTrayDoubleClick);
+    };
+    actions.useProfile = [this](const std::u16string& name) { useProfile(name); };
+    actions.refresh = [this] { refreshProfiles(); };
+    tray_ = std::make_unique<TrayIcon>(state_.language, services_.messages, std::move(actions));
+    if (services_.trayIcon) tray_->showIcon();
+}
+
+void CGameKeyboardDlg::onTrayNotify(qintptr event) {
+    if (event != kTrayDoubleClick) return;
+    if (services_.link.isConnected()) {
+        showNormal();
+        raise();
+        activateWindow();
+    } else {
+        sendWindowMessage(this, WM_TRAY_BALLOON, kNoKeyboardBalloon, 0);
+    }
+}
+
+void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
+    if (kind != kNoKeyboardBalloon) return;
+    if (!hasNotificationArea()) {
+        showNotice(kNoKeyboardText, kBalloonMs);
+        return;
+    }
+    // Long enough to read; desktops that enforce their own minimum keep theirs.
+    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, kBalloonMs);
+}
+
+}  // namespace tq260
