@@ -310,6 +310,8 @@ void CGameKeyboardDlg::onLightingChanged() {
     keyboardLighting_ = record.lighting;
     brightness_->setValue(record.lighting.brightness);
     speed_->setValue(record.lighting.speed);
+    // The tooltip says "(changed)" also while the window is hidden and paints nothing.
+    if (tray_) tray_->setProfileLine(profileLine());
     update();
 }
 

@@ -108,6 +108,8 @@ TEST_F(ProfileUse, AConfigurationInNoProfileIsAskedAbout) {
         EXPECT_EQ((*game)[offsetof(DeviceSettings, gameMode)] == edited, c.keptInGame);
         if (!c.used) editGameMode();  // as it was
         use(u"Game");
+        // Game as it is on disk now, kept edit included.
+        EXPECT_EQ(window->profileLine(), "Profile: Game") << c.choice;
     }
     // With no profile active, it is kept in a new one.
     ASSERT_EQ(state.profiles.setActive({}).result, ProfileStore::Result::Done);
@@ -153,6 +155,13 @@ TEST_F(ProfileUse, TheTrayListFollowsAddRenameAndDelete) {
     writeProfile(u"Game");
     use(u"Game");
     EXPECT_THAT(trayRows(), ElementsAre("Game *"));
+    // Changed, then saved into the profile (as the dialog's Save does): it is the profile again.
+    editGameMode();
+    EXPECT_EQ(window->profileLine(), "Profile: Game (changed)");
+    const LiveConfiguration live{state.keyboard.settings, *state.assignments.table,
+                                 state.keyboard.recordMutex};
+    ASSERT_EQ(state.profiles.save(0, std::nullopt, live).result, ProfileStore::Result::Done);
+    EXPECT_EQ(window->profileLine(), "Profile: Game");
     ASSERT_EQ(state.profiles.create().result, ProfileStore::Result::Done);
     EXPECT_THAT(trayRows(), ElementsAre("Game *", "Profile_1 (empty) -"));
     ASSERT_EQ(state.profiles.rename(*state.profiles.rowOf(u"Game"), u"Arena & Co").result,
