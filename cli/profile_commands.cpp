@@ -128,7 +128,7 @@ int runProfileList(ToolContext& context) {
 }
 
 int runProfileUse(ToolContext& context, const std::string& nameText) {
-    const std::u16string name = fromUtf8(nameText);
+    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
     ProfileStore store;
     if (const auto failed = openStore(context, store)) return *failed;
     const auto row = findProfile(context, store, name);
@@ -149,7 +149,7 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
 }
 
 int runProfileSave(ToolContext& context, const std::string& nameText) {
-    const std::u16string name = fromUtf8(nameText);
+    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
     ProfileStore store;
     if (const auto failed = openStore(context, store)) return *failed;
     // Checked before the keyboard is read: a name refused needs no keyboard.
@@ -184,7 +184,7 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
 }
 
 int runProfileShow(ToolContext& context, const std::string& nameText) {
-    const std::u16string name = fromUtf8(nameText);
+    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
     ProfileStore store;
     if (const auto failed = openStore(context, store)) return *failed;
     const auto row = findProfile(context, store, name);

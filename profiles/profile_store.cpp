@@ -172,6 +172,12 @@ std::u16string ProfileStore::copyName(std::u16string_view source,
     }
 }
 
+std::u16string ProfileStore::typedName(std::u16string_view typed) {
+    std::u16string name(typed);
+    if (endsWithExtension(name)) name.resize(name.size() - kExtension.size());
+    return name;
+}
+
 bool ProfileStore::isAcceptableName(std::u16string_view name) {
     if (name.empty() || utf8Length(name) + kExtension.size() > kLongestFileName) return false;
     if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c == u'.'; })) return false;
@@ -220,8 +226,7 @@ ProfileStore::Outcome ProfileStore::copy(std::size_t row, Language language) {
 
 ProfileStore::Outcome ProfileStore::rename(std::size_t row, std::u16string_view newName) {
     if (row >= names_.size()) return {Result::Ignored, {}};
-    std::u16string base(newName);
-    if (endsWithExtension(base)) base.resize(base.size() - kExtension.size());
+    const std::u16string base = typedName(newName);
     if (!isAcceptableName(base)) {
         reload();
         return {Result::BadName, {}};
@@ -304,14 +309,15 @@ ProfileStore::Outcome ProfileStore::use(std::size_t row, LiveConfiguration& live
     return layOver(pathOf(row), live);
 }
 
-ProfileStore::Outcome ProfileStore::saveAs(std::u16string_view name,
+ProfileStore::Outcome ProfileStore::saveAs(std::u16string_view typed,
                                            const LiveConfiguration& live) {
+    const std::u16string name = typedName(typed);
     if (!isAcceptableName(name)) return {Result::BadName, {}};
     reload();
     if (const auto row = rowOf(name)) return save(*row, std::nullopt, live);
     if (names_.size() >= kMaxProfiles) return {Result::Full, {}};
     const std::filesystem::path file =
-        folder_ / std::filesystem::path(std::u16string(name) + std::u16string(kExtension));
+        folder_ / std::filesystem::path(name + std::u16string(kExtension));
     // A file beyond the six shown is one the user did not see: never replaced unasked.
     std::error_code error;
     if (std::filesystem::exists(file, error)) return {Result::NameTaken, file};

@@ -98,7 +98,7 @@ class ProfileStore {
     Outcome use(std::size_t row, LiveConfiguration& live) const;
     // Saves the live configuration into the profile of that name, made when missing (named as
     // a rename would name it, at most six profiles).
-    Outcome saveAs(std::u16string_view name, const LiveConfiguration& live);
+    Outcome saveAs(std::u16string_view typed, const LiveConfiguration& live);
     // A row whose profile the live configuration holds, the active one looked at first.
     std::optional<std::size_t> rowHolding(const LiveConfiguration& live) const;
 
@@ -107,6 +107,8 @@ class ProfileStore {
     // "Copy of <name>", then with " 1", " 2", … ("复制 <name>" in Chinese).
     static std::u16string copyName(std::u16string_view source,
                                    const std::vector<std::u16string>& names, Language language);
+    // The profile a typed name means: without a final ".bin", as the file would have it.
+    static std::u16string typedName(std::u16string_view typed);
     // A name that stays one file in the profile folder on every system.
     static bool isAcceptableName(std::u16string_view name);
 

@@ -61,7 +61,7 @@ TEST_F(ProfileCommands, SaveListUseAndShowTheProfiles) {
     EXPECT_EQ(run(runProfileList), tool_exit::kDone);
     EXPECT_THAT(out.str(), HasSubstr("* 游戏 Game\n"));
 
-    EXPECT_EQ(profile(runProfileShow, "Desk"), tool_exit::kDone);
+    EXPECT_EQ(profile(runProfileShow, "Desk.bin"), tool_exit::kDone);  // as its file is named
     EXPECT_THAT(out.str(), StartsWith("{\n  \"format\": 1,\n  \"lighting\": {\n    \"effect\": "
                                       "\"Wave\",\n    \"brightness\": 10,"));
     EXPECT_TRUE(keyboard.wireLog().lines().empty());
