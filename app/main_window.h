@@ -191,6 +191,8 @@ class CGameKeyboardDlg final : public QWidget {
     void warnAboutProfile(const QString& message);
     void tellProfileOutcome(const ProfileStore::Outcome& outcome);
     CachedProfileImage activeImage_;
+    // The profile being sent, named in the bottom bar until the keyboard has it or not.
+    std::u16string sendingProfile_;
     void checkFirmware();
     // Starts an updater beside the program, or says that it is not there.
     void startUpdater(const QString& program);

@@ -85,7 +85,9 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
     }
     ui_.diyEditMode = record.lighting.effect >= kFirstCustomEffect;
     // Sent now, the way Save sends: only what differs from what the keyboard holds.
+    sendingProfile_ = name;
     save([this, name](OperationResult result) {
+        sendingProfile_.clear();
         if (result == OperationResult::Done) {
             if (const auto kept = state_.profiles.setActive(name);
                 kept.result != ProfileStore::Result::Done) {
@@ -138,6 +140,9 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
 }
 
 QString CGameKeyboardDlg::profileLine() {
+    if (!sendingProfile_.empty()) {
+        return text("Profile: %1", "配置：%1").arg(QString::fromStdU16String(sendingProfile_));
+    }
     const ProfileStore& store = state_.profiles;
     const auto row = store.activeRow();
     if (!row) return {};

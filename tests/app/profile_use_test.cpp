@@ -30,6 +30,11 @@ class ProfileUse : public testing::MainWindowTest {
     void use(const std::u16string& name) {
         keyboard.wireLog().clear();
         window->useProfile(name);
+        // Named while it is sent, not the profile before it "(changed)".
+        if (window->keyboardBusy()) {
+            EXPECT_EQ(window->profileLine().toStdU16String(), u"Profile: " + name);
+            ++namedWhileSent;
+        }
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
         QCoreApplication::processEvents();
     }
@@ -44,6 +49,7 @@ class ProfileUse : public testing::MainWindowTest {
         }
         return rows;
     }
+    int namedWhileSent = 0;
     void editGameMode() {
         std::lock_guard lock(state.keyboard.recordMutex);
         state.keyboard.settings.gameMode ^= 1;
@@ -70,6 +76,7 @@ TEST_F(ProfileUse, SendsOnlyWhatDiffersIsShownAndRememberedAcrossARestart) {
     EXPECT_EQ(window->profileLine(), "Profile: Desk");
     EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game"));
     EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(namedWhileSent, 2);
 
     editGameMode();
     EXPECT_EQ(window->profileLine(), "Profile: Desk (changed)");
