@@ -1,7 +1,7 @@
 #include "cli/key_target_text.h"
 
-#include "cli/config_json.h"
-#include "cli/text_encoding.h"
+#include "config/config_json.h"
+#include "config/text_encoding.h"
 
 namespace tq260 {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/profile_commands.h"
-#include "cli/text_encoding.h"
 #include "cli/tool_commands.h"
+#include "config/text_encoding.h"
 #include "emulator/emulator_transport.h"
 #include "platform/data_folder.h"
 #include "platform/device_claim.h"

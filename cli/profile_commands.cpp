@@ -1,8 +1,8 @@
 #include "cli/profile_commands.h"
 
-#include "cli/profile_convert.h"
-#include "cli/text_encoding.h"
 #include "cli/tool_keyboard.h"
+#include "config/profile_convert.h"
+#include "config/text_encoding.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
 #include "profiles/profile_image.h"

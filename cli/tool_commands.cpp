@@ -5,14 +5,14 @@
 #include <cctype>
 #include <fstream>
 
-#include "cli/config_apply.h"
-#include "cli/config_json.h"
-#include "cli/config_reader.h"
 #include "cli/key_target_text.h"
 #include "cli/keyboard_list.h"
-#include "cli/profile_convert.h"
-#include "cli/text_encoding.h"
 #include "cli/tool_keyboard.h"
+#include "config/config_apply.h"
+#include "config/config_json.h"
+#include "config/config_reader.h"
+#include "config/profile_convert.h"
+#include "config/text_encoding.h"
 #include "device/block_codec.h"
 #include "device/composite_operations.h"
 #include "device/device_commands.h"

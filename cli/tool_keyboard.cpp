@@ -1,7 +1,7 @@
 #include "cli/tool_keyboard.h"
 
 #include "cli/keyboard_list.h"
-#include "cli/text_encoding.h"
+#include "config/text_encoding.h"
 #include "device/block_codec.h"
 #include "device/composite_operations.h"
 #include "keys/keymap_file.h"

@@ -10,7 +10,7 @@
 #include <unistd.h>
 #endif
 
-#include "cli/config_reader.h"
+#include "config/config_reader.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "keys/keymap_file.h"

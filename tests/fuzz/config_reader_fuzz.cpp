@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "cli/config_apply.h"
-#include "cli/config_reader.h"
-#include "cli/profile_convert.h"
+#include "config/config_apply.h"
+#include "config/config_reader.h"
+#include "config/profile_convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tq260;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "cli/config_reader.h"
-#include "cli/profile_convert.h"
+#include "config/config_reader.h"
+#include "config/profile_convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tq260;

@@ -1,11 +1,11 @@
-#include "cli/profile_convert.h"
+#include "config/profile_convert.h"
 
 #include <gmock/gmock.h>
 
 #include <cstring>
 
-#include "cli/config_apply.h"
-#include "cli/config_json.h"
+#include "config/config_apply.h"
+#include "config/config_json.h"
 #include "keys/apply_assignment.h"
 #include "keys/factory_key_map.h"
 #include "keys/key_light_bit.h"

@@ -1,8 +1,8 @@
-#include "cli/config_reader.h"
+#include "config/config_reader.h"
 
 #include <gmock/gmock.h>
 
-#include "cli/config_json.h"
+#include "config/config_json.h"
 #include "keys/key_layout.h"
 
 namespace tq260 {

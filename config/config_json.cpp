@@ -1,8 +1,8 @@
-#include "cli/config_json.h"
+#include "config/config_json.h"
 
 #include <algorithm>
 
-#include "cli/text_encoding.h"
+#include "config/text_encoding.h"
 #include "device/lighting_effect_table.h"
 #include "keys/factory_key_map.h"
 #include "keys/key_layout.h"

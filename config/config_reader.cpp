@@ -1,12 +1,12 @@
-#include "cli/config_reader.h"
+#include "config/config_reader.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <set>
 
-#include "cli/config_json.h"
-#include "cli/text_encoding.h"
+#include "config/config_json.h"
+#include "config/text_encoding.h"
 #include "device/lighting_effect_table.h"
 #include "keys/factory_key_map.h"
 #include "keys/key_layout.h"

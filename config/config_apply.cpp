@@ -1,8 +1,8 @@
-#include "cli/config_apply.h"
+#include "config/config_apply.h"
 
 #include <algorithm>
 
-#include "cli/config_json.h"
+#include "config/config_json.h"
 #include "keys/apply_assignment.h"
 #include "keys/factory_key_map.h"
 #include "keys/key_layout.h"

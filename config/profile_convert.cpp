@@ -1,11 +1,11 @@
-#include "cli/profile_convert.h"
+#include "config/profile_convert.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "cli/config_apply.h"
-#include "cli/config_json.h"
-#include "cli/text_encoding.h"
+#include "config/config_apply.h"
+#include "config/config_json.h"
+#include "config/text_encoding.h"
 #include "keys/key_layout.h"
 #include "keys/keymap_file.h"
 

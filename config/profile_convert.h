@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "cli/config_reader.h"
+#include "config/config_reader.h"
 #include "keys/key_name_table.h"
 
 namespace tq260 {

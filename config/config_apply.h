@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/config_reader.h"
+#include "config/config_reader.h"
 #include "device/device_settings.h"
 #include "keys/key_assignment.h"
 #include "keys/key_name_table.h"

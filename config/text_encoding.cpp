@@ -1,4 +1,4 @@
-#include "cli/text_encoding.h"
+#include "config/text_encoding.h"
 
 namespace tq260 {
 
