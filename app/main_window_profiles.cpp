@@ -77,13 +77,12 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
         tellProfileOutcome(used);
         return;
     }
-    DeviceSettings record = recordCopy();
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         recomputeMarksAfterRead(state_.keyboard.settings, *state_.assignments.table,
                                 state_.assignments.marks);
+        ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
     }
-    ui_.diyEditMode = record.lighting.effect >= kFirstCustomEffect;
     // Sent now, the way Save sends: only what differs from what the keyboard holds.
     sendingProfile_ = name;
     save([this, name](OperationResult result) {

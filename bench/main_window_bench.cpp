@@ -16,24 +16,12 @@
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "ui_heartbeat.h"
+#include "window_services.h"
 
 namespace tq260 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class Quiet final : public MessageBoxes,
-                    public ProgramStarter,
-                    public ShellLauncher,
-                    public Diagnostics {
-  public:
-    void tell(const std::u16string&, const std::u16string&) override {}
-    bool ask(const std::u16string&, const std::u16string&) override { return false; }
-    bool start(const std::u16string&, const std::u16string&) override { return false; }
-    bool openWebPage(const std::u16string&) override { return false; }
-    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
-    void debugText(std::string_view) override {}
-};
 
 QString applicationFolder;
 
@@ -46,7 +34,7 @@ void FullRepaintOfTheMainWindow(benchmark::State& state) {
     DeviceLink link(transport, clock, nullptr);
     ApplicationState appState;
     appState.applicationFolder = scratch.path() + "/";
-    Quiet quiet;
+    BenchServices quiet;
     NoDialogs dialogs;
     MainWindowServices services{link, quiet, quiet, quiet, dialogs, quiet, nullptr, false, false};
     CGameKeyboardDlg window(appState, services);

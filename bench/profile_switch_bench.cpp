@@ -15,25 +15,12 @@
 #include "emulator/emulator_transport.h"
 #include "keys/keymap_file.h"
 #include "ui_heartbeat.h"
+#include "window_services.h"
 
 namespace tq260 {
 namespace {
 
 QString applicationFolder;
-
-class Quiet final : public MessageBoxes,
-                    public ProgramStarter,
-                    public ShellLauncher,
-                    public Diagnostics {
-  public:
-    void tell(const std::u16string&, const std::u16string&) override { ++told; }
-    bool ask(const std::u16string&, const std::u16string&) override { return false; }
-    bool start(const std::u16string&, const std::u16string&) override { return false; }
-    bool openWebPage(const std::u16string&) override { return false; }
-    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
-    void debugText(std::string_view) override {}
-    int told = 0;
-};
 
 // The window, read, with Game (what the keyboard holds) and Desk on disk, and others beside.
 struct Rig {
@@ -71,7 +58,7 @@ struct Rig {
     VirtualKeyboard& keyboard = transport.addKeyboard({false, false, true});
     DeviceLink link{transport, clock, nullptr};
     ApplicationState appState;
-    Quiet quiet;
+    BenchServices quiet;
     NoDialogs dialogs;
     MainWindowServices services{link, quiet, quiet, quiet, dialogs, quiet, nullptr, false, false};
     CGameKeyboardDlg window{appState, services};
@@ -84,7 +71,10 @@ void switchBetweenTwoProfiles(benchmark::State& state, int others) {
     measureAgainstWaits(state, rig.clock, [&] {
         rig.window.useProfile(names[next]);
         next ^= 1;
-        while (rig.window.keyboardBusy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        // Sleeps until the window's next event, as the program's own event loop does.
+        while (rig.window.keyboardBusy()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
         QCoreApplication::processEvents();
     });
     if (rig.quiet.told != 0 || rig.window.profileLine().isEmpty()) {

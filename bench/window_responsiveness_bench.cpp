@@ -14,25 +14,12 @@
 #include "emulator/virtual_hot_plug_watcher.h"
 #include "platform/real_clock.h"
 #include "ui_heartbeat.h"
+#include "window_services.h"
 
 namespace tq260 {
 namespace {
 
 QString applicationFolder;
-
-class Agreeing final : public MessageBoxes,
-                       public ProgramStarter,
-                       public ShellLauncher,
-                       public Diagnostics {
-  public:
-    void tell(const std::u16string&, const std::u16string&) override { ++told; }
-    bool ask(const std::u16string&, const std::u16string&) override { return true; }
-    bool start(const std::u16string&, const std::u16string&) override { return false; }
-    bool openWebPage(const std::u16string&) override { return false; }
-    Result open(const std::u16string&, const std::u16string&) override { return Result::Failed; }
-    void debugText(std::string_view) override {}
-    int told = 0;
-};
 
 // The main window on a virtual keyboard, shown and read, on the real clock.
 struct Rig {
@@ -57,7 +44,7 @@ struct Rig {
     VirtualHotPlugWatcher watcher{transport};
     DeviceLink link{transport, clock, nullptr};
     ApplicationState appState;
-    Agreeing agreeing;
+    BenchServices agreeing{true};
     NoDialogs dialogs;
     MainWindowServices services{link,     agreeing, agreeing, agreeing, dialogs,
                                 agreeing, &watcher, false,    false};

@@ -85,22 +85,35 @@ std::optional<int> refused(ToolContext& context, const ProfileStore::Outcome& ou
     return tool_exit::kCannotWrite;
 }
 
-// An empty profile, or one that cannot be read, said before the keyboard is touched.
-std::optional<int> unusable(ToolContext& context, const ProfileStore& store, std::size_t row,
-                            const std::u16string& name) {
+// The profile's file as it is, byte for byte; or says why it cannot serve (it cannot be
+// read, or it is empty), before the keyboard is touched.
+std::optional<std::vector<std::uint8_t>> usableBytes(ToolContext& context,
+                                                     const ProfileStore& store, std::size_t row,
+                                                     const std::u16string& name) {
     using Result = ProfileStore::Result;
-    const auto bytes = readFileBytes(store.pathOf(row), kKeymapFileSize);
-    if (!bytes) return refused(context, {Result::ReadFailed, store.pathOf(row)}, name);
-    if (ProfileImage(*bytes).empty()) return refused(context, {Result::Empty, {}}, name);
-    return std::nullopt;
+    auto bytes = readFileBytes(store.pathOf(row), kKeymapFileSize);
+    if (!bytes) {
+        refused(context, {Result::ReadFailed, store.pathOf(row)}, name);
+    } else if (ProfileImage(*bytes).empty()) {
+        refused(context, {Result::Empty, {}}, name);
+        bytes.reset();
+    }
+    return bytes;
 }
 
-// The keyboard took it; only remembering it failed.
-int activeNotKept(ToolContext& context, const ProfileStore::Outcome& outcome) {
-    context.err << "The keyboard has the profile, but which profile it holds could not be "
-                   "written to "
-                << utf8Of(outcome.file) << "\n";
-    return tool_exit::kCannotWrite;
+// The keyboard holds the profile now: it becomes the active one, and that is said.
+int madeActive(ToolContext& context, ProfileStore& store, const std::u16string& name,
+               const char* said) {
+    if (const auto remembered = store.setActive(name);
+        remembered.result != ProfileStore::Result::Done) {
+        // The keyboard took it; only remembering it failed.
+        context.err << "The keyboard has the profile, but which profile it holds could not be "
+                       "written to "
+                    << utf8Of(remembered.file) << "\n";
+        return tool_exit::kCannotWrite;
+    }
+    context.out << said << quoted(name) << ".\n";
+    return tool_exit::kDone;
 }
 
 }  // namespace
@@ -137,19 +150,14 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
     if (const auto failed = openStore(context, store)) return *failed;
     const auto row = findProfile(context, store, name);
     if (!row) return tool_exit::kBadFile;
-    if (const auto failed = unusable(context, store, *row, name)) return *failed;
+    if (!usableBytes(context, store, *row, name)) return tool_exit::kBadFile;
     KeyboardChange change(context);
     if (const auto failed = change.begin()) return *failed;
     RecordMutex lock;
     LiveConfiguration live{change.host().settings, *change.host().assignments.table, lock};
     if (const auto failed = refused(context, store.use(*row, live), name)) return *failed;
     if (const auto failed = change.finish(true)) return *failed;
-    if (const auto remembered = store.setActive(name);
-        remembered.result != ProfileStore::Result::Done) {
-        return activeNotKept(context, remembered);
-    }
-    context.out << "The keyboard now has the profile " << quoted(name) << ".\n";
-    return tool_exit::kDone;
+    return madeActive(context, store, name, "The keyboard now has the profile ");
 }
 
 int runProfileSave(ToolContext& context, const std::string& nameText) {
@@ -164,27 +172,16 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
         return *refused(context, {ProfileStore::Result::Full, {}}, name);
     }
     HostConfiguration host;
-    loadKeymap(context, host);
-    DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto failed =
-            readOverKeymap(context, link, host, "its configuration could not be read")) {
+    if (const auto failed = readConfiguration(context, host,
+                                              "the profile holds the keys as the keyboard holds "
+                                              "them, without launch paths")) {
         return *failed;
-    }
-    link.close();
-    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
-        context.err << "Note: " << utf8Of(context.dataFolder / "keymap.bin")
-                    << " could not be read; the profile holds the keys as the keyboard holds "
-                       "them, without launch paths.\n";
     }
     RecordMutex lock;
     const LiveConfiguration live{host.settings, *host.assignments.table, lock};
     if (const auto failed = refused(context, store.saveAs(name, live), name)) return *failed;
-    if (const auto remembered = store.setActive(name);
-        remembered.result != ProfileStore::Result::Done) {
-        return activeNotKept(context, remembered);
-    }
-    context.out << "The keyboard's configuration is saved in the profile " << quoted(name) << ".\n";
-    return tool_exit::kDone;
+    return madeActive(context, store, name,
+                      "The keyboard's configuration is saved in the profile ");
 }
 
 int runProfileShow(ToolContext& context, const std::string& nameText) {
@@ -193,11 +190,8 @@ int runProfileShow(ToolContext& context, const std::string& nameText) {
     if (const auto failed = openStore(context, store)) return *failed;
     const auto row = findProfile(context, store, name);
     if (!row) return tool_exit::kBadFile;
-    if (const auto failed = unusable(context, store, *row, name)) return *failed;
-    // As the file holds it, byte for byte.
-    const auto bytes = readFileBytes(store.pathOf(*row), kKeymapFileSize);
-    if (!bytes)
-        return *refused(context, {ProfileStore::Result::ReadFailed, store.pathOf(*row)}, name);
+    const auto bytes = usableBytes(context, store, *row, name);
+    if (!bytes) return tool_exit::kBadFile;
     std::vector<ConfigError> errors;
     const KeyNameTable names;
     const auto json = profileToJson(*bytes, names, errors);

@@ -125,17 +125,9 @@ int runNames(ToolContext& context) {
 
 int runDump(ToolContext& context, const std::string& outputFile) {
     HostConfiguration host;
-    loadKeymap(context, host);
-    DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto failed =
-            readOverKeymap(context, link, host, "its configuration could not be read")) {
+    if (const auto failed = readConfiguration(
+            context, host, "keys are shown as the keyboard holds them, without launch paths")) {
         return *failed;
-    }
-    link.close();
-    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
-        context.err << "Note: " << utf8Of(context.dataFolder / kKeymapFileName)
-                    << " could not be read; keys are shown as the keyboard holds them, without "
-                       "launch paths.\n";
     }
     // The macros' names are kept by the computer too.
     auto macros = std::make_unique<MacroTable>();

@@ -73,6 +73,22 @@ std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostCo
     return std::nullopt;
 }
 
+std::optional<int> readConfiguration(ToolContext& context, HostConfiguration& host,
+                                     const char* unreadableMeans) {
+    loadKeymap(context, host);
+    DeviceLink link(context.transport, context.clock, context.trace);
+    if (const auto failed =
+            readOverKeymap(context, link, host, "its configuration could not be read")) {
+        return failed;
+    }
+    link.close();
+    if (host.keymap == HostConfiguration::Keymap::Unreadable) {
+        context.err << "Note: " << utf8Of(context.dataFolder / kKeymapFileName)
+                    << " could not be read; " << unreadableMeans << ".\n";
+    }
+    return std::nullopt;
+}
+
 KeyboardChange::KeyboardChange(ToolContext& context)
     : context_(context), link_(context.transport, context.clock, context.trace) {}
 

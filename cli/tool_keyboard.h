@@ -38,6 +38,12 @@ void loadKeymap(const ToolContext& context, HostConfiguration& host);
 std::optional<int> readOverKeymap(ToolContext& context, DeviceLink& link, HostConfiguration& host,
                                   const char* notRead);
 
+// The whole configuration as the program would show it: keymap.bin with the keyboard read
+// over it, the keyboard let go afterwards. A keymap.bin that could not be read is noted with
+// what that means for the answer. Nothing, or the exit code of what went wrong.
+std::optional<int> readConfiguration(ToolContext& context, HostConfiguration& host,
+                                     const char* unreadableMeans);
+
 // A change made as Save makes it: begin() reads the keyboard over keymap.bin (refusing a
 // keymap.bin it could not read, whose assignments it must not write over) and takes the
 // shadow; the caller changes host; finish() writes back what differs and saves keymap.bin
