@@ -97,5 +97,21 @@ TEST_F(ProfileCommands, WhatCannotBeDoneIsSaidAndSendsNothing) {
     EXPECT_THAT(out.str(), StartsWith("* Game\n"));
 }
 
+// A keymap.bin that cannot be read (here a folder of that name): the keys are taken as the
+// keyboard holds them, and that is said.
+TEST_F(ProfileCommands, AKeymapThatCannotBeReadIsNoted) {
+    std::filesystem::create_directories(data.path() / "keymap.bin");
+    const std::string note =
+        "Note: " + (data.path() / "keymap.bin").string() + " could not be read; ";
+    EXPECT_EQ(run([](ToolContext& c) { return runDump(c, {}); }), tool_exit::kDone);
+    EXPECT_EQ(err.str(),
+              note + "keys are shown as the keyboard holds them, without launch paths.\n");
+    EXPECT_EQ(profile(runProfileSave, "Game"), tool_exit::kDone);
+    EXPECT_EQ(err.str(),
+              note +
+                  "the profile holds the keys as the keyboard holds them, without launch "
+                  "paths.\n");
+}
+
 }  // namespace
 }  // namespace tq260
