@@ -24,8 +24,28 @@ CGameKeyboardApp::CGameKeyboardApp(ProgramOptions options, QElapsedTimer sinceSt
     : options_(std::move(options)), sinceStart_(sinceStart) {}
 
 CGameKeyboardApp::~CGameKeyboardApp() {
-    // The window goes first: it stops the workers before the link and transport go.
+    // The window goes first: it stops the workers before the link and transport go. What
+    // reaches it from the bus goes before it.
+    bus_.reset();
+    busRequests_.reset();
     window_.reset();
+}
+
+void CGameKeyboardApp::offerOnSessionBus() {
+    const auto connection = BusService::sessionBus();
+    if (!connection) return;
+    busTimers_ = std::make_unique<QtMainThreadQueue>(window_.get());
+    busRequests_ = std::make_unique<BusRequests>(*window_, state_, *busTimers_);
+    bus_ = BusService::offer(*busRequests_, *connection, options_.virtualKeyboard);
+    if (!bus_) {
+        QTextStream(stderr) << "The name " << bus::kService
+                            << " is taken on the session bus: tq260ctl cannot reach this "
+                               "program while it holds the keyboard.\n";
+        return;
+    }
+    window_->setChangeListener(
+        {[this] { bus_->configurationChanged(); },
+         [this](const std::u16string& name) { bus_->profileChanged(QString::fromStdU16String(name)); }});
 }
 
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
@@ -157,6 +177,7 @@ int CGameKeyboardApp::run() {
         handleInstanceMessage(*window_, message);
     };
     window_->initialise();
+    offerOnSessionBus();
     if (options_.hidden && !window_->hasNotificationArea()) {
         // Nothing to come back from: out of the way, but within reach.
         window_->showMinimized();

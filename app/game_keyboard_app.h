@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "app/application_state.h"
+#include "app/bus_requests.h"
+#include "app/bus_service.h"
 #include "app/dialog_launcher.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
@@ -68,6 +70,11 @@ class CGameKeyboardApp {
     std::unique_ptr<QtDialogs> dialogs_;
     QtDiagnostics diagnostics_;
     std::unique_ptr<CGameKeyboardDlg> window_;
+    // The interface on the session bus, where there is one; gone before the window.
+    void offerOnSessionBus();
+    std::unique_ptr<QtMainThreadQueue> busTimers_;
+    std::unique_ptr<BusRequests> busRequests_;
+    std::unique_ptr<BusService> bus_;
 };
 
 }  // namespace tq260

@@ -14,6 +14,8 @@
 #include "app/panel_layout.h"
 #include "app/qt_platform.h"
 #include "app/tray_icon.h"
+#include "config/bus_names.h"
+#include "config/config_apply.h"
 #include "controls/bit_slider.h"
 #include "controls/button_image_set.h"
 #include "controls/skin_image_cache.h"
@@ -122,6 +124,38 @@ class CGameKeyboardDlg final : public QWidget {
     // The notification area's menu, also where the icon cannot be shown.
     TrayIcon& trayIcon() { return *tray_; }
 
+    // Requests from other programs (the session bus), in main_window_bus.cpp.
+    // Whether one may run now: no dialog of the program is up and no operation runs.
+    bool freeForRequests() const;
+    // Why the keyboard cannot be read or changed now; nothing when it can.
+    std::optional<bus::Error> keyboardUnavailable() const;
+    // Whether the window holds edits the keyboard does not have.
+    bool hasUnsavedEdits() const;
+    // What the keyboard holds, as format-1 JSON text.
+    std::string keyboardConfigurationJson() const;
+    // Makes the configuration what the request asks, shows it and sends it as Save does;
+    // then hears how the send ended. A dry run, or a request that changes nothing, sends
+    // nothing and then is not called. The changes.
+    std::vector<ConfigChange> applyRequest(const ConfigRequest& request, bool dryRun,
+                                           std::function<void(OperationResult)> then);
+    // Gives the keyboard the listed profile without asking; Done when it is being sent, and
+    // then hears how that ended.
+    ProfileStore::Outcome sendProfile(const std::u16string& name,
+                                      std::function<void(OperationResult)> then);
+    // Saves what the keyboard holds into the profile, made when missing; it becomes active.
+    ProfileStore::Outcome saveKeyboardInProfile(const std::u16string& name);
+    // The factory reset without the question.
+    void restoreFactory(std::function<void(OperationResult)> then);
+    // Told when the keyboard was given something, and when the active profile changed.
+    struct ChangeListener {
+        std::function<void()> configurationChanged;
+        std::function<void(const std::u16string&)> profileChanged;
+    };
+    void setChangeListener(ChangeListener listener) {
+        changes_ = std::move(listener);
+        toldProfile_ = state_.profiles.activeName();
+    }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -167,11 +201,15 @@ class CGameKeyboardDlg final : public QWidget {
     void save(std::function<void(OperationResult)> then = {});
     void cancel();
     void factoryReset();
+    ChangeListener changes_;
+    // The active profile last told to the listener.
+    std::optional<std::u16string> toldProfile_;
     void tellKeyboardProblem(KeyboardOperation operation, OperationResult result);
     bool recordIsTheKeyboards() const;
     void finishSave(OperationResult result, const SettingsShadow& sent,
                     const std::function<void(OperationResult)>& then);
-    void finishFactoryReset(OperationResult result, const DeviceSettings& reread);
+    void finishFactoryReset(OperationResult result, const DeviceSettings& reread,
+                            const std::function<void(OperationResult)>& then);
     void showOperation(OperationDisplay::Kind kind, const OperationProgress& progress = {});
     void paintOperation(QPainter& painter);
     QString stepName(OperationStep step) const;

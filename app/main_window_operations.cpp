@@ -62,13 +62,18 @@ void CGameKeyboardDlg::finishSave(OperationResult result, const SettingsShadow& 
     }
     showOperation(result == OperationResult::Done ? OperationDisplay::Kind::Saved
                                                   : OperationDisplay::Kind::None);
+    if (result == OperationResult::Done && changes_.configurationChanged) {
+        changes_.configurationChanged();
+    }
+    // Heard before a failure is told: a caller from outside is answered without waiting for
+    // the user to close the message.
+    if (then) then(result);
     if (result != OperationResult::Done) {
         tellKeyboardProblem(KeyboardOperation::Save, result);
     } else if (record.lighting != sent.record().lighting) {
         // Lighting moved while it ran was not previewed then.
         showLightingOnKeyboard(record);
     }
-    if (then) then(result);
 }
 
 void CGameKeyboardDlg::cancel() {
@@ -94,6 +99,11 @@ void CGameKeyboardDlg::factoryReset() {
                                 text16("Factory Setting", "出厂设置"))) {
         return;
     }
+    restoreFactory({});
+}
+
+void CGameKeyboardDlg::restoreFactory(std::function<void(OperationResult)> then) {
+    if (operation_.busy()) return;
     ui_.diyEditMode = false;
     ui_.sections = PanelSections{};
     auto reread = std::make_shared<DeviceSettings>(recordCopy());
@@ -105,10 +115,13 @@ void CGameKeyboardDlg::factoryReset() {
         [this](const OperationProgress& progress) {
             showOperation(OperationDisplay::Kind::Resetting, progress);
         },
-        [this, reread](OperationResult result) { finishFactoryReset(result, *reread); });
+        [this, reread, then = std::move(then)](OperationResult result) {
+            finishFactoryReset(result, *reread, then);
+        });
 }
 
-void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSettings& reread) {
+void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSettings& reread,
+                                          const std::function<void(OperationResult)>& then) {
     showOperation(OperationDisplay::Kind::None);
     if (result != OperationResult::Done) {
         // The keyboard may or may not have reset: the record is no longer known to be its.
@@ -116,6 +129,7 @@ void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSe
             std::lock_guard lock(state_.keyboard.recordMutex);
             state_.keyboard.readFromKeyboard = false;
         }
+        if (then) then(result);
         tellKeyboardProblem(KeyboardOperation::FactoryReset, result);
         return;
     }
@@ -136,6 +150,8 @@ void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSe
     }
     saveKeymap();
     update();
+    if (changes_.configurationChanged) changes_.configurationChanged();
+    if (then) then(result);
 }
 
 void CGameKeyboardDlg::showOperation(OperationDisplay::Kind kind,

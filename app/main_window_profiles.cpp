@@ -69,13 +69,21 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
         return;
     }
     if (!keepConfigurationBefore(name)) return;
+    if (const ProfileStore::Outcome used = sendProfile(name, {});
+        used.result != ProfileStore::Result::Done) {
+        tellProfileOutcome(used);
+    }
+}
+
+ProfileStore::Outcome CGameKeyboardDlg::sendProfile(const std::u16string& name,
+                                                    std::function<void(OperationResult)> then) {
+    ProfileStore& store = state_.profiles;
     const auto row = store.rowOf(name);
-    if (!row) return;
+    if (!row || operation_.busy()) return {ProfileStore::Result::Ignored, {}};
     LiveConfiguration live = liveConfiguration();
     if (const ProfileStore::Outcome used = store.use(*row, live);
         used.result != ProfileStore::Result::Done) {
-        tellProfileOutcome(used);
-        return;
+        return used;
     }
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -85,7 +93,7 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
     }
     // Sent now, the way Save sends: only what differs from what the keyboard holds.
     sendingProfile_ = name;
-    save([this, name](OperationResult result) {
+    save([this, name, then = std::move(then)](OperationResult result) {
         sendingProfile_.clear();
         if (result == OperationResult::Done) {
             if (const auto kept = state_.profiles.setActive(name);
@@ -94,11 +102,13 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
             }
         }
         refreshProfiles();
+        if (then) then(result);
     });
     // Once Save holds the keyboard, so that the sliders taking the profile's values preview
     // nothing: the write back sends them. keymap.bin is saved when it ends, as after Save.
     moveSlidersToRecord();
     update();
+    return {};
 }
 
 bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
@@ -177,6 +187,10 @@ void CGameKeyboardDlg::refreshProfiles() {
         tray_->setProfileLine(profileLine());
     }
     services_.dialogs.profilesChanged();
+    if (changes_.profileChanged && toldProfile_ != store.activeName()) {
+        toldProfile_ = store.activeName();
+        changes_.profileChanged(*toldProfile_);
+    }
     update();
 }
 

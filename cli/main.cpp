@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/keyboard_list.h"
 #include "cli/profile_commands.h"
+#include "cli/program_bus.h"
 #include "cli/tool_commands.h"
 #include "config/text_encoding.h"
 #include "emulator/emulator_transport.h"
@@ -111,6 +113,10 @@ int main(int argc, char** argv) {
                  "Use the virtual keyboard instead of a real one.");
     app.add_option("--hid-trace", traceFile, "Append every HID report to FILE.")
         ->option_text("FILE");
+    bool direct = false;
+    app.add_flag("--direct", direct,
+                 "Talk to the keyboard only, never through the running program (refused, 5, "
+                 "while the program holds it).");
     CLI::App* list =
         app.add_subcommand("list", "List the keyboards with their channels and firmware.");
     CLI::App* namesList = app.add_subcommand(
@@ -240,6 +246,21 @@ int main(int argc, char** argv) {
             if (!attached) tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
             attached = true;
             return true;
+        };
+    }
+    // While the program holds the keyboard, the commands that need it go through the program
+    // on the session bus; asked once, when a command first needs the keyboard.
+    std::unique_ptr<tq260::ProgramBus> program;
+    if (!direct) {
+        context.program = [&, asked = false]() mutable {
+            if (!asked) {
+                asked = true;
+                const bool held = virtualKeys != nullptr
+                                      ? !holdVirtualKeyboard()
+                                      : tq260::keyboardHeldElsewhere(*transport);
+                if (held) program = tq260::ProgramBus::reach(virtualKeys != nullptr);
+            }
+            return program.get();
         };
     }
     if (list->parsed()) return tq260::runList(context);

@@ -1,7 +1,9 @@
 #include "cli/profile_commands.h"
 
+#include "cli/program_bus.h"
 #include "cli/tool_keyboard.h"
 #include "config/profile_convert.h"
+#include "config/shared_messages.h"
 #include "config/text_encoding.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
@@ -11,14 +13,6 @@
 namespace tq260 {
 
 namespace {
-
-std::string quoted(const std::u16string& name) {
-    // Appended, not "\"" + name: GCC 12 at -O3 warns falsely about the insertion at the front.
-    std::string text(1, '"');
-    text += toUtf8(name);
-    text += '"';
-    return text;
-}
 
 // Opens the data folder's profiles; says so when their folder cannot be made.
 std::optional<int> openStore(ToolContext& context, ProfileStore& store) {
@@ -32,57 +26,17 @@ std::optional<int> openStore(ToolContext& context, ProfileStore& store) {
 std::optional<std::size_t> findProfile(ToolContext& context, const ProfileStore& store,
                                        const std::u16string& name) {
     if (const auto row = store.rowOf(name)) return row;
-    context.err << "There is no profile named " << quoted(name) << ".";
-    if (store.names().empty()) {
-        context.err << " There are no profiles yet: tq260ctl profile save NAME makes one.\n";
-        return std::nullopt;
-    }
-    context.err << " The profiles are ";
-    for (const std::u16string& each : store.names()) {
-        context.err << (&each == &store.names().front() ? "" : ", ") << quoted(each);
-    }
-    context.err << ".\n";
+    context.err << noProfileNamed(store, name) << "\n";
     return std::nullopt;
 }
 
 // Says what a store operation refused or failed at; the exit code, or nothing when done.
 std::optional<int> refused(ToolContext& context, const ProfileStore::Outcome& outcome,
                            const std::u16string& name) {
-    using Result = ProfileStore::Result;
-    switch (outcome.result) {
-        case Result::Done:
-        case Result::Ignored:
-            return std::nullopt;
-        case Result::Empty:
-            context.err << "The profile " << quoted(name)
-                        << " is empty: it holds no keyboard settings yet.\n";
-            return tool_exit::kBadFile;
-        case Result::ReadFailed:
-            context.err << "Could not read " << utf8Of(outcome.file) << "\n";
-            return tool_exit::kBadFile;
-        case Result::Full:
-            context.err << "There are six profiles already, the most the program keeps: "
-                           "save into one of them, or delete one in the program first.\n";
-            return tool_exit::kUsage;
-        case Result::BadName:
-            context.err << quoted(name)
-                        << " cannot be a profile's name: a name must not be empty or too long, "
-                           "contain \\ / : * ? \" < > |, end with a dot or a blank, or be a "
-                           "device name such as CON.\n";
-            return tool_exit::kUsage;
-        case Result::NameTaken:
-            context.err << utf8Of(outcome.file)
-                        << " is there already, beyond the six profiles the program shows; it was "
-                           "not replaced.\n";
-            return tool_exit::kCannotWrite;
-        case Result::KeepOne:
-        case Result::WriteFailed:
-        case Result::RenameFailed:
-        case Result::DeleteFailed:
-            break;
-    }
-    context.err << "Could not write " << utf8Of(outcome.file) << "\n";
-    return tool_exit::kCannotWrite;
+    const std::string refusal = profileRefusal(outcome, name);
+    if (refusal.empty()) return std::nullopt;
+    context.err << refusal << "\n";
+    return exitCodeOf(profileRefusalError(outcome.result));
 }
 
 // The profile's file as it is, byte for byte; or says why it cannot serve (it cannot be
@@ -112,7 +66,7 @@ int madeActive(ToolContext& context, ProfileStore& store, const std::u16string& 
                     << utf8Of(remembered.file) << "\n";
         return tool_exit::kCannotWrite;
     }
-    context.out << said << quoted(name) << ".\n";
+    context.out << said << quotedName(name) << ".\n";
     return tool_exit::kDone;
 }
 
@@ -151,6 +105,12 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
     const auto row = findProfile(context, store, name);
     if (!row) return tool_exit::kBadFile;
     if (!usableBytes(context, store, *row, name)) return tool_exit::kBadFile;
+    if (ProgramBus* program = throughProgram(context)) {
+        const ProgramBus::Reply reply = program->useProfile(toUtf8(name));
+        if (reply.failed()) return tellFailure(context, reply);
+        context.out << "The keyboard now has the profile " << quotedName(name) << ".\n";
+        return tool_exit::kDone;
+    }
     KeyboardChange change(context);
     if (const auto failed = change.begin()) return *failed;
     RecordMutex lock;
@@ -170,6 +130,13 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
     }
     if (!store.rowOf(name) && store.names().size() >= ProfileStore::kMaxProfiles) {
         return *refused(context, {ProfileStore::Result::Full, {}}, name);
+    }
+    if (ProgramBus* program = throughProgram(context)) {
+        const ProgramBus::Reply reply = program->saveProfile(toUtf8(name));
+        if (reply.failed()) return tellFailure(context, reply);
+        context.out << "The keyboard's configuration is saved in the profile "
+                    << quotedName(name) << ".\n";
+        return tool_exit::kDone;
     }
     HostConfiguration host;
     if (const auto failed = readConfiguration(context, host,

@@ -4,14 +4,17 @@
 #include <atomic>
 #include <cctype>
 #include <fstream>
+#include <variant>
 
 #include "cli/key_target_text.h"
 #include "cli/keyboard_list.h"
+#include "cli/program_bus.h"
 #include "cli/tool_keyboard.h"
 #include "config/config_apply.h"
 #include "config/config_json.h"
 #include "config/config_reader.h"
 #include "config/profile_convert.h"
+#include "config/shared_messages.h"
 #include "config/text_encoding.h"
 #include "device/block_codec.h"
 #include "device/composite_operations.h"
@@ -123,7 +126,16 @@ int runNames(ToolContext& context) {
     return tool_exit::kDone;
 }
 
-int runDump(ToolContext& context, const std::string& outputFile) {
+namespace {
+
+// The configuration as dump prints it, read by the tool itself; or the exit code of what went
+// wrong.
+std::variant<std::string, int> dumpText(ToolContext& context) {
+    if (ProgramBus* program = throughProgram(context)) {
+        const ProgramBus::Reply reply = program->dump();
+        if (reply.failed()) return tellFailure(context, reply);
+        return reply.text;
+    }
     HostConfiguration host;
     if (const auto failed = readConfiguration(
             context, host, "keys are shown as the keyboard holds them, without launch paths")) {
@@ -140,10 +152,17 @@ int runDump(ToolContext& context, const std::string& outputFile) {
     const KeyNameTable names;
     const auto records =
         host.keymap == HostConfiguration::Keymap::Read ? host.assignments.table.get() : nullptr;
-    const std::string text =
-        configurationToJson(host.settings, names, records, macroBytes ? macros.get() : nullptr)
-            .dump(2) +
-        "\n";
+    return configurationToJson(host.settings, names, records, macroBytes ? macros.get() : nullptr)
+               .dump(2) +
+           "\n";
+}
+
+}  // namespace
+
+int runDump(ToolContext& context, const std::string& outputFile) {
+    const auto dumped = dumpText(context);
+    if (const int* failed = std::get_if<int>(&dumped)) return *failed;
+    const std::string& text = std::get<std::string>(dumped);
     if (outputFile.empty() || outputFile == "-") {
         context.out << text;
     } else if (!writeOutput(pathFromUtf8(outputFile), text)) {
@@ -155,8 +174,11 @@ int runDump(ToolContext& context, const std::string& outputFile) {
 
 int runFactoryReset(ToolContext& context, bool confirmed) {
     // The keyboard first: a question about a keyboard that is not there helps nobody.
+    ProgramBus* program = throughProgram(context);
     DeviceLink link(context.transport, context.clock, context.trace);
-    if (const auto refused = connect(context, link)) return *refused;
+    if (program == nullptr) {
+        if (const auto refused = connect(context, link)) return *refused;
+    }
     if (!confirmed) {
         context.out << "Restore the keyboard's factory settings? Every key assignment, macro "
                        "and light setting on it is replaced. [y/N] "
@@ -169,6 +191,12 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
             context.out << "Nothing was changed.\n";
             return tool_exit::kDeclined;
         }
+    }
+    if (program != nullptr) {
+        const ProgramBus::Reply reply = program->factoryReset();
+        if (reply.failed()) return tellFailure(context, reply);
+        context.out << "The keyboard has its factory settings again.\n";
+        return tool_exit::kDone;
     }
     DeviceSettings reread;
     if (restoreFactorySettings(link, reread) != OperationResult::Done) {
@@ -220,6 +248,18 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
         return tool_exit::kUsage;
     }
 
+    if (ProgramBus* program = throughProgram(context)) {
+        nlohmann::json lighting = nlohmann::json::object();
+        if (change.effect) lighting["effect"] = *change.effect;
+        if (change.brightness) lighting["brightness"] = *change.brightness;
+        if (change.speed) lighting["speed"] = *change.speed;
+        if (change.direction) lighting["direction"] = *change.direction;
+        const nlohmann::json json{{"format", kConfigFormat}, {"lighting", lighting}};
+        const ProgramBus::Reply reply = program->apply(json.dump(), false);
+        if (reply.failed()) return tellFailure(context, reply);
+        context.out << "Lighting set.\n";
+        return tool_exit::kDone;
+    }
     DeviceLink link(context.transport, context.clock, context.trace);
     if (const auto refused = connect(context, link)) return *refused;
     DeviceSettings settings;
@@ -281,30 +321,40 @@ std::string textOf(const std::vector<std::uint8_t>& bytes) {
 }
 
 int badFile(ToolContext& context, const std::string& file, const std::vector<ConfigError>& errors) {
-    context.err << file << ": " << errors.size() << (errors.size() == 1 ? " error" : " errors")
-                << "; nothing was written.\n"
-                << describeErrors(errors);
+    context.err << file << ": " << rejectionText(errors);
     return tool_exit::kBadFile;
 }
 
 // Reads the keyboard over the program's keymap.bin (as the program does at start), lets the
 // request change that, and writes back what differs.
-int changeConfiguration(ToolContext& context, const ConfigRequest& request, bool dryRun) {
+// json is the request as the program takes it, for when the change goes through it.
+int changeConfiguration(ToolContext& context, const ConfigRequest& request,
+                        const std::string& json, bool dryRun) {
+    const auto summary = [&](bool nothing) {
+        if (dryRun) {
+            context.out << (nothing ? "Nothing would change" : "Dry run")
+                        << ": no change was written.\n";
+        } else {
+            context.out << (nothing ? "Nothing to change.\n" : "Written.\n");
+        }
+        return tool_exit::kDone;
+    };
+    if (ProgramBus* program = throughProgram(context)) {
+        const ProgramBus::Reply reply = program->apply(json, dryRun);
+        if (reply.failed()) return tellFailure(context, reply);
+        for (const std::string& line : reply.lines) context.out << line << "\n";
+        return summary(reply.lines.empty());
+    }
     KeyboardChange change(context);
     if (const auto failed = change.begin()) return *failed;
     const KeyNameTable names;
     const auto changes =
         applyConfiguration(request, change.host().settings, change.host().assignments, names);
     context.out << describeChanges(changes);
-    if (dryRun) {
-        // The read itself turned game mode on, as every full read does.
-        context.out << (changes.empty() ? "Nothing would change" : "Dry run")
-                    << ": no change was written.\n";
-        return tool_exit::kDone;
-    }
+    // A dry run sends nothing; the read itself turned game mode on, as every full read does.
+    if (dryRun) return summary(changes.empty());
     if (const auto failed = change.finish(!changes.empty())) return *failed;
-    context.out << (changes.empty() ? "Nothing to change.\n" : "Written.\n");
-    return tool_exit::kDone;
+    return summary(changes.empty());
 }
 
 }  // namespace
@@ -314,7 +364,7 @@ int runApply(ToolContext& context, const std::string& file, bool dryRun) {
     if (!bytes) return tool_exit::kBadFile;
     const ConfigReading reading = readConfiguration(textOf(*bytes), ValueRange::Keyboard);
     if (!reading.request) return badFile(context, file, reading.errors);
-    return changeConfiguration(context, *reading.request, dryRun);
+    return changeConfiguration(context, *reading.request, textOf(*bytes), dryRun);
 }
 
 int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) {
@@ -340,7 +390,9 @@ int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) 
     }
     ConfigRequest request;
     request.keys.emplace_back(*key, *target);
-    return changeConfiguration(context, request, dryRun);
+    const nlohmann::json json{{"format", kConfigFormat},
+                              {"keys", {{pictureKeyName(names, *key), *value}}}};
+    return changeConfiguration(context, request, json.dump(), dryRun);
 }
 
 int runConvert(ToolContext& context, const std::string& from, const std::string& to) {

@@ -14,6 +14,7 @@
 
 namespace tq260 {
 
+class ProgramBus;
 class VirtualKeyboard;
 
 // What scripts can tell apart.
@@ -46,6 +47,9 @@ struct ToolContext {
     // Where the keyboard's memory is kept in a file (the virtual keyboard's): that file, once
     // a change could not be saved to it. A command that changed the keyboard then fails.
     std::function<std::optional<std::filesystem::path>()> unsavedMemory = {};
+    // The running program when it holds the keyboard and answers on the session bus: a
+    // command that needs the keyboard then goes through it. Unset to go to the keyboard only.
+    std::function<ProgramBus*()> program = {};
 };
 
 // Keeps the virtual keyboard's memory in the data folder, where the program keeps it too.

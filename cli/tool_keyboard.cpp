@@ -1,6 +1,7 @@
 #include "cli/tool_keyboard.h"
 
 #include "cli/keyboard_list.h"
+#include "config/shared_messages.h"
 #include "config/text_encoding.h"
 #include "device/block_codec.h"
 #include "device/composite_operations.h"
@@ -10,7 +11,7 @@
 namespace tq260 {
 
 int noKeyboard(ToolContext& context) {
-    context.err << "No TQ260 keyboard found.\n";
+    context.err << kNoKeyboardText << "\n";
     return tool_exit::kNoKeyboard;
 }
 
@@ -28,7 +29,7 @@ std::optional<int> connect(ToolContext& context, DeviceLink& link) {
 }
 
 int notAnswering(ToolContext& context, const char* what) {
-    context.err << "The keyboard is not answering: " << what << ".\n";
+    context.err << notAnsweringText(what) << "\n";
     return tool_exit::kNotAnswering;
 }
 

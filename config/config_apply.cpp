@@ -189,9 +189,13 @@ std::vector<ConfigChange> applyConfiguration(const ConfigRequest& request, Devic
     return changes;
 }
 
+std::string describeChange(const ConfigChange& change) {
+    return change.path + ": " + change.from + " -> " + change.to;
+}
+
 std::string describeChanges(const std::vector<ConfigChange>& changes) {
     std::string text;
-    for (const ConfigChange& c : changes) text += c.path + ": " + c.from + " -> " + c.to + "\n";
+    for (const ConfigChange& c : changes) text += describeChange(c) + "\n";
     return text;
 }
 

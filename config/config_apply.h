@@ -23,7 +23,9 @@ struct ConfigChange {
 std::vector<ConfigChange> applyConfiguration(const ConfigRequest& request, DeviceSettings& settings,
                                              Assignments& assignments, const KeyNameTable& names);
 
-// "path: from -> to" lines, one per change.
+// "path: from -> to".
+std::string describeChange(const ConfigChange& change);
+// Those lines, one per change.
 std::string describeChanges(const std::vector<ConfigChange>& changes);
 
 }  // namespace tq260

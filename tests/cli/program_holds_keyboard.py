@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """While the program runs on the virtual keyboard it holds it, as it holds a real one while
-connected: tq260ctl is refused (exit 5) rather than interleave with it, a profile included,
+connected: tq260ctl --direct is refused (exit 5) rather than interleave with it, a profile included,
 and is let in once the program has ended.
 
 Usage: program_holds_keyboard.py PROGRAM TQ260CTL
@@ -28,7 +28,7 @@ def main():
             while time.monotonic() < deadline and not (Path(folder) / "keymap.bin").exists():
                 time.sleep(0.05)
             while time.monotonic() < deadline and running.poll() is None:
-                refused = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
+                refused = subprocess.run([str(own_tool), "--virtual-keyboard", "--direct", "dump"],
                                          capture_output=True, text=True, timeout=60)
                 if refused.returncode == IN_USE:
                     break
@@ -45,7 +45,7 @@ def main():
                 print("FAIL: the refusal does not say why:", refused.stderr)
                 return 1
             # A profile is given to the keyboard only by whoever holds it; listing needs none.
-            saved = subprocess.run([str(own_tool), "--virtual-keyboard", "profile", "save", "游戏"],
+            saved = subprocess.run([str(own_tool), "--virtual-keyboard", "--direct", "profile", "save", "游戏"],
                                    capture_output=True, text=True, timeout=60)
             listed = subprocess.run([str(own_tool), "--virtual-keyboard", "profile", "list"],
                                     capture_output=True, text=True, timeout=60)

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/application_state.h"
+#include "config/bus_names.h"
+#include "platform/main_thread_queue.h"
+
+namespace tq260 {
+
+class CGameKeyboardDlg;
+
+// What a request from another program is answered with: its result, or an error and the
+// text the tool prints for it.
+struct BusAnswer {
+    std::optional<bus::Error> error;
+    std::string message;
+    std::string text;
+    std::vector<std::string> lines;
+};
+using Answered = std::function<void(BusAnswer)>;
+
+// The requests the program takes from other programs of its user, carried out through the
+// main window as its own actions are. A request that would change what the keyboard holds
+// is refused while the window has edits it would overwrite; while a dialog of the program is
+// open or an operation runs, requests wait, in order, up to kBusyLimitMs.
+class BusRequests {
+  public:
+    static constexpr int kBusyLimitMs = 10000;
+    // How often waiting requests look again; only while some wait.
+    static constexpr int kRecheckMs = 100;
+
+    BusRequests(CGameKeyboardDlg& window, ApplicationState& state, MainThreadQueue& timers);
+
+    void dump(Answered answered);
+    void apply(const std::string& json, bool dryRun, Answered answered);
+    void useProfile(const std::string& name, Answered answered);
+    void saveProfile(const std::string& name, Answered answered);
+    void factoryReset(Answered answered);
+    // Read from disk; need no keyboard and never wait.
+    std::vector<std::string> profiles();
+    std::string activeProfile();
+
+  private:
+    struct Waiting {
+        std::function<void()> run;
+        Answered answered;
+        int waitedMs = 0;
+    };
+    void whenFree(std::function<void()> run, Answered answered);
+    void recheck();
+    // Why the keyboard cannot be read or changed now, answered; false when it can.
+    bool refuseUnavailable(const Answered& answered, const char* notRead);
+    // The same, and edits of the window that a change would overwrite.
+    bool refuseChange(const Answered& answered);
+
+    CGameKeyboardDlg& window_;
+    ApplicationState& state_;
+    MainThreadQueue& timers_;
+    std::deque<Waiting> waiting_;
+    bool recheckPosted_ = false;
+};
+
+}  // namespace tq260

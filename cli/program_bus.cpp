@@ -1,0 +1,140 @@
+#include "cli/program_bus.h"
+
+#ifndef _WIN32
+#include <systemd/sd-bus.h>
+#endif
+
+namespace tq260 {
+
+namespace {
+
+// Longer than the program waits for a dialog to close plus the longest write it makes (a
+// whole profile), so that its own answer, Busy included, always arrives first.
+constexpr std::uint64_t kCallTimeoutUs = 120'000'000;
+
+}  // namespace
+
+ProgramBus* throughProgram(ToolContext& context) {
+    return context.program ? context.program() : nullptr;
+}
+
+int exitCodeOf(bus::Error error) {
+    switch (error) {
+        case bus::Error::InvalidJson:
+        case bus::Error::NoSuchProfile:
+        case bus::Error::BadProfile:
+            return tool_exit::kBadFile;
+        case bus::Error::NoKeyboard:
+            return tool_exit::kNoKeyboard;
+        case bus::Error::NotAnswering:
+            return tool_exit::kNotAnswering;
+        case bus::Error::Busy:
+        case bus::Error::UnsavedChanges:
+            return tool_exit::kInUse;
+        case bus::Error::InvalidName:
+            return tool_exit::kUsage;
+        case bus::Error::CannotWrite:
+            return tool_exit::kCannotWrite;
+    }
+    return tool_exit::kNotAnswering;
+}
+
+int tellFailure(ToolContext& context, const ProgramBus::Reply& reply) {
+    if (reply.lost) {
+        context.err << "The program (TQ260 104vez VANTOR) holds the keyboard but did not answer "
+                       "over the session bus: "
+                    << reply.errorText << "\n";
+        return tool_exit::kNotAnswering;
+    }
+    context.err << reply.errorText << "\n";
+    return exitCodeOf(*reply.error);
+}
+
+#ifdef _WIN32
+
+// The program offers no interface on Windows yet: the keyboard it holds stays refused.
+std::unique_ptr<ProgramBus> ProgramBus::reach(bool) { return nullptr; }
+ProgramBus::~ProgramBus() = default;
+ProgramBus::Reply ProgramBus::call(const char*, const char*, const char*, const std::string*,
+                                   bool) {
+    return {std::nullopt, true, "no session bus on this system", {}, {}};
+}
+
+#else
+
+std::unique_ptr<ProgramBus> ProgramBus::reach(bool virtualKeyboard) {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0) return nullptr;
+    std::unique_ptr<ProgramBus> program(new ProgramBus(bus));
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    int isVirtual = 0;
+    // Also tells whether the program is there: no owner of the name, no answer.
+    const int got = sd_bus_get_property_trivial(bus, bus::kService, bus::kObject, bus::kInterface,
+                                                "VirtualKeyboard", &error, 'b', &isVirtual);
+    sd_bus_error_free(&error);
+    if (got < 0 || (isVirtual != 0) != virtualKeyboard) return nullptr;
+    return program;
+}
+
+ProgramBus::~ProgramBus() { sd_bus_flush_close_unref(bus_); }
+
+ProgramBus::Reply ProgramBus::call(const char* method, const char* signature, const char* answer,
+                                   const std::string* text, bool flag) {
+    Reply reply;
+    sd_bus_message* request = nullptr;
+    sd_bus_message* response = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    int result = sd_bus_message_new_method_call(bus_, &request, bus::kService, bus::kObject,
+                                                bus::kInterface, method);
+    if (result >= 0 && text != nullptr) {
+        result = sd_bus_message_append_basic(request, 's', text->c_str());
+    }
+    if (result >= 0 && std::string_view(signature) == "sb") {
+        const int value = flag ? 1 : 0;
+        result = sd_bus_message_append_basic(request, 'b', &value);
+    }
+    if (result >= 0) result = sd_bus_call(bus_, request, kCallTimeoutUs, &error, &response);
+    if (result < 0) {
+        if (sd_bus_error_is_set(&error) && error.name != nullptr) {
+            reply.error = bus::errorNamed(error.name);
+            reply.errorText = error.message != nullptr ? error.message : error.name;
+        } else {
+            reply.errorText = "error " + std::to_string(-result);
+        }
+        reply.lost = !reply.error;
+    } else if (std::string_view(answer) == "s") {
+        const char* value = nullptr;
+        if (sd_bus_message_read_basic(response, 's', &value) > 0 && value != nullptr) {
+            reply.text = value;
+        }
+    } else if (std::string_view(answer) == "as" &&
+               sd_bus_message_enter_container(response, 'a', "s") > 0) {
+        const char* value = nullptr;
+        while (sd_bus_message_read_basic(response, 's', &value) > 0) reply.lines.emplace_back(value);
+        sd_bus_message_exit_container(response);
+    }
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(response);
+    sd_bus_message_unref(request);
+    return reply;
+}
+
+#endif
+
+ProgramBus::Reply ProgramBus::dump() { return call("Dump", "", "s"); }
+
+ProgramBus::Reply ProgramBus::apply(const std::string& json, bool dryRun) {
+    return call("Apply", "sb", "as", &json, dryRun);
+}
+
+ProgramBus::Reply ProgramBus::useProfile(const std::string& name) {
+    return call("UseProfile", "s", "", &name);
+}
+
+ProgramBus::Reply ProgramBus::saveProfile(const std::string& name) {
+    return call("SaveProfile", "s", "", &name);
+}
+
+ProgramBus::Reply ProgramBus::factoryReset() { return call("FactoryReset", "", ""); }
+
+}  // namespace tq260

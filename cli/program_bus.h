@@ -1,0 +1,59 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/tool_commands.h"
+#include "config/bus_names.h"
+
+struct sd_bus;
+
+namespace tq260 {
+
+// The running program, reached over this user's session bus while it holds the keyboard:
+// the tool's commands then go through it, with the same output and exit codes.
+class ProgramBus {
+  public:
+    // What a call gave back: its answer, or the error the program named and its text.
+    struct Reply {
+        std::optional<bus::Error> error;
+        // Set for a failure of the bus itself (the program ended, did not answer).
+        bool lost = false;
+        std::string errorText;
+        std::string text;
+        std::vector<std::string> lines;
+        bool failed() const { return error || lost; }
+    };
+
+    // The program's interface when it runs on this user's bus and has the kind of keyboard
+    // asked for (the virtual one or a real one); nothing otherwise.
+    static std::unique_ptr<ProgramBus> reach(bool virtualKeyboard);
+    ~ProgramBus();
+    ProgramBus(const ProgramBus&) = delete;
+    ProgramBus& operator=(const ProgramBus&) = delete;
+
+    Reply dump();
+    Reply apply(const std::string& json, bool dryRun);
+    Reply useProfile(const std::string& name);
+    Reply saveProfile(const std::string& name);
+    Reply factoryReset();
+
+  private:
+    explicit ProgramBus(sd_bus* bus) : bus_(bus) {}
+    Reply call(const char* method, const char* signature, const char* answer,
+               const std::string* text = nullptr, bool flag = false);
+    sd_bus* bus_ = nullptr;
+};
+
+// The program when the command should go through it; nothing to talk to the keyboard directly.
+ProgramBus* throughProgram(ToolContext& context);
+
+// The exit code the tool gives for an error the program named.
+int exitCodeOf(bus::Error error);
+
+// Says what failed and gives the exit code.
+int tellFailure(ToolContext& context, const ProgramBus::Reply& reply);
+
+}  // namespace tq260

@@ -1,0 +1,205 @@
+// The program's interface on a real session bus (a dbus-daemon of the test's own): what
+// comes through it reaches the keyboard through Save's path and shows in the window; edits
+// of the window are never overwritten; calls wait for a dialog, then say Busy.
+#include <gmock/gmock.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QDialog>
+#include <QLineEdit>
+#include <QProcess>
+
+#include "app/bus_requests.h"
+#include "app/bus_service.h"
+#include "keys/keymap_file.h"
+#include "window_fixture.h"
+
+namespace tq260 {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class BusServiceTest : public testing::MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address=1")});
+        ASSERT_TRUE(daemon.waitForReadyRead(20000)) << "dbus-daemon did not start";
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        server = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("tq260-program")));
+        client = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("tq260-script")));
+        ASSERT_TRUE(server->isConnected() && client->isConnected());
+        services.timers = &timers;
+        start();
+        requests = std::make_unique<BusRequests>(*window, state, timers);
+        service = BusService::offer(*requests, *server, true);
+        ASSERT_NE(service, nullptr);
+        window->setChangeListener({[this] { ++configurationChanges; },
+                                   [this](const std::u16string& name) {
+                                       service->profileChanged(QString::fromStdU16String(name));
+                                   }});
+    }
+    void TearDown() override {
+        service.reset();
+        window.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("tq260-program"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("tq260-script"));
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+
+    QDBusPendingCall send(const QString& method, const QList<QVariant>& arguments = {}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString::fromLatin1(bus::kService), QString::fromLatin1(bus::kObject),
+            QString::fromLatin1(bus::kInterface), method);
+        call.setArguments(arguments);
+        keyboard.wireLog().clear();
+        return client->asyncCall(call, 60000);
+    }
+    // The reply, once it has come back over the bus and what it started has ended.
+    QDBusMessage finish(QDBusPendingCall call) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return call.isFinished(); }, 20000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        return call.reply();
+    }
+    QDBusMessage callAndWait(const QString& method, const QList<QVariant>& arguments = {}) {
+        return finish(send(method, arguments));
+    }
+    std::string errorOf(const QDBusMessage& reply) {
+        return reply.type() == QDBusMessage::ErrorMessage ? reply.errorName().toStdString()
+                                                          : "no error";
+    }
+    void writeProfile(const std::u16string& name, int brightness) {
+        DeviceSettings settings = record();
+        settings.lighting.brightness = static_cast<std::uint8_t>(brightness);
+        const auto file = std::filesystem::path(folder.filePath("Configure").toStdU16String()) /
+                          std::filesystem::path(name + u".bin");
+        std::filesystem::create_directories(file.parent_path());
+        ASSERT_TRUE(saveKeymapFile(file, settings, *state.assignments.table));
+    }
+
+    QProcess daemon;
+    std::unique_ptr<QDBusConnection> server;
+    std::unique_ptr<QDBusConnection> client;
+    std::unique_ptr<BusRequests> requests;
+    std::unique_ptr<BusService> service;
+    int configurationChanges = 0;
+    const QString brighter = QStringLiteral(
+        R"({"format": 1, "lighting": {"brightness": 7}, "keys": {"Caps": {"key": "LCtrl"}}})");
+};
+
+TEST_F(BusServiceTest, ApplyIsSentAsSaveSendsAndShowsInTheWindowAtOnce) {
+    const DeviceSettings before = record();
+    const QDBusMessage reply = callAndWait(QStringLiteral("Apply"), {brighter, false});
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    EXPECT_EQ(reply.arguments().at(0).toStringList(),
+              QStringList({QStringLiteral("/lighting/brightness: %1 -> 7")
+                               .arg(before.lighting.brightness),
+                           QStringLiteral(R"(/keys/Caps: "default" -> {"key":"LCtrl"})")}));
+    // The key table's block and the lighting, nothing else: only what differs.
+    EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x0C, 0x0D, 0x01, 0x04, 0x02));
+    EXPECT_EQ(keyboard.memory().lighting[1], 7);
+    EXPECT_EQ(window->brightnessSlider()->value(), 7);
+    EXPECT_FALSE(window->hasUnsavedEdits());
+    EXPECT_EQ(configurationChanges, 1);
+    // A dry run says the same and sends nothing.
+    const QDBusMessage dry = callAndWait(
+        QStringLiteral("Apply"), {QStringLiteral(R"({"format": 1, "gameMode": false})"), true});
+    EXPECT_EQ(dry.arguments().at(0).toStringList().size(), 1);
+    EXPECT_TRUE(commandsSent().empty());
+    EXPECT_EQ(configurationChanges, 1);
+}
+
+TEST_F(BusServiceTest, FaultsAreNamedAtTheirPointerAndNothingIsSent) {
+    const QDBusMessage reply = callAndWait(
+        QStringLiteral("Apply"),
+        {QStringLiteral(R"({"format": 1, "keys": {"Caps": {"key": "Nope"}}})"), false});
+    EXPECT_EQ(errorOf(reply), "org.tq260.Vantor1.Error.InvalidJson");
+    EXPECT_THAT(reply.errorMessage().toStdString(), HasSubstr("/keys/Caps/key"));
+    EXPECT_TRUE(commandsSent().empty());
+}
+
+TEST_F(BusServiceTest, UnsavedEditsOfTheWindowAreNeverOverwritten) {
+    writeProfile(u"Game", 3);
+    {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        state.keyboard.settings.lighting.brightness = 33;
+    }
+    for (const auto& [method, arguments] :
+         std::vector<std::pair<QString, QList<QVariant>>>{
+             {QStringLiteral("Apply"), {brighter, false}},
+             {QStringLiteral("UseProfile"), {QStringLiteral("Game")}},
+             {QStringLiteral("FactoryReset"), {}}}) {
+        SCOPED_TRACE(method.toStdString());
+        EXPECT_EQ(errorOf(callAndWait(method, arguments)),
+                  "org.tq260.Vantor1.Error.UnsavedChanges");
+        EXPECT_EQ(record().lighting.brightness, 33);
+        EXPECT_TRUE(commandsSent().empty());
+    }
+    // What the keyboard holds can still be read, and is not the edit.
+    const QDBusMessage dumped = callAndWait(QStringLiteral("Dump"));
+    EXPECT_THAT(dumped.arguments().at(0).toString().toStdString(),
+                Not(HasSubstr("\"brightness\": 33")));
+}
+
+TEST_F(BusServiceTest, CallsWaitForAnOpenDialogThenRunOrSayBusy) {
+    struct Row {
+        int dialogOpenMs;
+        bool answered;
+    };
+    for (const Row row : {Row{5000, true}, Row{BusRequests::kBusyLimitMs + 500, false}}) {
+        SCOPED_TRACE(row.dialogOpenMs);
+        auto dialog = std::make_unique<QDialog>(window.get());
+        dialog->setModal(true);
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+        const std::size_t pending = timers.pending();
+        QDBusPendingCall call = send(QStringLiteral("Dump"));
+        // The call has reached the program and waits there.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return timers.pending() > pending; }, 20000));
+        timers.advance(std::min(row.dialogOpenMs, BusRequests::kBusyLimitMs) - 100);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(call.isFinished());
+        if (row.answered) dialog.reset();
+        timers.advance(200);
+        const QDBusMessage reply = finish(call);
+        EXPECT_EQ(errorOf(reply), row.answered ? "no error" : "org.tq260.Vantor1.Error.Busy");
+    }
+}
+
+TEST_F(BusServiceTest, UseProfileGivesItTheKeyboardAndTellsWhoListens) {
+    writeProfile(u"Game", 3);
+    QLineEdit profileSeen;  // a slot that takes the signal's one string
+    ASSERT_TRUE(client->connect(QString::fromLatin1(bus::kService),
+                                QString::fromLatin1(bus::kObject),
+                                QString::fromLatin1(bus::kInterface),
+                                QStringLiteral("ProfileChanged"), &profileSeen,
+                                SLOT(setText(QString))));
+    EXPECT_EQ(callAndWait(QStringLiteral("Profiles")).arguments().at(0).toStringList(),
+              QStringList({QStringLiteral("Game")}));
+    EXPECT_EQ(errorOf(callAndWait(QStringLiteral("UseProfile"), {QStringLiteral("Nope")})),
+              "org.tq260.Vantor1.Error.NoSuchProfile");
+    const QDBusMessage used = callAndWait(QStringLiteral("UseProfile"), {QStringLiteral("Game")});
+    ASSERT_EQ(used.type(), QDBusMessage::ReplyMessage) << used.errorMessage().toStdString();
+    EXPECT_EQ(keyboard.memory().lighting[1], 3);
+    EXPECT_EQ(window->profileLine(), "Profile: Game");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return profileSeen.text() == "Game"; }, 20000));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QString::fromLatin1(bus::kService), QString::fromLatin1(bus::kObject),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QString::fromLatin1(bus::kInterface) << QStringLiteral("ActiveProfile");
+    const QDBusMessage active = finish(client->asyncCall(get));
+    EXPECT_EQ(active.arguments().at(0).value<QDBusVariant>().variant().toString(), "Game");
+}
+
+}  // namespace
+}  // namespace tq260

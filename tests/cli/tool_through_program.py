@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""While the program runs on the virtual keyboard, tq260ctl goes through it on the session
+bus: dump, apply (a fault named at its JSON pointer), set key and profile use work with the
+tool's own output and exit codes, the keyboard's memory holds the changes afterwards, and
+--direct or another bus (another user's) are refused with 5. Run inside dbus-run-session.
+
+Usage: tool_through_program.py PROGRAM TQ260CTL
+"""
+
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+from program_copies import private_copies, running_on_virtual_keyboard
+
+IN_USE, BAD_FILE = 5, 7
+
+
+def main():
+    program, tool = Path(sys.argv[1]), Path(sys.argv[2])
+    failures = []
+
+    def check(what, ok, detail=""):
+        if not ok:
+            failures.append(f"{what}: {detail}")
+
+    with tempfile.TemporaryDirectory() as folder:
+        own_program, own_tool = private_copies(program, tool, folder)
+
+        def run(*arguments, env=None):
+            return subprocess.run([str(own_tool), "--virtual-keyboard", *arguments],
+                                  capture_output=True, text=True, timeout=120, env=env,
+                                  cwd=folder)
+
+        (Path(folder) / "good.json").write_text(json.dumps(
+            {"format": 1, "lighting": {"brightness": 7}, "keys": {"Caps": {"key": "LCtrl"}}}))
+        (Path(folder) / "bad.json").write_text('{"format": 1, "keys": {"Caps": {"key": "Nope"}}}')
+        with running_on_virtual_keyboard(own_program) as running:
+            dumped = None
+            deadline = time.monotonic() + 60
+            # Through the program once it holds the keyboard and has taken its name.
+            while time.monotonic() < deadline and running.poll() is None:
+                dumped = run("dump")
+                if dumped.returncode == 0 and (Path(folder) / "keymap.bin").exists():
+                    probe = run("--direct", "dump")
+                    if probe.returncode == IN_USE:
+                        break
+                time.sleep(0.1)
+            check("the program is running", running.poll() is None, running.poll())
+            check("dump through the program", dumped and dumped.returncode == 0
+                  and json.loads(dumped.stdout)["format"] == 1, dumped and dumped.stderr)
+
+            bad = run("apply", "bad.json")
+            check("a fault at its pointer", bad.returncode == BAD_FILE
+                  and "/keys/Caps/key" in bad.stderr, (bad.returncode, bad.stderr))
+            # The program checks what reaches it by itself too.
+            sent = subprocess.run(
+                ["dbus-send", "--session", "--print-reply", "--dest=org.tq260.Vantor",
+                 "/org/tq260/Vantor", "org.tq260.Vantor1.Apply",
+                 "string:" + (Path(folder) / "bad.json").read_text(), "boolean:false"],
+                capture_output=True, text=True, timeout=60)
+            check("Apply refuses it", sent.returncode != 0 and
+                  "org.tq260.Vantor1.Error.InvalidJson" in sent.stderr and
+                  "/keys/Caps/key" in sent.stderr, sent.stderr)
+
+            good = run("apply", "good.json")
+            check("apply", good.returncode == 0 and good.stdout.endswith("Written.\n") and
+                  "/lighting/brightness: " in good.stdout, (good.stdout, good.stderr))
+            key = run("set", "key", "F1=macro:2")
+            check("set key", key.returncode == 0 and "/keys/F1" in key.stdout, key.stderr)
+            saved = run("profile", "save", "游戏")
+            used = run("profile", "use", "游戏")
+            check("profile save and use", saved.returncode == 0 and used.returncode == 0 and
+                  'profile "游戏"' in used.stdout, (saved.stderr, used.stderr))
+            missing = run("profile", "use", "Nothing")
+            check("a missing profile", missing.returncode == BAD_FILE and
+                  "no profile named" in missing.stderr, missing.stderr)
+
+            direct = run("--direct", "set", "key", "F2=disabled")
+            check("--direct is refused", direct.returncode == IN_USE and
+                  "in use by another program" in direct.stderr, direct.stderr)
+            # Another user's programs are on another bus: the keyboard stays refused there.
+            other = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                                    "--print-pid=1"], capture_output=True, text=True, timeout=30)
+            address, pid = other.stdout.split()[:2]
+            try:
+                elsewhere = run("dump", env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address))
+            finally:
+                os.kill(int(pid), 15)
+            check("another bus does not reach it", elsewhere.returncode == IN_USE,
+                  elsewhere.stderr)
+
+        after = run("dump")
+        check("the keyboard kept the changes", after.returncode == 0, after.stderr)
+        if after.returncode == 0:
+            config = json.loads(after.stdout)
+            check("brightness kept", config["lighting"]["brightness"] == 7, config["lighting"])
+            check("keys kept", config["keys"]["Caps"] == {"key": "LCtrl"} and
+                  config["keys"]["F1"] == {"macro": 2} and config["keys"]["F2"] == "default",
+                  [config["keys"][k] for k in ("Caps", "F1", "F2")])
+    for failure in failures:
+        print("FAIL:", failure)
+    if not failures:
+        print("the tool goes through the running program on the session bus")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
