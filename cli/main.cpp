@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/doctor.h"
 #include "cli/keyboard_list.h"
 #include "cli/profile_commands.h"
 #include "cli/program_bus.h"
@@ -43,7 +44,7 @@ const CLI::Validator kDecimal(
 // A mistyped subcommand is named, rather than reported as a missing one.
 std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** argv) {
     static const std::string kTakesAValue[] = {"--hid-trace",  "--output", "--to",       "--effect",
-                                               "--brightness", "--speed",  "--direction"};
+                                               "--brightness", "--speed",  "--direction", "--root"};
     CLI::App* current = &app;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
@@ -180,6 +181,11 @@ int main(int argc, char** argv) {
     for (CLI::App* command : {profileUse, profileSave, profileShow}) {
         command->add_option("NAME", profileName, "The profile's name.")->required();
     }
+    CLI::App* doctor = app.add_subcommand(
+        "doctor", "Say what stands between this user and a real keyboard; reads only.");
+    std::string doctorRoot;
+    doctor->add_option("--root", doctorRoot, "Look at DIR instead of / (for tests).")
+        ->option_text("DIR");
     if (const auto unknown = unknownSubcommand(app, argc, argv)) {
         std::cerr << "tq260ctl: \"" << tq260::excerpt(*unknown)
                   << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key; "
@@ -262,6 +268,15 @@ int main(int argc, char** argv) {
             }
             return program.get();
         };
+    }
+    if (doctor->parsed()) {
+        if (virtualKeyboard) {
+            std::cerr << "doctor looks at a real keyboard: leave out --virtual-keyboard.\n";
+            return tq260::tool_exit::kUsage;
+        }
+        tq260::DoctorProbes probes = tq260::systemProbes(context);
+        if (!doctorRoot.empty()) probes.root = tq260::pathFromUtf8(doctorRoot);
+        return tq260::runDoctor(context, probes);
     }
     if (list->parsed()) return tq260::runList(context);
     if (namesList->parsed()) return tq260::runNames(context);

@@ -54,6 +54,7 @@ int tellFailure(ToolContext& context, const ProgramBus::Reply& reply) {
 
 // The program offers no interface on Windows yet: the keyboard it holds stays refused.
 std::unique_ptr<ProgramBus> ProgramBus::reach(bool) { return nullptr; }
+std::optional<std::uint32_t> ProgramBus::ownerProcess() { return std::nullopt; }
 ProgramBus::~ProgramBus() = default;
 ProgramBus::Reply ProgramBus::call(const char*, const char*, const char*, const std::string*,
                                    bool) {
@@ -74,6 +75,23 @@ std::unique_ptr<ProgramBus> ProgramBus::reach(bool virtualKeyboard) {
     sd_bus_error_free(&error);
     if (got < 0 || (isVirtual != 0) != virtualKeyboard) return nullptr;
     return program;
+}
+
+std::optional<std::uint32_t> ProgramBus::ownerProcess() {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0) return std::nullopt;
+    sd_bus_message* reply = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    std::uint32_t pid = 0;
+    const bool found = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                          "org.freedesktop.DBus", "GetConnectionUnixProcessID",
+                                          &error, &reply, "s", bus::kService) >= 0 &&
+                       sd_bus_message_read_basic(reply, 'u', &pid) > 0;
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(reply);
+    sd_bus_flush_close_unref(bus);
+    if (!found) return std::nullopt;
+    return pid;
 }
 
 ProgramBus::~ProgramBus() { sd_bus_flush_close_unref(bus_); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ class ProgramBus {
     // The program's interface when it runs on this user's bus and has the kind of keyboard
     // asked for (the virtual one or a real one); nothing otherwise.
     static std::unique_ptr<ProgramBus> reach(bool virtualKeyboard);
+    // The process that owns the program's name on this user's session bus, if one does.
+    static std::optional<std::uint32_t> ownerProcess();
     ~ProgramBus();
     ProgramBus(const ProgramBus&) = delete;
     ProgramBus& operator=(const ProgramBus&) = delete;
