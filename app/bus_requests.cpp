@@ -9,7 +9,9 @@ namespace tq260 {
 
 namespace {
 
-BusAnswer failure(bus::Error error, std::string message) { return {error, std::move(message), {}, {}}; }
+BusAnswer failure(bus::Error error, std::string message) {
+    return {error, std::move(message), {}, {}};
+}
 
 constexpr const char* kNotRead = "its configuration could not be read";
 
@@ -20,8 +22,7 @@ BusAnswer sendFailure() {
 
 }  // namespace
 
-BusRequests::BusRequests(CGameKeyboardDlg& window, ApplicationState& state,
-                         MainThreadQueue& timers)
+BusRequests::BusRequests(CGameKeyboardDlg& window, ApplicationState& state, MainThreadQueue& timers)
     : window_(window), state_(state), timers_(timers) {}
 
 void BusRequests::whenFree(std::function<void()> run, Answered answered) {
@@ -59,8 +60,9 @@ void BusRequests::recheck() {
 bool BusRequests::refuseUnavailable(const Answered& answered, const char* notRead) {
     const auto unavailable = window_.keyboardUnavailable();
     if (!unavailable) return false;
-    answered(*unavailable == bus::Error::NoKeyboard ? failure(*unavailable, kNoKeyboardText)
-                                                    : failure(*unavailable, notAnsweringText(notRead)));
+    answered(*unavailable == bus::Error::NoKeyboard
+                 ? failure(*unavailable, kNoKeyboardText)
+                 : failure(*unavailable, notAnsweringText(notRead)));
     return true;
 }
 
@@ -94,11 +96,12 @@ void BusRequests::apply(const std::string& json, bool dryRun, Answered answered)
     }
     whenFree(
         [this, answered, dryRun, request = std::move(*reading.request)] {
-            if (refuseChange(answered)) return;
+            // A dry run changes nothing, so edits of the window do not stand in its way.
+            if (dryRun ? refuseUnavailable(answered, kNotRead) : refuseChange(answered)) return;
             // Filled before the send can end: it ends on this thread, later.
             auto lines = std::make_shared<std::vector<std::string>>();
-            const auto changes = window_.applyRequest(
-                request, dryRun, [answered, lines](OperationResult result) {
+            const auto changes =
+                window_.applyRequest(request, dryRun, [answered, lines](OperationResult result) {
                     answered(result == OperationResult::Done ? BusAnswer{{}, {}, {}, *lines}
                                                              : sendFailure());
                 });

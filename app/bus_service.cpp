@@ -39,7 +39,8 @@ std::optional<QDBusConnection> BusService::sessionBus() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::error_code error;
     if ((address == nullptr || *address == '\0') &&
-        (runtime == nullptr || !std::filesystem::exists(std::filesystem::path(runtime) / "bus", error))) {
+        (runtime == nullptr ||
+         !std::filesystem::exists(std::filesystem::path(runtime) / "bus", error))) {
         return std::nullopt;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -113,14 +114,16 @@ bool BusService::handleProperty(const QDBusMessage& message) {
     } else if (message.member() == QLatin1String("GetAll") &&
                message.signature() == QLatin1String("s") && args.at(0).toString() == iface) {
         QVariantMap all;
-        for (const QString& name : {QStringLiteral("ActiveProfile"), QStringLiteral("VirtualKeyboard")}) {
+        for (const QString& name :
+             {QStringLiteral("ActiveProfile"), QStringLiteral("VirtualKeyboard")}) {
             all.insert(name, *value(name));
         }
         connection_.send(message.createReply(all));
         return true;
     }
-    connection_.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
-                                              QStringLiteral("No such property, or it is read-only.")));
+    connection_.send(
+        message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
+                                 QStringLiteral("No such property, or it is read-only.")));
     return true;
 }
 
@@ -161,9 +164,10 @@ bool BusService::handleMessage(const QDBusMessage& message, const QDBusConnectio
     } else if (member == QLatin1String("FactoryReset") && signature.isEmpty()) {
         requests_.factoryReset(answered);
     } else {
-        connection_.send(message.createErrorReply(
-            QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
-            QStringLiteral("No method %1(%2) on %3").arg(member, signature, QLatin1String(bus::kInterface))));
+        connection_.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                                     QStringLiteral("No method %1(%2) on %3")
+                                         .arg(member, signature, QLatin1String(bus::kInterface))));
     }
     return true;
 }

@@ -43,9 +43,10 @@ void CGameKeyboardApp::offerOnSessionBus() {
                                "program while it holds the keyboard.\n";
         return;
     }
-    window_->setChangeListener(
-        {[this] { bus_->configurationChanged(); },
-         [this](const std::u16string& name) { bus_->profileChanged(QString::fromStdU16String(name)); }});
+    window_->setChangeListener({[this] { bus_->configurationChanged(); },
+                                [this](const std::u16string& name) {
+                                    bus_->profileChanged(QString::fromStdU16String(name));
+                                }});
 }
 
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {

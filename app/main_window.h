@@ -134,8 +134,8 @@ class CGameKeyboardDlg final : public QWidget {
     // What the keyboard holds, as format-1 JSON text.
     std::string keyboardConfigurationJson() const;
     // Makes the configuration what the request asks, shows it and sends it as Save does;
-    // then hears how the send ended. A dry run, or a request that changes nothing, sends
-    // nothing and then is not called. The changes.
+    // then hears how the send ended. A dry run (against what the keyboard holds), or a
+    // request that changes nothing, sends nothing and then is not called. The changes.
     std::vector<ConfigChange> applyRequest(const ConfigRequest& request, bool dryRun,
                                            std::function<void(OperationResult)> then);
     // Gives the keyboard the listed profile without asking; Done when it is being sent, and

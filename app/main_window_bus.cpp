@@ -46,11 +46,13 @@ std::vector<ConfigChange> CGameKeyboardDlg::applyRequest(
     const ConfigRequest& request, bool dryRun, std::function<void(OperationResult)> then) {
     std::vector<ConfigChange> changes;
     if (dryRun) {
-        auto settings = std::make_unique<DeviceSettings>(recordCopy());
+        // Against what the keyboard holds, as the tool's own dry run is.
+        auto settings = std::make_unique<DeviceSettings>();
         Assignments assignments;
         {
             std::lock_guard lock(state_.keyboard.recordMutex);
-            *assignments.table = *state_.assignments.table;
+            *settings = state_.keyboard.shadow.record();
+            *assignments.table = *state_.assignments.shadow;
         }
         return applyConfiguration(request, *settings, assignments, state_.keyNames);
     }

@@ -57,8 +57,9 @@ std::vector<Node> keyboardNodes(const fs::path& root) {
         const fs::path device = fs::canonical(entry.path() / "device", error);
         if (!error) {
             const std::string number = firstLine(device.parent_path() / "bInterfaceNumber");
-            if (!number.empty() && number.find_first_not_of("0123456789abcdefABCDEF") ==
-                                       std::string::npos && number.size() <= 2) {
+            if (!number.empty() &&
+                number.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos &&
+                number.size() <= 2) {
                 node.interface = std::stoi(number, nullptr, 16);
             }
         }
@@ -123,9 +124,7 @@ const char* roleOf(int interface) {
 DoctorProbes systemProbes(ToolContext& context) {
     DoctorProbes probes;
 #ifndef _WIN32
-    probes.mayOpen = [](const fs::path& node) {
-        return access(node.c_str(), R_OK | W_OK) == 0;
-    };
+    probes.mayOpen = [](const fs::path& node) { return access(node.c_str(), R_OK | W_OK) == 0; };
 #endif
     probes.locked = [](const fs::path& node) {
         std::unique_ptr<DeviceClaim> claim;
@@ -206,7 +205,8 @@ int runDoctor(ToolContext& context, const DoctorProbes& probes) {
         const std::vector<std::string> openedBy = holders(root, node.name);
         if (locked || !openedBy.empty()) {
             out << "This user may open it; another program holds it";
-            for (const std::string& each : openedBy) out << (&each == &openedBy.front() ? ": " : ", ") << each;
+            for (const std::string& each : openedBy)
+                out << (&each == &openedBy.front() ? ": " : ", ") << each;
             out << ".\n";
             if (owner) {
                 out << "  That is the program: tq260ctl goes through it (" << ownerText << ").\n";

@@ -43,8 +43,9 @@ const CLI::Validator kDecimal(
 
 // A mistyped subcommand is named, rather than reported as a missing one.
 std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** argv) {
-    static const std::string kTakesAValue[] = {"--hid-trace",  "--output", "--to",       "--effect",
-                                               "--brightness", "--speed",  "--direction", "--root"};
+    static const std::string kTakesAValue[] = {"--hid-trace", "--output",     "--to",
+                                               "--effect",    "--brightness", "--speed",
+                                               "--direction", "--root"};
     CLI::App* current = &app;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
@@ -261,9 +262,8 @@ int main(int argc, char** argv) {
         context.program = [&, asked = false]() mutable {
             if (!asked) {
                 asked = true;
-                const bool held = virtualKeys != nullptr
-                                      ? !holdVirtualKeyboard()
-                                      : tq260::keyboardHeldElsewhere(*transport);
+                const bool held = virtualKeys != nullptr ? !holdVirtualKeyboard()
+                                                         : tq260::keyboardHeldElsewhere(*transport);
                 if (held) program = tq260::ProgramBus::reach(virtualKeys != nullptr);
             }
             return program.get();

@@ -14,6 +14,9 @@ namespace tq260 {
 
 namespace {
 
+constexpr const char* kNowHas = "The keyboard now has the profile ";
+constexpr const char* kSavedIn = "The keyboard's configuration is saved in the profile ";
+
 // Opens the data folder's profiles; says so when their folder cannot be made.
 std::optional<int> openStore(ToolContext& context, ProfileStore& store) {
     const ProfileStore::Outcome opened = store.openIn(context.dataFolder);
@@ -108,7 +111,7 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
     if (ProgramBus* program = throughProgram(context)) {
         const ProgramBus::Reply reply = program->useProfile(toUtf8(name));
         if (reply.failed()) return tellFailure(context, reply);
-        context.out << "The keyboard now has the profile " << quotedName(name) << ".\n";
+        context.out << kNowHas << quotedName(name) << ".\n";
         return tool_exit::kDone;
     }
     KeyboardChange change(context);
@@ -117,7 +120,7 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
     LiveConfiguration live{change.host().settings, *change.host().assignments.table, lock};
     if (const auto failed = refused(context, store.use(*row, live), name)) return *failed;
     if (const auto failed = change.finish(true)) return *failed;
-    return madeActive(context, store, name, "The keyboard now has the profile ");
+    return madeActive(context, store, name, kNowHas);
 }
 
 int runProfileSave(ToolContext& context, const std::string& nameText) {
@@ -134,8 +137,7 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
     if (ProgramBus* program = throughProgram(context)) {
         const ProgramBus::Reply reply = program->saveProfile(toUtf8(name));
         if (reply.failed()) return tellFailure(context, reply);
-        context.out << "The keyboard's configuration is saved in the profile "
-                    << quotedName(name) << ".\n";
+        context.out << kSavedIn << quotedName(name) << ".\n";
         return tool_exit::kDone;
     }
     HostConfiguration host;
@@ -147,8 +149,7 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
     RecordMutex lock;
     const LiveConfiguration live{host.settings, *host.assignments.table, lock};
     if (const auto failed = refused(context, store.saveAs(name, live), name)) return *failed;
-    return madeActive(context, store, name,
-                      "The keyboard's configuration is saved in the profile ");
+    return madeActive(context, store, name, kSavedIn);
 }
 
 int runProfileShow(ToolContext& context, const std::string& nameText) {

@@ -53,8 +53,12 @@ int tellFailure(ToolContext& context, const ProgramBus::Reply& reply) {
 #ifdef _WIN32
 
 // The program offers no interface on Windows yet: the keyboard it holds stays refused.
-std::unique_ptr<ProgramBus> ProgramBus::reach(bool) { return nullptr; }
-std::optional<std::uint32_t> ProgramBus::ownerProcess() { return std::nullopt; }
+std::unique_ptr<ProgramBus> ProgramBus::reach(bool) {
+    return nullptr;
+}
+std::optional<std::uint32_t> ProgramBus::ownerProcess() {
+    return std::nullopt;
+}
 ProgramBus::~ProgramBus() = default;
 ProgramBus::Reply ProgramBus::call(const char*, const char*, const char*, const std::string*,
                                    bool) {
@@ -94,7 +98,9 @@ std::optional<std::uint32_t> ProgramBus::ownerProcess() {
     return pid;
 }
 
-ProgramBus::~ProgramBus() { sd_bus_flush_close_unref(bus_); }
+ProgramBus::~ProgramBus() {
+    sd_bus_flush_close_unref(bus_);
+}
 
 ProgramBus::Reply ProgramBus::call(const char* method, const char* signature, const char* answer,
                                    const std::string* text, bool flag) {
@@ -128,7 +134,8 @@ ProgramBus::Reply ProgramBus::call(const char* method, const char* signature, co
     } else if (std::string_view(answer) == "as" &&
                sd_bus_message_enter_container(response, 'a', "s") > 0) {
         const char* value = nullptr;
-        while (sd_bus_message_read_basic(response, 's', &value) > 0) reply.lines.emplace_back(value);
+        while (sd_bus_message_read_basic(response, 's', &value) > 0)
+            reply.lines.emplace_back(value);
         sd_bus_message_exit_container(response);
     }
     sd_bus_error_free(&error);
@@ -139,7 +146,9 @@ ProgramBus::Reply ProgramBus::call(const char* method, const char* signature, co
 
 #endif
 
-ProgramBus::Reply ProgramBus::dump() { return call("Dump", "", "s"); }
+ProgramBus::Reply ProgramBus::dump() {
+    return call("Dump", "", "s");
+}
 
 ProgramBus::Reply ProgramBus::apply(const std::string& json, bool dryRun) {
     return call("Apply", "sb", "as", &json, dryRun);
@@ -153,6 +162,8 @@ ProgramBus::Reply ProgramBus::saveProfile(const std::string& name) {
     return call("SaveProfile", "s", "", &name);
 }
 
-ProgramBus::Reply ProgramBus::factoryReset() { return call("FactoryReset", "", ""); }
+ProgramBus::Reply ProgramBus::factoryReset() {
+    return call("FactoryReset", "", "");
+}
 
 }  // namespace tq260

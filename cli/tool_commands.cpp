@@ -328,8 +328,8 @@ int badFile(ToolContext& context, const std::string& file, const std::vector<Con
 // Reads the keyboard over the program's keymap.bin (as the program does at start), lets the
 // request change that, and writes back what differs.
 // json is the request as the program takes it, for when the change goes through it.
-int changeConfiguration(ToolContext& context, const ConfigRequest& request,
-                        const std::string& json, bool dryRun) {
+int changeConfiguration(ToolContext& context, const ConfigRequest& request, const std::string& json,
+                        bool dryRun) {
     const auto summary = [&](bool nothing) {
         if (dryRun) {
             context.out << (nothing ? "Nothing would change" : "Dry run")

@@ -17,6 +17,7 @@ build/bench/bench/tq260_key_dialog_bench "$@"
 build/bench/bench/tq260_macro_manager_bench "$@"
 build/bench/bench/tq260_profile_bench "$@"
 build/bench/bench/tq260_profile_switch_bench "$@"
+build/bench/bench/tq260_bus_bench "$@"
 build/bench/bench/tq260_silent_keyboard_bench "$@"
 build/bench/bench/tq260_window_responsiveness_bench "$@"
 

@@ -11,7 +11,7 @@ packages=("$@")
     nlohmann-json3-dev libcli11-dev
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
     fonts-liberation fonts-wqy-microhei
-    python3-jsonschema
+    python3-jsonschema dbus
 )
 
 missing=()

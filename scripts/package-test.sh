@@ -46,6 +46,7 @@ for path in /usr/bin/tq260 /usr/bin/tq260-launch-keys /usr/bin/tq260ctl \
     "/usr/lib/tq260/TQ260 104vez VANTOR" \
     /usr/lib/tq260/png/english/main.png /usr/lib/udev/rules.d/70-tq260.rules \
     /usr/share/applications/org.tq260.vantor.desktop \
+    /usr/share/dbus-1/interfaces/org.tq260.Vantor1.xml \
     /usr/share/icons/hicolor/48x48/apps/org.tq260.vantor.png; do
     [ -e "$path" ] || fail "$path is not installed"
 done
@@ -65,6 +66,7 @@ xvfb=$!
 program=""
 cleanup() {
     [ -n "$program" ] && kill "$program" 2>/dev/null || true
+    [ -s "$runtime/bus.pid" ] && kill "$(cat "$runtime/bus.pid")" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
     rm -rf "$runtime"
 }
@@ -73,6 +75,9 @@ wait_for 10 xdotool getmouselocation --display "$display" >/dev/null 2>&1 ||
     DISPLAY="$display" wait_for 10 xdotool getmouselocation >/dev/null 2>&1 ||
     fail "Xvfb did not start"
 trace="$runtime/trace.txt"
+# The user's session bus, where a desktop session has it: both the program and the tool find it.
+runuser -u "$user" -- dbus-daemon --session --address="unix:path=$runtime/bus" --fork \
+    --print-pid=1 >"$runtime/bus.pid"
 runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin DISPLAY="$display" \
     XDG_RUNTIME_DIR="$runtime" tq260 --virtual-keyboard --no-splash --hid-trace "$trace" \
     >"$runtime/program.log" 2>&1 &
@@ -106,6 +111,16 @@ grep -q " cmd set " "$trace" || fail "no command in the HID trace"
 owner="$(stat -c %U "$data/keymap.bin")"
 [ "$owner" = "$user" ] || fail "keymap.bin belongs to $owner"
 echo "saved as $user into $data: $(ls "$data" | tr '\n' ' ')"
+# While the program holds the keyboard, the tool goes through it on the session bus.
+on_bus() {
+    runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin \
+        XDG_RUNTIME_DIR="$runtime" tq260ctl --virtual-keyboard "$@"
+}
+on_bus set lighting --brightness 9 >/dev/null || fail "tq260ctl did not go through the program"
+on_bus dump | grep -q '"brightness": 9,' || fail "the program's dump does not show the change"
+status=0
+on_bus --direct dump >/dev/null 2>&1 || status=$?
+[ "$status" = 5 ] || fail "tq260ctl --direct was not refused while the program ran ($status)"
 kill "$program"
 wait "$program" 2>/dev/null || true
 program=""

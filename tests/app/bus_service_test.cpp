@@ -1,6 +1,8 @@
 // The program's interface on a real session bus (a dbus-daemon of the test's own): what
 // comes through it reaches the keyboard through Save's path and shows in the window; edits
 // of the window are never overwritten; calls wait for a dialog, then say Busy.
+#include "app/bus_service.h"
+
 #include <gmock/gmock.h>
 
 #include <QDBusConnection>
@@ -13,7 +15,6 @@
 #include <QProcess>
 
 #include "app/bus_requests.h"
-#include "app/bus_service.h"
 #include "keys/keymap_file.h"
 #include "window_fixture.h"
 
@@ -102,9 +103,9 @@ TEST_F(BusServiceTest, ApplyIsSentAsSaveSendsAndShowsInTheWindowAtOnce) {
     const QDBusMessage reply = callAndWait(QStringLiteral("Apply"), {brighter, false});
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     EXPECT_EQ(reply.arguments().at(0).toStringList(),
-              QStringList({QStringLiteral("/lighting/brightness: %1 -> 7")
-                               .arg(before.lighting.brightness),
-                           QStringLiteral(R"(/keys/Caps: "default" -> {"key":"LCtrl"})")}));
+              QStringList(
+                  {QStringLiteral("/lighting/brightness: %1 -> 7").arg(before.lighting.brightness),
+                   QStringLiteral(R"(/keys/Caps: "default" -> {"key":"LCtrl"})")}));
     // The key table's block and the lighting, nothing else: only what differs.
     EXPECT_THAT(commandsSent(), ElementsAre(0x08, 0x0C, 0x0D, 0x01, 0x04, 0x02));
     EXPECT_EQ(keyboard.memory().lighting[1], 7);
@@ -120,9 +121,9 @@ TEST_F(BusServiceTest, ApplyIsSentAsSaveSendsAndShowsInTheWindowAtOnce) {
 }
 
 TEST_F(BusServiceTest, FaultsAreNamedAtTheirPointerAndNothingIsSent) {
-    const QDBusMessage reply = callAndWait(
-        QStringLiteral("Apply"),
-        {QStringLiteral(R"({"format": 1, "keys": {"Caps": {"key": "Nope"}}})"), false});
+    const QDBusMessage reply =
+        callAndWait(QStringLiteral("Apply"),
+                    {QStringLiteral(R"({"format": 1, "keys": {"Caps": {"key": "Nope"}}})"), false});
     EXPECT_EQ(errorOf(reply), "org.tq260.Vantor1.Error.InvalidJson");
     EXPECT_THAT(reply.errorMessage().toStdString(), HasSubstr("/keys/Caps/key"));
     EXPECT_TRUE(commandsSent().empty());
@@ -134,8 +135,7 @@ TEST_F(BusServiceTest, UnsavedEditsOfTheWindowAreNeverOverwritten) {
         std::lock_guard lock(state.keyboard.recordMutex);
         state.keyboard.settings.lighting.brightness = 33;
     }
-    for (const auto& [method, arguments] :
-         std::vector<std::pair<QString, QList<QVariant>>>{
+    for (const auto& [method, arguments] : std::vector<std::pair<QString, QList<QVariant>>>{
              {QStringLiteral("Apply"), {brighter, false}},
              {QStringLiteral("UseProfile"), {QStringLiteral("Game")}},
              {QStringLiteral("FactoryReset"), {}}}) {
@@ -145,6 +145,11 @@ TEST_F(BusServiceTest, UnsavedEditsOfTheWindowAreNeverOverwritten) {
         EXPECT_EQ(record().lighting.brightness, 33);
         EXPECT_TRUE(commandsSent().empty());
     }
+    // A dry run changes nothing and is not refused: it compares with what the keyboard holds.
+    const QDBusMessage dry =
+        callAndWait(QStringLiteral("Apply"),
+                    {QStringLiteral(R"({"format": 1, "lighting": {"brightness": 33}})"), true});
+    EXPECT_EQ(dry.arguments().value(0).toStringList().size(), 1) << errorOf(dry);
     // What the keyboard holds can still be read, and is not the edit.
     const QDBusMessage dumped = callAndWait(QStringLiteral("Dump"));
     EXPECT_THAT(dumped.arguments().at(0).toString().toStdString(),
@@ -179,11 +184,10 @@ TEST_F(BusServiceTest, CallsWaitForAnOpenDialogThenRunOrSayBusy) {
 TEST_F(BusServiceTest, UseProfileGivesItTheKeyboardAndTellsWhoListens) {
     writeProfile(u"Game", 3);
     QLineEdit profileSeen;  // a slot that takes the signal's one string
-    ASSERT_TRUE(client->connect(QString::fromLatin1(bus::kService),
-                                QString::fromLatin1(bus::kObject),
-                                QString::fromLatin1(bus::kInterface),
-                                QStringLiteral("ProfileChanged"), &profileSeen,
-                                SLOT(setText(QString))));
+    ASSERT_TRUE(
+        client->connect(QString::fromLatin1(bus::kService), QString::fromLatin1(bus::kObject),
+                        QString::fromLatin1(bus::kInterface), QStringLiteral("ProfileChanged"),
+                        &profileSeen, SLOT(setText(QString))));
     EXPECT_EQ(callAndWait(QStringLiteral("Profiles")).arguments().at(0).toStringList(),
               QStringList({QStringLiteral("Game")}));
     EXPECT_EQ(errorOf(callAndWait(QStringLiteral("UseProfile"), {QStringLiteral("Nope")})),

@@ -1,9 +1,10 @@
 // tq260ctl doctor on scratch sysfs, /dev and /proc trees: each situation it explains.
+#include "cli/doctor.h"
+
 #include <gmock/gmock.h>
 
 #include <sstream>
 
-#include "cli/doctor.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
 #include "support/temporary_folder.h"
@@ -94,36 +95,61 @@ TEST_P(Doctor, ExplainsWhatIsInTheWay) {
     // The keyboard is asked only while this user may open it and nobody holds it.
     const bool free = s.mayOpen && !s.locked && s.holder == nullptr && s.devNodes &&
                       std::find(s.interfaces.begin(), s.interfaces.end(), 3) != s.interfaces.end();
-    EXPECT_EQ(asked, free ? std::vector<fs::path>{root.path() / "dev/hidraw3"}
-                          : std::vector<fs::path>{});
+    EXPECT_EQ(asked,
+              free ? std::vector<fs::path>{root.path() / "dev/hidraw3"} : std::vector<fs::path>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Situations, Doctor,
     ::testing::Values(
-        Situation{.name = "NoKeyboard", .interfaces = {}, .exitCode = 1, .said = {"No keyboard 04d9:a12f"}},
-        Situation{.name = "Usable", .interfaces = {0, 1, 3},
+        Situation{.name = "NoKeyboard",
+                  .interfaces = {},
+                  .exitCode = 1,
+                  .said = {"No keyboard 04d9:a12f"}},
+        Situation{.name = "Usable",
+                  .interfaces = {0, 1, 3},
                   .exitCode = 0,
                   .said = {"3 hidraw nodes", "/dev/hidraw0: interface 0, what is typed",
                            "hidraw3: interface 3, the configuration channel",
                            "free and answers: firmware 1.2", "Launch keys: off",
                            "nothing answers as org.tq260.Vantor"}},
-        Situation{.name = "NodesMissing", .interfaces = {3}, .devNodes = false, .exitCode = 1,
+        Situation{.name = "NodesMissing",
+                  .interfaces = {3},
+                  .devNodes = false,
+                  .exitCode = 1,
                   .said = {"missing from /dev"}},
-        Situation{.name = "NoRule", .interfaces = {3}, .mayOpen = false, .exitCode = 1,
+        Situation{.name = "NoRule",
+                  .interfaces = {3},
+                  .mayOpen = false,
+                  .exitCode = 1,
                   .said = {"may not open it", "70-tq260.rules, is not installed"}},
-        Situation{.name = "RuleDidNotApply", .interfaces = {1, 3}, .mayOpen = false, .rule = "usr/lib/udev/rules.d",
+        Situation{.name = "RuleDidNotApply",
+                  .interfaces = {1, 3},
+                  .mayOpen = false,
+                  .rule = "usr/lib/udev/rules.d",
                   .exitCode = 1,
                   .said = {"installed but did not apply", "sudo tq260-lighting-keys on"}},
-        Situation{.name = "HeldByTheProgram", .interfaces = {3}, .holder = "TQ260 104vez V", .busOwner = 4321,
+        Situation{.name = "HeldByTheProgram",
+                  .interfaces = {3},
+                  .holder = "TQ260 104vez V",
+                  .busOwner = 4321,
                   .exitCode = 0,
                   .said = {"another program holds it: 4321 (TQ260 104vez V)",
                            "tq260ctl goes through it", "(process 4321)"}},
-        Situation{.name = "HeldWithoutTheBus", .interfaces = {3}, .locked = true, .exitCode = 1,
+        Situation{.name = "HeldWithoutTheBus",
+                  .interfaces = {3},
+                  .locked = true,
+                  .exitCode = 1,
                   .said = {"another program holds it.", "nothing answers as"}},
-        Situation{.name = "NotAnswering", .interfaces = {3}, .firmware = std::nullopt, .launchKeysOn = true,
-                  .exitCode = 1, .said = {"did not answer", "Launch keys: on"}},
-        Situation{.name = "NoConfigurationChannel", .interfaces = {0}, .exitCode = 1,
+        Situation{.name = "NotAnswering",
+                  .interfaces = {3},
+                  .firmware = std::nullopt,
+                  .launchKeysOn = true,
+                  .exitCode = 1,
+                  .said = {"did not answer", "Launch keys: on"}},
+        Situation{.name = "NoConfigurationChannel",
+                  .interfaces = {0},
+                  .exitCode = 1,
                   .said = {"interface 3) was not found"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
