@@ -131,19 +131,28 @@ TEST_F(BusServiceTest, FaultsAreNamedAtTheirPointerAndNothingIsSent) {
 
 TEST_F(BusServiceTest, UnsavedEditsOfTheWindowAreNeverOverwritten) {
     writeProfile(u"Game", 3);
-    {
-        std::lock_guard lock(state.keyboard.recordMutex);
-        state.keyboard.settings.lighting.brightness = 33;
-    }
-    for (const auto& [method, arguments] : std::vector<std::pair<QString, QList<QVariant>>>{
-             {QStringLiteral("Apply"), {brighter, false}},
-             {QStringLiteral("UseProfile"), {QStringLiteral("Game")}},
-             {QStringLiteral("FactoryReset"), {}}}) {
-        SCOPED_TRACE(method.toStdString());
-        EXPECT_EQ(errorOf(callAndWait(method, arguments)),
-                  "org.tq260.Vantor1.Error.UnsavedChanges");
-        EXPECT_EQ(record().lighting.brightness, 33);
-        EXPECT_TRUE(commandsSent().empty());
+    // An edit of the record, then one of what only the computer keeps (a launch path).
+    const std::function<void()> edits[] = {
+        [&] { state.keyboard.settings.lighting.brightness = 33; },
+        [&] { state.assignments.table->at(5).launchPath[0] = u'x'; }};
+    for (const auto& edit : edits) {
+        {
+            std::lock_guard lock(state.keyboard.recordMutex);
+            state.keyboard.shadow.restore(state.keyboard.settings);
+            edit();
+        }
+        const DeviceSettings edited = record();
+        for (const auto& [method, arguments] : std::vector<std::pair<QString, QList<QVariant>>>{
+                 {QStringLiteral("Apply"), {brighter, false}},
+                 {QStringLiteral("UseProfile"), {QStringLiteral("Game")}},
+                 {QStringLiteral("FactoryReset"), {}}}) {
+            SCOPED_TRACE(method.toStdString());
+            EXPECT_EQ(errorOf(callAndWait(method, arguments)),
+                      "org.tq260.Vantor1.Error.UnsavedChanges");
+            const DeviceSettings now = record();
+            EXPECT_EQ(std::memcmp(&edited, &now, sizeof(DeviceSettings)), 0);
+            EXPECT_TRUE(commandsSent().empty());
+        }
     }
     // A dry run changes nothing and is not refused: it compares with what the keyboard holds.
     const QDBusMessage dry =

@@ -67,6 +67,9 @@ def main():
                   "org.tq260.Vantor1.Error.InvalidJson" in sent.stderr and
                   "/keys/Caps/key" in sent.stderr, sent.stderr)
 
+            dry = run("apply", "--dry-run", "good.json")
+            check("a dry run", dry.returncode == 0 and
+                  dry.stdout.endswith("Dry run: no change was written.\n"), dry.stdout)
             good = run("apply", "good.json")
             check("apply", good.returncode == 0 and good.stdout.endswith("Written.\n") and
                   "/lighting/brightness: " in good.stdout, (good.stdout, good.stderr))
