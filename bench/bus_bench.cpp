@@ -18,12 +18,11 @@
 #include "against_plain_copy.h"
 #include "app/bus_requests.h"
 #include "app/bus_service.h"
-#include "app/main_window.h"
 #include "bench_clocks.h"
 #include "cli/program_bus.h"
 #include "cli/tool_commands.h"
 #include "emulator/emulator_transport.h"
-#include "window_services.h"
+#include "read_window.h"
 
 namespace tq260 {
 namespace {
@@ -51,16 +50,15 @@ QString busAddress() {
     return address;
 }
 
+std::int64_t microsecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
 // The program: its window, read, with its interface on the bus.
-struct ProgramRig {
-    ProgramRig() {
-        QFile::link(applicationFolder + "png", scratch.filePath("png"));
-        appState.applicationFolder = scratch.path() + "/";
-        appState.dataFolder = appState.applicationFolder;
-        window.initialise();
-        window.show();
-        while (window.session().reader().running()) QCoreApplication::processEvents();
-        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+struct ProgramRig : ReadWindow {
+    ProgramRig() : ReadWindow(applicationFolder) {
         service = BusService::offer(
             requests, QDBusConnection::connectToBus(busAddress(), QStringLiteral("program")), true);
     }
@@ -69,7 +67,7 @@ struct ProgramRig {
         QDBusConnection::disconnectFromBus(QStringLiteral("program"));
     }
     // Runs call on a thread of its own, as the tool is another process, while this thread
-    // serves the program's event loop; its wall time.
+    // serves the program's event loop; its wall time, until the window has finished.
     template <typename Call>
     std::int64_t timeCall(Call call) {
         std::atomic<bool> done{false};
@@ -82,23 +80,12 @@ struct ProgramRig {
         });
         while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         tool.join();
-        while (window.keyboardBusy())
+        while (window.keyboardBusy()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::steady_clock::now() - start)
-            .count();
+        }
+        return microsecondsSince(start);
     }
 
-    QTemporaryDir scratch;
-    MeasuringClock clock;
-    EmulatorTransport transport{clock};
-    VirtualKeyboard& keyboard = transport.addKeyboard({false, false, true});
-    DeviceLink link{transport, clock, nullptr};
-    ApplicationState appState;
-    BenchServices quiet;
-    NoDialogs dialogs;
-    MainWindowServices services{link, quiet, quiet, quiet, dialogs, quiet, nullptr, false, false};
-    CGameKeyboardDlg window{appState, services};
     QtMainThreadQueue timers{&window};
     BusRequests requests{window, appState, timers};
     std::unique_ptr<BusService> service;
@@ -112,9 +99,7 @@ struct DirectRig {
         ToolContext context{transport, clock, nullptr, scratch.path().toStdString(), out, err, in};
         const auto start = std::chrono::steady_clock::now();
         if (command(context) != tool_exit::kDone) std::abort();
-        return std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::steady_clock::now() - start)
-            .count();
+        return microsecondsSince(start);
     }
     QTemporaryDir scratch;
     MeasuringClock clock;

@@ -14,8 +14,8 @@
 #include "bench_clocks.h"
 #include "emulator/emulator_transport.h"
 #include "keys/keymap_file.h"
+#include "read_window.h"
 #include "ui_heartbeat.h"
-#include "window_services.h"
 
 namespace tq260 {
 namespace {
@@ -23,15 +23,8 @@ namespace {
 QString applicationFolder;
 
 // The window, read, with Game (what the keyboard holds) and Desk on disk, and others beside.
-struct Rig {
-    explicit Rig(int others) {
-        QFile::link(applicationFolder + "png", scratch.filePath("png"));
-        appState.applicationFolder = scratch.path() + "/";
-        appState.dataFolder = appState.applicationFolder;
-        window.initialise();
-        window.show();
-        while (window.session().reader().running()) QCoreApplication::processEvents();
-        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+struct Rig : ReadWindow {
+    explicit Rig(int others) : ReadWindow(applicationFolder) {
         DeviceSettings settings;
         {
             std::lock_guard lock(appState.keyboard.recordMutex);
@@ -51,17 +44,6 @@ struct Rig {
         settings.lighting.effect = 6;
         write("Desk", settings);
     }
-    QTemporaryDir scratch;
-    MeasuringClock clock;
-    EmulatorTransport transport{clock};
-    // No event channel: the listener's pauses would count as the switch's waits.
-    VirtualKeyboard& keyboard = transport.addKeyboard({false, false, true});
-    DeviceLink link{transport, clock, nullptr};
-    ApplicationState appState;
-    BenchServices quiet;
-    NoDialogs dialogs;
-    MainWindowServices services{link, quiet, quiet, quiet, dialogs, quiet, nullptr, false, false};
-    CGameKeyboardDlg window{appState, services};
 };
 
 void switchBetweenTwoProfiles(benchmark::State& state, int others) {
