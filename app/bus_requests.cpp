@@ -22,11 +22,19 @@ BusAnswer sendFailure() {
 
 }  // namespace
 
-BusRequests::BusRequests(CGameKeyboardDlg& window, ApplicationState& state, MainThreadQueue& timers)
-    : window_(window), state_(state), timers_(timers) {}
+BusRequests::BusRequests(ApplicationState& state, MainThreadQueue& timers)
+    : state_(state), timers_(timers) {}
+
+void BusRequests::attach(CGameKeyboardDlg& window) {
+    window_ = &window;
+}
+
+bool BusRequests::free() const {
+    return window_ != nullptr && window_->freeForRequests();
+}
 
 void BusRequests::whenFree(std::function<void()> run, Answered answered) {
-    if (waiting_.empty() && window_.freeForRequests()) {
+    if (waiting_.empty() && free()) {
         run();
         return;
     }
@@ -41,7 +49,7 @@ void BusRequests::recheck() {
     recheckPosted_ = false;
     for (Waiting& each : waiting_) each.waitedMs += kRecheckMs;
     // One at a time: a request that starts a Save makes the next one wait for its end.
-    while (!waiting_.empty() && window_.freeForRequests()) {
+    while (!waiting_.empty() && free()) {
         Waiting first = std::move(waiting_.front());
         waiting_.pop_front();
         first.run();
@@ -58,7 +66,7 @@ void BusRequests::recheck() {
 }
 
 bool BusRequests::refuseUnavailable(const Answered& answered, const char* notRead) {
-    const auto unavailable = window_.keyboardUnavailable();
+    const auto unavailable = window_->keyboardUnavailable();
     if (!unavailable) return false;
     answered(*unavailable == bus::Error::NoKeyboard
                  ? failure(*unavailable, kNoKeyboardText)
@@ -71,7 +79,7 @@ bool BusRequests::refuseChange(const Answered& answered) {
                           "its settings have not been read; unplug it and plug it in again")) {
         return true;
     }
-    if (window_.hasUnsavedEdits()) {
+    if (window_->hasUnsavedEdits()) {
         answered(failure(bus::Error::UnsavedChanges, kUnsavedChangesText));
         return true;
     }
@@ -82,7 +90,7 @@ void BusRequests::dump(Answered answered) {
     whenFree(
         [this, answered] {
             if (refuseUnavailable(answered, kNotRead)) return;
-            answered({std::nullopt, {}, window_.keyboardConfigurationJson(), {}});
+            answered({std::nullopt, {}, window_->keyboardConfigurationJson(), {}});
         },
         answered);
 }
@@ -101,7 +109,7 @@ void BusRequests::apply(const std::string& json, bool dryRun, Answered answered)
             // Filled before the send can end: it ends on this thread, later.
             auto lines = std::make_shared<std::vector<std::string>>();
             const auto changes =
-                window_.applyRequest(request, dryRun, [answered, lines](OperationResult result) {
+                window_->applyRequest(request, dryRun, [answered, lines](OperationResult result) {
                     answered(result == OperationResult::Done ? BusAnswer{{}, {}, {}, *lines}
                                                              : sendFailure());
                 });
@@ -123,7 +131,7 @@ void BusRequests::useProfile(const std::string& text, Answered answered) {
                 return;
             }
             const ProfileStore::Outcome used =
-                window_.sendProfile(name, [answered](OperationResult result) {
+                window_->sendProfile(name, [answered](OperationResult result) {
                     answered(result == OperationResult::Done ? BusAnswer{} : sendFailure());
                 });
             if (used.result != ProfileStore::Result::Done) {
@@ -138,7 +146,7 @@ void BusRequests::saveProfile(const std::string& text, Answered answered) {
     whenFree(
         [this, answered, name] {
             if (refuseUnavailable(answered, kNotRead)) return;
-            const ProfileStore::Outcome saved = window_.saveKeyboardInProfile(name);
+            const ProfileStore::Outcome saved = window_->saveKeyboardInProfile(name);
             if (saved.result == ProfileStore::Result::Done) {
                 answered({});
             } else {
@@ -152,7 +160,7 @@ void BusRequests::factoryReset(Answered answered) {
     whenFree(
         [this, answered] {
             if (refuseChange(answered)) return;
-            window_.restoreFactory([answered](OperationResult result) {
+            window_->restoreFactory([answered](OperationResult result) {
                 answered(result == OperationResult::Done
                              ? BusAnswer{}
                              : failure(bus::Error::NotAnswering,

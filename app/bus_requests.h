@@ -27,14 +27,18 @@ using Answered = std::function<void(BusAnswer)>;
 // The requests the program takes from other programs of its user, carried out through the
 // main window as its own actions are. A request that would change what the keyboard holds
 // is refused while the window has edits it would overwrite; while a dialog of the program is
-// open or an operation runs, requests wait, in order, up to kBusyLimitMs.
+// open or an operation runs (or the window is not there yet), requests wait, in order, up to
+// kBusyLimitMs.
 class BusRequests {
   public:
     static constexpr int kBusyLimitMs = 10000;
     // How often waiting requests look again; only while some wait.
     static constexpr int kRecheckMs = 100;
 
-    BusRequests(CGameKeyboardDlg& window, ApplicationState& state, MainThreadQueue& timers);
+    // Offered before the window exists, so that no tool finds the keyboard held and nobody
+    // on the bus; requests wait for the window as for a dialog.
+    BusRequests(ApplicationState& state, MainThreadQueue& timers);
+    void attach(CGameKeyboardDlg& window);
 
     void dump(Answered answered);
     void apply(const std::string& json, bool dryRun, Answered answered);
@@ -51,6 +55,7 @@ class BusRequests {
         Answered answered;
         int waitedMs = 0;
     };
+    bool free() const;
     void whenFree(std::function<void()> run, Answered answered);
     void recheck();
     // Why the keyboard cannot be read or changed now, answered; false when it can.
@@ -58,7 +63,7 @@ class BusRequests {
     // The same, and edits of the window that a change would overwrite.
     bool refuseChange(const Answered& answered);
 
-    CGameKeyboardDlg& window_;
+    CGameKeyboardDlg* window_ = nullptr;
     ApplicationState& state_;
     MainThreadQueue& timers_;
     std::deque<Waiting> waiting_;

@@ -26,27 +26,30 @@ CGameKeyboardApp::CGameKeyboardApp(ProgramOptions options, QElapsedTimer sinceSt
 CGameKeyboardApp::~CGameKeyboardApp() {
     // The window goes first: it stops the workers before the link and transport go. What
     // reaches it from the bus goes before it.
-    bus_.reset();
-    busRequests_.reset();
+    closeSessionBus();
     window_.reset();
 }
 
 void CGameKeyboardApp::offerOnSessionBus() {
     const auto connection = BusService::sessionBus();
     if (!connection) return;
-    busTimers_ = std::make_unique<QtMainThreadQueue>(window_.get());
-    busRequests_ = std::make_unique<BusRequests>(*window_, state_, *busTimers_);
+    busContext_ = std::make_unique<QObject>();
+    busTimers_ = std::make_unique<QtMainThreadQueue>(busContext_.get());
+    busRequests_ = std::make_unique<BusRequests>(state_, *busTimers_);
     bus_ = BusService::offer(*busRequests_, *connection, options_.virtualKeyboard);
     if (!bus_) {
         QTextStream(stderr) << "The name " << bus::kService
                             << " is taken on the session bus: tq260ctl cannot reach this "
                                "program while it holds the keyboard.\n";
-        return;
+        closeSessionBus();
     }
-    window_->setChangeListener({[this] { bus_->configurationChanged(); },
-                                [this](const std::u16string& name) {
-                                    bus_->profileChanged(QString::fromStdU16String(name));
-                                }});
+}
+
+void CGameKeyboardApp::closeSessionBus() {
+    bus_.reset();
+    busRequests_.reset();
+    busTimers_.reset();
+    busContext_.reset();
 }
 
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
@@ -164,6 +167,7 @@ int CGameKeyboardApp::run() {
     state_.dataFolder =
         QDir::toNativeSeparators(QDir(QString::fromStdU16String(data.u16string())).absolutePath()) +
         QDir::separator();
+    offerOnSessionBus();
     openTheKeyboard();
 
     dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_, clock_);
@@ -177,8 +181,14 @@ int CGameKeyboardApp::run() {
     instance_.onMessage = [this](const QString& message) {
         handleInstanceMessage(*window_, message);
     };
+    if (bus_) {
+        busRequests_->attach(*window_);
+        window_->setChangeListener({[this] { bus_->configurationChanged(); },
+                                    [this](const std::u16string& name) {
+                                        bus_->profileChanged(QString::fromStdU16String(name));
+                                    }});
+    }
     window_->initialise();
-    offerOnSessionBus();
     if (options_.hidden && !window_->hasNotificationArea()) {
         // Nothing to come back from: out of the way, but within reach.
         window_->showMinimized();

@@ -70,8 +70,12 @@ class CGameKeyboardApp {
     std::unique_ptr<QtDialogs> dialogs_;
     QtDiagnostics diagnostics_;
     std::unique_ptr<CGameKeyboardDlg> window_;
-    // The interface on the session bus, where there is one; gone before the window.
+    // The interface on the session bus, where there is one: offered before the keyboard is
+    // held, gone before the window.
     void offerOnSessionBus();
+    void closeSessionBus();
+    // What the waiting requests' timers belong to: gone with them.
+    std::unique_ptr<QObject> busContext_;
     std::unique_ptr<QtMainThreadQueue> busTimers_;
     std::unique_ptr<BusRequests> busRequests_;
     std::unique_ptr<BusService> bus_;

@@ -125,7 +125,7 @@ class CGameKeyboardDlg final : public QWidget {
     TrayIcon& trayIcon() { return *tray_; }
 
     // Requests from other programs (the session bus), in main_window_bus.cpp.
-    // Whether one may run now: no dialog of the program is up and no operation runs.
+    // Whether one may run now: no dialog of the program is up, no operation or read runs.
     bool freeForRequests() const;
     // Why the keyboard cannot be read or changed now; nothing when it can.
     std::optional<bus::Error> keyboardUnavailable() const;
@@ -151,10 +151,7 @@ class CGameKeyboardDlg final : public QWidget {
         std::function<void()> configurationChanged;
         std::function<void(const std::u16string&)> profileChanged;
     };
-    void setChangeListener(ChangeListener listener) {
-        changes_ = std::move(listener);
-        toldProfile_ = state_.profiles.activeName();
-    }
+    void setChangeListener(ChangeListener listener) { changes_ = std::move(listener); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -202,7 +199,7 @@ class CGameKeyboardDlg final : public QWidget {
     void cancel();
     void factoryReset();
     ChangeListener changes_;
-    // The active profile last told to the listener.
+    // The active profile as last seen, to tell its changes.
     std::optional<std::u16string> toldProfile_;
     void tellKeyboardProblem(KeyboardOperation operation, OperationResult result);
     bool recordIsTheKeyboards() const;

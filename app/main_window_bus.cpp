@@ -11,7 +11,9 @@
 namespace tq260 {
 
 bool CGameKeyboardDlg::freeForRequests() const {
-    return !operation_.busy() && !closing_ && !initialising_ &&
+    // A read of the keyboard running (at the start, after it is plugged in) is waited for
+    // too: what it reads is what a request works on.
+    return !operation_.busy() && !closing_ && !initialising_ && !session_->reader().running() &&
            QApplication::activeModalWidget() == nullptr;
 }
 

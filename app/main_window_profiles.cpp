@@ -187,9 +187,11 @@ void CGameKeyboardDlg::refreshProfiles() {
         tray_->setProfileLine(profileLine());
     }
     services_.dialogs.profilesChanged();
-    if (changes_.profileChanged && toldProfile_ != store.activeName()) {
+    // Told when it changes, not when it is first known.
+    if (toldProfile_ != store.activeName()) {
+        const bool known = toldProfile_.has_value();
         toldProfile_ = store.activeName();
-        changes_.profileChanged(*toldProfile_);
+        if (known && changes_.profileChanged) changes_.profileChanged(*toldProfile_);
     }
     update();
 }

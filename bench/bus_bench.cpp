@@ -59,6 +59,7 @@ std::int64_t microsecondsSince(std::chrono::steady_clock::time_point start) {
 // The program: its window, read, with its interface on the bus.
 struct ProgramRig : ReadWindow {
     ProgramRig() : ReadWindow(applicationFolder) {
+        requests.attach(window);
         service = BusService::offer(
             requests, QDBusConnection::connectToBus(busAddress(), QStringLiteral("program")), true);
     }
@@ -87,7 +88,7 @@ struct ProgramRig : ReadWindow {
     }
 
     QtMainThreadQueue timers{&window};
-    BusRequests requests{window, appState, timers};
+    BusRequests requests{appState, timers};
     std::unique_ptr<BusService> service;
 };
 

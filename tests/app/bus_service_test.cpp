@@ -41,7 +41,8 @@ class BusServiceTest : public testing::MainWindowTest {
         ASSERT_TRUE(server->isConnected() && client->isConnected());
         services.timers = &timers;
         start();
-        requests = std::make_unique<BusRequests>(*window, state, timers);
+        requests = std::make_unique<BusRequests>(state, timers);
+        requests->attach(*window);
         service = BusService::offer(*requests, *server, true);
         ASSERT_NE(service, nullptr);
         window->setChangeListener({[this] { ++configurationChanges; },
