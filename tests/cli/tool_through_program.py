@@ -40,16 +40,14 @@ def main():
             {"format": 1, "lighting": {"brightness": 7}, "keys": {"Caps": {"key": "LCtrl"}}}))
         (Path(folder) / "bad.json").write_text('{"format": 1, "keys": {"Caps": {"key": "Nope"}}}')
         with running_on_virtual_keyboard(own_program) as running:
-            dumped = None
             deadline = time.monotonic() + 60
-            # Through the program once it holds the keyboard and has taken its name.
+            # Asked the moment the program holds the keyboard, while it may still be reading
+            # it: the call waits for the read rather than fail.
             while time.monotonic() < deadline and running.poll() is None:
-                dumped = run("dump")
-                if dumped.returncode == 0 and (Path(folder) / "keymap.bin").exists():
-                    probe = run("--direct", "dump")
-                    if probe.returncode == IN_USE:
-                        break
-                time.sleep(0.1)
+                if run("--direct", "dump").returncode == IN_USE:
+                    break
+                time.sleep(0.05)
+            dumped = run("dump")
             check("the program is running", running.poll() is None, running.poll())
             check("dump through the program", dumped and dumped.returncode == 0
                   and json.loads(dumped.stdout)["format"] == 1, dumped and dumped.stderr)
