@@ -172,6 +172,8 @@ void BusRequests::factoryReset(Answered answered) {
 }
 
 std::vector<std::string> BusRequests::profiles() {
+    // Opened by the window as it starts; until then there is nothing to list.
+    if (state_.profiles.folder().empty()) return {};
     state_.profiles.reload();
     std::vector<std::string> names;
     for (const std::u16string& name : state_.profiles.names()) names.push_back(toUtf8(name));
@@ -179,6 +181,7 @@ std::vector<std::string> BusRequests::profiles() {
 }
 
 std::string BusRequests::activeProfile() {
+    if (state_.profiles.folder().empty()) return {};
     state_.profiles.reload();
     return state_.profiles.activeRow() ? toUtf8(state_.profiles.activeName()) : std::string();
 }

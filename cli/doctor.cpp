@@ -71,7 +71,9 @@ std::vector<Node> keyboardNodes(const fs::path& root) {
 }
 
 // The processes other than this one that have the node open, as "1234 (name)".
-std::vector<std::string> holders(const fs::path& root, const std::string& node) {
+// Linux only: Windows has no /proc, and opens HID devices for sharing.
+std::vector<std::string> holders([[maybe_unused]] const fs::path& root,
+                                 [[maybe_unused]] const std::string& node) {
     std::vector<std::string> found;
 #ifndef _WIN32
     const std::string self = std::to_string(getpid());
