@@ -31,7 +31,9 @@ struct Situation {
     std::vector<const char*> said;
 };
 
-void PrintTo(const Situation& situation, std::ostream* out) { *out << situation.name; }
+void PrintTo(const Situation& situation, std::ostream* out) {
+    *out << situation.name;
+}
 
 void write(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
