@@ -743,19 +743,20 @@ std::optional<KeyTarget> readKeyTarget(const nlohmann::ordered_json& value, cons
     return Validator(ValueRange::Keyboard, errors).keyTarget(value, path);
 }
 
-ConfigReading readConfiguration(std::string_view text, ValueRange range) {
-    ConfigReading reading;
-    if (text.size() > kMaxConfigBytes) {
-        reading.errors.push_back({"/", "the file is " + std::to_string(text.size()) +
-                                           " bytes; a configuration is at most " +
-                                           std::to_string(kMaxConfigBytes) + " bytes"});
-        return reading;
+std::optional<nlohmann::ordered_json> parseDocument(std::string_view text, std::size_t maxBytes,
+                                                    const char* what,
+                                                    std::vector<ConfigError>& errors) {
+    if (text.size() > maxBytes) {
+        errors.push_back({"/", "the file is " + std::to_string(text.size()) + " bytes; " + what +
+                                   " is at most " + std::to_string(maxBytes) + " bytes"});
+        return std::nullopt;
     }
-    StructureCheck check(reading.errors);
+    const std::size_t before = errors.size();
+    StructureCheck check(errors);
     const bool parsed = Json::sax_parse(text, &check);
-    if (!parsed || !reading.errors.empty()) {
-        if (reading.errors.empty()) reading.errors.push_back({"/", "not valid JSON"});
-        return reading;
+    if (!parsed || errors.size() != before) {
+        if (errors.size() == before) errors.push_back({"/", "not valid JSON"});
+        return std::nullopt;
     }
     // The parser takes a NUL byte for the end of the text, so one can only follow a whole
     // document, which nothing but white space may.
@@ -764,18 +765,24 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range) {
         const std::size_t line =
             1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + nul, '\n'));
         const std::size_t column = newline == std::string_view::npos ? nul + 1 : nul - newline;
-        reading.errors.push_back(
+        errors.push_back(
             {"/", "not valid JSON (byte " + std::to_string(nul + 1) + "): parse error at line " +
                       std::to_string(line) + ", column " + std::to_string(column) +
                       ": a NUL byte after the document; only white space may follow it"});
-        return reading;
+        return std::nullopt;
     }
-    const Json root = Json::parse(text, nullptr, false);
+    Json root = Json::parse(text, nullptr, false);
     if (root.is_discarded()) {
-        reading.errors.push_back({"/", "not valid JSON"});
-        return reading;
+        errors.push_back({"/", "not valid JSON"});
+        return std::nullopt;
     }
-    reading.request = Validator(range, reading.errors).read(root);
+    return root;
+}
+
+ConfigReading readConfiguration(std::string_view text, ValueRange range) {
+    ConfigReading reading;
+    const auto root = parseDocument(text, kMaxConfigBytes, "a configuration", reading.errors);
+    if (root) reading.request = Validator(range, reading.errors).read(*root);
     return reading;
 }
 

@@ -84,6 +84,13 @@ struct ConfigReading {
 // without any. Never throws, whatever the text.
 ConfigReading readConfiguration(std::string_view text, ValueRange range);
 
+// The document, when the text is JSON within the limits every file of the format keeps (its
+// size, nesting, members, no key twice); else nothing, and errors say why. what names the
+// file's kind in the size message ("a configuration").
+std::optional<nlohmann::ordered_json> parseDocument(std::string_view text, std::size_t maxBytes,
+                                                    const char* what,
+                                                    std::vector<ConfigError>& errors);
+
 // One key's assignment in the file's form (the value of a member of "keys"); path is where
 // the value stands, for the errors.
 std::optional<KeyTarget> readKeyTarget(const nlohmann::ordered_json& value, const std::string& path,

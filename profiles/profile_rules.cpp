@@ -1,0 +1,39 @@
+#include "profiles/profile_rules.h"
+
+#include <algorithm>
+
+namespace tq260 {
+
+namespace {
+
+// Ids are ASCII in practice (class names, app ids, executable names); other bytes are
+// compared as they are.
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+}  // namespace
+
+bool ruleMatches(const ProfileRule& rule, const FrontApplication& front) {
+    if (rule.application.empty() || !sameIgnoringCase(rule.application, front.id)) return false;
+    if (rule.executablePath.empty()) return true;
+#ifdef _WIN32
+    // Windows' paths are the same whatever their case.
+    return sameIgnoringCase(rule.executablePath, front.executablePath);
+#else
+    return rule.executablePath == front.executablePath;
+#endif
+}
+
+std::optional<std::u16string> profileFor(const ProfileRules& rules, const FrontApplication& front) {
+    if (!rules.enabled || front.ownWindow) return std::nullopt;
+    for (const ProfileRule& rule : rules.rules) {
+        if (ruleMatches(rule, front)) return rule.profile;
+    }
+    return rules.otherwise;
+}
+
+}  // namespace tq260

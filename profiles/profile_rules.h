@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tq260 {
+
+// The application in front, as the desktop tells it.
+struct FrontApplication {
+    // X11's WM_CLASS class, a Wayland app id, or a Windows executable's name.
+    std::string id;
+    // Its executable, where the desktop tells it; empty where not.
+    std::string executablePath;
+    // One of this program's own windows: never a reason to switch.
+    bool ownWindow = false;
+};
+
+// Which profile goes with an application.
+struct ProfileRule {
+    std::string application;     // the id, matched without regard to case
+    std::string executablePath;  // empty: any; else only this executable
+    std::u16string profile;
+    friend bool operator==(const ProfileRule&, const ProfileRule&) = default;
+};
+
+// The rules, in the order they are tried, and what goes with every other application.
+struct ProfileRules {
+    bool enabled = false;
+    std::vector<ProfileRule> rules;
+    // Nothing: the keyboard stays as it is for applications no rule names.
+    std::optional<std::u16string> otherwise;
+    friend bool operator==(const ProfileRules&, const ProfileRules&) = default;
+};
+
+// The profile the rules give the application: the first rule that names it, else the one
+// for every other application; nothing to leave the keyboard as it is (the rules are off, or
+// it is one of the program's own windows).
+std::optional<std::u16string> profileFor(const ProfileRules& rules, const FrontApplication& front);
+
+// Whether the rule names the application.
+bool ruleMatches(const ProfileRule& rule, const FrontApplication& front);
+
+}  // namespace tq260
