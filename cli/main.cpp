@@ -12,6 +12,7 @@
 #include "cli/keyboard_list.h"
 #include "cli/profile_commands.h"
 #include "cli/program_bus.h"
+#include "cli/rules_commands.h"
 #include "cli/tool_commands.h"
 #include "config/text_encoding.h"
 #include "emulator/emulator_transport.h"
@@ -182,6 +183,32 @@ int main(int argc, char** argv) {
     for (CLI::App* command : {profileUse, profileSave, profileShow}) {
         command->add_option("NAME", profileName, "The profile's name.")->required();
     }
+    CLI::App* rules = app.add_subcommand(
+        "rules",
+        "The profile each application in front gets: list, add, remove, otherwise, on, off.");
+    rules->require_subcommand(1);
+    tq260::RulesChange rulesChange;
+    CLI::App* rulesList = rules->add_subcommand("list", "The rules, in the order they are tried.");
+    CLI::App* rulesAdd = rules->add_subcommand(
+        "add", "Give the application (its window class, app id or executable name) the profile.");
+    rulesAdd->add_option("APPLICATION", rulesChange.application, "e.g. steam.")->required();
+    rulesAdd->add_option("PROFILE", rulesChange.profile, "One of the program's profiles.")
+        ->required();
+    CLI::App* rulesRemove = rules->add_subcommand("remove", "Take the application's rule away.");
+    rulesRemove->add_option("APPLICATION", rulesChange.application, "As it was added.")->required();
+    for (CLI::App* command : {rulesAdd, rulesRemove}) {
+        command
+            ->add_option("--path", rulesChange.executablePath,
+                         "Only when the application runs this executable.")
+            ->option_text("EXE");
+    }
+    CLI::App* rulesOtherwise = rules->add_subcommand(
+        "otherwise", "The profile every other application gets; --leave to leave the keyboard.");
+    rulesOtherwise->add_option("PROFILE", rulesChange.profile, "One of the program's profiles.");
+    bool leave = false;
+    rulesOtherwise->add_flag("--leave", leave, "Leave the keyboard as it is.");
+    CLI::App* rulesOn = rules->add_subcommand("on", "Follow the application in front.");
+    CLI::App* rulesOff = rules->add_subcommand("off", "Stop following it.");
     CLI::App* doctor = app.add_subcommand(
         "doctor", "Say what stands between this user and a real keyboard; reads only.");
     std::string doctorRoot;
@@ -191,7 +218,7 @@ int main(int argc, char** argv) {
         std::cerr << "tq260ctl: \"" << tq260::excerpt(*unknown)
                   << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key; "
                      "profile takes list, use, save or "
-                     "show).\n";
+                     "show; rules takes list, add, remove, otherwise, on or off).\n";
         return tq260::tool_exit::kUsage;
     }
     try {
@@ -234,7 +261,7 @@ int main(int argc, char** argv) {
         // No hidapi for Windows in this build: the tool reaches the virtual keyboard only.
         // Converting and listing names need no keyboard; they get a transport with none.
         if (!convert->parsed() && !namesList->parsed() && !profileList->parsed() &&
-            !profileShow->parsed()) {
+            !profileShow->parsed() && !rules->parsed()) {
             std::cerr << "This build reaches the virtual keyboard only: add "
                          "--virtual-keyboard.\n";
             return tq260::tool_exit::kNoKeyboard;
@@ -277,6 +304,20 @@ int main(int argc, char** argv) {
         tq260::DoctorProbes probes = tq260::systemProbes(context);
         if (!doctorRoot.empty()) probes.root = tq260::pathFromUtf8(doctorRoot);
         return tq260::runDoctor(context, probes);
+    }
+    if (rulesList->parsed()) return tq260::runRulesList(context);
+    if (rules->parsed()) {
+        using Kind = tq260::RulesChange::Kind;
+        rulesChange.kind = rulesAdd->parsed()      ? Kind::Add
+                           : rulesRemove->parsed() ? Kind::Remove
+                           : rulesOn->parsed()     ? Kind::On
+                           : rulesOff->parsed()    ? Kind::Off
+                                                   : Kind::Otherwise;
+        if (rulesOtherwise->parsed() && leave == rulesChange.profile.has_value()) {
+            std::cerr << "rules otherwise: give a PROFILE or --leave, one of the two.\n";
+            return tq260::tool_exit::kUsage;
+        }
+        return tq260::runRulesChange(context, rulesChange);
     }
     if (list->parsed()) return tq260::runList(context);
     if (namesList->parsed()) return tq260::runNames(context);
