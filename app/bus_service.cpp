@@ -161,6 +161,11 @@ bool BusService::handleMessage(const QDBusMessage& message, const QDBusConnectio
         requests_.useProfile(args.at(0).toString().toStdString(), answered);
     } else if (member == QLatin1String("SaveProfile") && signature == QLatin1String("s")) {
         requests_.saveProfile(args.at(0).toString().toStdString(), answered);
+    } else if (member == QLatin1String("FrontApplicationChanged") &&
+               signature == QLatin1String("ss")) {
+        if (front_)
+            front_({args.at(0).toString().toStdString(), args.at(1).toString().toStdString()});
+        connection_.send(message.createReply());
     } else if (member == QLatin1String("FactoryReset") && signature.isEmpty()) {
         requests_.factoryReset(answered);
     } else {

@@ -2,9 +2,11 @@
 
 #include <QDBusConnection>
 #include <QDBusVirtualObject>
+#include <functional>
 #include <memory>
 
 #include "app/bus_requests.h"
+#include "platform/front_application.h"
 
 namespace tq260 {
 
@@ -24,6 +26,11 @@ class BusService final : public QDBusVirtualObject {
     // The user's session bus, where there is one to reach; never starts one.
     static std::optional<QDBusConnection> sessionBus();
 
+    // Where a desktop's own script says which application came to the front.
+    void setFrontListener(std::function<void(const FrontApplication&)> listener) {
+        front_ = std::move(listener);
+    }
+
     void configurationChanged();
     void profileChanged(const QString& name);
 
@@ -37,6 +44,7 @@ class BusService final : public QDBusVirtualObject {
     QDBusConnection connection_;
     bool virtualKeyboard_;
     bool registered_ = false;
+    std::function<void(const FrontApplication&)> front_;
 };
 
 }  // namespace tq260

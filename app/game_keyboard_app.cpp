@@ -27,6 +27,7 @@ CGameKeyboardApp::~CGameKeyboardApp() {
     // The window goes first: it stops the workers before the link and transport go. What
     // reaches it from the bus goes before it.
     closeSessionBus();
+    frontProfiles_.reset();
     window_.reset();
 }
 
@@ -181,7 +182,11 @@ int CGameKeyboardApp::run() {
     instance_.onMessage = [this](const QString& message) {
         handleInstanceMessage(*window_, message);
     };
+    frontTimers_ = std::make_unique<QtMainThreadQueue>(window_.get());
+    frontProfiles_ = std::make_unique<FrontProfiles>(*window_, state_, *frontTimers_);
     if (bus_) {
+        bus_->setFrontListener(
+            [this](const FrontApplication& front) { frontProfiles_->frontChanged(front); });
         busRequests_->attach(*window_);
         window_->setChangeListener({[this] { bus_->configurationChanged(); },
                                     [this](const std::u16string& name) {

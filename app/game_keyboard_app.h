@@ -8,6 +8,7 @@
 #include "app/bus_requests.h"
 #include "app/bus_service.h"
 #include "app/dialog_launcher.h"
+#include "app/front_profiles.h"
 #include "app/main_window.h"
 #include "app/program_options.h"
 #include "app/qt_diagnostics.h"
@@ -79,6 +80,9 @@ class CGameKeyboardApp {
     std::unique_ptr<QtMainThreadQueue> busTimers_;
     std::unique_ptr<BusRequests> busRequests_;
     std::unique_ptr<BusService> bus_;
+    // Profiles by the application in front; gone before the window.
+    std::unique_ptr<QtMainThreadQueue> frontTimers_;
+    std::unique_ptr<FrontProfiles> frontProfiles_;
 };
 
 }  // namespace tq260

@@ -15,6 +15,8 @@
 #include <QProcess>
 
 #include "app/bus_requests.h"
+#include "app/front_profiles.h"
+#include "config/profile_rules_file.h"
 #include "keys/keymap_file.h"
 #include "window_fixture.h"
 
@@ -213,6 +215,36 @@ TEST_F(BusServiceTest, UseProfileGivesItTheKeyboardAndTellsWhoListens) {
     get << QString::fromLatin1(bus::kInterface) << QStringLiteral("ActiveProfile");
     const QDBusMessage active = finish(client->asyncCall(get));
     EXPECT_EQ(active.arguments().at(0).value<QDBusVariant>().variant().toString(), "Game");
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// A desktop's script reports each window coming to the front; the profile follows once one
+// has settled, and the program's own window changes nothing.
+TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
+    writeProfile(u"Game", 3);
+    std::string why;
+    ASSERT_TRUE(writeProfileRules(state.dataFolderPath(),
+                                  {true, {{"steam", "", u"Game"}}, std::nullopt}, why))
+        << why;
+    FrontProfiles front(*window, state, timers);
+    service->setFrontListener([&](const FrontApplication& app) { front.frontChanged(app); });
+    for (const char* id : {"Steam", "firefox", "steam", "org.tq260.vantor"}) {
+        const QDBusMessage told = callAndWait(QStringLiteral("FrontApplicationChanged"),
+                                              {QString::fromLatin1(id), QString()});
+        ASSERT_EQ(told.type(), QDBusMessage::ReplyMessage) << told.errorMessage().toStdString();
+    }
+    timers.advance(FrontProfileSwitcher::kSettleMs - 1);
+    EXPECT_EQ(front.switches(), 0);
+    timers.advance(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+    EXPECT_EQ(front.switches(), 1);
+    EXPECT_EQ(keyboard.memory().lighting[1], 3);
+    EXPECT_EQ(window->profileLine(), "Profile: Game");
 }
 
 }  // namespace
