@@ -10,7 +10,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // Appended, not "\"" + name: GCC 12 at -O3 warns falsely about the insertion at the front.
-std::string quoted(std::string_view name) {
+std::string inQuotes(std::string_view name) {
     std::string text(1, '"');
     text += name;
     text += '"';
@@ -21,7 +21,7 @@ std::string quoted(std::string_view name) {
 std::optional<std::string> text(const Json& object, const std::string& path, const char* name,
                                 bool required, std::vector<ConfigError>& errors) {
     if (!object.contains(name)) {
-        if (required) errors.push_back({path, quoted(name) + " is missing"});
+        if (required) errors.push_back({path, inQuotes(name) + " is missing"});
         return std::nullopt;
     }
     const Json& value = object[name];
@@ -39,7 +39,7 @@ void onlyMembers(const Json& object, const std::string& path,
         if (std::find_if(known.begin(), known.end(), [&](const char* k) { return name == k; }) ==
             known.end()) {
             errors.push_back(
-                {path.empty() ? "/" : path, quoted(excerpt(name)) + " is not a member it takes"});
+                {path.empty() ? "/" : path, inQuotes(excerpt(name)) + " is not a member it takes"});
         }
     }
 }
