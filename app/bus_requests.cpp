@@ -183,7 +183,7 @@ std::vector<std::string> BusRequests::profiles() {
 std::string BusRequests::activeProfile() {
     if (state_.profiles.folder().empty()) return {};
     state_.profiles.reload();
-    return state_.profiles.activeRow() ? toUtf8(state_.profiles.activeName()) : std::string();
+    return toUtf8(state_.profiles.listedActiveName());
 }
 
 }  // namespace tq260

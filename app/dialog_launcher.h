@@ -28,6 +28,8 @@ class DialogLauncher {
     // mainWindow: where the main window is on the screen; use gives the keyboard a profile.
     virtual void runProfiles(const QRect& mainWindow,
                              const std::function<void(const std::u16string&)>& use) = 0;
+    // The rules that give the application in front its profile.
+    virtual void runProfileRules() {}
     // The profiles or the active one changed while the profile dialog may be open.
     virtual void profilesChanged() {}
 };

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "config/profile_rules_file.h"
+#include "dialogs/profile_rules_dialog.h"
 
 namespace tq260 {
 
@@ -18,23 +19,117 @@ FrontProfiles::FrontProfiles(CGameKeyboardDlg& window, ApplicationState& state,
                          },
                          [this] {
                              state_.profiles.reload();
-                             return state_.profiles.activeRow() ? state_.profiles.activeName()
-                                                                : std::u16string();
+                             return state_.profiles.listedActiveName();
                          },
-                         [this](const std::u16string& name) {
-                             state_.profiles.reload();
-                             window_.sendProfile(name, {});
-                         }}) {}
+                         [this](const std::u16string& name) { used(name); }}),
+      timers_(timers) {}
+
+FrontProfiles::~FrontProfiles() {
+    *alive_ = false;
+    if (watcher_) watcher_->stop();
+}
+
+void FrontProfiles::watch(FrontSource source, std::unique_ptr<FrontApplicationWatcher> watcher) {
+    source_ = source;
+    watcher_ = std::move(watcher);
+    watching_ = watcher_ && watcher_->start([this, alive = alive_](const FrontApplication& front) {
+        timers_.post([this, alive, front] {
+            if (*alive) frontChanged(front);
+        });
+    });
+}
+
+std::vector<FrontApplication> FrontProfiles::openApplications() {
+    std::vector<FrontApplication> open =
+        watcher_ ? watcher_->openApplications() : std::vector<FrontApplication>();
+    for (const FrontApplication& front : seen_) {
+        const bool listed = std::any_of(open.begin(), open.end(), [&](const FrontApplication& a) {
+            return sameIgnoringCase(a.id, front.id);
+        });
+        if (!listed) open.push_back(front);
+    }
+    return open;
+}
+
+QString FrontProfiles::sourceText(Language language) const {
+    const bool chinese = language == Language::Chinese;
+    const auto say = [chinese](const char* english, const char* inChinese) {
+        return QString::fromUtf8(chinese ? inChinese : english);
+    };
+    const bool ownWatcher = source_ == FrontSource::X11 || source_ == FrontSource::Sway ||
+                            source_ == FrontSource::I3 || source_ == FrontSource::Windows;
+    if (ownWatcher && !watching_) {
+        return say(
+            "The desktop cannot be reached: nothing tells the program which application "
+            "is in front.",
+            "无法连接桌面：程序无从得知前台应用程序。");
+    }
+    switch (source_) {
+        case FrontSource::X11:
+            return say("Watching the X server's active window.", "正在监视 X 服务器的活动窗口。");
+        case FrontSource::Sway:
+            return say("Watching sway's window focus.", "正在监视 sway 的窗口焦点。");
+        case FrontSource::I3:
+            return say("Watching i3's window focus.", "正在监视 i3 的窗口焦点。");
+        case FrontSource::Windows:
+            return say("Watching the foreground window.", "正在监视前台窗口。");
+        case FrontSource::KWinScript:
+            return say(
+                "KDE Plasma: the KWin script \"tq260-front\" tells the program; turn it on in "
+                "System Settings, Window Management, KWin Scripts.",
+                "KDE Plasma：由 KWin 脚本“tq260-front”告知程序；请在系统设置的“窗口管理 › "
+                "KWin 脚本”中启用它。");
+        case FrontSource::GnomeExtension:
+            return say(
+                "GNOME: the Shell extension \"tq260-front@tq260.org\" tells the program; turn "
+                "it on with: gnome-extensions enable tq260-front@tq260.org",
+                "GNOME：由 Shell 扩展“tq260-front@tq260.org”告知程序；请用以下命令启用它："
+                "gnome-extensions enable tq260-front@tq260.org");
+        case FrontSource::OtherWayland:
+            return say(
+                "This Wayland desktop does not tell programs which application is in front; "
+                "a script of its own can call FrontApplicationChanged on the session bus.",
+                "此 Wayland 桌面不告知程序前台应用程序；可用它自己的脚本在会话总线上调用 "
+                "FrontApplicationChanged。");
+        case FrontSource::NoDesktop:
+            break;
+    }
+    return say("No desktop session: nothing tells the program which application is in front.",
+               "没有桌面会话：程序无从得知前台应用程序。");
+}
+
+void FrontProfiles::runRulesWindow(QWidget* owner, MessageBoxes& messages) {
+    state_.profiles.reload();
+    ProfileRulesDialog dialog(
+        {state_.language, state_.dataFolderPath(), state_.profiles.names(),
+         sourceText(state_.language), [this] { return openApplications(); }, messages},
+        owner);
+    dialog.exec();
+    // Read again at the next switch: the window wrote them.
+    rulesRead_ = false;
+}
+
+void FrontProfiles::used(const std::u16string& name) {
+    state_.profiles.reload();
+    window_.sendProfile(name, [this, name, alive = alive_](OperationResult result) {
+        if (*alive && result == OperationResult::Done && rules_.notice) {
+            window_.noticeProfileUsed(name);
+        }
+    });
+}
 
 bool FrontProfiles::isOwnWindow(const std::string& id) {
-    std::string lower = id;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == "org.tq260.vantor" || lower == "tq260 104vez vantor";
+    return sameIgnoringCase(id, "org.tq260.vantor") || sameIgnoringCase(id, "tq260 104vez vantor");
 }
 
 void FrontProfiles::frontChanged(FrontApplication front) {
     front.ownWindow = front.ownWindow || isOwnWindow(front.id);
+    // A short list: what a person switched to in one sitting.
+    if (!front.ownWindow && !front.id.empty() && seen_.size() < 64 &&
+        std::none_of(seen_.begin(), seen_.end(),
+                     [&](const FrontApplication& a) { return sameIgnoringCase(a.id, front.id); })) {
+        seen_.push_back(front);
+    }
     switcher_.frontChanged(front);
 }
 

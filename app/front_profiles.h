@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QString>
+#include <QWidget>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/application_state.h"
 #include "platform/atomic_file.h"
 #include "platform/front_application.h"
+#include "platform/front_application_watcher.h"
+#include "platform/front_source.h"
 #include "platform/main_thread_queue.h"
+#include "platform/message_boxes.h"
 #include "profiles/front_profile_switcher.h"
 
 namespace tq260 {
@@ -19,6 +26,23 @@ class CGameKeyboardDlg;
 class FrontProfiles {
   public:
     FrontProfiles(CGameKeyboardDlg& window, ApplicationState& state, MainThreadQueue& timers);
+    ~FrontProfiles();
+    FrontProfiles(const FrontProfiles&) = delete;
+    FrontProfiles& operator=(const FrontProfiles&) = delete;
+
+    // Follows the session's source: the program's own watcher where it has one for it (its
+    // reports reach the main thread), else what the desktop's script says over the bus.
+    void watch(FrontSource source, std::unique_ptr<FrontApplicationWatcher> watcher);
+    FrontSource source() const { return source_; }
+    // False when the source's watcher could not reach the desktop.
+    bool watching() const { return watching_; }
+    // The applications to pick a rule's from: those open now, where the source can list
+    // them, and those that came to the front since the program started.
+    std::vector<FrontApplication> openApplications();
+    // Which source is in use, or why none is, for the rules window.
+    QString sourceText(Language language) const;
+    // Opens the rules window over the owner; the switch waits while it is open.
+    void runRulesWindow(QWidget* owner, MessageBoxes& messages);
 
     // A desktop (its watcher, or a script of its own over the bus) says who is in front.
     void frontChanged(FrontApplication front);
@@ -29,6 +53,8 @@ class FrontProfiles {
 
   private:
     const ProfileRules& rules();
+    // Gave the keyboard the rules' profile: said, when the rules ask for a notice.
+    void used(const std::u16string& name);
 
     CGameKeyboardDlg& window_;
     ApplicationState& state_;
@@ -36,6 +62,14 @@ class FrontProfiles {
     std::optional<FileStamp> rulesStamp_;
     bool rulesRead_ = false;
     FrontProfileSwitcher switcher_;
+    MainThreadQueue& timers_;
+    FrontSource source_ = FrontSource::NoDesktop;
+    std::unique_ptr<FrontApplicationWatcher> watcher_;
+    bool watching_ = false;
+    // Each application seen in front, once, in the order seen.
+    std::vector<FrontApplication> seen_;
+    // Shared with the reports on their way to the main thread: dropped once this is gone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace tq260

@@ -27,6 +27,7 @@ CGameKeyboardApp::~CGameKeyboardApp() {
     // The window goes first: it stops the workers before the link and transport go. What
     // reaches it from the bus goes before it.
     closeSessionBus();
+    if (dialogs_) dialogs_->setProfileRules({});
     frontProfiles_.reset();
     window_.reset();
 }
@@ -184,6 +185,11 @@ int CGameKeyboardApp::run() {
     };
     frontTimers_ = std::make_unique<QtMainThreadQueue>(window_.get());
     frontProfiles_ = std::make_unique<FrontProfiles>(*window_, state_, *frontTimers_);
+    const SessionDescription session = sessionFromEnvironment();
+    const FrontSource source = chooseFrontSource(session);
+    frontProfiles_->watch(source, makeFrontWatcher(source, session));
+    dialogs_->setProfileRules(
+        [this](QWidget* owner) { frontProfiles_->runRulesWindow(owner, messages_); });
     if (bus_) {
         bus_->setFrontListener(
             [this](const FrontApplication& front) { frontProfiles_->frontChanged(front); });

@@ -142,6 +142,8 @@ class CGameKeyboardDlg final : public QWidget {
     // then hears how that ended.
     ProfileStore::Outcome sendProfile(const std::u16string& name,
                                       std::function<void(OperationResult)> then);
+    // Says the profile the rules gave the keyboard: a notice from the tray, or in the window.
+    void noticeProfileUsed(const std::u16string& name);
     // Saves what the keyboard holds into the profile, made when missing; it becomes active.
     ProfileStore::Outcome saveKeyboardInProfile(const std::u16string& name);
     // The factory reset without the question.

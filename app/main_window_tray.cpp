@@ -2,7 +2,9 @@
 // that brings the window back, and the balloon that says the keyboard is gone.
 
 #include "app/main_window.h"
+#include "controls/qt_text.h"
 #include "controls/window_messages.h"
+#include "dialogs/dialog_text.h"
 
 namespace tq260 {
 
@@ -19,8 +21,21 @@ void CGameKeyboardDlg::setUpTrayIcon() {
     };
     actions.useProfile = [this](const std::u16string& name) { useProfile(name); };
     actions.refresh = [this] { refreshProfiles(); };
+    actions.profileRules = [this] { services_.dialogs.runProfileRules(); };
     tray_ = std::make_unique<TrayIcon>(state_.language, services_.messages, std::move(actions));
     if (services_.trayIcon) tray_->showIcon();
+}
+
+void CGameKeyboardDlg::noticeProfileUsed(const std::u16string& name) {
+    const QString notice =
+        (state_.language == Language::Chinese ? QStringLiteral("已切换到配置“%1”。")
+                                              : QStringLiteral("Switched to the profile \"%1\"."))
+            .arg(toQString(name));
+    if (!hasNotificationArea()) {
+        showNotice(notice, kBalloonMs);
+        return;
+    }
+    tray_->showMessage(toQString(kProgramName.in(state_.language)), notice, kBalloonMs);
 }
 
 void CGameKeyboardDlg::onTrayNotify(qintptr event) {

@@ -51,6 +51,18 @@ void QtDialogs::runProfiles(const QRect& mainWindow,
     profiles_->run(mainWindow, use);
 }
 
+void QtDialogs::runProfileRules() {
+    if (profileRules_) profileRules_(owner_);
+}
+
+void QtDialogs::setProfileRules(std::function<void(QWidget* owner)> run) {
+    profileRules_ = std::move(run);
+    // Over the profile dialog when opened from its menu.
+    profiles_->setRulesOpener(
+        profileRules_ ? std::function<void()>([this] { profileRules_(profiles_.get()); })
+                      : std::function<void()>());
+}
+
 void QtDialogs::profilesChanged() {
     if (profiles_->isVisible()) profiles_->markActive();
 }

@@ -28,6 +28,9 @@ class QtDialogs final : public DialogLauncher {
     void runProfiles(const QRect& mainWindow,
                      const std::function<void(const std::u16string&)>& use) override;
     void profilesChanged() override;
+    void runProfileRules() override;
+    // What opens the rules window, from the window, the tray or the profile dialog's menu.
+    void setProfileRules(std::function<void(QWidget* owner)> run);
 
     CKeyMap& keyMap() { return *keyMap_; }
     CKeymapDlg2& keymapDlg2() { return *keymapDlg2_; }
@@ -42,6 +45,7 @@ class QtDialogs final : public DialogLauncher {
     std::unique_ptr<CKeymapDlg2> keymapDlg2_;
     std::unique_ptr<CMacroRecordDlg> macroManager_;
     std::unique_ptr<CConfigureDlg> profiles_;
+    std::function<void(QWidget*)> profileRules_;
 };
 
 }  // namespace tq260

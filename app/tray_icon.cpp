@@ -6,6 +6,7 @@
 #include "app/start_with_desktop_item.h"
 #include "controls/qt_text.h"
 #include "controls/resource_bitmaps.h"
+#include "dialogs/dialog_text.h"
 #include "platform/autostart_entry.h"
 
 namespace tq260 {
@@ -22,6 +23,9 @@ TrayIcon::TrayIcon(Language language, MessageBoxes& messages, Actions actions)
     (void)messages;
 #endif
     profiles_ = menu_->addMenu(text("Profiles", "配置"));
+    menu_->addAction(toQString(kUseForApplications.in(language_)), [this] {
+        if (actions_.profileRules) actions_.profileRules();
+    });
     // Filled as it opens, from what is on disk then.
     QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] {
         if (actions_.refresh) actions_.refresh();

@@ -27,6 +27,8 @@ class TrayIcon {
         std::function<void(const std::u16string&)> useProfile;
         // The menu is about to open: the profiles are to be shown as they are on disk now.
         std::function<void()> refresh;
+        // Opens the rules that give the application in front its profile.
+        std::function<void()> profileRules;
     };
     // One row of the profiles' submenu.
     struct Profile {

@@ -50,15 +50,17 @@ ProfileRules readRules(const Json& root, std::vector<ConfigError>& errors) {
         errors.push_back({"/", "must be an object"});
         return rules;
     }
-    onlyMembers(root, "", {"format", "enabled", "rules", "otherwise"}, errors);
+    onlyMembers(root, "", {"format", "enabled", "notice", "rules", "otherwise"}, errors);
     if (!root.contains("format") || root["format"] != 1) {
         errors.push_back({"/format", "must be 1"});
     }
-    if (root.contains("enabled")) {
-        if (root["enabled"].is_boolean()) {
-            rules.enabled = root["enabled"].get<bool>();
+    for (const auto& [name, flag] :
+         {std::pair{"enabled", &rules.enabled}, {"notice", &rules.notice}}) {
+        if (!root.contains(name)) continue;
+        if (root[name].is_boolean()) {
+            *flag = root[name].get<bool>();
         } else {
-            errors.push_back({"/enabled", "must be true or false"});
+            errors.push_back({std::string("/") + name, "must be true or false"});
         }
     }
     if (root.contains("otherwise") && !root["otherwise"].is_null()) {
@@ -124,6 +126,7 @@ std::string profileRulesToJson(const ProfileRules& rules) {
     }
     const Json root{{"format", 1},
                     {"enabled", rules.enabled},
+                    {"notice", rules.notice},
                     {"rules", std::move(list)},
                     {"otherwise", rules.otherwise ? Json(toUtf8(*rules.otherwise)) : Json()}};
     return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

@@ -27,8 +27,8 @@ struct ProfileRulesReading {
 // and never written over (see writeProfileRules).
 ProfileRulesReading readProfileRules(const std::filesystem::path& dataFolder);
 
-// {"format": 1, "enabled": …, "rules": [{"application", "path", "profile"}], "otherwise":
-// profile or null}.
+// {"format": 1, "enabled": …, "notice": …, "rules": [{"application", "path", "profile"}],
+// "otherwise": profile or null}.
 std::string profileRulesToJson(const ProfileRules& rules);
 
 // Replaces the file in one step. Refused, with why, while the file there is damaged: a file

@@ -60,6 +60,20 @@ CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
         connect(action, &QAction::triggered, this,
                 [this, command = item.command] { runCommand(command); });
     }
+    rulesSeparator_ = menu_->addSeparator();
+    rulesSeparator_->setVisible(false);
+    rulesItem_ = menu_->addAction(text(kUseForApplications), this, [this] {
+        settleRename();
+        if (openRules_) openRules_();
+    });
+    rulesItem_->setVisible(false);
+}
+
+void CConfigureDlg::setRulesOpener(std::function<void()> open) {
+    openRules_ = std::move(open);
+    const bool shown = static_cast<bool>(openRules_);
+    rulesItem_->setVisible(shown);
+    rulesSeparator_->setVisible(shown);
 }
 
 CConfigureDlg::~CConfigureDlg() = default;

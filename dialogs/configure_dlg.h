@@ -42,6 +42,8 @@ class CConfigureDlg final : public QDialog {
     void run(const QRect& mainWindow, std::function<void(const std::u16string&)> use);
     void done(int result) override;
     void setUser(std::function<void(const std::u16string&)> use) { use_ = std::move(use); }
+    // What the menu's "Use for applications…" opens; the item is there only with one.
+    void setRulesOpener(std::function<void()> open);
     // The active profile changed: its row is marked, nothing else in the list changes.
     void markActive();
 
@@ -98,6 +100,9 @@ class CConfigureDlg final : public QDialog {
     SkinImageCache images_;
     CTransparentListBox* list_ = nullptr;
     QMenu* menu_ = nullptr;
+    QAction* rulesSeparator_ = nullptr;
+    QAction* rulesItem_ = nullptr;
+    std::function<void()> openRules_;
 };
 
 }  // namespace tq260

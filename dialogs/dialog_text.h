@@ -26,5 +26,8 @@ struct DialogLabel {
 
 // The program's name, the caption of its general messages.
 inline constexpr DialogText kProgramName{u"TQ260 104vez VANTOR", u"TQ260 104vez星岚版"};
+// Opens the rules that give the application in front its profile (the profile dialog's menu,
+// the tray's).
+inline constexpr DialogText kUseForApplications{u"Use for applications…", u"用于应用程序…"};
 
 }  // namespace tq260

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace tq260 {
 
@@ -13,5 +15,14 @@ struct FrontApplication {
     // One of this program's own windows: never a reason to switch.
     bool ownWindow = false;
 };
+
+// Ids are ASCII in practice (class names, app ids, executable names, desktop names); other
+// bytes are compared as they are.
+inline bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
 
 }  // namespace tq260

@@ -1,21 +1,6 @@
 #include "profiles/profile_rules.h"
 
-#include <algorithm>
-
 namespace tq260 {
-
-namespace {
-
-// Ids are ASCII in practice (class names, app ids, executable names); other bytes are
-// compared as they are.
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-}  // namespace
 
 bool ruleMatches(const ProfileRule& rule, const FrontApplication& front) {
     if (rule.application.empty() || !sameIgnoringCase(rule.application, front.id)) return false;

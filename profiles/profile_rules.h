@@ -22,6 +22,8 @@ struct ProfileRules {
     std::vector<ProfileRule> rules;
     // Nothing: the keyboard stays as it is for applications no rule names.
     std::optional<std::u16string> otherwise;
+    // Whether the program says so (a notice from the tray) each time the rules switch.
+    bool notice = false;
     friend bool operator==(const ProfileRules&, const ProfileRules&) = default;
 };
 

@@ -91,6 +91,8 @@ class ProfileStore {
     std::optional<std::size_t> activeRow() const { return rowOf(active_); }
     // The name remembered, also when no row shows it (its file is gone).
     const std::u16string& activeName() const { return active_; }
+    // The active profile's name while a row shows it; empty otherwise.
+    std::u16string listedActiveName() const { return activeRow() ? active_ : std::u16string(); }
     // Remembers the profile as the one the keyboard holds; an empty name forgets.
     Outcome setActive(std::u16string_view name);
     // Lays the row's profile over the live configuration, as Load does with a file; the

@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+# The desktops the front-application tests run on, and the tools that check the desktop
+# scripts the package ships.
+scripts/install-deps.sh xvfb openbox xdotool x11-apps sway foot nodejs gjs
 jobs="$(nproc)"
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -1,0 +1,116 @@
+#include "platform/windows_front_watcher.h"
+
+#include <windows.h>
+
+#include <future>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace tq260 {
+
+namespace {
+
+std::string utf8(const wchar_t* text, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::optional<FrontApplication> applicationOf(HWND window) {
+    if (window == nullptr) return std::nullopt;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == 0) return std::nullopt;
+    FrontApplication front;
+    front.ownWindow = pid == GetCurrentProcessId();
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return std::nullopt;
+    wchar_t path[32768];
+    DWORD length = static_cast<DWORD>(std::size(path));
+    const bool named = QueryFullProcessImageNameW(process, 0, path, &length) != 0;
+    CloseHandle(process);
+    if (!named || length == 0) return std::nullopt;
+    front.executablePath = utf8(path, static_cast<int>(length));
+    const auto slash = front.executablePath.find_last_of("\\/");
+    front.id =
+        slash == std::string::npos ? front.executablePath : front.executablePath.substr(slash + 1);
+    return front;
+}
+
+// A hook's callback carries no context of its own; the listener it reports to lives on the
+// watcher's thread, the only thread this callback runs on.
+thread_local const FrontApplicationWatcher::Listener* hookListener = nullptr;
+
+void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD,
+                                DWORD) {
+    if (object != OBJID_WINDOW || hookListener == nullptr) return;
+    if (const auto front = applicationOf(window)) (*hookListener)(*front);
+}
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
+    auto& open = *reinterpret_cast<std::vector<FrontApplication>*>(context);
+    // Windows a person sees and switches to: visible, unowned, with a title.
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
+        GetWindowTextLengthW(window) == 0) {
+        return TRUE;
+    }
+    const auto application = applicationOf(window);
+    if (application && !application->ownWindow) open.push_back(*application);
+    return TRUE;
+}
+
+}  // namespace
+
+WindowsFrontWatcher::~WindowsFrontWatcher() {
+    stop();
+}
+
+bool WindowsFrontWatcher::start(Listener listener) {
+    stop();
+    std::promise<unsigned long> ready;
+    auto started = ready.get_future();
+    thread_ = std::thread([listener = std::move(listener), &ready] {
+        MSG message;
+        // Makes the thread's message queue before anyone posts to it.
+        PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        HWINEVENTHOOK hook =
+            SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                            foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
+        ready.set_value(hook != nullptr ? GetCurrentThreadId() : 0);
+        if (hook == nullptr) return;
+        hookListener = &listener;
+        if (const auto front = applicationOf(GetForegroundWindow())) listener(*front);
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        UnhookWinEvent(hook);
+        hookListener = nullptr;
+    });
+    threadId_ = started.get();
+    if (threadId_ == 0) {
+        thread_.join();
+        return false;
+    }
+    return true;
+}
+
+void WindowsFrontWatcher::stop() {
+    if (!thread_.joinable()) return;
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+    threadId_ = 0;
+}
+
+std::vector<FrontApplication> WindowsFrontWatcher::openApplications() {
+    std::vector<FrontApplication> all;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&all));
+    std::vector<FrontApplication> open;
+    std::set<std::string> seen;
+    for (auto& application : all) {
+        if (seen.insert(application.id).second) open.push_back(std::move(application));
+    }
+    return open;
+}
+
+}  // namespace tq260

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <thread>
+#include <vector>
+
+#include "platform/front_application_watcher.h"
+
+namespace tq260 {
+
+// The application in front on Windows: the system's foreground-window event
+// (SetWinEventHook), on a thread of the watcher's own with its message loop; the id is the
+// window's process image name ("game.exe").
+class WindowsFrontWatcher final : public FrontApplicationWatcher {
+  public:
+    WindowsFrontWatcher() = default;
+    ~WindowsFrontWatcher() override;
+    WindowsFrontWatcher(const WindowsFrontWatcher&) = delete;
+    WindowsFrontWatcher& operator=(const WindowsFrontWatcher&) = delete;
+
+    bool start(Listener listener) override;
+    void stop() override;
+    std::vector<FrontApplication> openApplications() override;
+
+  private:
+    std::thread thread_;
+    unsigned long threadId_ = 0;
+};
+
+}  // namespace tq260

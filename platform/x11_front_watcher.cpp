@@ -1,0 +1,182 @@
+#include "platform/x11_front_watcher.h"
+
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <system_error>
+
+namespace tq260 {
+
+namespace {
+
+struct Atoms {
+    xcb_atom_t activeWindow = XCB_ATOM_NONE;
+    xcb_atom_t clientList = XCB_ATOM_NONE;
+    xcb_atom_t pid = XCB_ATOM_NONE;
+};
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+xcb_atom_t atomNamed(xcb_connection_t* connection, std::string_view name) {
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()),
+            nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+Atoms atomsOf(xcb_connection_t* connection) {
+    return {atomNamed(connection, "_NET_ACTIVE_WINDOW"), atomNamed(connection, "_NET_CLIENT_LIST"),
+            atomNamed(connection, "_NET_WM_PID")};
+}
+
+// A property's bytes, at most 64 KiB of them; nothing when the window has none of that type.
+std::optional<std::string> property(xcb_connection_t* connection, xcb_window_t window,
+                                    xcb_atom_t name, xcb_atom_t type) {
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, name, type, 0, 16384), nullptr),
+        &std::free);
+    if (!reply || reply->type != type) return std::nullopt;
+    const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    const int length = xcb_get_property_value_length(reply.get());
+    return std::string(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::vector<xcb_window_t> windowsIn(const std::optional<std::string>& value) {
+    std::vector<xcb_window_t> windows;
+    if (!value) return windows;
+    for (std::size_t at = 0; at + sizeof(xcb_window_t) <= value->size();
+         at += sizeof(xcb_window_t)) {
+        xcb_window_t window = 0;
+        value->copy(reinterpret_cast<char*>(&window), sizeof window, at);
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+std::string executableOf(std::uint32_t pid) {
+    if (pid == 0) return {};
+    std::error_code error;
+    const auto path = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+    return error ? std::string() : path.string();
+}
+
+std::optional<FrontApplication> describe(xcb_connection_t* connection, const Atoms& atoms,
+                                         xcb_window_t window) {
+    if (window == XCB_WINDOW_NONE) return std::nullopt;
+    const auto wmClass = property(connection, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+    if (!wmClass) return std::nullopt;
+    FrontApplication front;
+    front.id = classOfWmClass(*wmClass);
+    const auto pids = windowsIn(property(connection, window, atoms.pid, XCB_ATOM_CARDINAL));
+    const std::uint32_t pid = pids.empty() ? 0 : pids.front();
+    front.executablePath = executableOf(pid);
+    front.ownWindow = pid != 0 && pid == static_cast<std::uint32_t>(getpid());
+    return front;
+}
+
+std::optional<FrontApplication> activeApplication(xcb_connection_t* connection, const Atoms& atoms,
+                                                  xcb_window_t root) {
+    const auto active = windowsIn(property(connection, root, atoms.activeWindow, XCB_ATOM_WINDOW));
+    return active.empty() ? std::nullopt : describe(connection, atoms, active.front());
+}
+
+xcb_connection_t* connectToDisplay(xcb_window_t& root) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
+    if (screens.rem == 0) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    root = screens.data->root;
+    return connection;
+}
+
+}  // namespace
+
+std::string classOfWmClass(std::string_view value) {
+    const auto end = value.find('\0');
+    if (end == std::string_view::npos) return std::string(value);
+    const std::string_view rest = value.substr(end + 1);
+    const std::string_view className = rest.substr(0, rest.find('\0'));
+    return std::string(className.empty() ? value.substr(0, end) : className);
+}
+
+X11FrontWatcher::~X11FrontWatcher() {
+    stop();
+}
+
+bool X11FrontWatcher::start(Listener listener) {
+    stop();
+    xcb_window_t root = XCB_WINDOW_NONE;
+    connection_ = connectToDisplay(root);
+    if (connection_ == nullptr) return false;
+    const Atoms atoms = atomsOf(connection_);
+    // Only the root's property changes: the window manager sets _NET_ACTIVE_WINDOW there.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_, root, XCB_CW_EVENT_MASK, &mask);
+    if (const auto front = activeApplication(connection_, atoms, root)) listener(*front);
+    xcb_flush(connection_);
+    xcb_connection_t* connection = connection_;
+    return thread_.start(xcb_get_file_descriptor(connection), [connection, atoms, root, listener] {
+        bool activeChanged = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+                const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
+                activeChanged = activeChanged || notify->atom == atoms.activeWindow;
+            }
+            std::free(event);
+        }
+        if (xcb_connection_has_error(connection) != 0) return false;
+        // Several changes read at once: only where focus ended matters.
+        if (activeChanged) {
+            if (const auto front = activeApplication(connection, atoms, root)) listener(*front);
+        }
+        return true;
+    });
+}
+
+void X11FrontWatcher::stop() {
+    thread_.stop();
+    if (connection_ != nullptr) {
+        xcb_disconnect(connection_);
+        connection_ = nullptr;
+    }
+}
+
+std::vector<FrontApplication> X11FrontWatcher::openApplications() {
+    // A connection of its own: the watching thread owns the other.
+    xcb_window_t root = XCB_WINDOW_NONE;
+    xcb_connection_t* connection = connectToDisplay(root);
+    if (connection == nullptr) return {};
+    const Atoms atoms = atomsOf(connection);
+    std::vector<FrontApplication> open;
+    std::set<std::string> seen;
+    for (const xcb_window_t window :
+         windowsIn(property(connection, root, atoms.clientList, XCB_ATOM_WINDOW))) {
+        const auto application = describe(connection, atoms, window);
+        if (application && !application->ownWindow && !application->id.empty() &&
+            seen.insert(application->id).second) {
+            open.push_back(*application);
+        }
+    }
+    xcb_disconnect(connection);
+    return open;
+}
+
+}  // namespace tq260

@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""The program on the virtual keyboard follows the application in front on a real desktop:
+X11 (Xvfb and openbox, focus moved with xdotool) or headless sway (focus moved with swaymsg).
+Each window's profile reaches the keyboard's memory in turn, and a burst of focus changes
+within the settle time switches once. Run inside dbus-run-session; 77 (skipped) when the
+desktop's programs are not installed.
+
+Usage: profiles_follow_front.py x11|sway PROGRAM TQ260CTL
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+from program_copies import private_copies, running_on_virtual_keyboard
+
+SKIPPED = 77
+
+
+def wait_for(what, condition, seconds=60):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+class X11:
+    needs = ["Xvfb", "openbox", "xdotool", "xlogo", "xmessage"]
+    names = ("XLogo", "Xmessage")
+
+    def __init__(self, folder):
+        self.started = []
+        read, write = os.pipe()
+        self.started.append(subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten",
+                                              "tcp"], pass_fds=[write],
+                                             stderr=subprocess.DEVNULL))
+        os.close(write)
+        with os.fdopen(read) as display:
+            number = display.readline().strip()
+        for name in ("SWAYSOCK", "I3SOCK", "WAYLAND_DISPLAY"):
+            os.environ.pop(name, None)
+        os.environ.update(DISPLAY=":" + number, XDG_SESSION_TYPE="x11")
+        self.started.append(subprocess.Popen(["openbox"], stderr=subprocess.DEVNULL))
+        for client in (["xlogo"], ["xmessage", "front"]):
+            self.started.append(subprocess.Popen(client, stderr=subprocess.DEVNULL))
+        self.windows = {name: self.search(name) for name in self.names}
+
+    def search(self, name):
+        found = subprocess.run(["xdotool", "search", "--sync", "--class", name],
+                               capture_output=True, text=True, timeout=60)
+        return found.stdout.split()[0]
+
+    def focus(self, *names):
+        command = ["xdotool"]
+        for name in names:
+            command += ["windowactivate", "--sync", self.windows[name]]
+        subprocess.run(command, check=True, timeout=60, stderr=subprocess.DEVNULL)
+
+    def end(self):
+        for process in reversed(self.started):
+            process.terminate()
+            process.wait(timeout=30)
+
+
+class Sway:
+    needs = ["sway", "swaymsg", "foot", "setpriv"]
+    names = ("one", "two")
+
+    def __init__(self, folder):
+        runtime = Path(folder) / "runtime"
+        runtime.mkdir(mode=0o700)
+        (runtime / "config").write_text("output HEADLESS-1 resolution 800x600\n")
+        environment = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), HOME=str(runtime),
+                           WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                           WLR_RENDERER="pixman")
+        environment.pop("DISPLAY", None)
+        command = ["sway", "-c", str(runtime / "config")]
+        if os.getuid() == 0:
+            # sway refuses to run as root; the program and the clients may.
+            shutil.chown(runtime, "nobody")
+            command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                       *command]
+        self.started = [subprocess.Popen(command, env=environment, stderr=subprocess.DEVNULL)]
+        sock = wait_for("sway's socket", lambda: next(runtime.glob("sway-ipc.*.sock"), None))
+        wait_for("sway's display", lambda: (runtime / "wayland-1").exists())
+        os.environ.pop("DISPLAY", None)
+        os.environ.update(XDG_RUNTIME_DIR=str(runtime), WAYLAND_DISPLAY="wayland-1",
+                          SWAYSOCK=str(sock), XDG_SESSION_TYPE="wayland")
+        for name in self.names:
+            self.started.append(subprocess.Popen(["foot", "--app-id", name],
+                                                 stderr=subprocess.DEVNULL))
+        wait_for("both windows", lambda: all(
+            f'"app_id": "{name}"' in self.swaymsg("-t", "get_tree") for name in self.names))
+
+    @staticmethod
+    def swaymsg(*arguments):
+        return subprocess.run(["swaymsg", *arguments], capture_output=True, text=True,
+                              timeout=60).stdout
+
+    def focus(self, *names):
+        self.swaymsg("; ".join(f'[app_id="{name}"] focus' for name in names))
+
+    def end(self):
+        for process in reversed(self.started):
+            process.terminate()
+            process.wait(timeout=30)
+
+
+def main():
+    desktop = {"x11": X11, "sway": Sway}[sys.argv[1]]
+    program, tool = Path(sys.argv[2]), Path(sys.argv[3])
+    missing = [name for name in desktop.needs if shutil.which(name) is None]
+    if missing:
+        print("skipped: not installed:", *missing)
+        return SKIPPED
+
+    with tempfile.TemporaryDirectory() as folder:
+        os.chmod(folder, 0o755)
+        own_program, own_tool = private_copies(program, tool, folder)
+        memory = Path(folder) / "VirtualKeyboard.bin"
+
+        def run(*arguments):
+            done = subprocess.run([str(own_tool), "--virtual-keyboard", *arguments],
+                                  capture_output=True, text=True, timeout=120, cwd=folder)
+            assert done.returncode == 0, (arguments, done.stderr)
+
+        # Two profiles, and the keyboard's memory as each leaves it.
+        first, second = desktop.names
+        images = {}
+        for name, brightness in ((first, "2"), (second, "6")):
+            run("set", "lighting", "--brightness", brightness)
+            run("profile", "save", name)
+        for name in desktop.names:
+            run("profile", "use", name)
+            images[name] = memory.read_bytes()
+            run("rules", "add", name, name)
+        run("rules", "on")
+
+        session = desktop(folder)
+        signals = subprocess.Popen(
+            ["dbus-monitor", "--session",
+             "type='signal',interface='org.tq260.Vantor1',member='ProfileChanged'"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        switches = []
+        try:
+            session.focus(second)
+            with running_on_virtual_keyboard(own_program) as running:
+                os.set_blocking(signals.stdout.fileno(), False)
+
+                def switched():
+                    for line in iter(signals.stdout.readline, ""):
+                        if "member=ProfileChanged" in line:
+                            switches.append(line)
+                    return len(switches)
+
+                def holds(name, count):
+                    wait_for(f"the keyboard to hold {name}",
+                             lambda: memory.read_bytes() == images[name] and switched() >= count)
+                    assert switched() == count, (name, switches)
+
+                assert running.poll() is None
+                session.focus(first)
+                holds(first, 1)
+                # Alt-Tab through both: one switch, once the front has settled.
+                session.focus(second, first, second, first, second)
+                holds(second, 2)
+                # The next change is the next switch: nothing was left pending by the burst.
+                session.focus(first)
+                holds(first, 3)
+        finally:
+            signals.terminate()
+            session.end()
+    print(f"the keyboard followed the application in front ({sys.argv[1]})")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
