@@ -21,7 +21,8 @@ std::string variable(const char* name) {
 }
 
 // Whether the ':'-separated desktop list names the desktop ("ubuntu:GNOME", "KDE").
-bool desktopIs(std::string_view list, std::string_view desktop) {
+// Not asked on Windows, where there is one source.
+[[maybe_unused]] bool desktopIs(std::string_view list, std::string_view desktop) {
     while (!list.empty()) {
         const auto end = list.find(':');
         if (sameIgnoringCase(list.substr(0, end), desktop)) return true;

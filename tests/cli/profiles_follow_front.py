@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """The program on the virtual keyboard follows the application in front on a real desktop:
-X11 (Xvfb and openbox, focus moved with xdotool) or headless sway (focus moved with swaymsg).
+X11 (Xvfb and openbox, focus moved with xdotool) or headless sway (focus moved with swaymsg),
+or as the KWin script and the GNOME Shell extension the package ships tell it (each run by a
+stand-in for its desktop, calling the program on the real session bus).
 Each window's profile reaches the keyboard's memory in turn, and a burst of focus changes
 within the settle time switches once. Run inside dbus-run-session; 77 (skipped) when the
 desktop's programs are not installed.
 
-Usage: profiles_follow_front.py x11|sway PROGRAM TQ260CTL
+Usage: profiles_follow_front.py x11|sway|kwin|gnome PROGRAM TQ260CTL
 """
 
 import os
@@ -19,6 +21,8 @@ from pathlib import Path
 from program_copies import private_copies, running_on_virtual_keyboard
 
 SKIPPED = 77
+HERE = Path(__file__).resolve().parent
+SCRIPTS = HERE.parents[1] / "packaging" / "desktop"
 
 
 def wait_for(what, condition, seconds=60):
@@ -113,8 +117,49 @@ class Sway:
             process.wait(timeout=30)
 
 
+class Scripted:
+    """A desktop whose own script tells the program; nothing for the program to watch."""
+    names = ("firefox", "steam")
+
+    def __init__(self, folder):
+        for name in ("DISPLAY", "SWAYSOCK", "I3SOCK"):
+            os.environ.pop(name, None)
+        os.environ.update(XDG_SESSION_TYPE="wayland", XDG_CURRENT_DESKTOP=self.desktop,
+                          WAYLAND_DISPLAY="wayland-0")
+
+    def focus(self, *names):
+        # Before the program runs the calls find no one; what the keyboard holds is checked.
+        subprocess.run([*self.run, *names], timeout=60, stderr=subprocess.DEVNULL)
+
+    @staticmethod
+    def ready():
+        # The scripts call whoever holds the name: the program, once it has it.
+        asked = ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                 "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                 "string:org.tq260.Vantor"]
+        wait_for("the program on the bus", lambda: "boolean true" in subprocess.run(
+            asked, capture_output=True, text=True, timeout=60).stdout)
+
+    def end(self):
+        pass
+
+
+class KWin(Scripted):
+    needs = ["node", "dbus-send"]
+    desktop = "KDE"
+    run = ["node", str(HERE.parent / "desktop" / "kwin_harness.js"),
+           str(SCRIPTS / "kwin" / "tq260-front" / "contents" / "code" / "main.js")]
+
+
+class Gnome(Scripted):
+    needs = ["gjs"]
+    desktop = "GNOME"
+    run = ["gjs", str(HERE.parent / "desktop" / "gnome_harness.js"),
+           str(SCRIPTS / "gnome-shell" / "tq260-front@tq260.org")]
+
+
 def main():
-    desktop = {"x11": X11, "sway": Sway}[sys.argv[1]]
+    desktop = {"x11": X11, "sway": Sway, "kwin": KWin, "gnome": Gnome}[sys.argv[1]]
     program, tool = Path(sys.argv[2]), Path(sys.argv[3])
     missing = [name for name in desktop.needs if shutil.which(name) is None]
     if missing:
@@ -166,6 +211,8 @@ def main():
                     assert switched() == count, (name, switches)
 
                 assert running.poll() is None
+                if hasattr(session, "ready"):
+                    session.ready()
                 session.focus(first)
                 holds(first, 1)
                 # Alt-Tab through both: one switch, once the front has settled.
