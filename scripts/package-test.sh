@@ -47,6 +47,8 @@ for path in /usr/bin/tq260 /usr/bin/tq260-launch-keys /usr/bin/tq260ctl \
     /usr/lib/tq260/png/english/main.png /usr/lib/udev/rules.d/70-tq260.rules \
     /usr/share/applications/org.tq260.vantor.desktop \
     /usr/share/dbus-1/interfaces/org.tq260.Vantor1.xml \
+    /usr/share/kwin/scripts/tq260-front/contents/code/main.js \
+    /usr/share/gnome-shell/extensions/tq260-front@tq260.org/extension.js \
     /usr/share/icons/hicolor/48x48/apps/org.tq260.vantor.png; do
     [ -e "$path" ] || fail "$path is not installed"
 done
