@@ -25,6 +25,7 @@ constexpr DialogText kNotice{u"Say when the profile changes", u"切换配置时�
 constexpr DialogText kApplication{u"Application", u"应用程序"};
 constexpr DialogText kExecutable{u"Executable", u"可执行文件"};
 constexpr DialogText kProfile{u"Profile", u"配置"};
+constexpr DialogText kAnyExecutable{u"any", u"任意"};
 constexpr DialogText kAdd{u"Add…", u"添加…"};
 constexpr DialogText kUp{u"Up", u"上移"};
 constexpr DialogText kDown{u"Down", u"下移"};
@@ -189,7 +190,12 @@ void ProfileRulesDialog::showRules() {
     for (int row = 0; row < table_->rowCount(); ++row) {
         const ProfileRule& rule = rules_.rules[static_cast<std::size_t>(row)];
         table_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(rule.application)));
-        table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(rule.executablePath)));
+        // A rule without a path matches the application whatever its executable.
+        auto* executable = new QTableWidgetItem(rule.executablePath.empty()
+                                                    ? text(kAnyExecutable)
+                                                    : QString::fromStdString(rule.executablePath));
+        if (rule.executablePath.empty()) executable->setForeground(QColor(0x8f, 0xa3, 0xb8));
+        table_->setItem(row, 1, executable);
         auto* choice = new QComboBox;
         choice->addItems(profiles);
         choice->setCurrentText(toQString(rule.profile));

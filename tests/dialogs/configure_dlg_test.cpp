@@ -135,10 +135,24 @@ TEST_F(ConfigureDlgTest, TheMenuOpensOnTheListOnlyInBothLanguages) {
     for (const Language language : {Language::English, Language::Chinese}) {
         open(language);
         QStringList labels;
-        for (const QAction* action : dialog->menu()->actions()) labels << action->text();
-        EXPECT_EQ(labels, language == Language::English
-                              ? QStringList({"Use", "New", "Copy", "Save", "Load", "Delete"})
-                              : QStringList({"使用", "新建", "复制", "保存", "加载", "删除"}));
+        const auto visible = [&] {
+            labels.clear();
+            for (const QAction* action : dialog->menu()->actions()) {
+                if (action->isVisible()) labels << action->text();
+            }
+            return labels;
+        };
+        EXPECT_EQ(visible(), language == Language::English
+                                 ? QStringList({"Use", "New", "Copy", "Save", "Load", "Delete"})
+                                 : QStringList({"使用", "新建", "复制", "保存", "加载", "删除"}));
+        // With the rules to open, their item follows a separator.
+        int opened = 0;
+        dialog->setRulesOpener([&opened] { ++opened; });
+        EXPECT_EQ(visible().size(), 8);
+        EXPECT_EQ(labels.back(),
+                  language == Language::English ? "Use for applications…" : "用于应用程序…");
+        dialog->menu()->actions().back()->trigger();
+        EXPECT_EQ(opened, 1);
     }
     bool shown = false;
     QTimer::singleShot(0, [&] {

@@ -453,6 +453,7 @@ int main(int argc, char** argv) {
         writeKeyDialogs(app, language, out, suffix);
         snapshots::writeMacroManager(app, language, out, suffix);
         snapshots::writeProfiles(app, language, out, suffix);
+        snapshots::writeRulesWindow(language, out, suffix);
         write(SkinImage::load(splashScreenPath(app, language)).image(), out + "splash" + suffix);
         write(controlsSheet(app, language), out + "controls" + suffix);
     }

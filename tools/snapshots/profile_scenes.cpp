@@ -5,12 +5,15 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
+#include "config/profile_rules_file.h"
 #include "dialogs/configure_dlg.h"
 #include "dialogs/profile_dialog_layout.h"
+#include "dialogs/profile_rules_dialog.h"
 
 namespace tq260::snapshots {
 
@@ -82,7 +85,8 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     save(dialog.render(), out + "profiles-renaming" + suffix);
     dialog.list()->endEdit(false);
 
-    // The menu where a right click on the list opens it.
+    // The menu where a right click on the list opens it, with the rules' item.
+    dialog.setRulesOpener([] {});
     QImage withMenu = dialog.render();
     QMenu& menu = *dialog.menu();
     const QPoint menuAt(90, 120);
@@ -93,6 +97,33 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     menu.hide();
     save(withMenu, out + "profiles-menu" + suffix);
     dialog.done(QDialog::Rejected);
+}
+
+void writeRulesWindow(Language language, const QString& out, const QString& suffix) {
+    QTemporaryDir scratch;
+    const std::filesystem::path folder(scratch.path().toStdU16String());
+    std::string why;
+    writeProfileRules(folder,
+                      {true,
+                       {{"steam_app_570", "", u"Arena"},
+                        {"XLogo", "", u"Raid night"},
+                        {"org.gnome.Terminal", "/usr/bin/gnome-terminal", u"Office"}},
+                       u"Default",
+                       true},
+                      why);
+    Silent silent;
+    ProfileRulesDialog dialog({language,
+                               folder,
+                               {u"Arena", u"Default", u"Office", u"Raid night"},
+                               language == Language::Chinese
+                                   ? QStringLiteral("正在监视 X 服务器的活动窗口。")
+                                   : QStringLiteral("Watching the X server's active window."),
+                               {},
+                               silent});
+    dialog.show();
+    dialog.table()->selectRow(1);
+    settle();
+    save(dialog.grab().toImage(), out + "profile-rules" + suffix);
 }
 
 }  // namespace tq260::snapshots

@@ -10,4 +10,7 @@ namespace tq260::snapshots {
 void writeProfiles(const QString& app, Language language, const QString& out,
                    const QString& suffix);
 
+// The rules that give the application in front its profile, with three rules.
+void writeRulesWindow(Language language, const QString& out, const QString& suffix);
+
 }  // namespace tq260::snapshots

@@ -1,0 +1,79 @@
+#include "dialogs/profile_rules_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTableWidget>
+#include <fstream>
+
+#include "config/profile_rules_file.h"
+#include "support/scripted_messages.h"
+#include "support/temporary_folder.h"
+
+namespace tq260::testing {
+namespace {
+
+class ProfileRulesDialogTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<ProfileRulesDialog> open(Language language = Language::English) {
+        return std::make_unique<ProfileRulesDialog>(ProfileRulesContext{
+            language,
+            folder.path(),
+            {u"Desk", u"Game"},
+            QStringLiteral("Watching."),
+            [] {
+                return std::vector<FrontApplication>{{"XLogo", "/usr/bin/xlogo", false}};
+            },
+            messages});
+    }
+    ProfileRules onDisk() const { return readProfileRules(folder.path()).rules; }
+
+    TemporaryFolder folder;
+    ScriptedMessages messages;
+};
+
+TEST_F(ProfileRulesDialogTest, EachChangeIsWrittenAtOnceInTheOrderShown) {
+    auto dialog = open();
+    dialog->enabledBox()->click();
+    dialog->addApplication({"XLogo", "/usr/bin/xlogo", false});
+    dialog->addApplication({"steam", "", false});
+    dialog->chooseProfile(1, 1);  // steam: Game
+    dialog->moveSelected(-1);     // steam first
+    dialog->otherwiseBox()->setCurrentIndex(1);
+    emit dialog->otherwiseBox()->activated(1);  // every other application: Desk
+    ProfileRules expected{true, {{"steam", "", u"Game"}, {"XLogo", "", u"Desk"}}, u"Desk"};
+    EXPECT_EQ(onDisk(), expected);
+    EXPECT_EQ(dialog->table()->item(0, 0)->text(), "steam");
+
+    dialog->table()->selectRow(1);
+    dialog->removeSelected();
+    expected.rules.pop_back();
+    EXPECT_EQ(onDisk(), expected);
+    // Opened again, it shows what is on disk.
+    dialog = open();
+    EXPECT_TRUE(dialog->enabledBox()->isChecked());
+    EXPECT_EQ(dialog->table()->rowCount(), 1);
+    EXPECT_EQ(qobject_cast<QComboBox*>(dialog->table()->cellWidget(0, 2))->currentText(), "Game");
+    EXPECT_EQ(dialog->otherwiseBox()->currentText(), "Desk");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ProfileRulesDialogTest, ADamagedFileIsSaidAndNeverWrittenOver) {
+    const std::string damaged = R"({"format": 1, "rules": 3})";
+    writeRawFile(folder / kProfileRulesFileName, {damaged.begin(), damaged.end()});
+    for (const Language language : {Language::English, Language::Chinese}) {
+        auto dialog = open(language);
+        EXPECT_FALSE(dialog->problemLabel()->isHidden());
+        EXPECT_TRUE(dialog->problemLabel()->text().contains("/rules"));
+        EXPECT_FALSE(dialog->enabledBox()->isEnabled());
+        dialog->enabledBox()->click();
+        dialog->addApplication({"XLogo", "", false});
+    }
+    std::ifstream file(folder / kProfileRulesFileName);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), damaged);
+}
+
+}  // namespace
+}  // namespace tq260::testing
