@@ -14,7 +14,7 @@
 #include "bench_clocks.h"
 #include "emulator/emulator_transport.h"
 #include "keys/keymap_file.h"
-#include "read_window.h"
+#include "two_profiles.h"
 #include "ui_heartbeat.h"
 
 namespace tq260 {
@@ -22,32 +22,8 @@ namespace {
 
 QString applicationFolder;
 
-// The window, read, with Game (what the keyboard holds) and Desk on disk, and others beside.
-struct Rig : ReadWindow {
-    explicit Rig(int others) : ReadWindow(applicationFolder) {
-        DeviceSettings settings;
-        {
-            std::lock_guard lock(appState.keyboard.recordMutex);
-            settings = appState.keyboard.settings;
-        }
-        const auto write = [&](const QString& name, const DeviceSettings& s) {
-            saveKeymapFile(scratch.filePath("Configure/" + name + ".bin").toStdString(), s,
-                           *appState.assignments.table);
-        };
-        write("Game", settings);
-        for (int i = 0; i < others; ++i) {
-            DeviceSettings other = settings;
-            other.macroBlocks[0][0] = static_cast<std::uint8_t>(i + 1);
-            write(QStringLiteral("Other %1").arg(i), other);
-        }
-        settings.keyTable[64] = {3, 0, 0xE9, 0};
-        settings.lighting.effect = 6;
-        write("Desk", settings);
-    }
-};
-
 void switchBetweenTwoProfiles(benchmark::State& state, int others) {
-    Rig rig(others);
+    TwoProfiles rig(applicationFolder, others);
     const std::u16string names[] = {u"Desk", u"Game"};
     int next = 0;
     measureAgainstWaits(state, rig.clock, [&] {

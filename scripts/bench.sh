@@ -18,6 +18,8 @@ build/bench/bench/tq260_macro_manager_bench "$@"
 build/bench/bench/tq260_profile_bench "$@"
 build/bench/bench/tq260_profile_switch_bench "$@"
 build/bench/bench/tq260_bus_bench "$@"
+# Under an X server of its own, for the idle cost of the X11 watcher.
+xvfb-run -a build/bench/bench/tq260_front_switch_bench "$@"
 build/bench/bench/tq260_silent_keyboard_bench "$@"
 build/bench/bench/tq260_window_responsiveness_bench "$@"
 
