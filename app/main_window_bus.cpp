@@ -10,6 +10,24 @@
 
 namespace tq260 {
 
+namespace {
+
+// What the keyboard holds (the shadows), copied under the record's lock.
+struct HeldByKeyboard {
+    std::unique_ptr<DeviceSettings> settings = std::make_unique<DeviceSettings>();
+    Assignments assignments;
+};
+
+HeldByKeyboard heldByKeyboard(ApplicationState& state) {
+    HeldByKeyboard held;
+    std::lock_guard lock(state.keyboard.recordMutex);
+    *held.settings = state.keyboard.shadow.record();
+    *held.assignments.table = *state.assignments.shadow;
+    return held;
+}
+
+}  // namespace
+
 bool CGameKeyboardDlg::freeForRequests() const {
     // A read of the keyboard running (at the start, after it is plugged in) is waited for
     // too: what it reads is what a request works on.
@@ -32,14 +50,9 @@ bool CGameKeyboardDlg::hasUnsavedEdits() const {
 }
 
 std::string CGameKeyboardDlg::keyboardConfigurationJson() const {
-    DeviceSettings held;
-    auto records = std::make_unique<AssignmentTable>();
-    {
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        held = state_.keyboard.shadow.record();
-        *records = *state_.assignments.shadow;
-    }
-    return configurationToJson(held, state_.keyNames, records.get(), state_.macros.saved.get())
+    const HeldByKeyboard held = heldByKeyboard(state_);
+    return configurationToJson(*held.settings, state_.keyNames, held.assignments.table.get(),
+                               state_.macros.saved.get())
                .dump(2) +
            "\n";
 }
@@ -49,14 +62,8 @@ std::vector<ConfigChange> CGameKeyboardDlg::applyRequest(
     std::vector<ConfigChange> changes;
     if (dryRun) {
         // Against what the keyboard holds, as the tool's own dry run is.
-        auto settings = std::make_unique<DeviceSettings>();
-        Assignments assignments;
-        {
-            std::lock_guard lock(state_.keyboard.recordMutex);
-            *settings = state_.keyboard.shadow.record();
-            *assignments.table = *state_.assignments.shadow;
-        }
-        return applyConfiguration(request, *settings, assignments, state_.keyNames);
+        HeldByKeyboard held = heldByKeyboard(state_);
+        return applyConfiguration(request, *held.settings, held.assignments, state_.keyNames);
     }
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
@@ -78,15 +85,9 @@ std::vector<ConfigChange> CGameKeyboardDlg::applyRequest(
 }
 
 ProfileStore::Outcome CGameKeyboardDlg::saveKeyboardInProfile(const std::u16string& name) {
-    auto settings = std::make_unique<DeviceSettings>();
-    auto table = std::make_unique<AssignmentTable>();
-    {
-        std::lock_guard lock(state_.keyboard.recordMutex);
-        *settings = state_.keyboard.shadow.record();
-        *table = *state_.assignments.shadow;
-    }
+    const HeldByKeyboard copy = heldByKeyboard(state_);
     RecordMutex lock;
-    const LiveConfiguration held{*settings, *table, lock};
+    const LiveConfiguration held{*copy.settings, *copy.assignments.table, lock};
     ProfileStore& store = state_.profiles;
     store.reload();
     ProfileStore::Outcome saved = store.saveAs(name, held);
