@@ -19,6 +19,7 @@ bool PollThread::start(int fd, std::function<bool()> readable) {
     if (wakeFd_ < 0) return false;
     thread_ = std::thread([fd, wake = wakeFd_, readable = std::move(readable)] {
         pollfd fds[2] = {{fd, POLLIN, 0}, {wake, POLLIN, 0}};
+        if (!readable()) return;
         while (true) {
             if (poll(fds, 2, -1) < 0) {
                 if (errno == EINTR) continue;

@@ -14,8 +14,9 @@ class PollThread {
     PollThread(const PollThread&) = delete;
     PollThread& operator=(const PollThread&) = delete;
 
-    // The handler returns false to end the thread (the descriptor closed or failed). False
-    // when the thread could not be made ready.
+    // The handler returns false to end the thread (the descriptor closed or failed). It also
+    // runs once first: a library may already hold what was read before the thread started.
+    // False when the thread could not be made ready.
     bool start(int fd, std::function<bool()> readable);
     // After it returns the handler is not called any more.
     void stop();

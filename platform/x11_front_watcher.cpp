@@ -134,18 +134,27 @@ bool X11FrontWatcher::start(Listener listener) {
     xcb_flush(connection_);
     xcb_connection_t* connection = connection_;
     return thread_.start(xcb_get_file_descriptor(connection), [connection, atoms, root, listener] {
-        bool activeChanged = false;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
-                const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
-                activeChanged = activeChanged || notify->atom == atoms.activeWindow;
+        // Asking for the window's properties reads from the socket too: events that come
+        // meanwhile wait in xcb's own queue, where poll() does not see them. So the queue is
+        // emptied again after each report, until it stays empty.
+        for (bool read = true; read;) {
+            read = false;
+            bool activeChanged = false;
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+                read = true;
+                if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+                    const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
+                    activeChanged = activeChanged || notify->atom == atoms.activeWindow;
+                }
+                std::free(event);
             }
-            std::free(event);
-        }
-        if (xcb_connection_has_error(connection) != 0) return false;
-        // Several changes read at once: only where focus ended matters.
-        if (activeChanged) {
-            if (const auto front = activeApplication(connection, atoms, root)) listener(*front);
+            if (xcb_connection_has_error(connection) != 0) return false;
+            // Several changes read at once: only where focus ended matters.
+            if (activeChanged) {
+                if (const auto front = activeApplication(connection, atoms, root)) {
+                    listener(*front);
+                }
+            }
         }
         return true;
     });

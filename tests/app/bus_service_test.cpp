@@ -229,7 +229,7 @@ TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
     writeProfile(u"Game", 3);
     std::string why;
     ASSERT_TRUE(writeProfileRules(state.dataFolderPath(),
-                                  {true, {{"steam", "", u"Game"}}, std::nullopt}, why))
+                                  {true, {{"steam", "", u"Game"}}, std::nullopt, true}, why))
         << why;
     FrontProfiles front(*window, state, timers);
     service->setFrontListener([&](const FrontApplication& app) { front.frontChanged(app); });
@@ -245,6 +245,8 @@ TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
     EXPECT_EQ(front.switches(), 1);
     EXPECT_EQ(keyboard.memory().lighting[1], 3);
     EXPECT_EQ(window->profileLine(), "Profile: Game");
+    // The rules ask for a notice; without a notification area it is shown in the window.
+    EXPECT_EQ(window->windowState().notice, "Switched to the profile \"Game\".");
 }
 
 }  // namespace

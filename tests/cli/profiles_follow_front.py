@@ -36,7 +36,7 @@ def wait_for(what, condition, seconds=60):
 
 
 class X11:
-    needs = ["Xvfb", "openbox", "xdotool", "xlogo", "xmessage"]
+    needs = ["Xvfb", "openbox", "xdotool", "xprop", "xlogo", "xmessage"]
     names = ("XLogo", "Xmessage")
 
     def __init__(self, folder):
@@ -52,6 +52,10 @@ class X11:
             os.environ.pop(name, None)
         os.environ.update(DISPLAY=":" + number, XDG_SESSION_TYPE="x11")
         self.started.append(subprocess.Popen(["openbox"], stderr=subprocess.DEVNULL))
+        # Windows are activated through the window manager: it has to be there first.
+        wait_for("the window manager", lambda: "window id #" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True,
+            timeout=60).stdout)
         for client in (["xlogo"], ["xmessage", "front"]):
             self.started.append(subprocess.Popen(client, stderr=subprocess.DEVNULL))
         self.windows = {name: self.search(name) for name in self.names}
