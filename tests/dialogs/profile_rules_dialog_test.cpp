@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "config/profile_rules_file.h"
+#include "support/normal_user.h"
 #include "support/scripted_messages.h"
 #include "support/temporary_folder.h"
 
@@ -73,6 +74,18 @@ TEST_F(ProfileRulesDialogTest, ADamagedFileIsSaidAndNeverWrittenOver) {
     }
     std::ifstream file(folder / kProfileRulesFileName);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), damaged);
+}
+
+TEST_F(ProfileRulesDialogTest, AChangeThatCannotBeWrittenIsSaidAsANormalUser) {
+    if (!permissionsStopThisProcess()) GTEST_SKIP() << "root writes into read-only folders";
+    auto dialog = open();
+    std::filesystem::permissions(
+        folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    dialog->addApplication({"XLogo", "", false});
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    ASSERT_EQ(messages.warnings.size(), 1U);
+    EXPECT_TRUE(messages.warnings.front().find(u"profile-rules.json") != std::u16string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / kProfileRulesFileName));
 }
 
 }  // namespace
