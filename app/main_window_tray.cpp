@@ -32,6 +32,10 @@ void CGameKeyboardDlg::noticeProfileUsed(const std::u16string& name) {
                                               : QStringLiteral("Switched to the profile \"%1\"."))
             .arg(toQString(name));
     if (!hasNotificationArea()) {
+        // In the bottom bar, in place of the Save's own news: the switch is what happened.
+        if (ui_.operation.kind == OperationDisplay::Kind::Saved) {
+            showOperation(OperationDisplay::Kind::None);
+        }
         showNotice(notice, kBalloonMs);
         return;
     }

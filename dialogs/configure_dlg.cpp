@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 #include "controls/qt_text.h"
 #include "controls/skin_folder.h"
@@ -46,6 +47,7 @@ CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
     list_->setGeometry(kProfileListGeometry);
     list_->setContextMenuPolicy(Qt::PreventContextMenu);
     list_->viewport()->installEventFilter(this);
+    list_->installEventFilter(this);
 
     menu_ = new QMenu(this);
     menu_->setStyleSheet(QStringLiteral(
@@ -350,6 +352,17 @@ bool CConfigureDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         menu_->exec(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    }
+    // The menu from the keyboard too: the Menu key or Shift+F10, at the selected row.
+    if (watched == list_ && event->type() == QEvent::KeyPress && list_->editor() == nullptr) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            const int row = std::max(list_->currentRow(), 0);
+            const QPoint at = list_->count() > 0 ? list_->rowRect(row).bottomLeft() : QPoint();
+            menu_->popup(list_->viewport()->mapToGlobal(at));
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

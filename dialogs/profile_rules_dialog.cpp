@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "config/profile_rules_file.h"
 #include "controls/qt_text.h"
@@ -25,6 +26,7 @@ constexpr DialogText kNotice{u"Say when the profile changes", u"切换配置时�
 constexpr DialogText kApplication{u"Application", u"应用程序"};
 constexpr DialogText kExecutable{u"Executable", u"可执行文件"};
 constexpr DialogText kProfile{u"Profile", u"配置"};
+constexpr DialogText kRulesList{u"Rules, tried in this order", u"规则（按此顺序匹配）"};
 constexpr DialogText kAnyExecutable{u"any", u"任意"};
 constexpr DialogText kAdd{u"Add…", u"添加…"};
 constexpr DialogText kUp{u"Up", u"上移"};
@@ -57,7 +59,13 @@ constexpr const char* kStyle =
     " border: 1px solid #3fc8f0; border-radius: 3px; padding: 4px 14px; }"
     "QPushButton:hover, QComboBox:hover { background-color: #2d3948; }"
     "QPushButton:disabled { color: #5c6675; border-color: #3a4256; }"
-    "QPushButton:focus, QComboBox:focus, QCheckBox:focus { border-color: #00ffff; }"
+    "QPushButton:focus, QComboBox:focus { border: 2px solid #00ffff; }"
+    "QCheckBox:focus { color: #00ffff; }"
+    "QCheckBox::indicator { width: 13px; height: 13px; border: 1px solid #3fc8f0;"
+    " background-color: #1b2030; }"
+    "QCheckBox::indicator:checked { background-color: #3fc8f0; border-color: #00ffff; }"
+    "QCheckBox::indicator:disabled { border-color: #3a4256; }"
+    "QTableWidget:focus { border: 2px solid #00ffff; }"
     "QComboBox QAbstractItemView { background-color: #1b2030; color: #e6ebf0;"
     " selection-background-color: #1f6f8b; }"
     "QMenu { background: #1b2030; color: white; border: 1px solid #3a4256; padding: 3px; }"
@@ -85,14 +93,17 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
 
     table_ = new QTableWidget(0, 3, this);
     table_->setHorizontalHeaderLabels({text(kApplication), text(kExecutable), text(kProfile)});
-    table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setAccessibleName(text(kTitle));
+    // Tab leaves the table for the buttons; arrows move between rules.
+    table_->setTabKeyNavigation(false);
+    table_->setAccessibleName(text(kRulesList));
+    table_->setAccessibleDescription(context_.source);
 
     add_ = new QPushButton(text(kAdd), this);
     up_ = new QPushButton(text(kUp), this);
@@ -159,14 +170,22 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
     connect(down_, &QPushButton::clicked, this, [this] { moveSelected(1); });
     connect(remove_, &QPushButton::clicked, this, [this] { removeSelected(); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
-        const int row = table_->currentRow();
-        const bool selected = !damaged_ && row >= 0;
-        up_->setEnabled(selected && row > 0);
-        down_->setEnabled(selected && row + 1 < table_->rowCount());
-        remove_->setEnabled(selected);
-    });
-    emit table_->itemSelectionChanged();
+    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { updateButtons(); });
+    updateButtons();
+}
+
+void ProfileRulesDialog::updateButtons() {
+    const int row = table_->currentRow();
+    const bool selected = !damaged_ && row >= 0 && row < table_->rowCount();
+    up_->setEnabled(selected && row > 0);
+    down_->setEnabled(selected && row + 1 < table_->rowCount());
+    remove_->setEnabled(selected);
+}
+
+void ProfileRulesDialog::selectRule(int row) {
+    table_->selectRow(row);
+    table_->setCurrentCell(row, 0);
+    updateButtons();
 }
 
 QString ProfileRulesDialog::text(const DialogText& t) const {
@@ -227,6 +246,16 @@ void ProfileRulesDialog::changed() {
 
 void ProfileRulesDialog::addApplication(const FrontApplication& application) {
     if (damaged_ || application.id.empty() || rules_.rules.size() >= kMaxProfileRules) return;
+    // A second rule for the same application would never apply: the first one is shown.
+    const auto existing =
+        std::find_if(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
+            return rule.executablePath.empty() &&
+                   sameIgnoringCase(rule.application, application.id);
+        });
+    if (existing != rules_.rules.end()) {
+        selectRule(static_cast<int>(existing - rules_.rules.begin()));
+        return;
+    }
     // A new rule gives the first profile; its row's list changes it.
     if (context_.profiles.empty()) {
         context_.messages.tell(std::u16string(kNoProfiles.in(context_.language)),
@@ -237,7 +266,7 @@ void ProfileRulesDialog::addApplication(const FrontApplication& application) {
     rules_.rules.push_back({application.id, {}, profile});
     changed();
     showRules();
-    table_->selectRow(table_->rowCount() - 1);
+    selectRule(table_->rowCount() - 1);
 }
 
 void ProfileRulesDialog::moveSelected(int by) {
@@ -248,7 +277,7 @@ void ProfileRulesDialog::moveSelected(int by) {
               rules_.rules[static_cast<std::size_t>(to)]);
     changed();
     showRules();
-    table_->selectRow(to);
+    selectRule(to);
 }
 
 void ProfileRulesDialog::removeSelected() {
@@ -257,7 +286,7 @@ void ProfileRulesDialog::removeSelected() {
     rules_.rules.erase(rules_.rules.begin() + row);
     changed();
     showRules();
-    table_->selectRow(std::min(row, table_->rowCount() - 1));
+    selectRule(std::min(row, table_->rowCount() - 1));
 }
 
 void ProfileRulesDialog::chooseProfile(int row, int index) {
@@ -272,8 +301,13 @@ void ProfileRulesDialog::pickApplication() {
     const auto open =
         context_.openApplications ? context_.openApplications() : std::vector<FrontApplication>();
     for (const FrontApplication& application : open) {
-        menu.addAction(QString::fromStdString(application.id),
-                       [this, application] { addApplication(application); });
+        QAction* item = menu.addAction(QString::fromStdString(application.id),
+                                       [this, application] { addApplication(application); });
+        // Already given a profile: shown, so the list matches what is open, but not offered.
+        item->setEnabled(
+            std::none_of(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
+                return sameIgnoringCase(rule.application, application.id);
+            }));
     }
     if (open.empty()) menu.addAction(text(kNoneSeen))->setEnabled(false);
     menu.addSeparator();

@@ -55,6 +55,8 @@ class ProfileRulesDialog final : public QDialog {
 
   private:
     QString text(const DialogText& text) const;
+    void updateButtons();
+    void selectRule(int row);
     void showRules();
     void changed();
 

@@ -153,6 +153,13 @@ TEST_F(ConfigureDlgTest, TheMenuOpensOnTheListOnlyInBothLanguages) {
                   language == Language::English ? "Use for applications…" : "用于应用程序…");
         dialog->menu()->actions().back()->trigger();
         EXPECT_EQ(opened, 1);
+        // From the keyboard: the Menu key and Shift+F10 open it too.
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+            QTest::keyClick(dialog->list(), key, modifiers);
+            EXPECT_TRUE(dialog->menu()->isVisible());
+            dialog->menu()->hide();
+        }
     }
     bool shown = false;
     QTimer::singleShot(0, [&] {

@@ -5,8 +5,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <fstream>
+#include <map>
 
 #include "config/profile_rules_file.h"
 #include "support/normal_user.h"
@@ -48,10 +50,22 @@ TEST_F(ProfileRulesDialogTest, EachChangeIsWrittenAtOnceInTheOrderShown) {
     EXPECT_EQ(onDisk(), expected);
     EXPECT_EQ(dialog->table()->item(0, 0)->text(), "steam");
 
+    // The same application again: its rule is selected, none is added.
+    dialog->addApplication({"STEAM", "", false});
+    EXPECT_EQ(dialog->table()->rowCount(), 2);
+    EXPECT_EQ(dialog->table()->currentRow(), 0);
     dialog->table()->selectRow(1);
     dialog->removeSelected();
     expected.rules.pop_back();
     EXPECT_EQ(onDisk(), expected);
+    // What is left is selected, and cannot move down.
+    EXPECT_EQ(dialog->table()->currentRow(), 0);
+    std::map<QString, bool> enabled;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        enabled[button->text()] = button->isEnabled();
+    EXPECT_FALSE(enabled.at("Up"));
+    EXPECT_FALSE(enabled.at("Down"));
+    EXPECT_TRUE(enabled.at("Remove"));
     // Opened again, it shows what is on disk.
     dialog = open();
     EXPECT_TRUE(dialog->enabledBox()->isChecked());
