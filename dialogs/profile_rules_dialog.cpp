@@ -66,6 +66,7 @@ constexpr const char* kStyle =
     "QCheckBox::indicator:checked { background-color: #3fc8f0; border-color: #00ffff; }"
     "QCheckBox::indicator:disabled { border-color: #3a4256; }"
     "QTableWidget:focus { border: 2px solid #00ffff; }"
+    "QTableWidget QComboBox { margin: 1px 3px 1px 1px; }"
     "QComboBox QAbstractItemView { background-color: #1b2030; color: #e6ebf0;"
     " selection-background-color: #1f6f8b; }"
     "QMenu { background: #1b2030; color: white; border: 1px solid #3a4256; padding: 3px; }"
@@ -95,7 +96,7 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
     table_->setHorizontalHeaderLabels({text(kApplication), text(kExecutable), text(kProfile)});
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Fixed);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -225,6 +226,12 @@ void ProfileRulesDialog::showRules() {
                 [this, row](int index) { chooseProfile(row, index); });
         table_->setCellWidget(row, 2, choice);
     }
+    // The header's own sizing overlooks a styled box's border and arrow; size for the widest.
+    int profileWidth = table_->horizontalHeader()->sectionSizeHint(2);
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        profileWidth = std::max(profileWidth, table_->cellWidget(row, 2)->sizeHint().width() + 4);
+    }
+    table_->horizontalHeader()->resizeSection(2, profileWidth);
     otherwise_->clear();
     otherwise_->addItem(text(kLeave));
     otherwise_->addItems(profiles);
