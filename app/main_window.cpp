@@ -91,7 +91,8 @@ CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices s
       session_(std::make_unique<DeviceSession>(services.link, state.keyboard, mainThread_,
                                                *notifications_, services.diagnostics)) {
     setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
+    // Clicks give the window the focus; Tab goes only to its places (focus stops).
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (services_.keyInput != nullptr) {
         launchKeys_ = std::make_unique<LaunchKeyWatcher>(
@@ -104,6 +105,7 @@ CGameKeyboardDlg::CGameKeyboardDlg(ApplicationState& state, MainWindowServices s
 }
 
 CGameKeyboardDlg::~CGameKeyboardDlg() {
+    if (stops_ != nullptr) stops_->release();
     if (tray_) tray_->hideIcon();
     if (launchKeys_) launchKeys_->stop();
     session_->shutdown();
@@ -139,6 +141,7 @@ void CGameKeyboardDlg::initialise() {
     state_.assignments.marks.fill(0);
     if (services_.watcher != nullptr) session_->registerForNotifications(*services_.watcher);
     setUpSliders();
+    setUpFocusStops();
     // Read once the keyboard is held, so that a tool writing them for the keyboard just now
     // has finished; without a keyboard nobody writes them for it.
     session_->connectAtStart();
@@ -646,9 +649,7 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
     bool disabled = false;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
-        const std::uint8_t slot = KeyLayout[index].slot;
-        disabled = record.type == 0 && state_.keyboard.settings.keyTable[slot] == KeyEntry{} &&
-                   FactoryKeyMap[slot].code != 0;
+        disabled = keyDisabledLocked(index);
     }
     ui_.dialogKey = key;
     update();
@@ -665,6 +666,12 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
         ApplyAssignment(request, workspace);
     }
     saveKeymap();
+}
+
+bool CGameKeyboardDlg::keyDisabledLocked(std::size_t index) const {
+    const std::uint8_t slot = KeyLayout[index].slot;
+    return (*state_.assignments.table)[index].type == 0 &&
+           state_.keyboard.settings.keyTable[slot] == KeyEntry{} && FactoryKeyMap[slot].code != 0;
 }
 
 void CGameKeyboardDlg::chooseEffect(int row) {

@@ -18,6 +18,7 @@
 #include "config/config_apply.h"
 #include "controls/bit_slider.h"
 #include "controls/button_image_set.h"
+#include "controls/focus_stop.h"
 #include "controls/skin_image_cache.h"
 #include "device/background_operation.h"
 #include "device/device_events.h"
@@ -72,6 +73,8 @@ struct MainWindowState {
     int selectedKey = -1;
     // The key whose dialog is open, drawn lit until it closes.
     int dialogKey = -1;
+    // The key the keyboard's arrows are on in the keyboard picture.
+    int focusKey = -1;
     int effectListHoverRow = -1;
     int responseListHoverRow = -1;
     OperationDisplay operation;
@@ -121,6 +124,8 @@ class CGameKeyboardDlg final : public QWidget {
     // "Profile: Game", with " (changed)" while the live configuration is not that profile's;
     // empty while no profile is active.
     QString profileLine();
+    // The places Tab reaches, for the keyboard and screen readers (main_window_focus.cpp).
+    FocusStops& focusStops() { return *stops_; }
     // The notification area's menu, also where the icon cannot be shown.
     TrayIcon& trayIcon() { return *tray_; }
 
@@ -175,6 +180,13 @@ class CGameKeyboardDlg final : public QWidget {
 
     // Start-up.
     void setUpSliders();
+    void setUpFocusStops();
+    std::vector<FocusStop> focusStopsNow();
+    FocusStop keyboardStop(const DeviceSettings& record);
+    // A click's whole path, for a place activated from the keyboard.
+    void clickAt(QPoint point);
+    // A key that sends nothing; the caller holds the record's lock.
+    bool keyDisabledLocked(std::size_t index) const;
     void setUpTrayIcon();
     void loadDataFiles();
 
@@ -288,6 +300,8 @@ class CGameKeyboardDlg final : public QWidget {
     void readLightingWithoutEvents();
     std::unique_ptr<LaunchKeyWatcher> launchKeys_;
     bool launchPermissionTold_ = false;
+    FocusStops* stops_ = nullptr;
+    int helpMenuRow_ = -1;
     CBitSlider* speed_ = nullptr;
     CBitSlider* brightness_ = nullptr;
     CBitSlider* reportRate_ = nullptr;

@@ -43,6 +43,8 @@ QString labelOf(std::size_t key) {
 void CGameKeyboardDlg::paintEvent(QPaintEvent*) {
     const QImage picture = compose();
     QPainter(this).drawImage(0, 0, picture);
+    // What was drawn may have moved, shown or hidden a place the keyboard reaches.
+    if (stops_ != nullptr) stops_->syncSoon();
 }
 
 QImage CGameKeyboardDlg::renderWindow() {

@@ -1,8 +1,10 @@
 #include "controls/bit_slider.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWheelEvent>
 
+#include "controls/focus_stop.h"
 #include "controls/resource_bitmaps.h"
 #include "controls/window_messages.h"
 
@@ -83,8 +85,32 @@ void CBitSlider::reportThumb() {
 }
 
 void CBitSlider::paintEvent(QPaintEvent*) {
-    // Nothing of the slider is drawn: the owner draws channel and thumb where told.
+    // Nothing of the slider is drawn but the focus mark: the owner draws channel and thumb
+    // where told.
     reportThumb();
+    if (hasFocus() && keyboardFocus_) {
+        QPainter painter(this);
+        drawFocusMark(painter, rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+void CBitSlider::focusInEvent(QFocusEvent* event) {
+    keyboardFocus_ =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractSlider::focusInEvent(event);
+    update();
+}
+
+void CBitSlider::focusOutEvent(QFocusEvent* event) {
+    keyboardFocus_ = false;
+    QAbstractSlider::focusOutEvent(event);
+    update();
+}
+
+void CBitSlider::keyPressEvent(QKeyEvent* event) {
+    keyboardFocus_ = true;
+    QAbstractSlider::keyPressEvent(event);
+    update();
 }
 
 int CBitSlider::positionAt(QPoint point) const {
@@ -117,6 +143,7 @@ void CBitSlider::mousePressEvent(QMouseEvent* event) {
         return;
     }
     dragging_ = true;
+    keyboardFocus_ = false;
     setSliderDown(true);
     jumpTo(event->position().toPoint());
     event->accept();

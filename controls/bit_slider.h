@@ -55,6 +55,9 @@ class CBitSlider final : public QAbstractSlider {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void reportThumb();
@@ -66,6 +69,8 @@ class CBitSlider final : public QAbstractSlider {
     std::unique_ptr<BitmapStrip> stripA_;
     std::unique_ptr<BitmapStrip> stripB_;
     bool dragging_ = false;
+    // The focus came by the keyboard: the mark shows.
+    bool keyboardFocus_ = false;
     int thumbX_ = 0;
     int thumbY_ = 0;
 };

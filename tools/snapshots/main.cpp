@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -126,6 +127,31 @@ class MainWindowScene {
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
         return window_->renderWindow();
     }
+    // A key pressed where the focus is.
+    void press(Qt::Key key) {
+        QWidget* target = QApplication::focusWidget();
+        if (target == nullptr) target = window_.get();
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &up);
+        QCoreApplication::processEvents();
+    }
+    // Tab until the place has the focus.
+    void tabTo(const QString& id) {
+        window_->activateWindow();
+        window_->focusStops().sync();
+        for (int i = 0; i < 40; ++i) {
+            const FocusStopWidget* stop = window_->focusStops().focused();
+            if (stop != nullptr && stop->stop().id == id) return;
+            press(Qt::Key_Tab);
+        }
+    }
+    // The window with its controls and the focus mark, as the screen shows it.
+    QImage screen() {
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+        return window_->grab().toImage();
+    }
 
   private:
     QTemporaryDir scratch_;
@@ -198,6 +224,24 @@ void writeMainWindowStates(const QString& app, Language language, const QString&
         MainWindowScene scene(app, language, memoryWithEffect(1));
         scene.click(944, 12);
         write(scene.picture(), out + "main-window-help-menu" + suffix);
+    }
+    {
+        // Used from the keyboard: the focus mark on a key of the picture, and on a choice.
+        MainWindowScene scene(app, language, memoryWithEffect(6));
+        scene.tabTo(QStringLiteral("game-mode"));
+        scene.press(Qt::Key_Space);
+        scene.tabTo(QStringLiteral("keyboard"));
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Right})
+            scene.press(key);
+        write(scene.screen(), out + "main-window-keyboard-focus-key" + suffix);
+        scene.tabTo(QStringLiteral("lighting"));
+        scene.press(Qt::Key_Space);
+        scene.tabTo(QStringLiteral("direction-down"));
+        write(scene.screen(), out + "main-window-keyboard-focus-choice" + suffix);
+        scene.tabTo(QStringLiteral("effect"));
+        scene.press(Qt::Key_Return);
+        scene.press(Qt::Key_Down);
+        write(scene.screen(), out + "main-window-keyboard-effect-list" + suffix);
     }
     {
         // Save caught while the keyboard holds its third step for a while.

@@ -1,0 +1,141 @@
+// The main window used from the keyboard alone, and what a screen reader is told.
+#include <QAccessible>
+#include <QApplication>
+
+#include "app/lighting_effects.h"
+#include "dialog_flow_fixture.h"
+
+namespace tq260::testing {
+namespace {
+
+class KeyboardUse : public DialogFlow {
+  protected:
+    void startFocused() {
+        start();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->focusStops().sync();
+    }
+    // A key pressed where the focus is, as the keyboard sends it.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target != nullptr ? target : window.get(), key, modifiers);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        QCoreApplication::processEvents();
+    }
+    QString focused() const {
+        const FocusStopWidget* stop = window->focusStops().focused();
+        if (stop != nullptr) return stop->stop().id;
+        const QWidget* w = QApplication::focusWidget();
+        return w != nullptr ? w->accessibleName() : QString();
+    }
+    // Tab until the stop has the focus; fails after a whole round.
+    void tabTo(const QString& id) {
+        for (int i = 0; i < 40 && focused() != id; ++i) press(Qt::Key_Tab);
+        ASSERT_EQ(focused(), id);
+    }
+    QAccessibleInterface* focusedItem() {
+        QAccessibleInterface* stop =
+            QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+        const int item = window->focusStops().focused()->stop().currentItem;
+        return stop->child(item);
+    }
+};
+
+TEST_F(KeyboardUse, TabGoesThroughThePlacesInReadingOrderAndBack) {
+    startFocused();
+    std::vector<QString> order;
+    for (int i = 0; i < 13; ++i) {
+        press(Qt::Key_Tab);
+        order.push_back(focused());
+    }
+    EXPECT_EQ(order,
+              (std::vector<QString>{"help", "minimize", "close", "lighting", "macros", "game-mode",
+                                    "response-header", "report-rate", "keyboard", "profiles",
+                                    "factory-reset", "cancel", "save"}));
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(focused(), "cancel");
+}
+
+TEST_F(KeyboardUse, GameModeOffAndSaveReachTheKeyboard) {
+    startFocused();
+    ASSERT_EQ(keyboard.memory().gameMode, 1);
+    tabTo("game-mode");
+    press(Qt::Key_Return);  // the section opens, the focus stays on its header
+    EXPECT_EQ(focused(), "game-mode");
+    tabTo("game-mode-off");
+    auto* off = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+    EXPECT_EQ(off->role(), QAccessible::RadioButton);
+    EXPECT_FALSE(off->state().checked);
+    press(Qt::Key_Space);
+    EXPECT_TRUE(off->state().checked);
+    tabTo("save");
+    press(Qt::Key_Enter);
+    EXPECT_EQ(keyboard.memory().gameMode, 0);
+}
+
+TEST_F(KeyboardUse, TheEffectListOpensTakesArrowsAndGivesTheFocusBack) {
+    startFocused();
+    tabTo("lighting");
+    press(Qt::Key_Space);
+    tabTo("effect");
+    const QString before = window->focusStops().find("effect")->stop().value;
+    press(Qt::Key_Return);
+    ASSERT_EQ(focused(), "effect-list");
+    // Escape closes the list and changes nothing.
+    press(Qt::Key_Escape);
+    EXPECT_EQ(focused(), "effect");
+    EXPECT_FALSE(window->windowState().effectListOpen);
+    // The list opens on the current effect; two rows down is chosen.
+    press(Qt::Key_Return);
+    const int current = window->focusStops().focused()->stop().currentItem;
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    EXPECT_EQ(focusedItem()->text(QAccessible::Name),
+              lightingEffectName(static_cast<std::size_t>(current + 2), Language::English));
+    press(Qt::Key_Return);
+    EXPECT_EQ(focused(), "effect");
+    EXPECT_EQ(record().lighting.effect,
+              kLightingEffects[static_cast<std::size_t>(current + 2)].code);
+    EXPECT_NE(window->focusStops().find("effect")->stop().value, before);
+}
+
+TEST_F(KeyboardUse, TheBrightnessSliderMovesWithTheArrows) {
+    startFocused();
+    tabTo("lighting");
+    press(Qt::Key_Space);
+    tabTo("Brightness");
+    const int before = record().lighting.brightness;
+    press(Qt::Key_Left);
+    EXPECT_EQ(window->brightnessSlider()->value(), before - 1);
+    EXPECT_EQ(record().lighting.brightness, before - 1);
+    auto* slider = QAccessible::queryAccessibleInterface(window->brightnessSlider());
+    EXPECT_EQ(slider->role(), QAccessible::Slider);
+    ASSERT_NE(slider->valueInterface(), nullptr);
+    EXPECT_EQ(slider->valueInterface()->currentValue().toInt(), before - 1);
+}
+
+TEST_F(KeyboardUse, TheKeyboardPictureNamesEachKeyAndOpensItsDialog) {
+    dialogs.answer = AssignmentRequest{};
+    dialogs.answer->type = AssignmentType::SingleKey;
+    dialogs.answer->count = 1;
+    dialogs.answer->keyList[0] = 0x42;  // B
+    dialogs.forwardTo = nullptr;
+    startFocused();
+    tabTo("keyboard");
+    press(Qt::Key_Right);  // onto the first key
+    EXPECT_EQ(focusedItem()->text(QAccessible::Name), "Esc, sends Esc");
+    press(Qt::Key_Down);  // ~ lies under Esc
+    press(Qt::Key_Down);  // Tab
+    press(Qt::Key_Down);  // Caps Lock
+    press(Qt::Key_Right);
+    EXPECT_EQ(focusedItem()->text(QAccessible::Name), "A, sends A");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.opened.size(), 1U);
+    EXPECT_EQ(state.assignments.selectedKey, 63U);
+    EXPECT_EQ(focused(), "keyboard");
+    EXPECT_EQ(focusedItem()->text(QAccessible::Name), "A, sends B, changed");
+}
+
+}  // namespace
+}  // namespace tq260::testing
