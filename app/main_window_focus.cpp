@@ -180,6 +180,7 @@ std::vector<FocusStop> CGameKeyboardDlg::focusStopsNow() {
         FocusStop stop;
         stop.id = control->accessibleName();
         stop.widget = control;
+        stop.marksItself = true;  // the sliders draw the mark on their own track
         return stop;
     };
 

@@ -177,10 +177,36 @@ void FocusStopWidget::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
 }
 
+// ---- The mark around a real control -----------------------------------------------------
+
+namespace {
+
+// Lies under the control, a little larger, so only the mark around it shows.
+class ControlMark final : public QWidget {
+  public:
+    explicit ControlMark(QWidget* window) : QWidget(window) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        drawFocusMark(painter,
+                      rect().adjusted(kMarkMargin, kMarkMargin, -kMarkMargin, -kMarkMargin));
+    }
+};
+
+}  // namespace
+
 // ---- The stops of a window -----------------------------------------------------------
 
 FocusStops::FocusStops(QWidget* window, Builder build)
     : QObject(window), window_(window), build_(std::move(build)) {
+    installFocusStopAccessibility();
+    window_->setProperty(kPaintedWindowProperty, true);
     // A press anywhere in the window, its controls included, hides the mark.
     qApp->installEventFilter(this);
 }
@@ -219,10 +245,12 @@ void FocusStops::sync() {
     std::vector<QString> order;
     std::vector<FocusStopWidget*> shown;
     FocusStopWidget* opened = nullptr;
+    controls_.clear();
     for (FocusStop& stop : stops) {
         order.push_back(stop.id);
         if (stop.widget != nullptr) {
             chain.push_back(stop.widget);
+            if (!stop.marksItself) controls_.push_back(stop.widget);
             continue;
         }
         FocusStopWidget* w = find(stop.id);
@@ -286,13 +314,50 @@ void FocusStops::keyboardUsed() {
 
 void FocusStops::refreshMarks() {
     if (FocusStopWidget* w = focused()) w->update();
+    markControl();
+}
+
+void FocusStops::markControl() {
+    QWidget* control = nullptr;
+    if (keyboardInUse_) {
+        const auto found = std::find_if(controls_.begin(), controls_.end(), [](QWidget* c) {
+            return c->isVisible() &&
+                   (c->hasFocus() || c->isAncestorOf(QApplication::focusWidget()));
+        });
+        if (found != controls_.end()) control = *found;
+    }
+    if (control == nullptr) {
+        if (controlMark_ != nullptr) controlMark_->hide();
+        return;
+    }
+    if (controlMark_ == nullptr) controlMark_ = new ControlMark(window_);
+    const QRect area(control->mapTo(window_, QPoint(0, 0)), control->size());
+    controlMark_->setGeometry(
+        area.adjusted(-kMarkMargin - 2, -kMarkMargin - 2, kMarkMargin + 2, kMarkMargin + 2));
+    controlMark_->stackUnder(control);
+    controlMark_->show();
+    controlMark_->update();
 }
 
 bool FocusStops::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && keyboardInUse_ && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == window_->window()) {
+    const auto type = event->type();
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != window_->window()) {
+        return QObject::eventFilter(watched, event);
+    }
+    if (type == QEvent::MouseButtonPress && keyboardInUse_) {
         keyboardInUse_ = false;
         refreshMarks();
+    } else if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (type == QEvent::FocusIn &&
+            (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+            keyboardUsed();
+        }
+        // Once the focus has settled, so the mark follows it from control to control.
+        QTimer::singleShot(0, this, [this] { markControl(); });
+    } else if (type == QEvent::KeyPress && !keyboardInUse_ &&
+               std::find(controls_.begin(), controls_.end(), watched) != controls_.end()) {
+        keyboardUsed();
     }
     return QObject::eventFilter(watched, event);
 }

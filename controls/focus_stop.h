@@ -53,6 +53,8 @@ struct FocusStop {
 
     // A real control in this place of the order instead of a painted one.
     QWidget* widget = nullptr;
+    // The control draws its own focus mark; else a frame under it shows one.
+    bool marksItself = false;
 };
 
 class FocusStops;
@@ -115,8 +117,12 @@ class FocusStops final : public QObject {
 
   private:
     void refreshMarks();
+    // The mark around a real control in the order, drawn by a frame just under it.
+    void markControl();
 
     QWidget* window_;
+    QWidget* controlMark_ = nullptr;
+    std::vector<QWidget*> controls_;
     Builder build_;
     std::vector<FocusStopWidget*> widgets_;
     std::vector<QString> order_;

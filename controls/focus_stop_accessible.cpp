@@ -1,6 +1,7 @@
 #include "controls/focus_stop_accessible.h"
 
 #include <QAccessibleWidget>
+#include <QDialog>
 #include <QPointer>
 #include <memory>
 #include <vector>
@@ -86,7 +87,13 @@ class FocusItemAccessible final : public QAccessibleInterface, public QAccessibl
             stop_->focusItem(index_);
         } else if (action == pressAction()) {
             stop_->focusItem(index_);
-            stop_->pressItem(index_);
+            // After the answer: the press may open a dialog that waits for the user.
+            QMetaObject::invokeMethod(
+                stop_.data(),
+                [stop = QPointer<FocusStopWidget>(stop_), index = index_] {
+                    if (stop) stop->pressItem(index);
+                },
+                Qt::QueuedConnection);
         }
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
@@ -161,7 +168,13 @@ class FocusStopAccessible final : public QAccessibleWidget {
     }
     void doAction(const QString& action) override {
         if (action == pressAction() || action == toggleAction()) {
-            widget()->press();
+            // After the answer: the press may open a dialog that waits for the user.
+            QMetaObject::invokeMethod(
+                widget(),
+                [stop = QPointer<FocusStopWidget>(widget())] {
+                    if (stop) stop->press();
+                },
+                Qt::QueuedConnection);
         } else {
             QAccessibleWidget::doAction(action);
         }
@@ -176,6 +189,12 @@ class FocusStopAccessible final : public QAccessibleWidget {
 
 QAccessibleInterface* focusStopFactory(const QString&, QObject* object) {
     if (auto* stop = dynamic_cast<FocusStopWidget*>(object)) return new FocusStopAccessible(stop);
+    // A painted main window is a window to a screen reader, not a bare panel.
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget != nullptr && widget->isWindow() && qobject_cast<QDialog*>(widget) == nullptr &&
+        widget->property(kPaintedWindowProperty).toBool()) {
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    }
     return nullptr;
 }
 

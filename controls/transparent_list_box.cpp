@@ -313,6 +313,15 @@ void CTransparentListBox::scrollContentsBy(int dx, int dy) {
 
 void CTransparentListBox::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
+    // The row the keyboard is on is the chosen one, as a click there makes it: Home, End or
+    // Space choose the first row too, which no arrow moves onto when it is already current.
+    const int key = event->key();
+    const bool moves = key == Qt::Key_Home || key == Qt::Key_End || key == Qt::Key_Up ||
+                       key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+                       key == Qt::Key_Space;
+    if (moves && editor() == nullptr && currentItem() != nullptr && !currentItem()->isSelected()) {
+        currentItem()->setSelected(true);
+    }
     viewport()->update();
 }
 

@@ -69,6 +69,11 @@ CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
         if (openRules_) openRules_();
     });
     rulesItem_->setVisible(false);
+    list_->setAccessibleName(text(kProfileTitle));
+    list_->setAccessibleDescription(
+        text({u"Enter uses the profile; the menu key or Shift+F10 opens its menu.",
+              u"回车使用所选配置；菜单键或 Shift+F10 打开菜单。"}));
+    stops_ = new FocusStops(this, [this] { return focusStopsNow(); });
 }
 
 void CConfigureDlg::setRulesOpener(std::function<void()> open) {
@@ -78,7 +83,9 @@ void CConfigureDlg::setRulesOpener(std::function<void()> open) {
     rulesSeparator_->setVisible(shown);
 }
 
-CConfigureDlg::~CConfigureDlg() = default;
+CConfigureDlg::~CConfigureDlg() {
+    stops_->release();
+}
 
 QString CConfigureDlg::text(const DialogText& t) const {
     return toQString(t.in(context_.language));
@@ -105,6 +112,8 @@ void CConfigureDlg::prepare(const QRect& mainWindow) {
     const ProfileStore::Outcome opened =
         store_.openIn(pathOf(context_.dataFolder.toStdU16String()));
     showProfiles();
+    stops_->sync();
+    list_->setFocus(Qt::OtherFocusReason);
     if (opened.result != ProfileStore::Result::Done) {
         warn(text(kProfileFolderFailed).arg(shown(opened.file)), kProfileCaption);
     }

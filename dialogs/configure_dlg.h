@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <functional>
 
+#include "controls/focus_stop.h"
 #include "controls/skin_image_cache.h"
 #include "controls/transparent_list_box.h"
 #include "dialogs/dialog_text.h"
@@ -55,6 +56,8 @@ class CConfigureDlg final : public QDialog {
     CTransparentListBox* list() const { return list_; }
     QMenu* menu() const { return menu_; }
     QImage render();
+    // What Tab moves through and a screen reader names.
+    FocusStops& focusStops() const { return *stops_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -64,6 +67,7 @@ class CConfigureDlg final : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    std::vector<FocusStop> focusStopsNow();
     // Fills the list from the store; the named profile, if any, is selected.
     void showProfiles(const std::u16string& select = {});
     // A rename still being typed is finished before anything else acts on the list, so no
@@ -103,6 +107,7 @@ class CConfigureDlg final : public QDialog {
     QAction* rulesSeparator_ = nullptr;
     QAction* rulesItem_ = nullptr;
     std::function<void()> openRules_;
+    FocusStops* stops_ = nullptr;
 };
 
 }  // namespace tq260

@@ -80,11 +80,33 @@ KeyAssignmentDialog::KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDia
     connect(macroList_, &QListWidget::itemSelectionChanged, this, [this] {
         if (!macroList_->selectedItems().isEmpty()) choiceMade();
     });
+    keyBox_->setAccessibleName(text(u"Key to send", u"发送的按键"));
+    keyBox_->setAccessibleDescription(
+        text(u"Enter or Space, then press the key or the keys together.",
+             u"按回车或空格键，然后按下按键或组合键。"));
+    macroList_->setAccessibleName(text(u"Macro", u"宏"));
+    tree_->setAccessibleName(text(u"Basic", u"基本功能"));
+    stops_ = new FocusStops(this, [this] { return focusStopsNow(); });
     showPage(KeyPage);
 }
 
 KeyAssignmentDialog::~KeyAssignmentDialog() {
+    stops_->release();
     if (state_.hookInstalled) context_.hook.remove();
+}
+
+void KeyAssignmentDialog::startCapture() {
+    captured_ = false;
+    heldKeys_.clear();
+    if (!state_.hookInstalled) {
+        state_.hookInstalled = context_.hook.install(windowHandleOf(this), KeyHook::KeyCapture);
+    }
+}
+
+void KeyAssignmentDialog::endCapture() {
+    if (state_.hookInstalled) context_.hook.remove();
+    state_.hookInstalled = false;
+    heldKeys_.clear();
 }
 
 QString KeyAssignmentDialog::text(const DialogText& t) const {
@@ -124,7 +146,7 @@ QString KeyAssignmentDialog::skinFolder() const {
 
 void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
                                   AssignmentRequest& request, bool disabled) {
-    if (state_.hookInstalled) context_.hook.remove();
+    endCapture();
     key_ = std::min(keyIndex, kKeyCount - 1);
     record_ = &record;
     request_ = &request;
@@ -198,7 +220,9 @@ void KeyAssignmentDialog::prepare(std::size_t keyIndex, KeyAssignment& record,
         macroList_->setFocus(Qt::OtherFocusReason);
         if (record.data[2] < macroList_->count()) macroList_->setCurrentRow(record.data[2]);
     }
-    state_.hookInstalled = context_.hook.install(windowHandleOf(this), KeyHook::KeyCapture);
+    // The key page opens capturing, as the box has the focus; the other pages take the keys
+    // as they come (Tab, arrows).
+    if (page == KeyPage) startCapture();
     opening_ = request;
     openingDisabled_ = disabled;
     filling_ = false;
@@ -233,6 +257,7 @@ void KeyAssignmentDialog::fillMacroList() {
 
 void KeyAssignmentDialog::showPage(Page page) {
     state_.page = page;
+    if (page != KeyPage) endCapture();
     keyBox_->setVisible(page == KeyPage);
     // Without macros the page says how to make one instead.
     macroList_->setVisible(page == MacroPage && macroList_->count() > 0);
@@ -261,6 +286,14 @@ void KeyAssignmentDialog::onHookKey(std::uint8_t key, bool release) {
     const auto held = std::find(heldKeys_.begin(), heldKeys_.end(), key);
     if (release) {
         if (held != heldKeys_.end()) heldKeys_.erase(held);
+        // One key or chord is what the box takes; then the keys move the focus again.
+        if (heldKeys_.empty() && captured_) {
+            endCapture();
+            stops_->sync();
+            if (FocusStopWidget* save = stops_->find(QStringLiteral("save"))) {
+                save->setFocus(Qt::OtherFocusReason);
+            }
+        }
         return;
     }
     // A key counts once, when it goes down; a held key's repeats do not count again.
@@ -269,6 +302,7 @@ void KeyAssignmentDialog::onHookKey(std::uint8_t key, bool release) {
     // Keys held down together make a combination, as a shortcut is pressed; a key pressed
     // alone starts again. A fourth key held with three changes nothing.
     if (state_.page != KeyPage || heldKeys_.size() > kCombinationKeys) return;
+    captured_ = true;
     chooseKeys(heldKeys_);
     state_.firstFocus = false;
     choiceMade();
@@ -328,6 +362,18 @@ bool KeyAssignmentDialog::eventFilter(QObject* watched, QEvent* event) {
         // message or another program, changes nothing.
         if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
             onBoxFocused(false);
+            startCapture();
+        }
+    }
+    if (watched == keyBox_ && event->type() == QEvent::KeyPress && !state_.hookInstalled) {
+        // Reached by Tab, the box starts capturing when activated.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+            key->key() == Qt::Key_Enter) {
+            stops_->keyboardUsed();
+            onBoxFocused(false);
+            startCapture();
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -349,6 +395,7 @@ void KeyAssignmentDialog::onBoxFocused(bool combination) {
 void KeyAssignmentDialog::focusKeyBox() {
     onBoxFocused(false);
     keyBox_->setFocus(Qt::OtherFocusReason);
+    startCapture();
 }
 
 void KeyAssignmentDialog::clearKeys() {
@@ -428,11 +475,7 @@ void KeyAssignmentDialog::closeEvent(QCloseEvent* event) {
 }
 
 void KeyAssignmentDialog::done(int result) {
-    if (state_.hookInstalled) {
-        context_.hook.remove();
-        state_.hookInstalled = false;
-    }
-    heldKeys_.clear();
+    endCapture();
     QDialog::done(result);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls/button_image_set.h"
+#include "controls/focus_stop.h"
 #include "controls/skin_image_cache.h"
 #include "controls/vivid_tree.h"
 #include "dialogs/key_capture_box.h"
@@ -72,6 +73,10 @@ class KeyAssignmentDialog : public QDialog {
     int regionAt(QPoint point) const;
     // The window as the next paint draws it, controls included.
     QImage render();
+    // The places Tab reaches (key_assignment_dialog_focus.cpp).
+    FocusStops& focusStops() { return *stops_; }
+    // Whether the box takes every key now.
+    bool capturing() const { return state_.hookInstalled; }
 
   protected:
     KeyAssignmentDialog(const KeyDialogVariant& variant, KeyDialogContext context, QWidget* parent);
@@ -110,6 +115,11 @@ class KeyAssignmentDialog : public QDialog {
     void openListPage(Page page, AssignmentType interimType);
     void clearKeys();
     void focusKeyBox();
+    // The box takes every key from now until one key or chord has gone down and up again;
+    // then the focus moves on to Save.
+    void startCapture();
+    void endCapture();
+    std::vector<FocusStop> focusStopsNow();
 
     // The launch page.
     void clickLaunchGrid(QPoint point);
@@ -152,6 +162,9 @@ class KeyAssignmentDialog : public QDialog {
     bool filling_ = false;
     int hoverLaunchCell_ = -1;
     bool mousePressed_ = false;
+    FocusStops* stops_ = nullptr;
+    // A key went down since the capture started.
+    bool captured_ = false;
     VividTree* tree_ = nullptr;
     KeyCaptureBox* keyBox_ = nullptr;
     KeyCaptureBox* combinationBox_ = nullptr;

@@ -44,6 +44,7 @@ KeyDialogRole tabOf(KeyAssignmentDialog::Page page) {
 void KeyAssignmentDialog::paintEvent(QPaintEvent*) {
     const QImage picture = compose();
     QPainter(this).drawImage(0, 0, picture);
+    stops_->syncSoon();
 }
 
 QImage KeyAssignmentDialog::render() {

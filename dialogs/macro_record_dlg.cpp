@@ -88,12 +88,20 @@ CMacroRecordDlg::CMacroRecordDlg(MacroManagerContext context, QWidget* parent)
             showing_ = false;
         }
     });
+    macroList_->setAccessibleName(text(u"Select Macro", u"选择宏"));
+    eventList_->setAccessibleName(text(u"Keystroke Sequence", u"按键系列"));
+    eventList_->setAccessibleDescription(text(u"The menu key or Shift+F10 opens the line's menu.",
+                                              u"菜单键或 Shift+F10 打开该行的菜单。"));
+    loopsField_->setAccessibleName(text(u"Number of Loops", u"循环次数"));
+    stops_ = new FocusStops(this, [this] { return focusStopsNow(); });
     nameSync_.setInterval(kNameSyncMs);
     connect(&nameSync_, &QTimer::timeout, this, [this] { takeNames(); });
     buildMenu();
 }
 
-CMacroRecordDlg::~CMacroRecordDlg() = default;
+CMacroRecordDlg::~CMacroRecordDlg() {
+    stops_->release();
+}
 
 void CMacroRecordDlg::setUpList(CTransparentListBox* list, int mode, const QRect& geometry) {
     list->listMode = mode;
@@ -147,7 +155,10 @@ void CMacroRecordDlg::prepare(MacroTable& working) {
     macroList_->clear();
     eventList_->clear();
     showing_ = false;
+    escapeStops_ = false;
+    skipStartingRelease_ = false;
     showEditor();
+    stops_->sync();
     macroList_->setFocus(Qt::OtherFocusReason);
     nameSync_.start();
 }
@@ -244,10 +255,11 @@ bool CMacroRecordDlg::event(QEvent* event) {
         switch (message->message()) {
             case WM_HOOK_KEY: {
                 const qintptr key = message->wParam();
-                if (key > 0 && key <= 0xFF) {
-                    editor_.hookKey(
-                        static_cast<std::uint8_t>(key),
-                        (message->lParam() & static_cast<qintptr>(KeyHook::kReleaseFlag)) != 0);
+                const bool release =
+                    (message->lParam() & static_cast<qintptr>(KeyHook::kReleaseFlag)) != 0;
+                if (key > 0 && key <= 0xFF &&
+                    !keyboardRecordingKey(static_cast<std::uint8_t>(key), release)) {
+                    editor_.hookKey(static_cast<std::uint8_t>(key), release);
                     showEditor();
                 }
                 return true;
@@ -272,6 +284,14 @@ bool CMacroRecordDlg::event(QEvent* event) {
 bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* event) {
     // The pointer went from a button onto a control: no button stays lit.
     if (event->type() == QEvent::Enter) setHover(-1);
+    if (watched == eventList_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            openMenuAtSelection();
+            return true;
+        }
+    }
     if (watched == eventList_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::RightButton) {
@@ -285,6 +305,12 @@ bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CMacroRecordDlg::openMenu(QPoint globalPoint) {
     menu_->exec(globalPoint);
+}
+
+void CMacroRecordDlg::openMenuAtSelection() {
+    const int row = std::max(eventList_->currentRow(), 0);
+    const QRect line = eventList_->count() > 0 ? eventList_->rowRect(row) : QRect();
+    openMenu(eventList_->viewport()->mapToGlobal(line.isValid() ? line.bottomLeft() : QPoint()));
 }
 
 void CMacroRecordDlg::runMenuCommand(int command) {
@@ -366,6 +392,7 @@ void CMacroRecordDlg::mouseReleaseEvent(QMouseEvent* event) {
 void CMacroRecordDlg::click(MacroHotArea area) {
     switch (area) {
         case MacroHotArea::Record:
+            escapeStops_ = false;
             if (!editor_.toggleRecording()) tell(kSelectToRecord, kMacroManagerCaption);
             break;
         case MacroHotArea::RecordDelayTick:

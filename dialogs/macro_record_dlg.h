@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls/button_image_set.h"
+#include "controls/focus_stop.h"
 #include "controls/skin_image_cache.h"
 #include "controls/transparent_list_box.h"
 #include "dialogs/macro_manager_layout.h"
@@ -57,6 +58,8 @@ class CMacroRecordDlg final : public QDialog {
     int hotAreaAt(QPoint point) const;
     // The window as the next paint draws it, controls included.
     QImage render();
+    // What Tab moves through and a screen reader names.
+    FocusStops& focusStops() const { return *stops_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -85,10 +88,21 @@ class CMacroRecordDlg final : public QDialog {
     void confirm();
     void openMenu(QPoint globalPoint);
 
+    std::vector<FocusStop> focusStopsNow();
+    // Record run from the keyboard: Escape alone then stops it, as a click would, and is not
+    // recorded; a mouse user's recording takes Escape like any key.
+    void recordFromKeyboard();
+    // A hook report that belongs to the keyboard's own use of Record; true when taken.
+    bool keyboardRecordingKey(std::uint8_t key, bool release);
+    void openMenuAtSelection();
+
     QImage compose();
     QString capacityText() const;
 
     QString text(const DialogText& text) const;
+    QString text(std::u16string_view english, std::u16string_view chinese) const {
+        return text(DialogText{english, chinese});
+    }
     void tell(const DialogText& message, const DialogText& caption);
     QString skinFolder() const;
 
@@ -101,7 +115,10 @@ class CMacroRecordDlg final : public QDialog {
     QLineEdit* loopsField_ = nullptr;
     QMenu* menu_ = nullptr;
     QTimer nameSync_;
-    bool showing_ = false;  // the window is being brought in line with the editor
+    FocusStops* stops_ = nullptr;
+    bool escapeStops_ = false;          // recording began from the keyboard
+    bool skipStartingRelease_ = false;  // the release of the Space or Enter that began it
+    bool showing_ = false;              // the window is being brought in line with the editor
     bool mousePressed_ = false;
     int hoverArea_ = -1;
 };

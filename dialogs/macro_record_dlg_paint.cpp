@@ -19,6 +19,8 @@ const QColor kInsertionHint(0x00, 0xFF, 0xFF);
 void CMacroRecordDlg::paintEvent(QPaintEvent*) {
     const QImage picture = compose();
     QPainter(this).drawImage(0, 0, picture);
+    // What a paint shows changed may change a stop's name or state.
+    stops_->syncSoon();
 }
 
 QImage CMacroRecordDlg::render() {

@@ -6,9 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-# The desktops the front-application tests run on, and the tools that check the desktop
-# scripts the package ships.
-scripts/install-deps.sh xvfb openbox xdotool x11-apps sway foot nodejs gjs
+# The desktops the front-application tests run on, the tools that check the desktop
+# scripts the package ships, and the accessibility bus the screen-reader test walks.
+scripts/install-deps.sh xvfb openbox xdotool x11-apps sway foot nodejs gjs at-spi2-core python3-pyatspi
 jobs="$(nproc)"
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -1,9 +1,11 @@
 // The main window used from the keyboard alone, and what a screen reader is told.
 #include <QAccessible>
 #include <QApplication>
+#include <QTimer>
 
 #include "app/lighting_effects.h"
 #include "dialog_flow_fixture.h"
+#include "keys/keymap_file.h"
 
 namespace tq260::testing {
 namespace {
@@ -23,11 +25,30 @@ class KeyboardUse : public DialogFlow {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
         QCoreApplication::processEvents();
     }
-    QString focused() const {
-        const FocusStopWidget* stop = window->focusStops().focused();
-        if (stop != nullptr) return stop->stop().id;
+    // The focused stop's id, or a real control's name; in whichever window is active.
+    static QString focused() {
         const QWidget* w = QApplication::focusWidget();
+        if (const auto* stop = dynamic_cast<const FocusStopWidget*>(w)) return stop->stop().id;
         return w != nullptr ? w->accessibleName() : QString();
+    }
+    // Presses the key that opens the dialog and runs the steps in it once it is active; the
+    // window is active again afterwards, as the window manager makes it.
+    void inDialogOpenedBy(Qt::Key key, QDialog& dialog, const std::function<void()>& steps) {
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!dialog.isVisible() || ran) return;
+            ran = true;
+            dialog.activateWindow();
+            if (QTest::qWaitForWindowActive(&dialog)) steps();
+            if (dialog.isVisible()) dialog.done(QDialog::Rejected);
+        });
+        poll.start();
+        press(key);
+        EXPECT_TRUE(ran) << "the dialog did not open";
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     // Tab until the stop has the focus; fails after a whole round.
     void tabTo(const QString& id) {
@@ -115,12 +136,7 @@ TEST_F(KeyboardUse, TheBrightnessSliderMovesWithTheArrows) {
     EXPECT_EQ(slider->valueInterface()->currentValue().toInt(), before - 1);
 }
 
-TEST_F(KeyboardUse, TheKeyboardPictureNamesEachKeyAndOpensItsDialog) {
-    dialogs.answer = AssignmentRequest{};
-    dialogs.answer->type = AssignmentType::SingleKey;
-    dialogs.answer->count = 1;
-    dialogs.answer->keyList[0] = 0x42;  // B
-    dialogs.forwardTo = nullptr;
+TEST_F(KeyboardUse, AKeyIsAssignedWithTheKeyboardAlone) {
     startFocused();
     tabTo("keyboard");
     press(Qt::Key_Right);  // onto the first key
@@ -130,11 +146,48 @@ TEST_F(KeyboardUse, TheKeyboardPictureNamesEachKeyAndOpensItsDialog) {
     press(Qt::Key_Down);  // Caps Lock
     press(Qt::Key_Right);
     EXPECT_EQ(focusedItem()->text(QAccessible::Name), "A, sends A");
-    press(Qt::Key_Return);
-    ASSERT_EQ(dialogs.opened.size(), 1U);
+    KeyAssignmentDialog& dialog = realDialogs->keymapDlg2();
+    inDialogOpenedBy(Qt::Key_Return, dialog, [&] {
+        // The dialog opens capturing: the key pressed is the key A sends from now on, and the
+        // focus goes on to Save.
+        ASSERT_TRUE(dialog.capturing());
+        hook.type('B');
+        EXPECT_FALSE(dialog.capturing());
+        EXPECT_EQ(focused(), "save");
+        press(Qt::Key_Return);
+    });
     EXPECT_EQ(state.assignments.selectedKey, 63U);
     EXPECT_EQ(focused(), "keyboard");
     EXPECT_EQ(focusedItem()->text(QAccessible::Name), "A, sends B, changed");
+}
+
+TEST_F(KeyboardUse, AProfileIsUsedWithTheKeyboardAlone) {
+    start();
+    DeviceSettings arena = record();
+    arena.lighting.brightness = 12;
+    std::filesystem::create_directories(folder.filePath("Configure").toStdString());
+    ASSERT_TRUE(saveKeymapFile(folder.filePath("Configure/Arena.bin").toStdString(), arena,
+                               *state.assignments.table));
+    messages.choices = {1};  // what the keyboard holds is in no profile: discarded
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    tabTo("profiles");
+    inDialogOpenedBy(Qt::Key_Space, realDialogs->profiles(), [&] {
+        EXPECT_EQ(focused(), "Profile");
+        std::vector<QString> order;
+        for (int i = 0; i < 4; ++i) {
+            press(Qt::Key_Tab);
+            order.push_back(focused());
+        }
+        EXPECT_EQ(order, (std::vector<QString>{"new", "delete", "close", "Profile"}));
+        press(Qt::Key_Home);
+        press(Qt::Key_Return);
+        EXPECT_EQ(window->profileLine(), "Profile: Arena");
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(realDialogs->profiles().isVisible());
+    });
+    EXPECT_EQ(static_cast<int>(keyboard.memory().lighting[1]), 12);
+    EXPECT_EQ(focused(), "profiles");
 }
 
 }  // namespace

@@ -60,6 +60,11 @@ class KeyDialogTest : public ::testing::Test {
 
     void click(QPoint point) { QTest::mouseClick(dialog.get(), Qt::LeftButton, {}, point); }
     QString box() const { return dialog->keyBox()->text(); }
+    // The user clicks into the box: a new capture starts.
+    void clickIntoBox() {
+        QFocusEvent clicked(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(dialog->keyBox(), &clicked);
+    }
     bool closed() const { return !dialog->isVisible(); }
     bool accepted() const { return closed() && dialog->result() == QDialog::Accepted; }
 

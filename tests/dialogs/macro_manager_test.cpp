@@ -235,6 +235,73 @@ TEST_F(MacroManagerTest, NoButtonStaysLitWhenThePointerLeavesIt) {
     EXPECT_EQ(dialog->buttons()[5].state, 0);
 }
 
+// Tab, Space and Escape alone: a macro is made and recorded, and the keys that drive the
+// window stay out of it; a recording the mouse began takes Escape like any key.
+TEST_F(MacroManagerTest, AMacroIsRecordedWithTheKeyboardAlone) {
+    open();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    const auto focused = [] {
+        const QWidget* w = QApplication::focusWidget();
+        if (const auto* stop = dynamic_cast<const FocusStopWidget*>(w)) return stop->stop().id;
+        return w != nullptr ? w->accessibleName() : QString();
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        QCoreApplication::processEvents();
+    };
+    std::vector<QString> order{focused()};
+    for (int i = 0; i < 8; ++i) {
+        press(Qt::Key_Tab);
+        order.push_back(focused());
+    }
+    EXPECT_EQ(order,
+              (std::vector<QString>{"Select Macro", "Keystroke Sequence", "record", "record-delay",
+                                    "loops", "new", "delete", "ok", "cancel"}));
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Backtab);
+    ASSERT_EQ(focused(), "new");
+    press(Qt::Key_Space);
+    EXPECT_EQ(macros(), QStringList{"Macro_001"});
+
+    // The mark around a real control, where the keyboard put the focus.
+    for (int i = 0; i < 4; ++i) press(Qt::Key_Backtab);
+    ASSERT_EQ(focused(), "Keystroke Sequence");
+    const QRect list = dialog->eventList()->geometry();
+    EXPECT_EQ(dialog->render().pixelColor(list.left() - 4, list.center().y()), QColor(0, 255, 255));
+
+    press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), "record");
+    press(Qt::Key_Space);
+    ASSERT_TRUE(dialog->editor().state().recording);
+    hook.release(0x20);  // the Space that began it
+    hook.type('A');
+    hook.type(0x1B);
+    EXPECT_FALSE(dialog->editor().state().recording);
+    EXPECT_FALSE(hook.installed());
+    EXPECT_EQ(events(), (QStringList{"A  dn", "A  up"}));
+    EXPECT_EQ(focused(), "record");
+    EXPECT_EQ(dialog->focusStops().find("record")->stop().name, "Start Recording");
+
+    click(at::record);
+    hook.type(0x1B);
+    EXPECT_TRUE(dialog->editor().state().recording);
+    EXPECT_EQ(events().size(), 2);
+    EXPECT_NE(dialog->render().pixelColor(list.left() - 4, list.center().y()), QColor(0, 255, 255));
+
+    // The line menu opens from the keyboard too.
+    click(at::record);
+    dialog->eventList()->setFocus(Qt::TabFocusReason);
+    bool menuShown = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        menuShown = dialog->contextMenu()->isVisible();
+        dialog->contextMenu()->close();
+    });
+    press(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(menuShown);
+}
+
 TEST_F(MacroManagerTest, AnArmedInsertionSaysSo) {
     putMacro(0, u"Combo", {0x01, 0x41, 0x81, 0x41});
     open();

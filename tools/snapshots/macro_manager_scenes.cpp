@@ -1,6 +1,7 @@
 #include "tools/snapshots/macro_manager_scenes.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cstdio>
@@ -105,6 +106,20 @@ void writeMacroManager(const QString& app, Language language, const QString& out
     hoverAt(dialog, QPoint(300, 410));
     settle();
     save(dialog.render(), out + "macro-manager-macros" + suffix);
+
+    // Used from the keyboard: the mark around the event list, then on a tick box.
+    dialog.activateWindow();
+    settle();
+    dialog.eventList()->setFocus(Qt::TabFocusReason);
+    settle();
+    save(dialog.render(), out + "macro-manager-keyboard-focus-list" + suffix);
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+        settle();
+    }
+    save(dialog.render(), out + "macro-manager-keyboard-focus-tick" + suffix);
+    dialog.macroList()->setFocus(Qt::OtherFocusReason);
 
     // Recording: the button says how to stop.
     clickAt(dialog, kRecord);

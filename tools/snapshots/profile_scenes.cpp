@@ -1,8 +1,10 @@
 #include "tools/snapshots/profile_scenes.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTableWidget>
@@ -96,6 +98,16 @@ void writeProfiles(const QString& app, Language language, const QString& out,
     QPainter(&withMenu).drawImage(menuAt, menu.grab().toImage());
     menu.hide();
     save(withMenu, out + "profiles-menu" + suffix);
+
+    // Used from the keyboard: the mark around the list, then on New.
+    dialog.activateWindow();
+    dialog.list()->setFocus(Qt::TabFocusReason);
+    settle();
+    save(dialog.render(), out + "profiles-keyboard-focus-list" + suffix);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    settle();
+    save(dialog.render(), out + "profiles-keyboard-focus-new" + suffix);
     dialog.done(QDialog::Rejected);
 }
 
