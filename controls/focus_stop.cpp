@@ -332,9 +332,17 @@ void FocusStops::markControl() {
     }
     if (controlMark_ == nullptr) controlMark_ = new ControlMark(window_);
     const QRect area(control->mapTo(window_, QPoint(0, 0)), control->size());
-    controlMark_->setGeometry(
-        area.adjusted(-kMarkMargin - 2, -kMarkMargin - 2, kMarkMargin + 2, kMarkMargin + 2));
-    controlMark_->stackUnder(control);
+    const QRect wanted =
+        area.adjusted(-kMarkMargin - 2, -kMarkMargin - 2, kMarkMargin + 2, kMarkMargin + 2);
+    const QRect inside = wanted & window_->rect();
+    controlMark_->setGeometry(inside);
+    // A control at the window's edge gets the mark over its own edge instead, so all of the
+    // mark shows.
+    if (inside == wanted) {
+        controlMark_->stackUnder(control);
+    } else {
+        controlMark_->raise();
+    }
     controlMark_->show();
     controlMark_->update();
 }

@@ -6,10 +6,12 @@
 
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
 #include "app/qt_dialogs.h"
 #include "keys/key_picture.h"
+#include "keys/keymap_file.h"
 #include "support/scripted_key_hook.h"
 #include "support/scripted_pickers.h"
 #include "window_fixture.h"
@@ -52,22 +54,36 @@ class DialogFlow : public MainWindowTest {
         EXPECT_TRUE(ran) << "no dialog opened";
     }
 
-    // Clicks at (x, y); once the dialog is up, the steps run inside it.
-    template <typename Dialog>
-    void inDialog(Dialog& dialog, QPoint at, std::function<void(Dialog&)> steps) {
+    // Runs open (a click, a key) and, once the dialog is up, the steps inside it.
+    void whileOpen(QDialog& dialog, const std::function<void()>& open,
+                   const std::function<void()>& steps) {
         bool ran = false;
         QTimer poll;
         poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, [&] {
             if (!dialog.isVisible() || ran) return;
             ran = true;
-            steps(dialog);
+            steps();
             // A dialog the steps left open would hold the test forever.
             if (dialog.isVisible()) dialog.done(QDialog::Rejected);
         });
         poll.start();
-        click(at.x(), at.y());
+        open();
         EXPECT_TRUE(ran) << "the dialog did not open";
+    }
+    // Clicks at (x, y); once the dialog is up, the steps run inside it.
+    template <typename Dialog>
+    void inDialog(Dialog& dialog, QPoint at, std::function<void(Dialog&)> steps) {
+        whileOpen(
+            dialog, [&] { click(at.x(), at.y()); }, [&] { steps(dialog); });
+    }
+    // A profile in the data folder: what the keyboard holds now, at this brightness.
+    void putProfile(const QString& name, int brightness) {
+        DeviceSettings settings = record();
+        settings.lighting.brightness = static_cast<std::uint8_t>(brightness);
+        std::filesystem::create_directories(folder.filePath("Configure").toStdString());
+        ASSERT_TRUE(saveKeymapFile(folder.filePath("Configure/" + name + ".bin").toStdString(),
+                                   settings, *state.assignments.table));
     }
     // Clicks the macro bar; the steps then run inside the macro manager.
     void inMacroManager(std::function<void(CMacroRecordDlg&)> steps) {

@@ -5,7 +5,6 @@
 
 #include "app/lighting_effects.h"
 #include "dialog_flow_fixture.h"
-#include "keys/keymap_file.h"
 
 namespace tq260::testing {
 namespace {
@@ -34,19 +33,13 @@ class KeyboardUse : public DialogFlow {
     // Presses the key that opens the dialog and runs the steps in it once it is active; the
     // window is active again afterwards, as the window manager makes it.
     void inDialogOpenedBy(Qt::Key key, QDialog& dialog, const std::function<void()>& steps) {
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!dialog.isVisible() || ran) return;
-            ran = true;
-            dialog.activateWindow();
-            if (QTest::qWaitForWindowActive(&dialog)) steps();
-            if (dialog.isVisible()) dialog.done(QDialog::Rejected);
-        });
-        poll.start();
-        press(key);
-        EXPECT_TRUE(ran) << "the dialog did not open";
+        whileOpen(
+            dialog, [&] { press(key); },
+            [&] {
+                dialog.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+                steps();
+            });
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -163,11 +156,7 @@ TEST_F(KeyboardUse, AKeyIsAssignedWithTheKeyboardAlone) {
 
 TEST_F(KeyboardUse, AProfileIsUsedWithTheKeyboardAlone) {
     start();
-    DeviceSettings arena = record();
-    arena.lighting.brightness = 12;
-    std::filesystem::create_directories(folder.filePath("Configure").toStdString());
-    ASSERT_TRUE(saveKeymapFile(folder.filePath("Configure/Arena.bin").toStdString(), arena,
-                               *state.assignments.table));
+    putProfile("Arena", 12);
     messages.choices = {1};  // what the keyboard holds is in no profile: discarded
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

@@ -50,11 +50,7 @@ TEST_F(ProfileFlow, AProfileLoadedFromItsExportPutsItsLightingOnTheKeyboardAtSav
 // the dialog show it in use.
 TEST_F(ProfileFlow, EnterOnAProfileGivesItToTheKeyboardAtOnce) {
     start();
-    DeviceSettings arena = record();
-    arena.lighting.brightness = 12;
-    std::filesystem::create_directories(folder.filePath("Configure").toStdString());
-    ASSERT_TRUE(saveKeymapFile(folder.filePath("Configure/Arena.bin").toStdString(), arena,
-                               *state.assignments.table));
+    putProfile("Arena", 12);
     messages.choices = {1};  // what the keyboard holds is in no profile: discarded
     inProfiles([&](CConfigureDlg& dialog) {
         dialog.list()->setCurrentRow(0);

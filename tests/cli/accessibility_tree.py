@@ -16,7 +16,7 @@ import tempfile
 import time
 from pathlib import Path
 
-from program_copies import private_copies
+from program_copies import private_copies, wait_for
 
 SKIPPED = 77
 
@@ -70,16 +70,6 @@ OPENERS = {
 }
 CLOSERS = {"english": {"key": "Cancel", "macro": "Cancel", "profile": "Close"},
            "chinese": {"key": "取消", "macro": "取消", "profile": "关闭"}}
-
-
-def wait_for(what, condition, seconds=60):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError(f"timed out waiting for {what}")
 
 
 def controls(pyatspi, accessible):

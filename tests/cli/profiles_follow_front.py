@@ -18,21 +18,11 @@ import tempfile
 import time
 from pathlib import Path
 
-from program_copies import private_copies, running_on_virtual_keyboard
+from program_copies import private_copies, running_on_virtual_keyboard, wait_for
 
 SKIPPED = 77
 HERE = Path(__file__).resolve().parent
 SCRIPTS = HERE.parents[1] / "packaging" / "desktop"
-
-
-def wait_for(what, condition, seconds=60):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError(f"timed out waiting for {what}")
 
 
 class X11:

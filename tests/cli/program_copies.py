@@ -5,6 +5,7 @@ import contextlib
 import os
 import shutil
 import subprocess
+import time
 from pathlib import Path
 
 
@@ -28,3 +29,14 @@ def running_on_virtual_keyboard(program):
     finally:
         running.terminate()
         running.wait(timeout=30)
+
+
+def wait_for(what, condition, seconds=60):
+    """condition's first true value, asked again until then; fails after seconds."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError(f"timed out waiting for {what}")
