@@ -220,8 +220,13 @@ std::vector<FocusStop> CGameKeyboardDlg::focusStopsNow() {
         stops.push_back(widget(brightness_));
         stops.push_back(widget(speed_));
     }
-    stops.push_back(button(QStringLiteral("macros"), main_button::kMacroManager,
-                           text("Macro Management", "宏管理器")));
+    // The mark goes around the bar as drawn, which lies below its hit area.
+    FocusStop macros = button(QStringLiteral("macros"), main_button::kMacroManager,
+                              text("Macro Management", "宏管理器"));
+    const SkinImage& macroBar = images_.image(skinFolder() + QStringLiteral("MacroButton3.png"));
+    if (!macroBar.isEmpty())
+        macros.rect = QRect(QPoint(19, layout().macroBarY + 15), macroBar.size());
+    stops.push_back(std::move(macros));
     stops.push_back(header(QStringLiteral("game-mode"), main_button::kGameModeHeader,
                            text("Game Mode", "游戏模式"), sections.gameModeCollapsed));
     if (!sections.gameModeCollapsed) {
@@ -249,6 +254,8 @@ std::vector<FocusStop> CGameKeyboardDlg::focusStopsNow() {
     FocusStop profiles =
         button(QStringLiteral("profiles"), main_button::kProfiles, text("Profile", "配置"));
     profiles.description = profileLine();
+    const SkinImage& profileButton = images_.image(skinFolder() + QStringLiteral("Config.png"));
+    if (!profileButton.isEmpty()) profiles.rect = QRect(QPoint(17, 603), profileButton.size());
     stops.push_back(std::move(profiles));
     FocusStop reset =
         button(QStringLiteral("factory-reset"), main_button::kFactoryReset, text("Return", "恢复"));

@@ -40,4 +40,9 @@ ButtonNameSlot nameSlot(std::u16string_view text) {
     return slot;
 }
 
+QRect shownRect(const ButtonImageSet& set, QSize imageSize) {
+    if (imageSize.isEmpty() || set.rect.isNull()) return set.rect;
+    return QRect(set.rect.topLeft(), imageSize);
+}
+
 }  // namespace tq260

@@ -30,6 +30,10 @@ struct ButtonImageSet {
     bool hit(QPoint point) const;  // inside or on an edge; never for an empty rectangle
 };
 
+// Where the set's image shows: the image's size from the hit area's top-left corner, or the
+// hit area when there is no image. The focus mark goes around what is seen.
+QRect shownRect(const ButtonImageSet& set, QSize imageSize);
+
 // Set i takes rectangle i and the name slots 3i (normal), 3i + 1 (over), 3i + 2 (leave).
 std::vector<ButtonImageSet> buildButtonImageSets(std::span<const ButtonRect> rects,
                                                  std::span<const ButtonNameSlot> names);

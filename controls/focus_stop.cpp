@@ -114,7 +114,12 @@ void FocusStopWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QPoint origin = geometry().topLeft();
     const auto item = static_cast<std::size_t>(stop_.currentItem);
-    const QRect marked = item < stop_.items.size() ? stop_.items[item].rect : stop_.rect;
+    QRect marked = item < stop_.items.size() ? stop_.items[item].rect : stop_.rect;
+    // A place at the window's edge is marked just inside it, so the mark shows whole.
+    if (parentWidget() != nullptr) {
+        marked &=
+            parentWidget()->rect().adjusted(kMarkMargin, kMarkMargin, -kMarkMargin, -kMarkMargin);
+    }
     drawFocusMark(painter, marked.translated(-origin));
 }
 

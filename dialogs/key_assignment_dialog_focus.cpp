@@ -12,7 +12,7 @@ std::vector<FocusStop> KeyAssignmentDialog::focusStopsNow() {
         if (shown == nullptr) return false;
         FocusStop stop;
         stop.id = id;
-        stop.rect = shown->rect;
+        stop.rect = shownRect(*shown, images_.image(skinFolder() + shown->normal).size());
         stop.name = name;
         stop.activate = [this, point = shown->rect.center()] { dispatchClick(point); };
         stops.push_back(std::move(stop));

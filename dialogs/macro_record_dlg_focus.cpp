@@ -25,7 +25,8 @@ std::vector<FocusStop> CMacroRecordDlg::focusStopsNow() {
     const auto area = [&](MacroHotArea which, const QString& id, const QString& name) {
         FocusStop stop;
         stop.id = id;
-        stop.rect = buttons_[static_cast<std::size_t>(which)].rect;
+        const ButtonImageSet& set = buttons_[static_cast<std::size_t>(which)];
+        stop.rect = shownRect(set, images_.image(skinFolder() + set.normal).size());
         stop.name = name;
         stop.activate = [this, which] { click(which); };
         stops.push_back(std::move(stop));

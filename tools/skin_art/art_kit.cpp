@@ -10,20 +10,39 @@
 
 namespace art {
 
-QImage filled(int width, int height, const QColor& colour) {
-    QImage image(width, height, QImage::Format_RGB32);
+QImage canvas(int width, int height, qreal scale) {
+    QImage image(qRound(width * scale), qRound(height * scale), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::black);
+    return image;
+}
+
+QImage filled(int width, int height, const QColor& colour, qreal scale) {
+    QImage image = canvas(width, height, scale);
     image.fill(colour);
     return image;
 }
 
 QImage cropOf(const QImage& under, int x, int y, int width, int height) {
-    return under.copy(x, y, width, height).convertToFormat(QImage::Format_RGB32);
+    const qreal scale = under.devicePixelRatio();
+    QImage image = under
+                       .copy(qRound(x * scale), qRound(y * scale), qRound(width * scale),
+                             qRound(height * scale))
+                       .convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    return image;
 }
 
 void save(const QImage& image, const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    QString named = path;
+    if (image.devicePixelRatio() > 1) {
+        const qsizetype dot = named.lastIndexOf(u'.');
+        named.insert(dot < 0 ? named.size() : dot,
+                     QStringLiteral("@%1x").arg(qRound(image.devicePixelRatio())));
+    }
+    if (!image.save(named, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(named));
         std::exit(1);
     }
 }

@@ -29,11 +29,17 @@ inline const QColor kDanger(0xe5, 0x48, 0x4d);
 inline const QColor kRecord(0xd9, 0x3a, 0x4a);
 }  // namespace colour
 
-// A fresh opaque image filled with one colour.
-QImage filled(int width, int height, const QColor& colour);
-// The part of a larger picture that an image will be drawn over, as its starting canvas.
+// A fresh opaque image of width x height logical pixels at scale (1, or 2 for screens of
+// twice the density): it holds scale times the pixels each way, and painters draw on it in
+// logical pixels, so the same drawing code makes both.
+QImage canvas(int width, int height, qreal scale);
+// A fresh opaque canvas filled with one colour.
+QImage filled(int width, int height, const QColor& colour, qreal scale = 1);
+// The part of a larger picture that an image will be drawn over, as its starting canvas;
+// in logical pixels, at the picture's scale.
 QImage cropOf(const QImage& under, int x, int y, int width, int height);
-// Writes a PNG, creating its folder.
+// Writes a PNG, creating its folder; an image at scale 2 goes beside it as "name@2x.png",
+// the name Qt looks for on such screens.
 void save(const QImage& image, const QString& path);
 
 QPainter& prepare(QPainter& painter);  // antialiasing on

@@ -12,14 +12,14 @@ namespace {
 using namespace colour;
 
 // A dialog's frame: dark body, title strip with an accent line, thin border.
-QImage dialogBase(int width, int height, int titleHeight) {
-    QImage image(width, height, QImage::Format_RGB32);
+QImage dialogBase(int width, int height, int titleHeight, qreal scale) {
+    QImage image = canvas(width, height, scale);
     QPainter p(&image);
     prepare(p);
     QLinearGradient body(0, 0, 0, height);
     body.setColorAt(0, QColor(0x16, 0x1b, 0x26));
     body.setColorAt(1, QColor(0x0c, 0x0f, 0x15));
-    p.fillRect(image.rect(), body);
+    p.fillRect(QRect(0, 0, width, height), body);
     glow(p, QPointF(width * 0.8, 0), width * 0.7, kAccent, 20);
     p.fillRect(QRect(0, 0, width, titleHeight), kTitleBar);
     p.fillRect(QRect(0, titleHeight, width, 1),
@@ -61,10 +61,10 @@ void radio(const QImage& under, const QString& path, int x, int y, bool on) {
 
 }  // namespace
 
-void writeKeyAssignmentArt(const QString& folder, bool) {
+void writeKeyAssignmentArt(const QString& folder, bool, qreal scale) {
     constexpr int kWidth = 326;
     constexpr int kHeight = 280;
-    QImage base = dialogBase(kWidth, kHeight, 28);
+    QImage base = dialogBase(kWidth, kHeight, 28, scale);
     {
         QPainter p(&base);
         prepare(p);
@@ -89,13 +89,13 @@ void writeKeyAssignmentArt(const QString& folder, bool) {
         save(image, folder + "large_button.png");
     }
     {
-        QImage image(100, 3, QImage::Format_RGB32);
+        QImage image = canvas(100, 3, scale);
         QPainter p(&image);
         QLinearGradient bar(0, 0, 100, 0);
         bar.setColorAt(0, kAccentDark);
         bar.setColorAt(0.5, kAccent);
         bar.setColorAt(1, kAccentDark);
-        p.fillRect(image.rect(), bar);
+        p.fillRect(QRect(0, 0, 100, 3), bar);
         save(image, folder + "cursor.png");
     }
     {
@@ -124,10 +124,10 @@ void writeKeyAssignmentArt(const QString& folder, bool) {
     }
 }
 
-void writeMacroManagerArt(const QString& folder, bool) {
+void writeMacroManagerArt(const QString& folder, bool, qreal scale) {
     constexpr int kWidth = 420;
     constexpr int kHeight = 436;
-    QImage base = dialogBase(kWidth, kHeight, 34);
+    QImage base = dialogBase(kWidth, kHeight, 34, scale);
     {
         QPainter p(&base);
         prepare(p);
@@ -180,10 +180,10 @@ void writeMacroManagerArt(const QString& folder, bool) {
     }
 }
 
-void writeProfileArt(const QString& folder, bool) {
+void writeProfileArt(const QString& folder, bool, qreal scale) {
     constexpr int kWidth = 264;
     constexpr int kHeight = 632;
-    QImage base = dialogBase(kWidth, kHeight, 32);
+    QImage base = dialogBase(kWidth, kHeight, 32, scale);
     {
         QPainter p(&base);
         prepare(p);

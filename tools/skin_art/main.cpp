@@ -16,12 +16,15 @@ int main(int argc, char** argv) {
     }
     const QString applicationFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
     const QString resourceFolder = QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + "/";
-    for (const bool chinese : {false, true}) {
-        const QString folder = applicationFolder + (chinese ? "png/chinese/" : "png/english/");
-        art::writeMainWindowArt(folder, chinese);
-        art::writeKeyAssignmentArt(folder + "Custom/", chinese);
-        art::writeMacroManagerArt(folder + "MacroManagement/", chinese);
-        art::writeProfileArt(folder + "Config/", chinese);
+    // Each skin image at 1x, and at 2x for dense screens: the same drawing, twice the pixels.
+    for (const qreal scale : {1.0, 2.0}) {
+        for (const bool chinese : {false, true}) {
+            const QString folder = applicationFolder + (chinese ? "png/chinese/" : "png/english/");
+            art::writeMainWindowArt(folder, chinese, scale);
+            art::writeKeyAssignmentArt(folder + "Custom/", chinese, scale);
+            art::writeMacroManagerArt(folder + "MacroManagement/", chinese, scale);
+            art::writeProfileArt(folder + "Config/", chinese, scale);
+        }
     }
     art::writeResourceArt(resourceFolder);
     return 0;

@@ -23,14 +23,14 @@ QString title(bool chinese) {
     return chinese ? QStringLiteral("TQ260 104vez星岚版") : QStringLiteral("TQ260 104vez VANTOR");
 }
 
-QImage mainBase(bool chinese) {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+QImage mainBase(bool chinese, qreal scale) {
+    QImage image = canvas(kWidth, kHeight, scale);
     QPainter p(&image);
     prepare(p);
     QLinearGradient background(0, 0, 0, kHeight);
     background.setColorAt(0, kBackgroundTop);
     background.setColorAt(1, kBackgroundBottom);
-    p.fillRect(image.rect(), background);
+    p.fillRect(QRect(0, 0, kWidth, kHeight), background);
 
     // Light falls on the keyboard from above.
     glow(p, QPointF(630, 230), 420, kAccent, 16);
@@ -133,14 +133,14 @@ void directionButton(const QImage& body, const QString& folder, const QString& n
     save(image, folder + name);
 }
 
-void writeSplash(const QString& path, bool chinese) {
-    QImage image(480, 270, QImage::Format_RGB32);
+void writeSplash(const QString& path, bool chinese, qreal scale) {
+    QImage image = canvas(480, 270, scale);
     QPainter p(&image);
     prepare(p);
     QLinearGradient background(0, 0, 480, 270);
     background.setColorAt(0, QColor(0x14, 0x1a, 0x28));
     background.setColorAt(1, QColor(0x06, 0x08, 0x0d));
-    p.fillRect(image.rect(), background);
+    p.fillRect(QRect(0, 0, 480, 270), background);
     glow(p, QPointF(360, 60), 260, kAccent, 60);
     // Key rows in perspective as a backdrop.
     p.setPen(QPen(QColor(kAccent.red(), kAccent.green(), kAccent.blue(), 40), 1));
@@ -174,8 +174,8 @@ void writeSplash(const QString& path, bool chinese) {
 
 }  // namespace
 
-void writeMainWindowArt(const QString& folder, bool chinese) {
-    const QImage base = mainBase(chinese);
+void writeMainWindowArt(const QString& folder, bool chinese, qreal scale) {
+    const QImage base = mainBase(chinese, scale);
     save(base, folder + "main.png");
 
     titleButton(base, folder, "button-help-normal.png", 936, false, kAccent, 0);
@@ -380,7 +380,7 @@ void writeMainWindowArt(const QString& folder, bool chinese) {
         }
         save(image, folder + "125Hz.png");
     }
-    writeSplash(folder + "SplashScreen.png", chinese);
+    writeSplash(folder + "SplashScreen.png", chinese, scale);
 }
 
 }  // namespace art

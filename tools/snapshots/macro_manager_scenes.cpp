@@ -107,18 +107,16 @@ void writeMacroManager(const QString& app, Language language, const QString& out
     settle();
     save(dialog.render(), out + "macro-manager-macros" + suffix);
 
-    // Used from the keyboard: the mark around the event list, then on a tick box.
+    // Used from the keyboard: the mark around the event list, then on Record.
     dialog.activateWindow();
     settle();
     dialog.eventList()->setFocus(Qt::TabFocusReason);
     settle();
     save(dialog.render(), out + "macro-manager-keyboard-focus-list" + suffix);
-    for (int i = 0; i < 2; ++i) {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(QApplication::focusWidget(), &tab);
-        settle();
-    }
-    save(dialog.render(), out + "macro-manager-keyboard-focus-tick" + suffix);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    settle();
+    save(dialog.render(), out + "macro-manager-keyboard-focus-record" + suffix);
     dialog.macroList()->setFocus(Qt::OtherFocusReason);
 
     // Recording: the button says how to stop.

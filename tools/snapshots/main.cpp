@@ -238,6 +238,8 @@ void writeMainWindowStates(const QString& app, Language language, const QString&
         scene.press(Qt::Key_Space);
         scene.tabTo(QStringLiteral("direction-down"));
         write(scene.screen(), out + "main-window-keyboard-focus-choice" + suffix);
+        scene.tabTo(QStringLiteral("macros"));
+        write(scene.screen(), out + "main-window-keyboard-focus-macros" + suffix);
         scene.tabTo(QStringLiteral("effect"));
         scene.press(Qt::Key_Return);
         scene.press(Qt::Key_Down);
