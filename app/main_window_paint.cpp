@@ -53,6 +53,7 @@ QImage CGameKeyboardDlg::renderWindow() {
 
 QImage CGameKeyboardDlg::compose() {
     const QString folder = skinFolder();
+    images_.setDevicePixelRatio(devicePixelRatioF());
     const SkinImage& main = images_.image(folder + QStringLiteral("main.png"));
     QImage picture = main.image().copy();
     if (picture.isNull()) return picture;
@@ -90,7 +91,11 @@ void CGameKeyboardDlg::paintKeyboard(QPainter& p, const DeviceSettings& record) 
             const KeyRectangle& r = KeyRectangleTable[static_cast<std::size_t>(key)];
             if (r.isEmpty() || lit.isNull()) return;
             const QRect inPicture(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-            p.drawImage(windowRect(r).topLeft(), lit, inPicture);
+            // The source is in the picture's own pixels, twice as many in a dense one.
+            const qreal density = lit.devicePixelRatio();
+            p.drawImage(
+                QRectF(windowRect(r)), lit,
+                QRectF(QPointF(inPicture.topLeft()) * density, QSizeF(inPicture.size()) * density));
         };
         if (ui_.hoverKey >= 0) copyKey(ui_.hoverKey);
         if (ui_.dialogKey >= 0) copyKey(ui_.dialogKey);

@@ -57,7 +57,9 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string
         "QMessageBox QPushButton { color: #e6ebf0; background-color: #222a35;"
         " border: 1px solid #3fc8f0; border-radius: 3px; padding: 4px 18px; min-width: 60px; }"
         "QMessageBox QPushButton:hover { background-color: #2d3948; }"
-        "QMessageBox QPushButton:pressed { background-color: #18202a; }"));
+        "QMessageBox QPushButton:pressed { background-color: #18202a; }"
+        // The button Enter or Space answers with, marked as the windows mark their focus.
+        "QMessageBox QPushButton:focus { border: 2px solid #00ffff; padding: 3px 17px; }"));
     return box;
 }
 

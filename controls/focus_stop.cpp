@@ -163,9 +163,6 @@ void FocusStopWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void FocusStopWidget::focusInEvent(QFocusEvent* event) {
-    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
-        owner_.keyboardUsed();
-    }
     // The item the stop is on shows again as the window marks it.
     if (stop_.currentItem >= 0 && stop_.itemFocused) stop_.itemFocused(stop_.currentItem);
     update();
@@ -361,16 +358,16 @@ bool FocusStops::eventFilter(QObject* watched, QEvent* event) {
         keyboardInUse_ = false;
         refreshMarks();
     } else if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (type == QEvent::FocusIn &&
-            (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
-            keyboardUsed();
-        }
         // Once the focus has settled, so the mark follows it from control to control.
         QTimer::singleShot(0, this, [this] { markControl(); });
-    } else if (type == QEvent::KeyPress && !keyboardInUse_ &&
-               std::find(controls_.begin(), controls_.end(), watched) != controls_.end()) {
-        keyboardUsed();
+    } else if (type == QEvent::KeyPress && !keyboardInUse_) {
+        // Tab itself, not the focus it moves: a window that opens gives its first control
+        // the focus for "Tab" too, with no key pressed.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab ||
+            std::find(controls_.begin(), controls_.end(), watched) != controls_.end()) {
+            keyboardUsed();
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -26,7 +26,17 @@ QImage opaqueCopy(const QImage& decoded) {
 SkinImage SkinImage::load(const QString& path) {
     QImage decoded(path);
     if (decoded.isNull()) return SkinImage();
-    return SkinImage(opaqueCopy(decoded));
+    QImage image = opaqueCopy(decoded);
+    image.setDevicePixelRatio(path.contains(QStringLiteral("@2x.")) ? 2.0 : 1.0);
+    return SkinImage(std::move(image));
+}
+
+QString denseSkinName(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const qsizetype slash = path.lastIndexOf(u'/');
+    QString dense = path;
+    dense.insert(dot > slash ? dot : path.size(), QStringLiteral("@2x"));
+    return dense;
 }
 
 void SkinImage::draw(QPainter& painter, int x, int y) const {

@@ -8,16 +8,18 @@ namespace tq260 {
 
 // One decoded skin image, kept opaque: its alpha channel is dropped and every pixel keeps
 // the colour values the file holds, transparent ones included. A file that is missing or
-// cannot be decoded gives an empty image (0 x 0) and no error.
+// cannot be decoded gives an empty image (0 x 0) and no error. A file named "name@2x.png"
+// holds twice the pixels each way for dense screens: its sizes are given, and it is drawn,
+// in logical pixels, as the plain file is.
 class SkinImage {
   public:
     SkinImage() = default;
     static SkinImage load(const QString& path);
 
     bool isEmpty() const { return image_.isNull(); }
-    int width() const { return image_.width(); }
-    int height() const { return image_.height(); }
-    QSize size() const { return image_.size(); }
+    int width() const { return size().width(); }
+    int height() const { return size().height(); }
+    QSize size() const { return image_.deviceIndependentSize().toSize(); }
     const QImage& image() const { return image_; }
 
     // Copies the whole image at its natural size with its top-left corner at (x, y).
@@ -27,6 +29,9 @@ class SkinImage {
     explicit SkinImage(QImage image) : image_(std::move(image)) {}
     QImage image_;
 };
+
+// The name of the image's dense twin: "name@2x.png" for "name.png".
+QString denseSkinName(const QString& path);
 
 // Loads folder + fileName and draws it at (x, y); draws nothing when it cannot be loaded.
 void drawSkinImage(QPainter& painter, const QString& folder, const QString& fileName, int x, int y);

@@ -5,6 +5,14 @@
 namespace tq260 {
 
 const SkinImage& SkinImageCache::image(const QString& path) {
+    if (ratio_ > 1) {
+        const SkinImage& dense = loaded(denseSkinName(path));
+        if (!dense.isEmpty()) return dense;
+    }
+    return loaded(path);
+}
+
+const SkinImage& SkinImageCache::loaded(const QString& path) {
     const QFileInfo file(path);
     const bool exists = file.exists();
     const qint64 size = exists ? file.size() : 0;

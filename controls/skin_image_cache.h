@@ -13,11 +13,17 @@ namespace tq260 {
 // (another size or modification time) or appears or disappears.
 class SkinImageCache {
   public:
+    // The image for the screen's density: on a screen of more than one device pixel per
+    // logical pixel, the file's @2x twin where there is one (sharper scaled down to 1.25 or
+    // 1.5 than the plain file scaled up).
     const SkinImage& image(const QString& path);
+    void setDevicePixelRatio(qreal ratio) { ratio_ = ratio; }
     // Loads folder + fileName and draws it at (x, y); nothing when it cannot be loaded.
     void draw(QPainter& painter, const QString& folder, const QString& fileName, int x, int y);
 
   private:
+    const SkinImage& loaded(const QString& path);
+
     struct Entry {
         SkinImage image;
         bool exists = false;
@@ -25,6 +31,7 @@ class SkinImageCache {
         QDateTime modified;
     };
     QHash<QString, Entry> entries_;
+    qreal ratio_ = 1;
 };
 
 }  // namespace tq260

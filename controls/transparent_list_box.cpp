@@ -138,7 +138,10 @@ bool CTransparentListBox::viewportEvent(QEvent* event) {
 }
 
 void CTransparentListBox::captureBackground() {
-    background_ = QImage(viewport()->size(), QImage::Format_RGB32);
+    // At the screen's density, so the rows' text is as sharp as the window's.
+    const qreal density = devicePixelRatioF();
+    background_ = QImage(viewport()->size() * density, QImage::Format_RGB32);
+    background_.setDevicePixelRatio(density);
     background_.fill(Qt::black);
     QPainter painter(&background_);
     if (listMode == RenameRows) {
@@ -176,7 +179,9 @@ void CTransparentListBox::paintEvent(QPaintEvent*) {
 void CTransparentListBox::drawRow(QPainter& painter, int r, const QRect& rect,
                                   bool selected) const {
     if (r < 0 || r >= count()) return;
-    painter.drawImage(rect.topLeft(), background_, rect);
+    const qreal density = background_.devicePixelRatio();
+    painter.drawImage(QRectF(rect), background_,
+                      QRectF(QPointF(rect.topLeft()) * density, QSizeF(rect.size()) * density));
     QString text = item(r)->text();
     QImage icon;
     if (listMode == EventRows) {

@@ -100,7 +100,10 @@ QRect VividTree::textRect(QTreeWidgetItem* item) const {
 
 void VividTree::paintEvent(QPaintEvent*) {
     const QRect client = viewport()->rect();
-    QImage surface(client.size(), QImage::Format_RGB32);
+    // At the screen's density, so the text is as sharp as the window's.
+    const qreal density = devicePixelRatioF();
+    QImage surface(client.size() * density, QImage::Format_RGB32);
+    surface.setDevicePixelRatio(density);
     surface.fill(Qt::black);
     QPainter painter(&surface);
     painter.setFont(font());

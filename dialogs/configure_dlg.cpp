@@ -405,6 +405,7 @@ void CConfigureDlg::keyPressEvent(QKeyEvent* event) {
 
 void CConfigureDlg::paintEvent(QPaintEvent*) {
     const QString folder = skinFolder();
+    images_.setDevicePixelRatio(devicePixelRatioF());
     QImage picture = images_.image(folder + kBackground).image().copy();
     if (picture.isNull()) return;
     {

@@ -53,6 +53,7 @@ QImage KeyAssignmentDialog::render() {
 
 QImage KeyAssignmentDialog::compose() {
     const QString folder = skinFolder();
+    images_.setDevicePixelRatio(devicePixelRatioF());
     QImage picture = images_.image(folder + QStringLiteral("MainBK.png")).image().copy();
     if (picture.isNull()) return picture;
     QPainter p(&picture);

@@ -29,6 +29,7 @@ QImage CMacroRecordDlg::render() {
 
 QImage CMacroRecordDlg::compose() {
     const QString folder = skinFolder();
+    images_.setDevicePixelRatio(devicePixelRatioF());
     QImage picture = images_.image(folder + QStringLiteral("MacroManagement.png")).image().copy();
     if (picture.isNull()) return picture;
     QPainter p(&picture);

@@ -143,6 +143,38 @@ TEST(SkinImageCache, AReplacedImageOfTheSameSizeShowsTheNewPicture) {
     EXPECT_EQ(cache.image(path).image().pixel(1, 1), qRgb(0, 0, 255));
 }
 
+// On a dense screen the @2x twin is drawn, in the same logical place and size, with all of
+// its pixels; a file without a twin is drawn as it is.
+TEST(SkinImageCache, ADenseScreenGetsTheTwinWithTwiceThePixels) {
+    QTemporaryDir folder;
+    const auto write = [&](const QString& name, int side, QColor colour) {
+        QImage picture(side, side, QImage::Format_RGB32);
+        picture.fill(colour);
+        ASSERT_TRUE(picture.save(folder.filePath(name)));
+    };
+    write("button.png", 4, Qt::red);
+    write("button@2x.png", 8, Qt::green);
+    write("plain.png", 4, Qt::blue);
+    SkinImageCache cache;
+    const QString path = folder.filePath("button.png");
+    EXPECT_EQ(cache.image(path).image().size(), QSize(4, 4));
+    cache.setDevicePixelRatio(1.5);
+    EXPECT_EQ(cache.image(path).size(), QSize(4, 4));
+    EXPECT_EQ(cache.image(path).image().size(), QSize(8, 8));
+
+    QImage canvas(20, 20, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(2);
+    canvas.fill(Qt::black);
+    QPainter p(&canvas);
+    cache.draw(p, folder.path() + "/", "button.png", 2, 2);
+    cache.draw(p, folder.path() + "/", "plain.png", 6, 2);
+    p.end();
+    EXPECT_EQ(canvas.pixel(4, 4), qRgb(0, 255, 0));    // logical (2, 2): the twin
+    EXPECT_EQ(canvas.pixel(11, 11), qRgb(0, 255, 0));  // its last pixel, at logical 5
+    EXPECT_EQ(canvas.pixel(12, 4), qRgb(0, 0, 255));   // logical 6: the plain file, scaled
+    EXPECT_EQ(canvas.pixel(19, 11), qRgb(0, 0, 255));
+}
+
 TEST(SkinFolder, ChosenByWindowAndLanguage) {
     EXPECT_EQ(skinFolder("/opt/tq", SkinWindow::Main, Language::English), "/opt/tq/png/english/");
     EXPECT_EQ(skinFolder("/opt/tq/", SkinWindow::KeyAssignment, Language::Chinese),

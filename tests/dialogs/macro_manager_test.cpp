@@ -250,6 +250,10 @@ TEST_F(MacroManagerTest, AMacroIsRecordedWithTheKeyboardAlone) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
         QCoreApplication::processEvents();
     };
+    // The list has the focus from the start, and no mark until a key is used.
+    const QRect first = dialog->macroList()->geometry();
+    EXPECT_NE(dialog->render().pixelColor(first.left() - 4, first.center().y()),
+              QColor(0, 255, 255));
     std::vector<QString> order{focused()};
     for (int i = 0; i < 8; ++i) {
         press(Qt::Key_Tab);

@@ -110,6 +110,7 @@ void writeMacroManager(const QString& app, Language language, const QString& out
     // Used from the keyboard: the mark around the event list, then on Record.
     dialog.activateWindow();
     settle();
+    dialog.focusStops().keyboardUsed();
     dialog.eventList()->setFocus(Qt::TabFocusReason);
     settle();
     save(dialog.render(), out + "macro-manager-keyboard-focus-list" + suffix);

@@ -101,6 +101,7 @@ void writeProfiles(const QString& app, Language language, const QString& out,
 
     // Used from the keyboard: the mark around the list, then on New.
     dialog.activateWindow();
+    dialog.focusStops().keyboardUsed();
     dialog.list()->setFocus(Qt::TabFocusReason);
     settle();
     save(dialog.render(), out + "profiles-keyboard-focus-list" + suffix);
