@@ -14,6 +14,7 @@ inline void reportAgainstPlainCopies(benchmark::State& state, std::chrono::nanos
                                      const QImage& decoded, const char* paintName,
                                      const char* ratioName) {
     QImage target(decoded.size(), QImage::Format_RGB32);
+    target.setDevicePixelRatio(decoded.devicePixelRatio());  // pixel for pixel at any density
     const auto start = std::chrono::steady_clock::now();
     for (benchmark::IterationCount i = 0; i < state.iterations(); ++i) {
         QPainter(&target).drawImage(0, 0, decoded);
