@@ -42,7 +42,7 @@ QString labelOf(std::size_t key) {
 
 void CGameKeyboardDlg::paintEvent(QPaintEvent*) {
     const QImage picture = compose();
-    QPainter(this).drawImage(0, 0, picture);
+    showComposed(*this, picture);
     // What was drawn may have moved, shown or hidden a place the keyboard reaches.
     if (stops_ != nullptr) stops_->syncSoon();
 }

@@ -31,6 +31,14 @@ SkinImage SkinImage::load(const QString& path) {
     return SkinImage(std::move(image));
 }
 
+void showComposed(QWidget& window, const QImage& picture) {
+    QPainter painter(&window);
+    if (!qFuzzyCompare(picture.devicePixelRatio(), window.devicePixelRatioF())) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
+    painter.drawImage(0, 0, picture);
+}
+
 QString denseSkinName(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     const qsizetype slash = path.lastIndexOf(u'/');

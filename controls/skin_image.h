@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QWidget>
 
 namespace tq260 {
 
@@ -29,6 +30,10 @@ class SkinImage {
     explicit SkinImage(QImage image) : image_(std::move(image)) {}
     QImage image_;
 };
+
+// Puts a window's composed picture on it: pixel for pixel where the picture has the screen's
+// density, smoothly scaled where it has not (a 2x picture on a screen at 125 % or 150 %).
+void showComposed(QWidget& window, const QImage& picture);
 
 // The name of the image's dense twin: "name@2x.png" for "name.png".
 QString denseSkinName(const QString& path);

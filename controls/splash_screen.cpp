@@ -1,6 +1,5 @@
 #include "controls/splash_screen.h"
 
-#include <QPainter>
 #include <QTimerEvent>
 
 #include "controls/skin_folder.h"
@@ -44,8 +43,11 @@ void CSplashScreen::timerEvent(QTimerEvent* event) {
 }
 
 void CSplashScreen::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    SkinImage::load(picturePath_).draw(painter, 0, 0);
+    // The dense twin on a dense screen; the size stays the plain picture's.
+    SkinImage picture;
+    if (devicePixelRatioF() > 1) picture = SkinImage::load(denseSkinName(picturePath_));
+    if (picture.isEmpty()) picture = SkinImage::load(picturePath_);
+    if (!picture.isEmpty()) showComposed(*this, picture.image());
 }
 
 }  // namespace tq260

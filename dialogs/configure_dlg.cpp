@@ -422,7 +422,7 @@ void CConfigureDlg::paintEvent(QPaintEvent*) {
         drawLabel(p, text(kProfileDeleteLabel), kProfileDeleteLabelAt.x(),
                   kProfileDeleteLabelAt.y(), kProfileButtonLabelHeight);
     }
-    QPainter(this).drawImage(0, 0, picture);
+    showComposed(*this, picture);
 }
 
 QImage CConfigureDlg::render() {

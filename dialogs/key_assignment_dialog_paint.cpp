@@ -43,7 +43,7 @@ KeyDialogRole tabOf(KeyAssignmentDialog::Page page) {
 
 void KeyAssignmentDialog::paintEvent(QPaintEvent*) {
     const QImage picture = compose();
-    QPainter(this).drawImage(0, 0, picture);
+    showComposed(*this, picture);
     stops_->syncSoon();
 }
 

@@ -18,7 +18,7 @@ const QColor kInsertionHint(0x00, 0xFF, 0xFF);
 
 void CMacroRecordDlg::paintEvent(QPaintEvent*) {
     const QImage picture = compose();
-    QPainter(this).drawImage(0, 0, picture);
+    showComposed(*this, picture);
     // What a paint shows changed may change a stop's name or state.
     stops_->syncSoon();
 }
