@@ -176,13 +176,8 @@ std::vector<FocusStop> CGameKeyboardDlg::focusStopsNow() {
         stop.checked = chosen;
         return stop;
     };
-    const auto widget = [](QWidget* control) {
-        FocusStop stop;
-        stop.id = control->accessibleName();
-        stop.widget = control;
-        stop.marksItself = true;  // the sliders draw the mark on their own track
-        return stop;
-    };
+    // The sliders draw the mark on their own track.
+    const auto widget = [](QWidget* control) { return controlStop(control, true); };
 
     stops.push_back(header(QStringLiteral("lighting"), main_button::kLightingHeader,
                            text("Light", "灯光"), sections.lightingCollapsed));

@@ -57,6 +57,14 @@ void drawFocusMark(QPainter& painter, const QRect& around) {
     painter.restore();
 }
 
+FocusStop controlStop(QWidget* control, bool marksItself) {
+    FocusStop stop;
+    stop.id = control->accessibleName();
+    stop.widget = control;
+    stop.marksItself = marksItself;
+    return stop;
+}
+
 // ---- One stop ----------------------------------------------------------------------------
 
 FocusStopWidget::FocusStopWidget(FocusStops& owner, QWidget* window)
@@ -219,6 +227,13 @@ FocusStopWidget* FocusStops::find(const QString& id) const {
     return found == widgets_.end() ? nullptr : *found;
 }
 
+void FocusStops::focusOn(const QString& id) {
+    sync();
+    if (FocusStopWidget* w = find(id); w != nullptr && !w->isHidden()) {
+        w->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 FocusStopWidget* FocusStops::focused() const {
     const auto found = std::find_if(widgets_.begin(), widgets_.end(),
                                     [](const FocusStopWidget* w) { return w->hasFocus(); });
@@ -350,8 +365,13 @@ void FocusStops::markControl() {
 }
 
 bool FocusStops::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of the program passes here: the few kinds that matter are picked out before
+    // the window they belong to is looked up.
     const auto type = event->type();
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != window_->window()) {
+    const bool wanted = type == QEvent::MouseButtonPress || type == QEvent::FocusIn ||
+                        type == QEvent::FocusOut || type == QEvent::KeyPress;
+    if (!wanted || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != window_->window()) {
         return QObject::eventFilter(watched, event);
     }
     if (type == QEvent::MouseButtonPress && keyboardInUse_) {

@@ -57,6 +57,9 @@ struct FocusStop {
     bool marksItself = false;
 };
 
+// A real control's place in the order, known by its accessible name.
+FocusStop controlStop(QWidget* control, bool marksItself = false);
+
 class FocusStops;
 
 // The keyboard's and the screen reader's handle on one painted place: an invisible child
@@ -104,6 +107,8 @@ class FocusStops final : public QObject {
     // A sync once the window's events are done (after a paint: a change the mouse made).
     void syncSoon();
     FocusStopWidget* find(const QString& id) const;
+    // Brings the stops up to date and puts the focus on the stop, if it is there.
+    void focusOn(const QString& id);
     // The stop with the focus, if one has it.
     FocusStopWidget* focused() const;
     const std::vector<FocusStopWidget*>& widgets() const { return widgets_; }

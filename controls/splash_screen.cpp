@@ -14,8 +14,11 @@ CSplashScreen::CSplashScreen(const QString& applicationFolder, Language language
 }
 
 void CSplashScreen::initialise() {
-    pictureSize_ = SkinImage::load(picturePath_).size();
-    resize(pictureSize_);
+    // The dense twin on a dense screen; it has the plain picture's size in logical pixels.
+    picture_ = SkinImage();
+    if (devicePixelRatioF() > 1) picture_ = SkinImage::load(denseSkinName(picturePath_));
+    if (picture_.isEmpty()) picture_ = SkinImage::load(picturePath_);
+    resize(picture_.size());
     timer_.start(kTickMs, this);
 }
 
@@ -43,11 +46,7 @@ void CSplashScreen::timerEvent(QTimerEvent* event) {
 }
 
 void CSplashScreen::paintEvent(QPaintEvent*) {
-    // The dense twin on a dense screen; the size stays the plain picture's.
-    SkinImage picture;
-    if (devicePixelRatioF() > 1) picture = SkinImage::load(denseSkinName(picturePath_));
-    if (picture.isEmpty()) picture = SkinImage::load(picturePath_);
-    if (!picture.isEmpty()) showComposed(*this, picture.image());
+    if (!picture_.isEmpty()) showComposed(*this, picture_.image());
 }
 
 }  // namespace tq260

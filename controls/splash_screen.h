@@ -3,6 +3,7 @@
 #include <QBasicTimer>
 #include <QDialog>
 
+#include "controls/skin_image.h"
 #include "keys/language.h"
 
 namespace tq260 {
@@ -31,7 +32,7 @@ class CSplashScreen final : public QDialog {
 
   private:
     QString picturePath_;
-    QSize pictureSize_;
+    SkinImage picture_;  // decoded once per showing, not on every paint
     QBasicTimer timer_;
     int ticks_ = 0;
 };

@@ -121,6 +121,18 @@ QRect CTransparentListBox::rowRect(int row) const {
     return QRect(0, (row - top) * rowHeight_, viewport()->width(), rowHeight_);
 }
 
+bool CTransparentListBox::asksForMenu(const QKeyEvent& event) const {
+    if (editor() != nullptr) return false;
+    return event.key() == Qt::Key_Menu ||
+           (event.key() == Qt::Key_F10 && event.modifiers() == Qt::ShiftModifier);
+}
+
+QPoint CTransparentListBox::menuPosition() const {
+    const int row = std::max(currentRow(), 0);
+    const QPoint under = count() > 0 ? rowRect(row).bottomLeft() : QPoint();
+    return viewport()->mapToGlobal(under);
+}
+
 bool CTransparentListBox::event(QEvent* event) {
     if (const auto* message = asWindowMessage(event)) {
         if (message->message() == WM_INPLACE_EDIT_END) {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPointer>
 
@@ -46,6 +47,10 @@ class CTransparentListBox final : public QListWidget {
     int rowHeight() const { return rowHeight_; }
     QFont drawingFont() const;
     QRect rowRect(int row) const;
+    // The Menu key or Shift+F10 on the list, no row being edited: its menu is asked for.
+    bool asksForMenu(const QKeyEvent& event) const;
+    // Where that menu opens: under the current row (the first when none), on the screen.
+    QPoint menuPosition() const;
 
     // Closes an open edit, keeping its text when commit is set.
     void endEdit(bool commit);

@@ -363,15 +363,10 @@ bool CConfigureDlg::eventFilter(QObject* watched, QEvent* event) {
         menu_->exec(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
     }
     // The menu from the keyboard too: the Menu key or Shift+F10, at the selected row.
-    if (watched == list_ && event->type() == QEvent::KeyPress && list_->editor() == nullptr) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Menu ||
-            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-            const int row = std::max(list_->currentRow(), 0);
-            const QPoint at = list_->count() > 0 ? list_->rowRect(row).bottomLeft() : QPoint();
-            menu_->popup(list_->viewport()->mapToGlobal(at));
-            return true;
-        }
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        list_->asksForMenu(*static_cast<QKeyEvent*>(event))) {
+        menu_->popup(list_->menuPosition());
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

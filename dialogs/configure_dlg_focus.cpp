@@ -17,10 +17,7 @@ std::vector<FocusStop> CConfigureDlg::focusStopsNow() {
     };
     area(QStringLiteral("close"), kProfileCloseArea, {u"Close", u"关闭"},
          [this] { done(QDialog::Accepted); });
-    FocusStop list;
-    list.id = QStringLiteral("list");
-    list.widget = list_;
-    stops.push_back(std::move(list));
+    stops.push_back(controlStop(list_));
     area(QStringLiteral("new"), kProfileNewArea, kProfileNewLabel, [this] { newProfile(); });
     area(QStringLiteral("delete"), kProfileDeleteArea, kProfileDeleteLabel,
          [this] { deleteProfile(); });

@@ -289,10 +289,7 @@ void KeyAssignmentDialog::onHookKey(std::uint8_t key, bool release) {
         // One key or chord is what the box takes; then the keys move the focus again.
         if (heldKeys_.empty() && captured_) {
             endCapture();
-            stops_->sync();
-            if (FocusStopWidget* save = stops_->find(QStringLiteral("save"))) {
-                save->setFocus(Qt::OtherFocusReason);
-            }
+            stops_->focusOn(QStringLiteral("save"));
         }
         return;
     }

@@ -23,12 +23,7 @@ std::vector<FocusStop> KeyAssignmentDialog::focusStopsNow() {
         stops.back().role = QAccessible::PageTab;
         stops.back().selected = state_.page == page;
     };
-    const auto control = [&](QWidget* widget) {
-        FocusStop stop;
-        stop.id = widget->accessibleName();
-        stop.widget = widget;
-        stops.push_back(std::move(stop));
-    };
+    const auto control = [&](QWidget* widget) { stops.push_back(controlStop(widget)); };
 
     region(KeyDialogRole::Close, QStringLiteral("close"), text(u"Close", u"关闭"));
     tab(KeyDialogRole::KeyTab, QStringLiteral("key-tab"), text(u"Single", u"单键"), KeyPage);

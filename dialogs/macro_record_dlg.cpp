@@ -284,13 +284,10 @@ bool CMacroRecordDlg::event(QEvent* event) {
 bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* event) {
     // The pointer went from a button onto a control: no button stays lit.
     if (event->type() == QEvent::Enter) setHover(-1);
-    if (watched == eventList_ && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Menu ||
-            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-            openMenuAtSelection();
-            return true;
-        }
+    if (watched == eventList_ && event->type() == QEvent::KeyPress &&
+        eventList_->asksForMenu(*static_cast<QKeyEvent*>(event))) {
+        openMenu(eventList_->menuPosition());
+        return true;
     }
     if (watched == eventList_->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* press = static_cast<QMouseEvent*>(event);
@@ -305,12 +302,6 @@ bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CMacroRecordDlg::openMenu(QPoint globalPoint) {
     menu_->exec(globalPoint);
-}
-
-void CMacroRecordDlg::openMenuAtSelection() {
-    const int row = std::max(eventList_->currentRow(), 0);
-    const QRect line = eventList_->count() > 0 ? eventList_->rowRect(row) : QRect();
-    openMenu(eventList_->viewport()->mapToGlobal(line.isValid() ? line.bottomLeft() : QPoint()));
 }
 
 void CMacroRecordDlg::runMenuCommand(int command) {

@@ -94,7 +94,6 @@ class CMacroRecordDlg final : public QDialog {
     void recordFromKeyboard();
     // A hook report that belongs to the keyboard's own use of Record; true when taken.
     bool keyboardRecordingKey(std::uint8_t key, bool release);
-    void openMenuAtSelection();
 
     QImage compose();
     QString capacityText() const;

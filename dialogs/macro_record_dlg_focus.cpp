@@ -16,12 +16,7 @@ std::vector<FocusStop> CMacroRecordDlg::focusStopsNow() {
     std::vector<FocusStop> stops;
     if (buttons_.size() != kMacroHotAreas) return stops;  // not opened yet
     const RecorderState& state = editor_.state();
-    const auto control = [&](QWidget* widget) {
-        FocusStop stop;
-        stop.id = widget->accessibleName();
-        stop.widget = widget;
-        stops.push_back(std::move(stop));
-    };
+    const auto control = [&](QWidget* widget) { stops.push_back(controlStop(widget)); };
     const auto area = [&](MacroHotArea which, const QString& id, const QString& name) {
         FocusStop stop;
         stop.id = id;
@@ -70,10 +65,7 @@ bool CMacroRecordDlg::keyboardRecordingKey(std::uint8_t key, bool release) {
     if (key == kEscapeKey) {
         if (release) {
             click(MacroHotArea::Record);
-            stops_->sync();
-            if (FocusStopWidget* record = stops_->find(QStringLiteral("record"))) {
-                record->setFocus(Qt::OtherFocusReason);
-            }
+            stops_->focusOn(QStringLiteral("record"));
         }
         return true;
     }
