@@ -133,7 +133,7 @@ DeviceSettings CGameKeyboardDlg::recordCopy() const {
 void CGameKeyboardDlg::initialise() {
     initialising_ = true;
     setWindowTitle(text(kTitle, "TQ260 104vez星岚版"));
-    setWindowIcon(QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))));
+    setWindowIcon(applicationIcon());
     ui_ = MainWindowState{};
     buttons_ = mainWindowButtons();
     state_.installed = readInstalledVersion(state_.versionPath());

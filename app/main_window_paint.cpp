@@ -90,12 +90,8 @@ void CGameKeyboardDlg::paintKeyboard(QPainter& p, const DeviceSettings& record) 
         const auto copyKey = [&](int key) {
             const KeyRectangle& r = KeyRectangleTable[static_cast<std::size_t>(key)];
             if (r.isEmpty() || lit.isNull()) return;
-            const QRect inPicture(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
-            // The source is in the picture's own pixels, twice as many in a dense one.
-            const qreal density = lit.devicePixelRatio();
-            p.drawImage(
-                QRectF(windowRect(r)), lit,
-                QRectF(QPointF(inPicture.topLeft()) * density, QSizeF(inPicture.size()) * density));
+            drawImagePart(p, QRectF(windowRect(r)), lit,
+                          QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
         };
         if (ui_.hoverKey >= 0) copyKey(ui_.hoverKey);
         if (ui_.dialogKey >= 0) copyKey(ui_.dialogKey);
@@ -401,6 +397,7 @@ void CGameKeyboardDlg::updateSliders(const DeviceSettings& record) {
 void CGameKeyboardDlg::paintTrack(QPainter& p, CBitSlider* slider) {
     syncSliderWithKeyboard(slider->notifyId);
     if (slider->isHidden()) return;  // under an open list
+    slider->followDensity();
     const QRect r = slider->geometry();
     int x = slider->thumbX();
     int y = slider->thumbY();
@@ -413,9 +410,10 @@ void CGameKeyboardDlg::paintTrack(QPainter& p, CBitSlider* slider) {
     const QImage& filled = slider->channelStripB()->bitmap();
     const QImage& empty = slider->channelStripA()->bitmap();
     const int fill = std::clamp(x, 0, r.width());
-    p.drawImage(r.topLeft(), filled, QRect(0, 0, fill, r.height()));
-    p.drawImage(QPoint(r.left() + fill, r.top()), empty,
-                QRect(fill, 0, r.width() - fill, r.height()));
+    drawImagePart(p, QRectF(r.left(), r.top(), fill, r.height()), filled,
+                  QRect(0, 0, fill, r.height()));
+    drawImagePart(p, QRectF(r.left() + fill, r.top(), r.width() - fill, r.height()), empty,
+                  QRect(fill, 0, r.width() - fill, r.height()));
     images_.draw(p, skinFolder(), QStringLiteral("Thumb.png"), r.left() + x, r.top() + y + 1);
 }
 

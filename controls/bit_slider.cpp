@@ -39,9 +39,17 @@ void CBitSlider::createThumbWindow() {
 }
 
 void CBitSlider::loadChannelStrips() {
-    stripA_ = std::make_unique<BitmapStrip>(BitmapStrip::fromResource(kSliderChannelEmpty, 0, 0));
-    stripB_ = std::make_unique<BitmapStrip>(BitmapStrip::fromResource(kSliderChannelFilled, 0, 0));
+    stripsDensity_ = devicePixelRatioF();
+    stripA_ = std::make_unique<BitmapStrip>(
+        BitmapStrip::fromResource(kSliderChannelEmpty, 0, 0, stripsDensity_));
+    stripB_ = std::make_unique<BitmapStrip>(
+        BitmapStrip::fromResource(kSliderChannelFilled, 0, 0, stripsDensity_));
     resize(stripB_->bitmapSize());
+}
+
+void CBitSlider::followDensity() {
+    if (stripA_ != nullptr && qFuzzyCompare(stripsDensity_, devicePixelRatioF())) return;
+    loadChannelStrips();
 }
 
 QRect CBitSlider::channelRect() const {

@@ -32,6 +32,9 @@ class CBitSlider final : public QAbstractSlider {
     // slider to the channel, 220 x 17, without moving it).
     void createThumbWindow();
     void loadChannelStrips();
+    // Loads the strips again when the screen's density has changed since (another screen or
+    // scale), so the owner draws the sharp twin.
+    void followDensity();
 
     // Who hears WM_SLIDER_CHANGED; the parent widget unless set.
     void setMessageTarget(QObject* target) { target_ = target; }
@@ -68,6 +71,7 @@ class CBitSlider final : public QAbstractSlider {
     CBitWnd* thumbWindow_ = nullptr;
     std::unique_ptr<BitmapStrip> stripA_;
     std::unique_ptr<BitmapStrip> stripB_;
+    qreal stripsDensity_ = 0;
     bool dragging_ = false;
     // The focus came by the keyboard: the mark shows.
     bool keyboardFocus_ = false;

@@ -1,23 +1,24 @@
 #include "controls/bitmap_strip.h"
 
 #include "controls/resource_bitmaps.h"
+#include "controls/skin_image.h"
 
 namespace tq260 {
 
 BitmapStrip::BitmapStrip(const QImage& bitmap, int frameWidth, int frameHeight)
     : bitmap_(bitmap.convertToFormat(QImage::Format_RGB32)),
-      frameWidth_(frameWidth == 0 ? bitmap.width() : frameWidth),
-      frameHeight_(frameHeight == 0 ? bitmap.height() : frameHeight),
-      vertical_(bitmap.width() < bitmap.height()) {
+      frameWidth_(frameWidth == 0 ? bitmapSize().width() : frameWidth),
+      frameHeight_(frameHeight == 0 ? bitmapSize().height() : frameHeight),
+      vertical_(bitmapSize().width() < bitmapSize().height()) {
     if (vertical_) {
-        frameCount_ = frameHeight_ > 0 ? bitmap_.height() / frameHeight_ : 0;
+        frameCount_ = frameHeight_ > 0 ? bitmapSize().height() / frameHeight_ : 0;
     } else {
-        frameCount_ = frameWidth_ > 0 ? bitmap_.width() / frameWidth_ : 0;
+        frameCount_ = frameWidth_ > 0 ? bitmapSize().width() / frameWidth_ : 0;
     }
 }
 
-BitmapStrip BitmapStrip::fromResource(int id, int frameWidth, int frameHeight) {
-    return BitmapStrip(resourceBitmap(id), frameWidth, frameHeight);
+BitmapStrip BitmapStrip::fromResource(int id, int frameWidth, int frameHeight, qreal density) {
+    return BitmapStrip(resourceBitmap(id, density), frameWidth, frameHeight);
 }
 
 QRect BitmapStrip::frameRect(int index) const {
@@ -29,7 +30,8 @@ void BitmapStrip::draw(QPainter& painter, int index) const {
     if (index < 0 || index >= frameCount_) return;
     const QPainter::CompositionMode mode = painter.compositionMode();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(drawX, drawY), bitmap_, frameRect(index));
+    drawImagePart(painter, QRectF(drawX, drawY, frameWidth_, frameHeight_), bitmap_,
+                  frameRect(index));
     painter.setCompositionMode(mode);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 
 namespace tq260 {
@@ -18,7 +19,12 @@ enum ResourceBitmap : int {
     kListBackground = 145,
 };
 
-// The decoded picture, or an empty image when the program has no such resource.
-QImage resourceBitmap(int id);
+// The decoded picture, or an empty image when the program has no such resource. For a screen
+// of more than one device pixel per logical pixel, its @2x twin with that ratio set, so it
+// draws at the same logical size (use deviceIndependentSize(), not size()).
+QImage resourceBitmap(int id, qreal density = 1);
+
+// The program's icon for its windows and the tray, with its twin for dense screens.
+QIcon applicationIcon();
 
 }  // namespace tq260

@@ -39,6 +39,13 @@ void showComposed(QWidget& window, const QImage& picture) {
     painter.drawImage(0, 0, picture);
 }
 
+void drawImagePart(QPainter& painter, const QRectF& target, const QImage& picture,
+                   const QRect& source) {
+    const qreal density = picture.devicePixelRatio();
+    painter.drawImage(target, picture,
+                      QRectF(QPointF(source.topLeft()) * density, QSizeF(source.size()) * density));
+}
+
 QString denseSkinName(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     const qsizetype slash = path.lastIndexOf(u'/');

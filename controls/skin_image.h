@@ -35,6 +35,11 @@ class SkinImage {
 // density, smoothly scaled where it has not (a 2x picture on a screen at 125 % or 150 %).
 void showComposed(QWidget& window, const QImage& picture);
 
+// Draws the part source of picture, given in the picture's logical pixels, into target; a
+// dense picture holds twice the pixels of that part.
+void drawImagePart(QPainter& painter, const QRectF& target, const QImage& picture,
+                   const QRect& source);
+
 // The name of the image's dense twin: "name@2x.png" for "name.png".
 QString denseSkinName(const QString& path);
 

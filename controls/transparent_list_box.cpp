@@ -44,11 +44,7 @@ class RowHeightDelegate final : public QStyledItemDelegate {
 CTransparentListBox::CTransparentListBox(QWidget* parent)
     : QListWidget(parent),
       textColour_(palette().color(QPalette::WindowText)),
-      selectedColour_(palette().color(QPalette::HighlightedText)),
-      pressIcon_(resourceBitmap(kPressIcon)),
-      releaseIcon_(resourceBitmap(kReleaseIcon)),
-      delayIcon_(resourceBitmap(kDelayIcon)),
-      listBackground_(resourceBitmap(kListBackground)) {
+      selectedColour_(palette().color(QPalette::HighlightedText)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -152,6 +148,10 @@ bool CTransparentListBox::viewportEvent(QEvent* event) {
 void CTransparentListBox::captureBackground() {
     // At the screen's density, so the rows' text is as sharp as the window's.
     const qreal density = devicePixelRatioF();
+    pressIcon_ = resourceBitmap(kPressIcon, density);
+    releaseIcon_ = resourceBitmap(kReleaseIcon, density);
+    delayIcon_ = resourceBitmap(kDelayIcon, density);
+    listBackground_ = resourceBitmap(kListBackground, density);
     background_ = QImage(viewport()->size() * density, QImage::Format_RGB32);
     background_.setDevicePixelRatio(density);
     background_.fill(Qt::black);
@@ -165,14 +165,16 @@ void CTransparentListBox::captureBackground() {
                            QWidget::DrawWindowBackground);
         }
     } else {
-        painter.drawImage(QPoint(0, 0), listBackground_,
-                          QRect(kListBackgroundOrigin, viewport()->size()));
+        drawImagePart(painter, QRectF(QPointF(0, 0), viewport()->size()), listBackground_,
+                      QRect(kListBackgroundOrigin, viewport()->size()));
     }
     backgroundCaptured_ = true;
 }
 
 void CTransparentListBox::paintEvent(QPaintEvent*) {
-    if (!backgroundCaptured_) captureBackground();
+    // Captured again after a resize, and when the screen's density changed (another screen).
+    if (!backgroundCaptured_ || !qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF()))
+        captureBackground();
     QImage surface = background_.copy();
     {
         QPainter painter(&surface);

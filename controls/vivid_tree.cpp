@@ -34,9 +34,10 @@ VividTree::VividTree(QWidget* parent) : QTreeWidget(parent) {
 }
 
 void VividTree::loadPictures() {
-    backgroundPicture_ = resourceBitmap(kPressIcon);
-    collapsedPicture_ = resourceBitmap(kCollapsedPicture);
-    expandedPicture_ = resourceBitmap(kExpandedPicture);
+    picturesDensity_ = devicePixelRatioF();
+    backgroundPicture_ = resourceBitmap(kPressIcon, picturesDensity_);
+    collapsedPicture_ = resourceBitmap(kCollapsedPicture, picturesDensity_);
+    expandedPicture_ = resourceBitmap(kExpandedPicture, picturesDensity_);
 }
 
 VividTree::Extent VividTree::extent() const {
@@ -76,8 +77,9 @@ void VividTree::paintBackground(QPainter& painter, const Extent& e) const {
         case Background::Picture:
             if (backgroundPicture_.isNull()) break;
             if (tilePicture) {
-                const int w = backgroundPicture_.width();
-                const int h = backgroundPicture_.height();
+                const QSize size = backgroundPicture_.deviceIndependentSize().toSize();
+                const int w = size.width();
+                const int h = size.height();
                 for (int row = 0; row <= e.contentHeight / h; ++row) {
                     for (int column = 0; column <= e.contentWidth / w; ++column) {
                         painter.drawImage(e.originX + column * w, e.originY + row * h,
@@ -102,6 +104,8 @@ void VividTree::paintEvent(QPaintEvent*) {
     const QRect client = viewport()->rect();
     // At the screen's density, so the text is as sharp as the window's.
     const qreal density = devicePixelRatioF();
+    // Loaded pictures follow the screen: another screen or scale may want the other twin.
+    if (picturesDensity_ != 0 && !qFuzzyCompare(picturesDensity_, density)) loadPictures();
     QImage surface(client.size() * density, QImage::Format_RGB32);
     surface.setDevicePixelRatio(density);
     surface.fill(Qt::black);
@@ -122,8 +126,9 @@ void VividTree::paintEvent(QPaintEvent*) {
         }
         if (item->childCount() > 0) {
             const QImage& picture = item->isExpanded() ? expandedPicture_ : collapsedPicture_;
-            painter.drawImage(text.left() - picture.width() - kPictureGap,
-                              text.top() + kPictureDrop, picture);
+            const int width = qRound(picture.deviceIndependentSize().width());
+            painter.drawImage(text.left() - width - kPictureGap, text.top() + kPictureDrop,
+                              picture);
         }
         painter.drawText(text.adjusted(0, 1, 0, -1), Qt::AlignLeft | Qt::AlignTop, item->text(0));
     }

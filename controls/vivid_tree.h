@@ -48,6 +48,8 @@ class VividTree final : public QTreeWidget {
     QImage backgroundPicture_;
     QImage collapsedPicture_;
     QImage expandedPicture_;
+    // The density the pictures were loaded for; 0 before loadPictures().
+    qreal picturesDensity_ = 0;
     bool showSelectionAlways_ = false;
 };
 

@@ -232,20 +232,48 @@ TEST(BitmapStrip, FramesSideBySideOrStacked) {
     EXPECT_TRUE(stacked.isVertical());
     EXPECT_EQ(stacked.frameCount(), 2);
     EXPECT_EQ(stacked.frameRect(1), QRect(0, 20, 10, 20));
+
+    // A dense strip: the same logical frames, each device pixel copied to its own place.
+    QImage dense(120, 20, QImage::Format_RGB32);
+    dense.setDevicePixelRatio(2);
+    dense.fill(Qt::black);
+    dense.setPixel(51, 11, qRgb(0, 255, 0));  // frame 1, logical (5.5, 5.5)
+    BitmapStrip denseStrip(dense, 20, 10);
+    EXPECT_EQ(denseStrip.frameCount(), 3);
+    EXPECT_EQ(denseStrip.bitmapSize(), QSize(60, 10));
+    QImage denseTarget(40, 20, QImage::Format_RGB32);
+    denseTarget.setDevicePixelRatio(2);
+    denseTarget.fill(Qt::white);
+    QPainter dp(&denseTarget);
+    denseStrip.draw(dp, 1);
+    dp.end();
+    EXPECT_EQ(denseTarget.pixel(11, 11), qRgb(0, 255, 0));
+    EXPECT_EQ(denseTarget.pixel(39, 19), qRgb(0, 0, 0));  // the frame fills the target
 }
 
-TEST(ResourceBitmaps, EveryPictureHasTheSizeItsControlNeeds) {
-    EXPECT_EQ(resourceBitmap(kSliderChannelEmpty).size(), QSize(220, 17));
-    EXPECT_EQ(resourceBitmap(kSliderChannelFilled).size(), QSize(220, 17));
-    EXPECT_EQ(resourceBitmap(kSliderThumb).size(), QSize(15, 14));
-    EXPECT_EQ(resourceBitmap(kPressIcon).size(), QSize(10, 14));
-    EXPECT_EQ(resourceBitmap(kReleaseIcon).size(), QSize(10, 14));
-    EXPECT_EQ(resourceBitmap(kDelayIcon).size(), QSize(14, 14));
-    EXPECT_EQ(resourceBitmap(kCollapsedPicture).size(), QSize(9, 9));
-    EXPECT_EQ(resourceBitmap(kExpandedPicture).size(), QSize(9, 9));
-    EXPECT_EQ(resourceBitmap(kListBackground).size(), QSize(127, 305));
-    EXPECT_FALSE(resourceBitmap(kApplicationIcon).isNull());
+TEST(ResourceBitmaps, EveryPictureHasTheSizeItsControlNeedsAndATwiceAsDenseTwin) {
+    const struct {
+        int id;
+        QSize size;
+    } pictures[] = {
+        {kSliderChannelEmpty, {220, 17}}, {kSliderChannelFilled, {220, 17}},
+        {kSliderThumb, {15, 14}},         {kPressIcon, {10, 14}},
+        {kReleaseIcon, {10, 14}},         {kDelayIcon, {14, 14}},
+        {kCollapsedPicture, {9, 9}},      {kExpandedPicture, {9, 9}},
+        {kListBackground, {127, 305}},    {kApplicationIcon, {64, 64}},
+    };
+    for (const auto& picture : pictures) {
+        SCOPED_TRACE(picture.id);
+        EXPECT_EQ(resourceBitmap(picture.id).size(), picture.size);
+        // 1.5 takes the twin too: scaled down it is sharper than the plain one scaled up.
+        for (const qreal density : {1.5, 2.0}) {
+            const QImage dense = resourceBitmap(picture.id, density);
+            EXPECT_EQ(dense.size(), picture.size * 2);
+            EXPECT_EQ(dense.deviceIndependentSize().toSize(), picture.size);
+        }
+    }
     EXPECT_TRUE(resourceBitmap(999).isNull());
+    EXPECT_TRUE(resourceBitmap(999, 2).isNull());
 }
 
 TEST(EditHelper, EnterAndFocusLossCommitEscapeCancelsOnRelease) {

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "controls/resource_bitmaps.h"
+
 namespace tq260 {
 namespace {
 
@@ -47,16 +49,22 @@ TEST_F(VividTreeTest, ItemsWithChildrenGetTheirExpandPicture) {
     auto* media = new QTreeWidgetItem(&tree, QStringList("Media"));
     new QTreeWidgetItem(media, QStringList("Vol+"));
     auto* plain = new QTreeWidgetItem(&tree, QStringList("Stop"));
+    // Also run at twice the density, where the pictures' @2x twins are drawn pixel for pixel.
+    const qreal density = tree.devicePixelRatioF();
     const auto pictureArea = [&](QTreeWidgetItem* item) {
         const int textLeft = tree.visualItemRect(item).left() + VividTree::kTextShift;
         const int top = tree.visualItemRect(item).top() + 4;
-        return picture().copy(textLeft - 9 - 2, top, 9, 9);
+        const QRect area(textLeft - 9 - 2, top, 9, 9);
+        return picture().copy(
+            QRectF(QPointF(area.topLeft()) * density, QSizeF(area.size()) * density).toRect());
     };
     const QImage collapsed = pictureArea(media);
-    EXPECT_EQ(collapsed, QImage(":/bitmaps/133.png").convertToFormat(collapsed.format()));
+    EXPECT_EQ(collapsed,
+              resourceBitmap(kCollapsedPicture, density).convertToFormat(collapsed.format()));
     tree.expandItem(media);
     const QImage expanded = pictureArea(media);
-    EXPECT_EQ(expanded, QImage(":/bitmaps/134.png").convertToFormat(expanded.format()));
+    EXPECT_EQ(expanded,
+              resourceBitmap(kExpandedPicture, density).convertToFormat(expanded.format()));
     const QImage none = pictureArea(plain);
     EXPECT_EQ(none.pixel(4, 4), QColor(VividTree::kSolidBackground).rgb());
 }

@@ -69,11 +69,13 @@ struct Texts {
 
 // The slider's track as the main window draws it: filled to the thumb, empty after it.
 void sliderTrack(QPainter& p, QPoint at, int value, int maximum, const QString& folder) {
-    const QImage filled = resourceBitmap(kSliderChannelFilled);
-    const QImage empty = resourceBitmap(kSliderChannelEmpty);
+    const qreal density = p.device()->devicePixelRatioF();
+    const QImage filled = resourceBitmap(kSliderChannelFilled, density);
+    const QImage empty = resourceBitmap(kSliderChannelEmpty, density);
     const int x = std::clamp(value * (220 - 15) / std::max(1, maximum), 0, 205);
-    p.drawImage(at, filled, QRect(0, 0, x + 7, 17));
-    p.drawImage(at + QPoint(x + 7, 0), empty, QRect(x + 7, 0, 220 - x - 7, 17));
+    drawImagePart(p, QRectF(at.x(), at.y(), x + 7, 17), filled, QRect(0, 0, x + 7, 17));
+    drawImagePart(p, QRectF(at.x() + x + 7, at.y(), 220 - x - 7, 17), empty,
+                  QRect(x + 7, 0, 220 - x - 7, 17));
     drawSkinImage(p, folder, QStringLiteral("Thumb.png"), at.x() + x, at.y() + 2);
 }
 
@@ -442,7 +444,10 @@ void writeKeyDialogs(const QString& app, Language language, const QString& out,
 }
 
 QImage controlsSheet(const QString& app, Language language) {
-    QImage sheet(520, 380, QImage::Format_RGB32);
+    // At the screen's density, as the windows are.
+    const qreal density = qApp->devicePixelRatio();
+    QImage sheet(QSize(520, 380) * density, QImage::Format_RGB32);
+    sheet.setDevicePixelRatio(density);
     sheet.fill(QColor(0x0b, 0x0d, 0x12));
     QPainter p(&sheet);
     const QString folder = skinFolder(app, SkinWindow::Main, language);
