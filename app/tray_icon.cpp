@@ -13,9 +13,15 @@ namespace tq260 {
 
 TrayIcon::TrayIcon(Language language, MessageBoxes& messages, Actions actions)
     : language_(language), actions_(std::move(actions)), menu_(std::make_unique<QMenu>()) {
+    // Items that open a window run once the menu has closed and the choosing event has been
+    // answered, so a screen reader that chose one through its action is not kept waiting.
+    const auto opensWindow = [this](const QString& label, std::function<void()> open) {
+        QObject::connect(menu_->addAction(label), &QAction::triggered, menu_.get(), std::move(open),
+                         Qt::QueuedConnection);
+    };
     // A borderless window has no system menu on every desktop; its About item lives here.
-    menu_->addAction(text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"),
-                     [this] { actions_.about(); });
+    opensWindow(text("About TQ260 104vez VANTOR", "关于 TQ260 104vez星岚版"),
+                [this] { actions_.about(); });
 #ifndef _WIN32
     addStartWithDesktopItem(*menu_, language_, messages, autostartEntryPath(),
                             QCoreApplication::applicationFilePath().toStdU16String());
@@ -23,7 +29,7 @@ TrayIcon::TrayIcon(Language language, MessageBoxes& messages, Actions actions)
     (void)messages;
 #endif
     profiles_ = menu_->addMenu(text("Profiles", "配置"));
-    menu_->addAction(toQString(kUseForApplications.in(language_)), [this] {
+    opensWindow(toQString(kUseForApplications.in(language_)), [this] {
         if (actions_.profileRules) actions_.profileRules();
     });
     // Filled as it opens, from what is on disk then.
@@ -45,8 +51,7 @@ QString TrayIcon::text(const char* english, const char* chinese) const {
 
 bool TrayIcon::showIcon() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
-    icon_ = std::make_unique<QSystemTrayIcon>(
-        QIcon(QPixmap::fromImage(resourceBitmap(kApplicationIcon))));
+    icon_ = std::make_unique<QSystemTrayIcon>(applicationIcon());
     icon_->setToolTip(toolTip_);
     icon_->setContextMenu(menu_.get());
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated, menu_.get(),

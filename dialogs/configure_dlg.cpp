@@ -57,17 +57,25 @@ CConfigureDlg::CConfigureDlg(ProfileDialogContext context, QWidget* parent)
     QFont font(QStringLiteral("Arial"));
     setCellHeight(font, 13);
     menu_->setFont(font);
+    // Each item runs once the menu has closed and the event that chose it has been answered:
+    // most open a window of their own (a message, a file chooser, the rules), and a screen
+    // reader that chose the item through its action would otherwise wait for that window.
     for (const ProfileMenuItem& item : kProfileMenu) {
         QAction* action = menu_->addAction(text(item.text));
-        connect(action, &QAction::triggered, this,
-                [this, command = item.command] { runCommand(command); });
+        connect(
+            action, &QAction::triggered, this,
+            [this, command = item.command] { runCommand(command); }, Qt::QueuedConnection);
     }
     rulesSeparator_ = menu_->addSeparator();
     rulesSeparator_->setVisible(false);
-    rulesItem_ = menu_->addAction(text(kUseForApplications), this, [this] {
-        settleRename();
-        if (openRules_) openRules_();
-    });
+    rulesItem_ = menu_->addAction(text(kUseForApplications));
+    connect(
+        rulesItem_, &QAction::triggered, this,
+        [this] {
+            settleRename();
+            if (openRules_) openRules_();
+        },
+        Qt::QueuedConnection);
     rulesItem_->setVisible(false);
     list_->setAccessibleName(text(kProfileTitle));
     list_->setAccessibleDescription(

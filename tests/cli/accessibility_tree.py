@@ -61,6 +61,20 @@ PROFILE_DIALOG = {
     "chinese": [("push button", "关闭"), ("list", "配置"), ("push button", "新建"),
                 ("push button", "删除")],
 }
+RULES_WINDOW = {
+    "english": [("check box", "Switch profiles by the application in front"),
+                ("table", "Rules, tried in this order"), ("push button", "Add…"),
+                ("push button", "Up"), ("push button", "Down"), ("push button", "Remove"),
+                ("combo box", "Leave as it is"),
+                ("check box", "Say when the profile changes"), ("push button", "Close")],
+    "chinese": [("check box", "按前台应用程序切换配置"), ("table", "规则（按此顺序匹配）"),
+                ("push button", "添加…"), ("push button", "上移"), ("push button", "下移"),
+                ("push button", "删除"), ("combo box", "保持不变"),
+                ("check box", "切换配置时提示"), ("push button", "关闭")],
+}
+RULES_ITEM = {"english": "Use for applications…", "chinese": "用于应用程序…"}
+# A combo box is named by its choice; its label reaches the reader as its labelled-by relation.
+RULES_COMBO_LABEL = {"english": "Every other application:", "chinese": "其他应用程序："}
 # What opens each dialog from the main window and what closes it.
 OPENERS = {
     "english": {"key": ("list item", "A, sends A"), "macro": ("push button", "Macro Management"),
@@ -112,6 +126,51 @@ def windows(app):
     return [child for child in app if child is not None]
 
 
+def open_window(what, app, act):
+    """The window act opens: the application's newest, once there is one more."""
+    before = len(windows(app))
+    act()
+    return wait_for(what, lambda: len(windows(app)) > before and windows(app)[-1])
+
+
+def check_rules_window(language, app, profiles, pyatspi):
+    """The rules window opens from the profile list's menu as a screen-reader user opens it:
+    the list takes the focus, the Menu key opens the menu, Up reaches its last item, which the
+    reader hears through the focus event (menus are not among a program's windows), and the
+    item is run through its action."""
+    from gi.repository import GLib
+    focused = []
+    listener = lambda event: event.detail1 and focused.append(event.source)
+    pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
+
+    def heard(role, name):
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return next((item for item in focused
+                     if item.getRoleName() == role and item.name == name), None)
+    try:
+        profile_list = next(child for (role, _), child in controls(pyatspi, profiles).items()
+                            if role == "list")
+        profile_list.queryComponent().grabFocus()
+        wait_for("the profile list to take the focus",
+                 lambda: profile_list.getState().contains(pyatspi.STATE_FOCUSED))
+        subprocess.run(["xdotool", "key", "Menu", "Up"], check=True)
+        item = wait_for("the menu's last item to be heard",
+                        lambda: heard("menu item", RULES_ITEM[language]))
+        rules = open_window("the rules window", app, lambda: press(pyatspi, item))
+    finally:
+        pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused")
+    inside = check_window("rules window", rules, RULES_WINDOW[language], pyatspi)
+    combo = next(child for (role, _), child in inside.items() if role == "combo box")
+    labels = [relation.getTarget(i).name for relation in combo.getRelationSet()
+              if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
+              for i in range(relation.getNTargets())]
+    assert labels == [RULES_COMBO_LABEL[language]], f"the combo box is labelled by {labels}"
+    press(pyatspi, inside[("push button", CLOSERS[language]["profile"])])
+    wait_for("the rules window to close", lambda: not rules.getState().contains(
+        pyatspi.STATE_SHOWING))
+
+
 def run_language(language, program, tool, pyatspi):
     with tempfile.TemporaryDirectory() as folder:
         own_program, _ = private_copies(program, tool, folder)
@@ -146,10 +205,11 @@ def run_language(language, program, tool, pyatspi):
             for dialog, expected in (("key", KEY_DIALOG), ("macro", MACRO_MANAGER),
                                      ("profile", PROFILE_DIALOG)):
                 before = len(windows(app))
-                press(pyatspi, controls(pyatspi, main)[openers[dialog]])
-                window = wait_for(f"the {dialog} dialog", lambda: len(windows(app)) > before and
-                                  windows(app)[-1])
+                window = open_window(f"the {dialog} dialog", app, lambda: press(
+                    pyatspi, controls(pyatspi, main)[openers[dialog]]))
                 inside = check_window(f"{dialog} dialog", window, expected[language], pyatspi)
+                if dialog == "profile":
+                    check_rules_window(language, app, window, pyatspi)
                 press(pyatspi, inside[("push button", CLOSERS[language][dialog])])
                 wait_for(f"the {dialog} dialog to close", lambda: not window.getState().contains(
                     pyatspi.STATE_SHOWING) or len(windows(app)) == before)
@@ -166,8 +226,9 @@ def main():
     except ImportError:
         print("pyatspi is not installed: skipped")
         return SKIPPED
-    if shutil.which("Xvfb") is None or not Path("/usr/libexec/at-spi-bus-launcher").exists():
-        print("Xvfb or at-spi2-core is not installed: skipped")
+    if (shutil.which("Xvfb") is None or shutil.which("xdotool") is None
+            or not Path("/usr/libexec/at-spi-bus-launcher").exists()):
+        print("Xvfb, xdotool or at-spi2-core is not installed: skipped")
         return SKIPPED
     read, write = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-nolisten", "tcp"],
