@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -67,6 +68,19 @@ TEST_F(VividTreeTest, ItemsWithChildrenGetTheirExpandPicture) {
               resourceBitmap(kExpandedPicture, density).convertToFormat(expanded.format()));
     const QImage none = pictureArea(plain);
     EXPECT_EQ(none.pixel(4, 4), QColor(VividTree::kSolidBackground).rgb());
+}
+
+TEST_F(VividTreeTest, TheBackgroundPictureIsTiledFromTheTopLeftAtTheScreensDensity) {
+    tree.backgroundMode = VividTree::Background::Picture;
+    tree.tilePicture = true;
+    const qreal density = tree.devicePixelRatioF();
+    const QImage tile = resourceBitmap(kPressIcon, density);
+    QImage expected(tile.size(), QImage::Format_RGB32);
+    expected.setDevicePixelRatio(tile.devicePixelRatio());
+    expected.fill(Qt::black);
+    QPainter(&expected).drawImage(0, 0, tile);
+    const QImage drawn = picture().copy(QRect(QPoint(0, 0), tile.size()));
+    EXPECT_EQ(drawn.convertToFormat(QImage::Format_RGB32), expected);
 }
 
 TEST_F(VividTreeTest, TextIsWhiteAndShiftedSevenPixels) {
