@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "app/file_path.h"
 #include "app/instance_messages.h"
 #include "app/qt_translations.h"
 #include "app/start_up_report.h"
@@ -14,9 +15,13 @@
 #include "emulator/virtual_hot_plug_watcher.h"
 #include "keys/instance_request.h"
 #include "platform/data_folder.h"
-#include "platform/evdev_key_input.h"
 #include "platform/hidapi_transport.h"
+#ifdef _WIN32
+#include "platform/windows_hot_plug_watcher.h"
+#else
+#include "platform/evdev_key_input.h"
 #include "platform/udev_hot_plug_watcher.h"
+#endif
 
 namespace tq260 {
 
@@ -26,12 +31,15 @@ CGameKeyboardApp::CGameKeyboardApp(ProgramOptions options, QElapsedTimer sinceSt
 CGameKeyboardApp::~CGameKeyboardApp() {
     // The window goes first: it stops the workers before the link and transport go. What
     // reaches it from the bus goes before it.
+#ifndef _WIN32
     closeSessionBus();
+#endif
     if (dialogs_) dialogs_->setProfileRules({});
     frontProfiles_.reset();
     window_.reset();
 }
 
+#ifndef _WIN32
 void CGameKeyboardApp::offerOnSessionBus() {
     const auto connection = BusService::sessionBus();
     if (!connection) return;
@@ -53,6 +61,7 @@ void CGameKeyboardApp::closeSessionBus() {
     busTimers_.reset();
     busContext_.reset();
 }
+#endif
 
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
     // A launch key never gets here: main() hands it on before any window object exists.
@@ -105,7 +114,7 @@ void CGameKeyboardApp::holdVirtualKeyboard() {
     };
     // Its failures are told on the main thread; the memory changes on the workers too.
     virtualKeyboard_->attachStorage(
-        (state_.dataPath() + "VirtualKeyboard.bin").toStdString(),
+        filePath(state_.dataPath() + "VirtualKeyboard.bin"),
         [this, native](const std::filesystem::path& file) {
             QMetaObject::invokeMethod(
                 qApp, [this, path = native(file)] { tellStorageFailure(path); },
@@ -141,13 +150,18 @@ void CGameKeyboardApp::openTheKeyboard() {
         holdVirtualKeyboard();
     } else {
         transport_ = std::make_unique<HidapiTransport>();
+#ifdef _WIN32
+        // Launch keys reach the program through --launch-key, started by the system.
+        watcher_ = std::make_unique<WindowsHotPlugWatcher>();
+#else
         watcher_ = std::make_unique<UdevHotPlugWatcher>();
         keyInput_ = std::make_unique<EvdevKeyInput>(kKeyboardVendorId, kKeyboardProductId);
+#endif
     }
     std::shared_ptr<HidTrace> trace =
         options_.hidTraceFile.isEmpty()
             ? HidTrace::fromEnvironment(clock_)
-            : std::make_shared<HidTrace>(options_.hidTraceFile.toStdString(), clock_);
+            : std::make_shared<HidTrace>(filePath(options_.hidTraceFile), clock_);
     link_ = std::make_unique<DeviceLink>(*transport_, clock_, trace);
 }
 
@@ -169,7 +183,9 @@ int CGameKeyboardApp::run() {
     state_.dataFolder =
         QDir::toNativeSeparators(QDir(QString::fromStdU16String(data.u16string())).absolutePath()) +
         QDir::separator();
+#ifndef _WIN32
     offerOnSessionBus();
+#endif
     openTheKeyboard();
 
     dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_, clock_);
@@ -190,6 +206,7 @@ int CGameKeyboardApp::run() {
     frontProfiles_->watch(source, makeFrontWatcher(source, session));
     dialogs_->setProfileRules(
         [this](QWidget* owner) { frontProfiles_->runRulesWindow(owner, messages_); });
+#ifndef _WIN32
     if (bus_) {
         bus_->setFrontListener(
             [this](const FrontApplication& front) { frontProfiles_->frontChanged(front); });
@@ -199,6 +216,7 @@ int CGameKeyboardApp::run() {
                                         bus_->profileChanged(QString::fromStdU16String(name));
                                     }});
     }
+#endif
     window_->initialise();
     if (options_.hidden && !window_->hasNotificationArea()) {
         // Nothing to come back from: out of the way, but within reach.

@@ -8,14 +8,41 @@
 #include "app/single_instance.h"
 #include "keys/instance_request.h"
 
+#ifdef _WIN32
+#include <windows.h>
+// clang-format off
+#include <shellapi.h>
+// clang-format on
+#endif
+
+namespace {
+
+// The command line as given: on Windows the wide one, since argv holds only what the ANSI code
+// page can spell.
+QStringList commandLine(int argc, char** argv) {
+    QStringList arguments;
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; wide != nullptr && i < count; ++i)
+        arguments << QString::fromWCharArray(wide[i]);
+    LocalFree(wide);
+#else
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+#endif
+    return arguments;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     // Read before any window exists, so --help, --version and mistakes are answered without
     // a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    tq260::ProgramOptions options = tq260::parseProgramOptions(arguments);
+    tq260::ProgramOptions options = tq260::parseProgramOptions(commandLine(argc, argv));
     if (!options.answer.isEmpty() || !options.error.isEmpty()) {
         QTextStream(options.error.isEmpty() ? stdout : stderr)
             << (options.error.isEmpty() ? options.answer : options.error + "\n");

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "app/file_path.h"
 #include "app/lighting_effects.h"
 #include "app/main_window_buttons.h"
 #include "app/main_window_hit_test.h"
@@ -636,7 +637,7 @@ void CGameKeyboardDlg::runKeyAction(QPoint p) {
         // leaves the records as they are.
         std::lock_guard lock(state_.keyboard.recordMutex);
         if (!keymapFile_.unreadable) {
-            reloadAssignments(state_.keymapPath().toStdString(), *state_.assignments.table);
+            reloadAssignments(filePath(state_.keymapPath()), *state_.assignments.table);
         }
     }
     const auto index = static_cast<std::size_t>(key);
@@ -714,7 +715,7 @@ void CGameKeyboardDlg::runMacroManager() {
     }
     saveKeymap();
     save(macroFile_, state_.macroPath(),
-         [this] { return saveMacroFile(state_.macroPath().toStdString(), *state_.macros.saved); });
+         [this] { return saveMacroFile(filePath(state_.macroPath()), *state_.macros.saved); });
     update();  // keys whose macro was deleted are no longer marked
 }
 

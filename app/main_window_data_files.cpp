@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include "app/file_path.h"
 #include "app/main_window.h"
 #include "keys/keymap_file.h"
 #include "macro/macro_file.h"
@@ -13,7 +14,7 @@ namespace tq260 {
 void CGameKeyboardDlg::saveKeymap() {
     save(keymapFile_, state_.keymapPath(), [this] {
         std::lock_guard lock(state_.keyboard.recordMutex);
-        return saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.settings,
+        return saveKeymapFile(filePath(state_.keymapPath()), state_.keyboard.settings,
                               *state_.assignments.table);
     });
 }
@@ -21,7 +22,7 @@ void CGameKeyboardDlg::saveKeymap() {
 void CGameKeyboardDlg::saveKeymapFromShadows() {
     save(keymapFile_, state_.keymapPath(), [this] {
         std::lock_guard lock(state_.keyboard.recordMutex);
-        return saveKeymapFile(state_.keymapPath().toStdString(), state_.keyboard.shadow.record(),
+        return saveKeymapFile(filePath(state_.keymapPath()), state_.keyboard.shadow.record(),
                               *state_.assignments.shadow);
     });
 }
@@ -31,7 +32,7 @@ void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QStrin
     file.loaded = true;
     file.unreadable = load == DataFileLoad::Unreadable;
     file.changeTold = false;
-    file.stamp = fileStamp(path.toStdString());
+    file.stamp = fileStamp(filePath(path));
     const QString shown = QDir::toNativeSeparators(path);
     // Said once the keyboard's read has started: the files are read while it is held, and a
     // message box then would hold the read up.
@@ -59,7 +60,7 @@ void CGameKeyboardDlg::noteLoad(SavedFile& file, DataFileLoad load, const QStrin
 void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
                             const std::function<bool()>& write) {
     if (!file.loaded || file.unreadable) return;
-    const auto now = fileStamp(path.toStdString());
+    const auto now = fileStamp(filePath(path));
     if (now && now != file.stamp) {
         // Another program wrote it: what it wrote is kept, not replaced by an older copy.
         if (file.changeTold) return;
@@ -76,13 +77,13 @@ void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
     }
     if (write()) {
         file.failureTold = false;
-        file.stamp = fileStamp(path.toStdString());
+        file.stamp = fileStamp(filePath(path));
         return;
     }
     if (file.failureTold) return;
     file.failureTold = true;
     const QString text =
-        isReadOnlyFile(path.toStdString())
+        isReadOnlyFile(filePath(path))
             ? this->text("This file is read-only, so changes are not saved to it:\n%1",
                          "此文件为只读，更改不会保存到其中：\n%1")
             : this->text("Changes could not be saved to this file:\n%1",
@@ -94,7 +95,7 @@ void CGameKeyboardDlg::save(SavedFile& file, const QString& path,
 void CGameKeyboardDlg::loadMacroFile() {
     std::filesystem::path keptAside;
     const DataFileLoad load =
-        tq260::loadMacroFile(state_.macroPath().toStdString(), *state_.macros.saved, &keptAside);
+        tq260::loadMacroFile(filePath(state_.macroPath()), *state_.macros.saved, &keptAside);
     noteLoad(macroFile_, load, state_.macroPath(), keptAside);
 }
 
@@ -103,7 +104,7 @@ void CGameKeyboardDlg::loadKeymapFile() {
     DataFileLoad load;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
-        load = LoadKeymapFile(state_.keymapPath().toStdString(), false, state_.keyboard.settings,
+        load = LoadKeymapFile(filePath(state_.keymapPath()), false, state_.keyboard.settings,
                               *state_.assignments.table, &keptAside);
         // What the file holds is what is saved: Cancel and Close go back to it, not to an
         // older copy.
@@ -114,8 +115,8 @@ void CGameKeyboardDlg::loadKeymapFile() {
 
 void CGameKeyboardDlg::loadDataFiles() {
     // Saves that were killed half-way left their temporaries beside the files.
-    removeStaleTemporaries(state_.dataPath().toStdString());
-    removeStaleTemporaries((state_.dataPath() + QStringLiteral("Configure")).toStdString());
+    removeStaleTemporaries(filePath(state_.dataPath()));
+    removeStaleTemporaries(filePath(state_.dataPath() + QStringLiteral("Configure")));
     loadMacroFile();
     loadKeymapFile();
 }
@@ -127,8 +128,8 @@ void CGameKeyboardDlg::onKeyboardHeld() {
         loadDataFiles();
         return;
     }
-    if (fileStamp(state_.macroPath().toStdString()) != macroFile_.stamp) loadMacroFile();
-    if (fileStamp(state_.keymapPath().toStdString()) != keymapFile_.stamp) loadKeymapFile();
+    if (fileStamp(filePath(state_.macroPath())) != macroFile_.stamp) loadMacroFile();
+    if (fileStamp(filePath(state_.keymapPath())) != keymapFile_.stamp) loadKeymapFile();
 }
 
 }  // namespace tq260

@@ -2,13 +2,14 @@
 
 #include <QSettings>
 
+#include "app/file_path.h"
 #include "platform/atomic_file.h"
 
 namespace tq260 {
 
 InstalledVersion readInstalledVersion(const QString& path) {
     // A regular file only: a pipe of that name would hold the start up for ever.
-    const auto bytes = readFileBytes(path.toStdString(), kVersionFileReadSize);
+    const auto bytes = readFileBytes(filePath(path), kVersionFileReadSize);
     if (!bytes) return {};
     return parseInstalledVersion(*bytes);
 }

@@ -22,7 +22,8 @@
 #include <windows.h>
 // shellapi.h needs what windows.h declares.
 #include <shellapi.h>
-#else
+#endif
+#if !defined(_WIN32) || defined(TQ260_HIDAPI)
 #include "platform/hidapi_transport.h"
 #endif
 #include "platform/real_clock.h"
@@ -257,7 +258,7 @@ int main(int argc, char** argv) {
         virtualKeys = &emulator->addKeyboard();
         transport = std::move(emulator);
     } else {
-#ifdef _WIN32
+#if defined(_WIN32) && !defined(TQ260_HIDAPI)
         // No hidapi for Windows in this build: the tool reaches the virtual keyboard only.
         // Converting and listing names need no keyboard; they get a transport with none.
         if (!convert->parsed() && !namesList->parsed() && !profileList->parsed() &&

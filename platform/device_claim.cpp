@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#else
+#include <windows.h>
 #endif
 
 namespace tq260 {
@@ -12,6 +14,8 @@ namespace tq260 {
 DeviceClaim::~DeviceClaim() {
 #ifdef __unix__
     if (fd_ >= 0) close(fd_);
+#else
+    if (file_ != nullptr) CloseHandle(file_);
 #endif
 }
 
@@ -45,8 +49,27 @@ DeviceClaim::Outcome DeviceClaim::takeLockFile(const std::string& path,
 #ifdef __unix__
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd >= 0) close(fd);
-#endif
     return take(path, claim);
+#else
+    // The file opened unshared: nobody else opens it while this process holds it, and the
+    // system closes it when the process ends. Unlike the POSIX lock, it is taken once per
+    // process; its holders take it once and keep it.
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                            length);
+    }
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        claim.reset(new DeviceClaim(static_cast<void*>(file)));
+        return Outcome::Claimed;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? Outcome::HeldElsewhere
+                                                     : Outcome::NotClaimable;
+#endif
 }
 
 }  // namespace tq260

@@ -30,8 +30,13 @@ class DeviceClaim {
     static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
 
   private:
+#ifdef _WIN32
+    explicit DeviceClaim(void* file) : file_(file) {}
+    void* file_ = nullptr;
+#else
     explicit DeviceClaim(int fd) : fd_(fd) {}
     int fd_ = -1;
+#endif
 };
 
 }  // namespace tq260

@@ -1,0 +1,104 @@
+#include "platform/windows_hot_plug_watcher.h"
+
+// clang-format off
+#include <windows.h>
+#include <dbt.h>
+// clang-format on
+
+#include <future>
+#include <string>
+
+#include "platform/usb_ids.h"
+
+namespace tq260 {
+
+namespace {
+
+// The HID device interface class: every keyboard channel is one of these.
+constexpr GUID kHidInterfaceClass = {
+    0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+constexpr wchar_t kWindowClass[] = L"TQ260HotPlugWatcher";
+
+// Device paths are ASCII; anything else cannot be part of the ids.
+std::string asciiOf(const wchar_t* text) {
+    std::string bytes;
+    for (; *text != L'\0'; ++text) bytes += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return bytes;
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM event, LPARAM data) {
+    if (message != WM_DEVICECHANGE ||
+        (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)) {
+        return DefWindowProcW(window, message, event, data);
+    }
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    const auto* listener =
+        reinterpret_cast<const HotPlugWatcher::Listener*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (header == nullptr || listener == nullptr ||
+        header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) {
+        return TRUE;
+    }
+    const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
+    if (const auto ids = usbIdsOfDevicePath(asciiOf(device->dbcc_name))) {
+        (*listener)(DeviceChange{
+            event == DBT_DEVICEARRIVAL ? DeviceChange::Kind::Arrival : DeviceChange::Kind::Removal,
+            ids->vendorId, ids->productId});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+WindowsHotPlugWatcher::~WindowsHotPlugWatcher() {
+    stop();
+}
+
+bool WindowsHotPlugWatcher::start(Listener listener) {
+    stop();
+    std::promise<unsigned long> ready;
+    auto started = ready.get_future();
+    thread_ = std::thread([listener = std::move(listener), &ready] {
+        MSG message;
+        // Makes the thread's message queue before anyone posts to it.
+        PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        const HINSTANCE module = GetModuleHandleW(nullptr);
+        WNDCLASSEXW type{};
+        type.cbSize = sizeof type;
+        type.lpfnWndProc = windowProcedure;
+        type.hInstance = module;
+        type.lpszClassName = kWindowClass;
+        RegisterClassExW(&type);  // Fails harmlessly when a previous start registered it.
+        HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      module, nullptr);
+        HDEVNOTIFY notices = nullptr;
+        if (window != nullptr) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&listener));
+            DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+            filter.dbcc_size = sizeof filter;
+            filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+            filter.dbcc_classguid = kHidInterfaceClass;
+            notices = RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        }
+        ready.set_value(notices != nullptr ? GetCurrentThreadId() : 0);
+        if (notices != nullptr) {
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+            UnregisterDeviceNotification(notices);
+        }
+        if (window != nullptr) DestroyWindow(window);
+    });
+    threadId_ = started.get();
+    if (threadId_ == 0) {
+        thread_.join();
+        return false;
+    }
+    return true;
+}
+
+void WindowsHotPlugWatcher::stop() {
+    if (!thread_.joinable()) return;
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+    threadId_ = 0;
+}
+
+}  // namespace tq260
