@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <future>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -69,37 +69,26 @@ WindowsFrontWatcher::~WindowsFrontWatcher() {
 }
 
 bool WindowsFrontWatcher::start(Listener listener) {
-    stop();
-    std::promise<unsigned long> ready;
-    auto started = ready.get_future();
-    thread_ = std::thread([listener = std::move(listener), &ready] {
-        MSG message;
-        // Makes the thread's message queue before anyone posts to it.
-        PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-        HWINEVENTHOOK hook =
-            SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                            foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
-        ready.set_value(hook != nullptr ? GetCurrentThreadId() : 0);
-        if (hook == nullptr) return;
-        hookListener = &listener;
-        if (const auto front = applicationOf(GetForegroundWindow())) listener(*front);
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-        UnhookWinEvent(hook);
-        hookListener = nullptr;
-    });
-    threadId_ = started.get();
-    if (threadId_ == 0) {
-        thread_.join();
-        return false;
-    }
-    return true;
+    auto shared = std::make_shared<Listener>(std::move(listener));
+    return thread_.start(
+        [shared]() -> std::optional<WindowsMessageThread::Cleanup> {
+            HWINEVENTHOOK hook =
+                SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
+            if (hook == nullptr) return std::nullopt;
+            hookListener = shared.get();
+            return [hook] {
+                UnhookWinEvent(hook);
+                hookListener = nullptr;
+            };
+        },
+        [shared] {
+            if (const auto front = applicationOf(GetForegroundWindow())) (*shared)(*front);
+        });
 }
 
 void WindowsFrontWatcher::stop() {
-    if (!thread_.joinable()) return;
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
-    threadId_ = 0;
+    thread_.stop();
 }
 
 std::vector<FrontApplication> WindowsFrontWatcher::openApplications() {

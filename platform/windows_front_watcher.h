@@ -1,9 +1,9 @@
 #pragma once
 
-#include <thread>
 #include <vector>
 
 #include "platform/front_application_watcher.h"
+#include "platform/windows_message_thread.h"
 
 namespace tq260 {
 
@@ -22,8 +22,7 @@ class WindowsFrontWatcher final : public FrontApplicationWatcher {
     std::vector<FrontApplication> openApplications() override;
 
   private:
-    std::thread thread_;
-    unsigned long threadId_ = 0;
+    WindowsMessageThread thread_;
 };
 
 }  // namespace tq260

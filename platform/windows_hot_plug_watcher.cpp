@@ -5,7 +5,6 @@
 #include <dbt.h>
 // clang-format on
 
-#include <future>
 #include <string>
 
 #include "platform/usb_ids.h"
@@ -54,51 +53,39 @@ WindowsHotPlugWatcher::~WindowsHotPlugWatcher() {
 }
 
 bool WindowsHotPlugWatcher::start(Listener listener) {
-    stop();
-    std::promise<unsigned long> ready;
-    auto started = ready.get_future();
-    thread_ = std::thread([listener = std::move(listener), &ready] {
-        MSG message;
-        // Makes the thread's message queue before anyone posts to it.
-        PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-        const HINSTANCE module = GetModuleHandleW(nullptr);
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = windowProcedure;
-        type.hInstance = module;
-        type.lpszClassName = kWindowClass;
-        RegisterClassExW(&type);  // Fails harmlessly when a previous start registered it.
-        HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      module, nullptr);
-        HDEVNOTIFY notices = nullptr;
-        if (window != nullptr) {
+    return thread_.start(
+        [listener = std::move(listener)]() -> std::optional<WindowsMessageThread::Cleanup> {
+            const HINSTANCE module = GetModuleHandleW(nullptr);
+            WNDCLASSEXW type{};
+            type.cbSize = sizeof type;
+            type.lpfnWndProc = windowProcedure;
+            type.hInstance = module;
+            type.lpszClassName = kWindowClass;
+            RegisterClassExW(&type);  // Fails harmlessly when a previous start registered it.
+            HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, module, nullptr);
+            if (window == nullptr) return std::nullopt;
+            // The set-up function lives as long as the thread, so the window may point at its copy.
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&listener));
             DEV_BROADCAST_DEVICEINTERFACE_W filter{};
             filter.dbcc_size = sizeof filter;
             filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
             filter.dbcc_classguid = kHidInterfaceClass;
-            notices = RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-        }
-        ready.set_value(notices != nullptr ? GetCurrentThreadId() : 0);
-        if (notices != nullptr) {
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-            UnregisterDeviceNotification(notices);
-        }
-        if (window != nullptr) DestroyWindow(window);
-    });
-    threadId_ = started.get();
-    if (threadId_ == 0) {
-        thread_.join();
-        return false;
-    }
-    return true;
+            HDEVNOTIFY notices =
+                RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+            if (notices == nullptr) {
+                DestroyWindow(window);
+                return std::nullopt;
+            }
+            return [window, notices] {
+                UnregisterDeviceNotification(notices);
+                DestroyWindow(window);
+            };
+        });
 }
 
 void WindowsHotPlugWatcher::stop() {
-    if (!thread_.joinable()) return;
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
-    threadId_ = 0;
+    thread_.stop();
 }
 
 }  // namespace tq260

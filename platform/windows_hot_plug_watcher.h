@@ -1,8 +1,7 @@
 #pragma once
 
-#include <thread>
-
 #include "platform/hot_plug_watcher.h"
+#include "platform/windows_message_thread.h"
 
 namespace tq260 {
 
@@ -19,8 +18,7 @@ class WindowsHotPlugWatcher final : public HotPlugWatcher {
     void stop() override;
 
   private:
-    std::thread thread_;
-    unsigned long threadId_ = 0;
+    WindowsMessageThread thread_;
 };
 
 }  // namespace tq260
