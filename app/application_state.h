@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "app/file_path.h"
 #include "app/start_up_settings.h"
 #include "device/keyboard_state.h"
 #include "keys/key_assignment.h"
@@ -32,9 +33,7 @@ struct ApplicationState {
     QString keymapPath() const { return dataPath() + QStringLiteral("keymap.bin"); }
     QString macroPath() const { return dataPath() + QStringLiteral("MacroDefine.bin"); }
     QString versionPath() const { return applicationFolder + QStringLiteral("VER.bin"); }
-    std::filesystem::path dataFolderPath() const {
-        return std::filesystem::path(dataPath().toStdU16String());
-    }
+    std::filesystem::path dataFolderPath() const { return filePath(dataPath()); }
 };
 
 }  // namespace tq260

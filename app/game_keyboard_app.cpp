@@ -31,37 +31,11 @@ CGameKeyboardApp::CGameKeyboardApp(ProgramOptions options, QElapsedTimer sinceSt
 CGameKeyboardApp::~CGameKeyboardApp() {
     // The window goes first: it stops the workers before the link and transport go. What
     // reaches it from the bus goes before it.
-#ifndef _WIN32
-    closeSessionBus();
-#endif
+    bus_.close();
     if (dialogs_) dialogs_->setProfileRules({});
     frontProfiles_.reset();
     window_.reset();
 }
-
-#ifndef _WIN32
-void CGameKeyboardApp::offerOnSessionBus() {
-    const auto connection = BusService::sessionBus();
-    if (!connection) return;
-    busContext_ = std::make_unique<QObject>();
-    busTimers_ = std::make_unique<QtMainThreadQueue>(busContext_.get());
-    busRequests_ = std::make_unique<BusRequests>(state_, *busTimers_);
-    bus_ = BusService::offer(*busRequests_, *connection, options_.virtualKeyboard);
-    if (!bus_) {
-        QTextStream(stderr) << "The name " << bus::kService
-                            << " is taken on the session bus: tq260ctl cannot reach this "
-                               "program while it holds the keyboard.\n";
-        closeSessionBus();
-    }
-}
-
-void CGameKeyboardApp::closeSessionBus() {
-    bus_.reset();
-    busRequests_.reset();
-    busTimers_.reset();
-    busContext_.reset();
-}
-#endif
 
 bool CGameKeyboardApp::startAsFirstCopy(int& exitCode) {
     // A launch key never gets here: main() hands it on before any window object exists.
@@ -179,13 +153,11 @@ int CGameKeyboardApp::run() {
     state_.applicationFolder = QCoreApplication::applicationDirPath() + QDir::separator();
     // The data files stay beside the program where it may write, as in a build tree or a
     // portable folder; an installed program keeps them in the user's own data folder.
-    const std::filesystem::path data = dataFolderFor(state_.applicationFolder.toStdU16String());
+    const std::filesystem::path data = dataFolderFor(filePath(state_.applicationFolder));
     state_.dataFolder =
         QDir::toNativeSeparators(QDir(QString::fromStdU16String(data.u16string())).absolutePath()) +
         QDir::separator();
-#ifndef _WIN32
-    offerOnSessionBus();
-#endif
+    bus_.offer(state_, options_.virtualKeyboard);
     openTheKeyboard();
 
     dialogs_ = std::make_unique<QtDialogs>(state_, hook_, messages_, pickers_, clock_);
@@ -206,17 +178,7 @@ int CGameKeyboardApp::run() {
     frontProfiles_->watch(source, makeFrontWatcher(source, session));
     dialogs_->setProfileRules(
         [this](QWidget* owner) { frontProfiles_->runRulesWindow(owner, messages_); });
-#ifndef _WIN32
-    if (bus_) {
-        bus_->setFrontListener(
-            [this](const FrontApplication& front) { frontProfiles_->frontChanged(front); });
-        busRequests_->attach(*window_);
-        window_->setChangeListener({[this] { bus_->configurationChanged(); },
-                                    [this](const std::u16string& name) {
-                                        bus_->profileChanged(QString::fromStdU16String(name));
-                                    }});
-    }
-#endif
+    bus_.attach(*window_, *frontProfiles_);
     window_->initialise();
     if (options_.hidden && !window_->hasNotificationArea()) {
         // Nothing to come back from: out of the way, but within reach.

@@ -5,13 +5,10 @@
 #include <memory>
 
 #include "app/application_state.h"
-#include "app/bus_requests.h"
-#ifndef _WIN32
-#include "app/bus_service.h"
-#endif
 #include "app/dialog_launcher.h"
 #include "app/front_profiles.h"
 #include "app/main_window.h"
+#include "app/program_bus.h"
 #include "app/program_options.h"
 #include "app/qt_diagnostics.h"
 #include "app/qt_dialogs.h"
@@ -73,17 +70,7 @@ class CGameKeyboardApp {
     std::unique_ptr<QtDialogs> dialogs_;
     QtDiagnostics diagnostics_;
     std::unique_ptr<CGameKeyboardDlg> window_;
-#ifndef _WIN32
-    // The interface on the session bus, where there is one: offered before the keyboard is
-    // held, gone before the window. Windows has no session bus.
-    void offerOnSessionBus();
-    void closeSessionBus();
-    // What the waiting requests' timers belong to: gone with them.
-    std::unique_ptr<QObject> busContext_;
-    std::unique_ptr<QtMainThreadQueue> busTimers_;
-    std::unique_ptr<BusRequests> busRequests_;
-    std::unique_ptr<BusService> bus_;
-#endif
+    ProgramBus bus_;
     // Profiles by the application in front; gone before the window.
     std::unique_ptr<QtMainThreadQueue> frontTimers_;
     std::unique_ptr<FrontProfiles> frontProfiles_;
