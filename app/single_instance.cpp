@@ -13,6 +13,8 @@
 
 #include <cerrno>
 #include <cstring>
+#else
+#include <windows.h>
 #endif
 
 namespace tq260 {
@@ -30,13 +32,13 @@ QString sessionUser() {
 #endif
 }
 
+#ifdef Q_OS_UNIX
 // Where the lock and the channel live, the same for every copy of the user whatever its
 // TMPDIR says: the session's runtime folder, else a folder of the user's own under /tmp. Anyone
 // can make that /tmp name first, so when it does not pass, the user's cache folder (in their
 // home, where no one else can make things) holds them instead. A refused folder is named on
 // stderr. Empty when no folder passes.
 QString runtimeFolder() {
-#ifdef Q_OS_UNIX
     constexpr const char* kProgram = "TQ260 104vez VANTOR";
     struct Candidate {
         QString path;
@@ -64,10 +66,8 @@ QString runtimeFolder() {
     QTextStream(stderr) << kProgram << " has no folder of its own for its lock and channel, "
                         << "so later starts will not find this copy.\n";
     return {};
-#else
-    return QDir::tempPath();
-#endif
 }
+#endif
 
 }  // namespace
 
@@ -112,13 +112,30 @@ SingleInstance::SingleInstance(const QString& name) {
     lockPath_ = channel_ + QStringLiteral(".lock");
 #else
     channel_ = hashed;
-    lockPath_ = QDir(runtimeFolder()).filePath(hashed + QStringLiteral(".lock"));
+    // A named mutex rather than a lock file: the system lets it go the moment its process
+    // ends, where a lock file left by a killed copy is judged by a process id that may have
+    // been handed on to another program since.
+    mutexName_ = QStringLiteral("Local\\") + hashed;
 #endif
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+#ifdef Q_OS_WIN
+    if (mutex_) CloseHandle(mutex_);
+#endif
+}
 
-bool SingleInstance::becomeFirst() {
+bool SingleInstance::holdLock() {
+#ifdef Q_OS_WIN
+    mutex_ = CreateMutexW(nullptr, FALSE, reinterpret_cast<LPCWSTR>(mutexName_.utf16()));
+    if (mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex_);
+        mutex_ = nullptr;
+        return false;
+    }
+    // Without a mutex (no name space to make it in) this copy runs alone.
+    return true;
+#else
     if (lockPath_.isEmpty()) return true;  // no folder to meet in: this copy runs alone
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // A lock whose owner process is gone is taken over.
@@ -127,6 +144,12 @@ bool SingleInstance::becomeFirst() {
         lock_.reset();
         return false;
     }
+    return true;
+#endif
+}
+
+bool SingleInstance::becomeFirst() {
+    if (!holdLock()) return false;
     QLocalServer::removeServer(channel_);  // a socket left behind by a crash
 #ifdef Q_OS_UNIX
     removeStaleSocketFolders();

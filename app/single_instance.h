@@ -36,12 +36,18 @@ class SingleInstance final : public QObject {
     QString lockPath() const { return lockPath_; }
 
   private:
+    // Takes the lock only one copy may hold; false when another copy holds it.
+    bool holdLock();
 #ifdef Q_OS_UNIX
     void removeStaleSocketFolders();
 #endif
     QString channel_;
     QString lockPath_;
     std::unique_ptr<QLockFile> lock_;
+#ifdef Q_OS_WIN
+    QString mutexName_;
+    void* mutex_ = nullptr;  // HANDLE
+#endif
     std::unique_ptr<QLocalServer> server_;
 };
 
