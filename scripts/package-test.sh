@@ -13,21 +13,8 @@ fi
 
 scripts/install-deps.sh lintian desktop-file-utils appstream xvfb xdotool
 
-fail() {
-    echo "package test: $*" >&2
-    exit 1
-}
-
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit))
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
+test_name="package test"
+. scripts/lib/x-session.sh
 
 bash scripts/package.sh
 deb="$(ls "$PWD"/build/package/tq260_*.deb)"
@@ -62,20 +49,16 @@ runtime="$(mktemp -d)"
 chown "$user" "$runtime"
 chmod 700 "$runtime"
 display=:93
-# No reset when the readiness probe disconnects: a client connecting during the reset fails.
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
+xvfb=""
 program=""
 cleanup() {
     [ -n "$program" ] && kill "$program" 2>/dev/null || true
     [ -s "$runtime/bus.pid" ] && kill "$(cat "$runtime/bus.pid")" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
     rm -rf "$runtime"
 }
 trap cleanup EXIT
-wait_for 10 xdotool getmouselocation --display "$display" >/dev/null 2>&1 ||
-    DISPLAY="$display" wait_for 10 xdotool getmouselocation >/dev/null 2>&1 ||
-    fail "Xvfb did not start"
+start_xvfb "$display"
 trace="$runtime/trace.txt"
 # The user's session bus, where a desktop session has it: both the program and the tool find it.
 runuser -u "$user" -- dbus-daemon --session --address="unix:path=$runtime/bus" --fork \
@@ -85,29 +68,13 @@ runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin DISPLA
     >"$runtime/program.log" 2>&1 &
 program=$!
 export DISPLAY="$display"
-window=""
-find_window() { window="$(xdotool search --name '^TQ260 104vez VANTOR$' 2>/dev/null | head -1)"; [ -n "$window" ]; }
-wait_for 30 find_window || fail "the window did not appear: $(cat "$runtime/program.log")"
+wait_for 30 find_main_window || fail "the window did not appear: $(cat "$runtime/program.log")"
 data="$home/.local/share/TQ260"
 memory="$data/VirtualKeyboard.bin"
 wait_for 30 test -f "$data/keymap.bin" -a -f "$data/MacroDefine.bin" -a -f "$memory" ||
     fail "the data files are not in $data"
-# The read at the start has ended when the trace stops growing.
-settled() {
-    local before
-    before=$(stat -c %s "$trace" 2>/dev/null || echo 0)
-    sleep 0.5
-    [ "$before" -gt 0 ] && [ "$before" = "$(stat -c %s "$trace")" ]
-}
-wait_for 30 settled || fail "the keyboard was never read"
-before="$(md5sum <"$memory")"
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
-click 100 195 # the game mode section
-click 83 225  # OFF
-click 950 615 # Save
-changed() { [ "$(md5sum <"$memory")" != "$before" ]; }
-wait_for 20 changed || fail "Save did not reach the virtual keyboard"
-grep -q " cmd set " "$trace" || fail "no command in the HID trace"
+wait_for 30 trace_settled || fail "the keyboard was never read"
+save_game_mode_off "$memory"
 [ -z "$(find /usr/lib/tq260 /usr/share/tq260 -newer "$deb" -type f)" ] ||
     fail "the program wrote into its installed folder"
 owner="$(stat -c %U "$data/keymap.bin")"

@@ -4,7 +4,8 @@
 # host's Qt tools of the same version. The result goes to a prefix outside the repository, keyed
 # by version; when that prefix is already complete, nothing is done.
 #   TQ260_WINDOWS_PREFIX  where the prefixes live (default /opt/tq260-win)
-# Prints the Qt prefix, then hidapi's.
+# Prints the Qt prefix, then hidapi's. With --if-built it builds nothing: it prints them when
+# both are complete, and otherwise ends with 3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,6 +21,11 @@ hidapi_upstream=${hidapi_upstream%%+*}
 base=${TQ260_WINDOWS_PREFIX:-/opt/tq260-win}
 qt_prefix=$base/qt-$qt_upstream
 hidapi_prefix=$base/hidapi-$hidapi_upstream
+if [ "${1:-}" = --if-built ]; then
+    [ -f "$qt_prefix/.complete" ] && [ -f "$hidapi_prefix/.complete" ] || exit 3
+    printf '%s\n' "$qt_prefix" "$hidapi_prefix"
+    exit 0
+fi
 work=$base/src
 mkdir -p "$work"
 

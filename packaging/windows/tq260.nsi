@@ -3,7 +3,8 @@
 ; (the keymap, the macros, the profiles) are the user's, and stay.
 ; Defined by scripts/windows-installer.sh: VERSION, OUTFILE, ICON, and FILES, the generated
 ; list with the InstallFiles and RemoveFiles macros.
-Unicode true
+; A 64-bit installer for a 64-bit program: it also runs where the system has no 32-bit layer.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -23,6 +24,7 @@ VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "2026 The TQ260 configuration utility developers"
 
 Page directory
 Page instfiles
