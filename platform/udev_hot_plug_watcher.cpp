@@ -5,32 +5,10 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 
 namespace tq260 {
-
-std::optional<std::uint16_t> parseHex16(std::string_view text) {
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
-        value > 0xFFFF) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
-std::optional<UsbIds> parseUsbProduct(std::string_view product) {
-    const auto first = product.find('/');
-    if (first == std::string_view::npos) return std::nullopt;
-    const auto second = product.find('/', first + 1);
-    if (second == std::string_view::npos) return std::nullopt;
-    const auto vendor = parseHex16(product.substr(0, first));
-    const auto model = parseHex16(product.substr(first + 1, second - first - 1));
-    if (!vendor || !model) return std::nullopt;
-    return UsbIds{*vendor, *model};
-}
 
 UdevHotPlugWatcher::~UdevHotPlugWatcher() {
     stop();

@@ -1,28 +1,14 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string_view>
 #include <thread>
 
 #include "platform/hot_plug_watcher.h"
+#include "platform/usb_ids.h"
 
 struct udev;
 struct udev_monitor;
 
 namespace tq260 {
-
-struct UsbIds {
-    std::uint16_t vendorId = 0;
-    std::uint16_t productId = 0;
-};
-
-// A USB id as the device manager writes it, in hex ("4d9", "a12f"); nothing for anything else.
-std::optional<std::uint16_t> parseHex16(std::string_view text);
-
-// The vendor and product ids of a USB device's PRODUCT property ("4d9/a12f/100"), which
-// the kernel sends with both the add and the remove event.
-std::optional<UsbIds> parseUsbProduct(std::string_view product);
 
 // USB device arrivals and removals from the system's device manager (libudev), reported
 // from a thread of the watcher's own that sleeps until an event comes.

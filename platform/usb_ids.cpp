@@ -1,6 +1,7 @@
 #include "platform/usb_ids.h"
 
 #include <cctype>
+#include <charconv>
 
 namespace tq260 {
 
@@ -13,20 +14,33 @@ std::optional<std::uint16_t> idAfter(std::string_view path, std::string_view tag
         for (std::size_t i = 0; i < tag.size() && match; ++i) {
             match = std::toupper(static_cast<unsigned char>(path[at + i])) == tag[i];
         }
-        if (!match) continue;
-        std::uint16_t value = 0;
-        for (std::size_t i = 0; i < 4; ++i) {
-            const int c = std::tolower(static_cast<unsigned char>(path[at + tag.size() + i]));
-            if (!std::isxdigit(c)) return std::nullopt;
-            value =
-                static_cast<std::uint16_t>(value * 16 + (std::isdigit(c) ? c - '0' : c - 'a' + 10));
-        }
-        return value;
+        if (match) return parseHex16(path.substr(at + tag.size(), 4));
     }
     return std::nullopt;
 }
 
 }  // namespace
+
+std::optional<std::uint16_t> parseHex16(std::string_view text) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+        value > 0xFFFF) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+std::optional<UsbIds> parseUsbProduct(std::string_view product) {
+    const auto first = product.find('/');
+    if (first == std::string_view::npos) return std::nullopt;
+    const auto second = product.find('/', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const auto vendor = parseHex16(product.substr(0, first));
+    const auto model = parseHex16(product.substr(first + 1, second - first - 1));
+    if (!vendor || !model) return std::nullopt;
+    return UsbIds{*vendor, *model};
+}
 
 std::optional<UsbIds> usbIdsOfDevicePath(std::string_view path) {
     const auto vendor = idAfter(path, "VID_");

@@ -12,21 +12,6 @@
 namespace tq260 {
 namespace {
 
-TEST(UsbProduct, VendorAndProductComeFromTheFirstTwoFields) {
-    const auto ids = parseUsbProduct("4d9/a12f/100");
-    ASSERT_TRUE(ids);
-    EXPECT_EQ(ids->vendorId, 0x04D9);
-    EXPECT_EQ(ids->productId, 0xA12F);
-    EXPECT_TRUE(parseUsbProduct("0/0/0"));
-}
-
-TEST(UsbProduct, MalformedValuesAreRejected) {
-    for (const char* text : {"", "4d9", "4d9/a12f", "/a12f/100", "4d9//100", "4dx9/a12f/1",
-                             "10000/a12f/1", "4d9/-1/1"}) {
-        EXPECT_FALSE(parseUsbProduct(text)) << text;
-    }
-}
-
 // Whether this machine lets a process hear the device events the watcher listens to: the
 // kernel's, or the device manager's where one runs.
 bool deviceEventsCanBeHeard() {
