@@ -7,6 +7,8 @@
 #include <cerrno>
 #else
 #include <windows.h>
+
+#include <filesystem>
 #endif
 
 namespace tq260 {
@@ -54,14 +56,8 @@ DeviceClaim::Outcome DeviceClaim::takeLockFile(const std::string& path,
     // The file opened unshared: nobody else opens it while this process holds it, and the
     // system closes it when the process ends. Unlike the POSIX lock, it is taken once per
     // process; its holders take it once and keep it.
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(),
-                            length);
-    }
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    const std::filesystem::path native(std::u8string(path.begin(), path.end()));
+    HANDLE file = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         claim.reset(new DeviceClaim(static_cast<void*>(file)));
