@@ -1,6 +1,7 @@
 #include "art_kit.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -33,6 +34,15 @@ QImage cropOf(const QImage& under, int x, int y, int width, int height) {
     return image;
 }
 
+namespace {
+
+[[noreturn]] void cannotWrite(const QString& path) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::exit(1);
+}
+
+}  // namespace
+
 void save(const QImage& image, const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QString named = path;
@@ -41,10 +51,12 @@ void save(const QImage& image, const QString& path) {
         named.insert(dot < 0 ? named.size() : dot,
                      QStringLiteral("@%1x").arg(qRound(image.devicePixelRatio())));
     }
-    if (!image.save(named, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(named));
-        std::exit(1);
-    }
+    if (!image.save(named, "PNG")) cannotWrite(named);
+}
+
+void saveBytes(const QByteArray& bytes, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) cannotWrite(path);
 }
 
 QPainter& prepare(QPainter& painter) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -41,6 +42,8 @@ QImage cropOf(const QImage& under, int x, int y, int width, int height);
 // Writes a PNG, creating its folder; an image at scale 2 goes beside it as "name@2x.png",
 // the name Qt looks for on such screens.
 void save(const QImage& image, const QString& path);
+// Writes a file as it is, in a folder that is there.
+void saveBytes(const QByteArray& bytes, const QString& path);
 
 QPainter& prepare(QPainter& painter);  // antialiasing on
 QFont font(int pixelHeight, int weight = QFont::Normal, bool italic = false);

@@ -1,11 +1,8 @@
 #include "resource_art.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLinearGradient>
 #include <QPainterPath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "art_kit.h"
 #include "windows_icon.h"
@@ -98,11 +95,7 @@ void writeResourceArt(const QString& folder) {
     // The same for Windows, in one file: the executable's icon and the installer's.
     QList<QImage> windowsSizes;
     for (const int size : {16, 24, 32, 48, 256}) windowsSizes << applicationIcon(size);
-    QFile icon(folder + "tq260.ico");
-    if (!icon.open(QIODevice::WriteOnly) || icon.write(art::windowsIcon(windowsSizes)) < 0) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(icon.fileName()));
-        std::exit(1);
-    }
+    saveBytes(windowsIcon(windowsSizes), folder + "tq260.ico");
     // Each built-in picture at 1x, and at 2x for dense screens ("name@2x.png").
     for (const qreal scale : {1.0, 2.0}) {
         save(applicationIcon(64, scale), folder + "128.png");
