@@ -9,26 +9,19 @@
 #include "keys/instance_request.h"
 
 #ifdef _WIN32
-#include <windows.h>
-// clang-format off
-#include <shellapi.h>
-// clang-format on
+#include "platform/windows_command_line.h"
 #endif
 
 namespace {
 
-// The command line as given: on Windows the wide one, since argv holds only what the ANSI code
-// page can spell.
+// The command line as given: on Windows the wide one.
 QStringList commandLine(int argc, char** argv) {
     QStringList arguments;
 #ifdef _WIN32
     (void)argc;
     (void)argv;
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 0; wide != nullptr && i < count; ++i)
-        arguments << QString::fromWCharArray(wide[i]);
-    LocalFree(wide);
+    for (const std::u16string& argument : tq260::windowsCommandLine())
+        arguments << QString::fromStdU16String(argument);
 #else
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 #endif

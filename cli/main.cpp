@@ -20,8 +20,8 @@
 #include "platform/device_claim.h"
 #ifdef _WIN32
 #include <windows.h>
-// shellapi.h needs what windows.h declares.
-#include <shellapi.h>
+
+#include "platform/windows_command_line.h"
 #endif
 #if !defined(_WIN32) || defined(TQ260_HIDAPI)
 #include "platform/hidapi_transport.h"
@@ -78,13 +78,8 @@ struct Utf8Arguments {
     std::vector<char*> pointers;
 
     Utf8Arguments() {
-        int count = 0;
-        wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-        for (int i = 0; wide != nullptr && i < count; ++i) {
-            const std::wstring_view argument(wide[i]);
-            texts.push_back(tq260::toUtf8(std::u16string(argument.begin(), argument.end())));
-        }
-        LocalFree(wide);
+        for (const std::u16string& argument : tq260::windowsCommandLine())
+            texts.push_back(tq260::toUtf8(argument));
         for (std::string& text : texts) pointers.push_back(text.data());
         pointers.push_back(nullptr);
         SetConsoleOutputCP(CP_UTF8);
