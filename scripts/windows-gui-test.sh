@@ -104,7 +104,7 @@ timeout 60 "$wine" "$exe" --virtual-keyboard --no-splash >/dev/null 2>&1 || stat
 [ "$status" = 0 ] || fail "a second start did not hand over to the first ($status)"
 
 # Wine offers its own tray window where no desktop tray runs; the icon is drawn in it.
-tray="$(xdotool search --name '^Wine System Tray$' 2>/dev/null | grep -E '^[0-9]+$' | head -1)"
+tray="$(window_named '^Wine System Tray$')"
 [ -n "$tray" ] || fail "Wine shows no system tray"
 colours=$(xwd -id "$tray" -silent | xwdtopnm 2>/dev/null | ppmhist -noheader | wc -l)
 [ "$colours" -gt 8 ] || fail "no icon in Wine's system tray ($colours colours)"
@@ -112,8 +112,7 @@ echo "the tray icon is in Wine's system tray"
 
 dialog=""
 find_dialog() {
-    dialog="$(xdotool search --name '^TQ260 104vez VANTOR$' 2>/dev/null | grep -E '^[0-9]+$' |
-        grep -vx "$window" | head -1)"
+    dialog="$(window_named '^TQ260 104vez VANTOR$' "$window")"
     [ -n "$dialog" ]
 }
 dialog_gone() { ! find_dialog; }
@@ -128,11 +127,7 @@ wait_for 10 dialog_repainted || fail "the key dialog did not show the key typed"
 shot_with key-dialog "$dialog"
 xdotool mousemove --window "$dialog" 288 257 click 1 # Save
 wait_for 20 dialog_gone || fail "the key dialog did not close on Save"
-before="$(md5sum <"$memory")"
-click 950 615 # Save
-memory_changed() { [ "$(md5sum <"$memory")" != "$before" ]; }
-wait_for 20 memory_changed || fail "the key's new function did not reach the virtual keyboard"
-wait_for 30 trace_settled || fail "the save did not end"
+save_in_main_window "$memory"
 stop_program
 dump="$(timeout 60 "$wine" "$folder/tq260ctl.exe" --virtual-keyboard dump 2>/dev/null)" ||
     fail "tq260ctl.exe could not read the virtual keyboard"

@@ -24,10 +24,15 @@ start_xvfb() {
     DISPLAY="$1" wait_for 10 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
+# The first X window whose title matches $1, other than $2; empty when there is none.
+window_named() {
+    xdotool search --name "$1" 2>/dev/null |
+        awk -v other="${2:-}" '/^[0-9]+$/ && $0 != other { print; exit }' || true
+}
+
 # The program's main window, into window; the first of that title when a dialog shares it.
 find_main_window() {
-    window="$(xdotool search --name '^TQ260 104vez VANTOR$' 2>/dev/null | grep -E '^[0-9]+$' |
-        head -1)"
+    window="$(window_named '^TQ260 104vez VANTOR$')"
     [ -n "$window" ]
 }
 
@@ -41,16 +46,22 @@ trace_settled() {
 
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 
-# Turns Game Mode OFF in the main window and saves; the virtual keyboard's memory file $1 must
-# change and the HID trace $trace show the command. Returns once the save has ended.
-save_game_mode_off() {
+# Clicks Save in the main window; the virtual keyboard's memory file $1 must change. Returns
+# once the save has ended.
+save_in_main_window() {
     local memory=$1 before
     before="$(md5sum <"$memory")"
-    click 100 195 # the game mode section
-    click 83 225  # OFF
     click 950 615 # Save
     memory_changed() { [ "$(md5sum <"$memory")" != "$before" ]; }
     wait_for 20 memory_changed || fail "Save did not reach the virtual keyboard"
-    grep -q " cmd set 00 02 00 " "$trace" || fail "no Game Mode OFF in the HID trace"
     wait_for 30 trace_settled || fail "the save did not end"
+}
+
+# Turns Game Mode OFF in the main window and saves into the memory file $1; the HID trace
+# $trace must show the command.
+save_game_mode_off() {
+    click 100 195 # the game mode section
+    click 83 225  # OFF
+    save_in_main_window "$1"
+    grep -q " cmd set 00 02 00 " "$trace" || fail "no Game Mode OFF in the HID trace"
 }
