@@ -19,7 +19,7 @@
 #include "app/bus_requests.h"
 #include "app/bus_service.h"
 #include "bench_clocks.h"
-#include "cli/program_bus.h"
+#include "cli/running_program.h"
 #include "cli/tool_commands.h"
 #include "emulator/emulator_transport.h"
 #include "read_window.h"
@@ -131,9 +131,9 @@ void report(benchmark::State& state, std::int64_t busUs, std::int64_t directUs,
 void DumpThroughTheProgram(benchmark::State& state) {
     ProgramRig program;
     DirectRig direct;
-    std::unique_ptr<ProgramBus> tool;
+    std::unique_ptr<RunningProgram> tool;
     // From the tool's thread: this one answers for the program.
-    program.timeCall([&] { tool = ProgramBus::reach(true); });
+    program.timeCall([&] { tool = RunningProgram::reach(true); });
     if (!tool) return state.SkipWithError("the program is not on the bus");
     std::int64_t busUs = 0;
     std::int64_t directUs = 0;
@@ -151,9 +151,9 @@ BENCHMARK(DumpThroughTheProgram)->Iterations(5)->Unit(benchmark::kMillisecond)->
 void ApplyThroughTheProgram(benchmark::State& state) {
     ProgramRig program;
     DirectRig direct;
-    std::unique_ptr<ProgramBus> tool;
+    std::unique_ptr<RunningProgram> tool;
     // From the tool's thread: this one answers for the program.
-    program.timeCall([&] { tool = ProgramBus::reach(true); });
+    program.timeCall([&] { tool = RunningProgram::reach(true); });
     if (!tool) return state.SkipWithError("the program is not on the bus");
     const QString file = direct.scratch.filePath("change.json");
     std::int64_t busUs = 0;

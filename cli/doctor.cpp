@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/keyboard_list.h"
-#include "cli/program_bus.h"
+#include "cli/running_program.h"
 #include "config/text_encoding.h"
 #include "platform/device_claim.h"
 #ifndef _WIN32
@@ -132,7 +132,7 @@ DoctorProbes systemProbes(ToolContext& context) {
         std::unique_ptr<DeviceClaim> claim;
         return DeviceClaim::take(node.string(), claim) == DeviceClaim::Outcome::HeldElsewhere;
     };
-    probes.busOwner = [] { return ProgramBus::ownerProcess(); };
+    probes.busOwner = [] { return RunningProgram::ownerProcess(); };
     probes.firmware = [&context](const fs::path& node) -> std::optional<std::string> {
         for (const ListedKeyboard& keyboard :
              listKeyboards(context.transport, context.clock, context.trace)) {

@@ -11,8 +11,8 @@
 #include "cli/doctor.h"
 #include "cli/keyboard_list.h"
 #include "cli/profile_commands.h"
-#include "cli/program_bus.h"
 #include "cli/rules_commands.h"
+#include "cli/running_program.h"
 #include "cli/tool_commands.h"
 #include "config/text_encoding.h"
 #include "emulator/emulator_transport.h"
@@ -280,14 +280,14 @@ int main(int argc, char** argv) {
     }
     // While the program holds the keyboard, the commands that need it go through the program
     // on the session bus; asked once, when a command first needs the keyboard.
-    std::unique_ptr<tq260::ProgramBus> program;
+    std::unique_ptr<tq260::RunningProgram> program;
     if (!direct) {
         context.program = [&, asked = false]() mutable {
             if (!asked) {
                 asked = true;
                 const bool held = virtualKeys != nullptr ? !holdVirtualKeyboard()
                                                          : tq260::keyboardHeldElsewhere(*transport);
-                if (held) program = tq260::ProgramBus::reach(virtualKeys != nullptr);
+                if (held) program = tq260::RunningProgram::reach(virtualKeys != nullptr);
             }
             return program.get();
         };

@@ -1,6 +1,6 @@
 #include "cli/profile_commands.h"
 
-#include "cli/program_bus.h"
+#include "cli/running_program.h"
 #include "cli/tool_keyboard.h"
 #include "config/profile_convert.h"
 #include "config/shared_messages.h"
@@ -108,8 +108,8 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
     const auto row = findProfile(context, store, name);
     if (!row) return tool_exit::kBadFile;
     if (!usableBytes(context, store, *row, name)) return tool_exit::kBadFile;
-    if (ProgramBus* program = throughProgram(context)) {
-        const ProgramBus::Reply reply = program->useProfile(toUtf8(name));
+    if (RunningProgram* program = throughProgram(context)) {
+        const RunningProgram::Reply reply = program->useProfile(toUtf8(name));
         if (reply.failed()) return tellFailure(context, reply);
         context.out << kNowHas << quotedName(name) << ".\n";
         return tool_exit::kDone;
@@ -134,8 +134,8 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
     if (!store.rowOf(name) && store.names().size() >= ProfileStore::kMaxProfiles) {
         return *refused(context, {ProfileStore::Result::Full, {}}, name);
     }
-    if (ProgramBus* program = throughProgram(context)) {
-        const ProgramBus::Reply reply = program->saveProfile(toUtf8(name));
+    if (RunningProgram* program = throughProgram(context)) {
+        const RunningProgram::Reply reply = program->saveProfile(toUtf8(name));
         if (reply.failed()) return tellFailure(context, reply);
         context.out << kSavedIn << quotedName(name) << ".\n";
         return tool_exit::kDone;

@@ -8,7 +8,7 @@
 
 #include "cli/key_target_text.h"
 #include "cli/keyboard_list.h"
-#include "cli/program_bus.h"
+#include "cli/running_program.h"
 #include "cli/tool_keyboard.h"
 #include "config/config_apply.h"
 #include "config/config_json.h"
@@ -131,8 +131,8 @@ namespace {
 // The configuration as dump prints it, read by the tool itself; or the exit code of what went
 // wrong.
 std::variant<std::string, int> dumpText(ToolContext& context) {
-    if (ProgramBus* program = throughProgram(context)) {
-        const ProgramBus::Reply reply = program->dump();
+    if (RunningProgram* program = throughProgram(context)) {
+        const RunningProgram::Reply reply = program->dump();
         if (reply.failed()) return tellFailure(context, reply);
         return reply.text;
     }
@@ -174,7 +174,7 @@ int runDump(ToolContext& context, const std::string& outputFile) {
 
 int runFactoryReset(ToolContext& context, bool confirmed) {
     // The keyboard first: a question about a keyboard that is not there helps nobody.
-    ProgramBus* program = throughProgram(context);
+    RunningProgram* program = throughProgram(context);
     DeviceLink link(context.transport, context.clock, context.trace);
     if (program == nullptr) {
         if (const auto refused = connect(context, link)) return *refused;
@@ -193,7 +193,7 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
         }
     }
     if (program != nullptr) {
-        const ProgramBus::Reply reply = program->factoryReset();
+        const RunningProgram::Reply reply = program->factoryReset();
         if (reply.failed()) return tellFailure(context, reply);
         context.out << "The keyboard has its factory settings again.\n";
         return tool_exit::kDone;
@@ -248,14 +248,14 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
         return tool_exit::kUsage;
     }
 
-    if (ProgramBus* program = throughProgram(context)) {
+    if (RunningProgram* program = throughProgram(context)) {
         nlohmann::json lighting = nlohmann::json::object();
         if (change.effect) lighting["effect"] = *change.effect;
         if (change.brightness) lighting["brightness"] = *change.brightness;
         if (change.speed) lighting["speed"] = *change.speed;
         if (change.direction) lighting["direction"] = *change.direction;
         const nlohmann::json json{{"format", kConfigFormat}, {"lighting", lighting}};
-        const ProgramBus::Reply reply = program->apply(json.dump(), false);
+        const RunningProgram::Reply reply = program->apply(json.dump(), false);
         if (reply.failed()) return tellFailure(context, reply);
         context.out << "Lighting set.\n";
         return tool_exit::kDone;
@@ -339,8 +339,8 @@ int changeConfiguration(ToolContext& context, const ConfigRequest& request, cons
         }
         return tool_exit::kDone;
     };
-    if (ProgramBus* program = throughProgram(context)) {
-        const ProgramBus::Reply reply = program->apply(json, dryRun);
+    if (RunningProgram* program = throughProgram(context)) {
+        const RunningProgram::Reply reply = program->apply(json, dryRun);
         if (reply.failed()) return tellFailure(context, reply);
         for (const std::string& line : reply.lines) context.out << line << "\n";
         return summary(reply.lines.empty());

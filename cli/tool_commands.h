@@ -14,7 +14,7 @@
 
 namespace tq260 {
 
-class ProgramBus;
+class RunningProgram;
 class VirtualKeyboard;
 
 // What scripts can tell apart.
@@ -49,7 +49,7 @@ struct ToolContext {
     std::function<std::optional<std::filesystem::path>()> unsavedMemory = {};
     // The running program when it holds the keyboard and answers on the session bus: a
     // command that needs the keyboard then goes through it. Unset to go to the keyboard only.
-    std::function<ProgramBus*()> program = {};
+    std::function<RunningProgram*()> program = {};
 };
 
 // Keeps the virtual keyboard's memory in the data folder, where the program keeps it too.

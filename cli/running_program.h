@@ -15,7 +15,7 @@ namespace tq260 {
 
 // The running program, reached over this user's session bus while it holds the keyboard:
 // the tool's commands then go through it, with the same output and exit codes.
-class ProgramBus {
+class RunningProgram {
   public:
     // What a call gave back: its answer, or the error the program named and its text.
     struct Reply {
@@ -30,12 +30,12 @@ class ProgramBus {
 
     // The program's interface when it runs on this user's bus and has the kind of keyboard
     // asked for (the virtual one or a real one); nothing otherwise.
-    static std::unique_ptr<ProgramBus> reach(bool virtualKeyboard);
+    static std::unique_ptr<RunningProgram> reach(bool virtualKeyboard);
     // The process that owns the program's name on this user's session bus, if one does.
     static std::optional<std::uint32_t> ownerProcess();
-    ~ProgramBus();
-    ProgramBus(const ProgramBus&) = delete;
-    ProgramBus& operator=(const ProgramBus&) = delete;
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
 
     Reply dump();
     Reply apply(const std::string& json, bool dryRun);
@@ -44,19 +44,19 @@ class ProgramBus {
     Reply factoryReset();
 
   private:
-    explicit ProgramBus(sd_bus* bus) : bus_(bus) {}
+    explicit RunningProgram(sd_bus* bus) : bus_(bus) {}
     Reply call(const char* method, const char* signature, const char* answer,
                const std::string* text = nullptr, bool flag = false);
     sd_bus* bus_ = nullptr;
 };
 
 // The program when the command should go through it; nothing to talk to the keyboard directly.
-ProgramBus* throughProgram(ToolContext& context);
+RunningProgram* throughProgram(ToolContext& context);
 
 // The exit code the tool gives for an error the program named.
 int exitCodeOf(bus::Error error);
 
 // Says what failed and gives the exit code.
-int tellFailure(ToolContext& context, const ProgramBus::Reply& reply);
+int tellFailure(ToolContext& context, const RunningProgram::Reply& reply);
 
 }  // namespace tq260

@@ -1,4 +1,4 @@
-#include "cli/program_bus.h"
+#include "cli/running_program.h"
 
 #ifndef _WIN32
 #include <systemd/sd-bus.h>
@@ -14,7 +14,7 @@ constexpr std::uint64_t kCallTimeoutUs = 120'000'000;
 
 }  // namespace
 
-ProgramBus* throughProgram(ToolContext& context) {
+RunningProgram* throughProgram(ToolContext& context) {
     return context.program ? context.program() : nullptr;
 }
 
@@ -39,7 +39,7 @@ int exitCodeOf(bus::Error error) {
     return tool_exit::kNotAnswering;
 }
 
-int tellFailure(ToolContext& context, const ProgramBus::Reply& reply) {
+int tellFailure(ToolContext& context, const RunningProgram::Reply& reply) {
     if (reply.lost) {
         context.err << "The program (TQ260 104vez VANTOR) holds the keyboard but did not answer "
                        "over the session bus: "
@@ -53,24 +53,24 @@ int tellFailure(ToolContext& context, const ProgramBus::Reply& reply) {
 #ifdef _WIN32
 
 // The program offers no interface on Windows yet: the keyboard it holds stays refused.
-std::unique_ptr<ProgramBus> ProgramBus::reach(bool) {
+std::unique_ptr<RunningProgram> RunningProgram::reach(bool) {
     return nullptr;
 }
-std::optional<std::uint32_t> ProgramBus::ownerProcess() {
+std::optional<std::uint32_t> RunningProgram::ownerProcess() {
     return std::nullopt;
 }
-ProgramBus::~ProgramBus() = default;
-ProgramBus::Reply ProgramBus::call(const char*, const char*, const char*, const std::string*,
-                                   bool) {
+RunningProgram::~RunningProgram() = default;
+RunningProgram::Reply RunningProgram::call(const char*, const char*, const char*,
+                                           const std::string*, bool) {
     return {std::nullopt, true, "no session bus on this system", {}, {}};
 }
 
 #else
 
-std::unique_ptr<ProgramBus> ProgramBus::reach(bool virtualKeyboard) {
+std::unique_ptr<RunningProgram> RunningProgram::reach(bool virtualKeyboard) {
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) return nullptr;
-    std::unique_ptr<ProgramBus> program(new ProgramBus(bus));
+    std::unique_ptr<RunningProgram> program(new RunningProgram(bus));
     sd_bus_error error = SD_BUS_ERROR_NULL;
     int isVirtual = 0;
     // Also tells whether the program is there: no owner of the name, no answer.
@@ -81,7 +81,7 @@ std::unique_ptr<ProgramBus> ProgramBus::reach(bool virtualKeyboard) {
     return program;
 }
 
-std::optional<std::uint32_t> ProgramBus::ownerProcess() {
+std::optional<std::uint32_t> RunningProgram::ownerProcess() {
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) return std::nullopt;
     sd_bus_message* reply = nullptr;
@@ -98,12 +98,12 @@ std::optional<std::uint32_t> ProgramBus::ownerProcess() {
     return pid;
 }
 
-ProgramBus::~ProgramBus() {
+RunningProgram::~RunningProgram() {
     sd_bus_flush_close_unref(bus_);
 }
 
-ProgramBus::Reply ProgramBus::call(const char* method, const char* signature, const char* answer,
-                                   const std::string* text, bool flag) {
+RunningProgram::Reply RunningProgram::call(const char* method, const char* signature,
+                                           const char* answer, const std::string* text, bool flag) {
     Reply reply;
     sd_bus_message* request = nullptr;
     sd_bus_message* response = nullptr;
@@ -146,23 +146,23 @@ ProgramBus::Reply ProgramBus::call(const char* method, const char* signature, co
 
 #endif
 
-ProgramBus::Reply ProgramBus::dump() {
+RunningProgram::Reply RunningProgram::dump() {
     return call("Dump", "", "s");
 }
 
-ProgramBus::Reply ProgramBus::apply(const std::string& json, bool dryRun) {
+RunningProgram::Reply RunningProgram::apply(const std::string& json, bool dryRun) {
     return call("Apply", "sb", "as", &json, dryRun);
 }
 
-ProgramBus::Reply ProgramBus::useProfile(const std::string& name) {
+RunningProgram::Reply RunningProgram::useProfile(const std::string& name) {
     return call("UseProfile", "s", "", &name);
 }
 
-ProgramBus::Reply ProgramBus::saveProfile(const std::string& name) {
+RunningProgram::Reply RunningProgram::saveProfile(const std::string& name) {
     return call("SaveProfile", "s", "", &name);
 }
 
-ProgramBus::Reply ProgramBus::factoryReset() {
+RunningProgram::Reply RunningProgram::factoryReset() {
     return call("FactoryReset", "", "");
 }
 
