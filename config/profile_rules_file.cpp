@@ -148,4 +148,18 @@ bool writeProfileRules(const std::filesystem::path& dataFolder, const ProfileRul
     return true;
 }
 
+bool carryRulesToRenamedProfile(const std::filesystem::path& dataFolder, std::u16string_view from,
+                                std::u16string_view to, std::string& why) {
+    ProfileRulesReading reading = readProfileRules(dataFolder);
+    if (reading.state == ProfileRulesReading::State::Absent) return true;
+    if (reading.state == ProfileRulesReading::State::Damaged) {
+        why = utf8Of(dataFolder / kProfileRulesFileName) +
+              " is damaged, so its rules still name the old profile name:\n" +
+              describeErrors(reading.errors);
+        return false;
+    }
+    if (!renameProfileInRules(reading.rules, from, to)) return true;
+    return writeProfileRules(dataFolder, reading.rules, why);
+}
+
 }  // namespace tq260

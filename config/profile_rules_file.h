@@ -36,4 +36,10 @@ std::string profileRulesToJson(const ProfileRules& rules);
 bool writeProfileRules(const std::filesystem::path& dataFolder, const ProfileRules& rules,
                        std::string& why);
 
+// The data folder's rules follow a profile renamed from one name to another; the file is
+// written only when a rule named it. False, with why, when the rules could not be read or
+// written (the rename itself stands).
+bool carryRulesToRenamedProfile(const std::filesystem::path& dataFolder, std::u16string_view from,
+                                std::u16string_view to, std::string& why);
+
 }  // namespace tq260

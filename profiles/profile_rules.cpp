@@ -21,4 +21,33 @@ std::optional<std::u16string> profileFor(const ProfileRules& rules, const FrontA
     return rules.otherwise;
 }
 
+ProfileMentions rulesNaming(const ProfileRules& rules, std::u16string_view profile) {
+    ProfileMentions mentions;
+    for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+        if (rules.rules[i].profile == profile) mentions.rules.push_back(i);
+    }
+    mentions.otherwise = rules.otherwise == profile;
+    return mentions;
+}
+
+bool renameProfileInRules(ProfileRules& rules, std::u16string_view from, std::u16string_view to) {
+    const ProfileMentions mentions = rulesNaming(rules, from);
+    for (const std::size_t i : mentions.rules) rules.rules[i].profile = to;
+    if (mentions.otherwise) rules.otherwise = std::u16string(to);
+    return mentions.any() && from != to;
+}
+
+std::size_t placeForRule(const ProfileRules& rules, const ProfileRule& rule) {
+    if (!rule.executablePath.empty()) {
+        for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+            const ProfileRule& each = rules.rules[i];
+            if (each.executablePath.empty() &&
+                sameIgnoringCase(each.application, rule.application)) {
+                return i;
+            }
+        }
+    }
+    return rules.rules.size();
+}
+
 }  // namespace tq260

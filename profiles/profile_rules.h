@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/front_application.h"
@@ -34,5 +35,22 @@ std::optional<std::u16string> profileFor(const ProfileRules& rules, const FrontA
 
 // Whether the rule names the application.
 bool ruleMatches(const ProfileRule& rule, const FrontApplication& front);
+
+// Where the rules name a profile: the places of the rules that give it, and whether every
+// other application gets it.
+struct ProfileMentions {
+    std::vector<std::size_t> rules;
+    bool otherwise = false;
+    bool any() const { return otherwise || !rules.empty(); }
+};
+ProfileMentions rulesNaming(const ProfileRules& rules, std::u16string_view profile);
+
+// A renamed profile keeps its rules: every mention of the old name becomes the new one.
+// Whether anything changed.
+bool renameProfileInRules(ProfileRules& rules, std::u16string_view from, std::u16string_view to);
+
+// Where a new rule goes so that it can ever apply: a rule for one executable before the
+// first rule of the same application for any executable (which would always win), else last.
+std::size_t placeForRule(const ProfileRules& rules, const ProfileRule& rule);
 
 }  // namespace tq260

@@ -38,6 +38,33 @@ TEST(ProfileRules, TheFirstRuleThatNamesTheApplicationWins) {
     EXPECT_EQ(profileFor(kRules, {"steam", "", true}), std::nullopt);
 }
 
+TEST(ProfileRules, ARenamedProfileKeepsItsRules) {
+    ProfileRules rules = kRules;
+    EXPECT_THAT(rulesNaming(rules, u"Game").rules, ElementsAre(0u, 2u));
+    EXPECT_TRUE(renameProfileInRules(rules, u"Game", u"Play"));
+    EXPECT_EQ(rules.rules[0].profile, u"Play");
+    EXPECT_EQ(rules.rules[2].profile, u"Play");
+    EXPECT_EQ(rules.rules[1].profile, u"Doom");
+    EXPECT_TRUE(renameProfileInRules(rules, u"Desk", u"Office"));
+    EXPECT_EQ(rules.otherwise, u"Office");
+    // Names are exact, as the profiles' files are.
+    EXPECT_FALSE(renameProfileInRules(rules, u"doom", u"X"));
+    EXPECT_FALSE(rulesNaming(rules, u"Game").any());
+}
+
+TEST(ProfileRules, ARuleForOneExecutableGoesBeforeItsApplicationsGeneralRule) {
+    struct Row {
+        ProfileRule rule;
+        std::size_t place;
+    };
+    for (const Row& row : {Row{{"DOOM", "/home/me/doom", u"X"}, 2}, Row{{"doom", "", u"X"}, 3},
+                           Row{{"steam", "/usr/bin/steam", u"X"}, 0},
+                           Row{{"firefox", "/usr/bin/firefox", u"X"}, 3}}) {
+        SCOPED_TRACE(row.rule.application + row.rule.executablePath);
+        EXPECT_EQ(placeForRule(kRules, row.rule), row.place);
+    }
+}
+
 class Switching : public ::testing::Test {
   protected:
     FrontProfileSwitcher switcher{timers,
