@@ -18,12 +18,29 @@ Language languageFromSetting(const std::optional<QString>& value) {
     return value && *value == QStringLiteral("chinese") ? Language::Chinese : Language::English;
 }
 
+namespace {
+
+std::optional<QString> languageIn(const QSettings& settings) {
+    // On Windows the settings are the registry key Software\TQ260 itself. Elsewhere the
+    // file may hold the value at its top ([General]) or, written as the registry path
+    // reads, in a section [Software\TQ260]; both are taken, the top first.
+    for (const QString& key :
+         {QStringLiteral("Language"), QStringLiteral("Software/TQ260/Language")}) {
+        const QVariant value = settings.value(key);
+        if (value.isValid()) return value.toString();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<QString> readLanguageSetting() {
-    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                             QStringLiteral("TQ260"));
-    const QVariant value = settings.value(QStringLiteral("Language"));
-    if (!value.isValid()) return std::nullopt;
-    return value.toString();
+    return languageIn(
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TQ260")));
+}
+
+std::optional<QString> readLanguageSetting(const QString& file) {
+    return languageIn(QSettings(file, QSettings::IniFormat));
 }
 
 }  // namespace tq260

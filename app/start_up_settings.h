@@ -16,5 +16,7 @@ Language languageFromSetting(const std::optional<QString>& value);
 
 // The "Language" value under the user's Software\TQ260 settings (the registry on Windows).
 std::optional<QString> readLanguageSetting();
+// The same from a settings file of that form (~/.config/TQ260.conf).
+std::optional<QString> readLanguageSetting(const QString& file);
 
 }  // namespace tq260

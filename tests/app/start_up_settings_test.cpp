@@ -35,6 +35,28 @@ TEST(LanguageSetting, OnlyExactlyLowerCaseChineseChoosesChinese) {
     EXPECT_EQ(languageFromSetting(std::nullopt), Language::English);
 }
 
+TEST(LanguageSetting, ReadAtTheTopOrUnderTheRegistrysPath) {
+    struct Row {
+        const char* file;
+        std::optional<QString> value;
+    };
+    for (const Row& row : {Row{"[General]\nLanguage=chinese\n", QStringLiteral("chinese")},
+                           Row{"[Software\\TQ260]\nLanguage=chinese\n", QStringLiteral("chinese")},
+                           Row{"[Software]\nTQ260\\Language=chinese\n", QStringLiteral("chinese")},
+                           Row{"[General]\nLanguage=english\n[Software\\TQ260]\nLanguage=chinese\n",
+                               QStringLiteral("english")},
+                           Row{"[Other]\nLanguage=chinese\n", std::nullopt}}) {
+        SCOPED_TRACE(row.file);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("TQ260.conf");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(row.file);
+        file.close();
+        EXPECT_EQ(readLanguageSetting(path), row.value);
+    }
+}
+
 TEST(FirmwareCheck, NewerInstalledFirmwareAsksForItsUpdater) {
     EXPECT_EQ(firmwareUpdateFor({2, 0}, 1, 9), FirmwareUpdate::Flasher);
     EXPECT_EQ(firmwareUpdateFor({1, 5}, 1, 3), FirmwareUpdate::SecondUpdater);
