@@ -25,9 +25,11 @@ class DialogLauncher {
                               KeyAssignment& record, AssignmentRequest& request) = 0;
     // True on OK; the working table then holds the macros to keep.
     virtual bool runMacroManager(MacroTables& macros) = 0;
-    // mainWindow: where the main window is on the screen; use gives the keyboard a profile.
+    // mainWindow: where the main window is on the screen; use gives the keyboard a profile;
+    // changed is told after each change the dialog makes to the profiles.
     virtual void runProfiles(const QRect& mainWindow,
-                             const std::function<void(const std::u16string&)>& use) = 0;
+                             const std::function<void(const std::u16string&)>& use,
+                             const std::function<void()>& changed) = 0;
     // The rules that give the application in front its profile.
     virtual void runProfileRules() {}
     // The profiles or the active one changed while the profile dialog may be open.
@@ -41,7 +43,8 @@ class NoDialogs final : public DialogLauncher {
         return false;
     }
     bool runMacroManager(MacroTables&) override { return false; }
-    void runProfiles(const QRect&, const std::function<void(const std::u16string&)>&) override {}
+    void runProfiles(const QRect&, const std::function<void(const std::u16string&)>&,
+                     const std::function<void()>&) override {}
 };
 
 }  // namespace tq260

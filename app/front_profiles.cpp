@@ -104,6 +104,8 @@ void FrontProfiles::runRulesWindow(QWidget* owner, MessageBoxes& messages) {
         {state_.language, state_.dataFolderPath(), state_.profiles.names(),
          sourceText(state_.language), [this] { return openApplications(); }, messages},
         owner);
+    // Over its window only: the notification area's menu stays usable meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
     // Read again at the next switch: the window wrote them.
     rulesRead_ = false;

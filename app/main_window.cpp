@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 
 #include "app/file_path.h"
@@ -138,7 +140,9 @@ void CGameKeyboardDlg::initialise() {
     ui_ = MainWindowState{};
     buttons_ = mainWindowButtons();
     state_.installed = readInstalledVersion(state_.versionPath());
-    resize(images_.image(skinFolder() + QStringLiteral("main.png")).size());
+    // Fixed, so that tiling desktops (sway, i3) float the window at its size instead of
+    // fitting it into a tile and cutting the picture off.
+    setFixedSize(images_.image(skinFolder() + QStringLiteral("main.png")).size());
     state_.assignments.marks.fill(0);
     if (services_.watcher != nullptr) session_->registerForNotifications(*services_.watcher);
     setUpSliders();
@@ -720,8 +724,9 @@ void CGameKeyboardDlg::runMacroManager() {
 }
 
 void CGameKeyboardDlg::runProfiles() {
-    services_.dialogs.runProfiles(frameGeometry(),
-                                  [this](const std::u16string& name) { useProfile(name); });
+    services_.dialogs.runProfiles(
+        frameGeometry(), [this](const std::u16string& name) { useProfile(name); },
+        [this] { refreshProfiles(); });
     // At once, not after a pause: the window's next paint writes the sliders into the record,
     // and would put the old brightness and speed back over a profile just loaded.
     sendWindowMessage(this, WM_SETTINGS_LOADED, 0, 1);
@@ -754,14 +759,37 @@ void CGameKeyboardDlg::closeFromButton() {
 }
 
 void CGameKeyboardDlg::exitFromTray() {
+    // The menu stays usable while a dialog is open: each open dialog ends first, as its
+    // Cancel ends it, and the exit follows once they are gone.
+    if (QApplication::activeModalWidget() != nullptr) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QDialog*>(window);
+            if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) dialog->reject();
+        }
+        QTimer::singleShot(0, this, [this] { exitFromTray(); });
+        return;
+    }
     finishRunningOperation();
     DeviceSettings record;
+    DeviceSettings held;
     {
         std::lock_guard lock(state_.keyboard.recordMutex);
         state_.keyboard.settings.lighting.effect = 1;
         record = state_.keyboard.settings;
+        held = state_.keyboard.shadow.record();
     }
     showLightingOnKeyboard(record);
+    // The keyboard is left on Breathing: unless the active profile has that lighting too, the
+    // keyboard no longer holds it, and it is not remembered as the one it holds.
+    held.lighting = record.lighting;
+    ProfileStore& store = state_.profiles;
+    if (const auto row = store.activeRow()) {
+        const ProfileImage* image = activeImage_.of(store.pathOf(*row));
+        std::unique_lock lock(state_.keyboard.recordMutex);
+        const bool stillHeld = image != nullptr && image->heldBy(held, *state_.assignments.shadow);
+        lock.unlock();
+        if (!stillHeld) store.setActive({});
+    }
     closing_ = true;
     close();
 }

@@ -223,6 +223,10 @@ class CGameKeyboardDlg final : public QWidget {
                             const std::function<void(OperationResult)>& then);
     void showOperation(OperationDisplay::Kind kind, const OperationProgress& progress = {});
     void paintOperation(QPainter& painter);
+    static constexpr int kOperationLineWidth = 360;
+    static constexpr int kBottomButtonsLeft = 790;
+    // Where the operation's line starts: clear of a dialog over the window.
+    int operationLineLeft() const;
     QString stepName(OperationStep step) const;
     // Waits for a running Save or reset and takes its end, before the window goes.
     void finishRunningOperation();

@@ -90,6 +90,9 @@ void CGameKeyboardDlg::cancel() {
     undoLightingPreview(recordCopy());
     moveSlidersToRecord();
     saveKeymap();
+    // The tray's tooltip too: the window is hidden, and nothing else would say it is no longer
+    // changed.
+    refreshProfiles();
     update();
 }
 

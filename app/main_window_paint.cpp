@@ -1,5 +1,6 @@
 // How the main window paints: the skin, the keyboard picture with its overlays, the bottom
 // buttons and the lighting and performance column, composed off-screen and copied once.
+#include <QApplication>
 #include <QPainter>
 
 #include "app/lighting_effects.h"
@@ -182,16 +183,30 @@ QString CGameKeyboardDlg::stepName(OperationStep step) const {
     return {};
 }
 
+int CGameKeyboardDlg::operationLineLeft() const {
+    // A dialog over the window's left part (the profile dialog, from which a profile is used)
+    // would hide the line's start: it then starts beside the dialog.
+    constexpr int kLeft = 120;
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == this || !modal->isVisible()) return kLeft;
+    const QRect over(mapFromGlobal(modal->frameGeometry().topLeft()),
+                     modal->frameGeometry().size());
+    const QRect line(kLeft, 600, kOperationLineWidth, 32);
+    const int after = over.right() + 16;
+    if (!over.intersects(line) || after + kOperationLineWidth > kBottomButtonsLeft) return kLeft;
+    return std::max(kLeft, after);
+}
+
 void CGameKeyboardDlg::paintOperation(QPainter& p) {
     // Between the Profile button and the bottom buttons: which step, and how far.
     using Kind = OperationDisplay::Kind;
     const OperationDisplay& op = ui_.operation;
+    const int kX = operationLineLeft();
     if (op.kind == Kind::None) {
-        if (!ui_.notice.isEmpty()) drawLabel(p, ui_.notice, 120, 611, 14, QColor(0xF0, 0xB4, 0x3C));
+        if (!ui_.notice.isEmpty()) drawLabel(p, ui_.notice, kX, 611, 14, QColor(0xF0, 0xB4, 0x3C));
         return;
     }
-    constexpr int kX = 120;
-    constexpr int kBarWidth = 360;
+    constexpr int kBarWidth = kOperationLineWidth;
     const QColor accent(0x3F, 0xC8, 0xF0);
     if (op.kind == Kind::Saved) {
         drawLabel(p, text("Saved to the keyboard.", "已保存到键盘。"), kX, 611, 14, accent);

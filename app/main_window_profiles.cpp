@@ -61,11 +61,18 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
     }
     ProfileStore& store = state_.profiles;
     store.reload();
-    if (!store.rowOf(name)) {
+    const auto row = store.rowOf(name);
+    if (!row) {
         warnAboutProfile(
             text("There is no profile named \"%1\" any more.", "已没有名为“%1”的配置。")
                 .arg(shown));
         refreshProfiles();
+        return;
+    }
+    // Refused before anything is asked: nothing would be used after the question.
+    if (const auto empty = profileIsEmpty(store.pathOf(*row)); empty != false) {
+        using Result = ProfileStore::Result;
+        tellProfileOutcome({empty ? Result::Empty : Result::ReadFailed, store.pathOf(*row)});
         return;
     }
     if (!keepConfigurationBefore(name)) return;
@@ -135,7 +142,7 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
     const std::size_t choice = services_.messages.choose(
         toU16(text("The keyboard's configuration is not saved in any profile, and using \"%1\" "
                    "replaces it.",
-                   "键盘当前的配置没有保存在任何配置中，使用“%1”会替换它。")
+                   "键盘当前的设置没有保存在任何配置中，使用“%1”会替换它。")
                   .arg(QString::fromStdU16String(name))),
         std::u16string(kProfileCaption.in(state_.language)), answers);
     if (choice + 1 >= answers.size()) return false;                   // cancelled
@@ -160,8 +167,11 @@ QString CGameKeyboardDlg::profileLine() {
     const ProfileImage* image = activeImage_.of(store.pathOf(*row));
     bool held = false;
     if (image != nullptr) {
+        // The profile, both in the window and on the keyboard: an edit saved into the profile
+        // but not yet sent leaves the keyboard changed from it.
         std::lock_guard lock(state_.keyboard.recordMutex);
-        held = image->heldBy(state_.keyboard.settings, *state_.assignments.table);
+        held = image->heldBy(state_.keyboard.settings, *state_.assignments.table) &&
+               image->heldBy(state_.keyboard.shadow.record(), *state_.assignments.shadow);
     }
     if (!held) line += text(" (changed)", "（已更改）");
     return line;

@@ -1,5 +1,7 @@
 #include "app/qt_dialogs.h"
 
+#include "controls/modal_over.h"
+
 namespace tq260 {
 
 QtDialogs::QtDialogs(ApplicationState& state, KeyHook& hook, MessageBoxes& messages,
@@ -39,6 +41,7 @@ bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
                                       : static_cast<KeyAssignmentDialog&>(*keymapDlg2_);
     window.prepare(key, record, request, disabled);
     placeOverOwner(window);
+    const ModalOver over(window, owner_);
     return window.exec() == QDialog::Accepted;
 }
 
@@ -47,8 +50,12 @@ bool QtDialogs::runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled,
 namespace tq260 {
 
 void QtDialogs::runProfiles(const QRect& mainWindow,
-                            const std::function<void(const std::u16string&)>& use) {
+                            const std::function<void(const std::u16string&)>& use,
+                            const std::function<void()>& changed) {
+    profiles_->setChangeListener(changed);
+    const ModalOver over(*profiles_, owner_);
     profiles_->run(mainWindow, use);
+    profiles_->setChangeListener({});
 }
 
 void QtDialogs::runProfileRules() {
@@ -64,12 +71,13 @@ void QtDialogs::setProfileRules(std::function<void(QWidget* owner)> run) {
 }
 
 void QtDialogs::profilesChanged() {
-    if (profiles_->isVisible()) profiles_->markActive();
+    if (profiles_->isVisible()) profiles_->followDisk();
 }
 
 bool QtDialogs::runMacroManager(MacroTables& macros) {
     macroManager_->prepare(*macros.working);
     placeOverOwner(*macroManager_);
+    const ModalOver over(*macroManager_, owner_);
     if (macroManager_->exec() != QDialog::Accepted) return false;
     macros.slotMoves = macroManager_->editor().slotMoves();
     return true;

@@ -25,8 +25,8 @@ class QtDialogs final : public DialogLauncher {
     bool runKeyDialog(KeyDialog dialog, std::size_t key, bool disabled, KeyAssignment& record,
                       AssignmentRequest& request) override;
     bool runMacroManager(MacroTables& macros) override;
-    void runProfiles(const QRect& mainWindow,
-                     const std::function<void(const std::u16string&)>& use) override;
+    void runProfiles(const QRect& mainWindow, const std::function<void(const std::u16string&)>& use,
+                     const std::function<void()>& changed) override;
     void profilesChanged() override;
     void runProfileRules() override;
     // What opens the rules window, from the window, the tray or the profile dialog's menu.

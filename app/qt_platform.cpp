@@ -4,9 +4,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -50,6 +52,8 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::u16string
     auto box = std::make_unique<QMessageBox>(
         icon, toQString(caption), toQString(text),
         kind == BoxKind::Ask ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
+    // Over its window only: the notification area's menu stays usable meanwhile.
+    box->setWindowModality(Qt::WindowModal);
     // The program's dark look, not the desktop's light one.
     box->setStyleSheet(QStringLiteral(
         "QMessageBox { background-color: #141922; }"
@@ -124,6 +128,28 @@ QString filterOf(const FilePickers::Request& request) {
            QStringLiteral(")");
 }
 
+// Leaves out the files a chooser must not offer.
+class HiddenFiles final : public QSortFilterProxyModel {
+  public:
+    HiddenFiles(const std::vector<std::u16string>& hidden, QObject* parent)
+        : QSortFilterProxyModel(parent) {
+        for (const std::u16string& file : hidden) {
+            hidden_ << QFileInfo(toQString(file)).absoluteFilePath();
+        }
+    }
+
+  protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files == nullptr) return true;
+        return !hidden_.contains(
+            QFileInfo(files->filePath(files->index(row, 0, parent))).absoluteFilePath());
+    }
+
+  private:
+    QStringList hidden_;
+};
+
 std::optional<std::u16string> chosen(const QString& path) {
     if (path.isEmpty()) return std::nullopt;
     return toU16(QDir::toNativeSeparators(path));
@@ -132,8 +158,12 @@ std::optional<std::u16string> chosen(const QString& path) {
 }  // namespace
 
 std::optional<std::u16string> QtFilePickers::openFile(const Request& request) {
-    return chosen(QFileDialog::getOpenFileName(ownerFor(owner_), toQString(request.title),
-                                               toQString(request.folder), filterOf(request)));
+    QFileDialog dialog(ownerFor(owner_), toQString(request.title), toQString(request.folder),
+                       filterOf(request));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return chosen(dialog.selectedFiles().front());
 }
 
 std::optional<std::u16string> QtFilePickers::saveFile(const Request& request) {
@@ -141,17 +171,27 @@ std::optional<std::u16string> QtFilePickers::saveFile(const Request& request) {
                        filterOf(request));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setWindowModality(Qt::WindowModal);
     // The dialog adds the suffix before it asks about replacing, so it asks about the file
     // that will be written.
     dialog.setDefaultSuffix(toQString(request.defaultSuffix));
     if (request.mustExist) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.hidden.empty()) {
+        // Only the program's own chooser takes a filter; the system's would offer them all.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setProxyModel(new HiddenFiles(request.hidden, &dialog));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return chosen(dialog.selectedFiles().front());
 }
 
 std::optional<std::u16string> QtFilePickers::folder(const Request& request) {
-    return chosen(QFileDialog::getExistingDirectory(ownerFor(owner_), toQString(request.title),
-                                                    toQString(request.folder)));
+    QFileDialog dialog(ownerFor(owner_), toQString(request.title), toQString(request.folder));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return chosen(dialog.selectedFiles().front());
 }
 
 }  // namespace tq260

@@ -211,18 +211,29 @@ void CTransparentListBox::drawRow(QPainter& painter, int r, const QRect& rect,
     }
     constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs;
     const bool enabled = isEnabled();
+    const bool marked = item(r)->data(kMarkRole).toBool();
+    // Text, shadow and note stop short of a tick or an icon: a long text ends in "…".
+    const QRect room =
+        marked || !icon.isNull() ? rect.adjusted(0, 0, -kIconInset - shadowOffset_, 0) : rect;
+    const QFontMetrics metrics(painter.font());
+    const QString note = item(r)->data(kNoteRole).toString();
+    const int noteWidth = note.isEmpty() ? 0 : metrics.horizontalAdvance(u' ' + note);
+    text = metrics.elidedText(text, Qt::ElideRight, std::max(room.width() - noteWidth, 0));
     if (shadowOn_) {
         painter.setPen(enabled ? shadowColour_ : QColor(Qt::white));
-        painter.drawText(rect.translated(shadowOffset_, shadowOffset_), kFlags, text);
+        painter.drawText(room.translated(shadowOffset_, shadowOffset_), kFlags, text);
     }
     const bool muted = mutedFrom_ >= 0 && r >= mutedFrom_;
     painter.setPen(!enabled   ? QColor(Qt::black)
                    : muted    ? (selected ? kMutedSelectedText : kMutedText)
                    : selected ? selectedColour_
                               : textColour_);
-    const bool marked = item(r)->data(kMarkRole).toBool();
-    // A marked row's text stops short of its tick.
-    painter.drawText(marked ? rect.adjusted(0, 0, -kIconInset, 0) : rect, kFlags, text);
+    painter.drawText(room, kFlags, text);
+    if (!note.isEmpty()) {
+        painter.setPen(selected ? kMutedSelectedText : kMutedText);
+        painter.drawText(room.adjusted(metrics.horizontalAdvance(text), 0, 0, 0), kFlags,
+                         u' ' + note);
+    }
     if (!icon.isNull())
         painter.drawImage(rect.left() + rect.width() - kIconInset, rect.top(), icon);
     if (marked) drawMark(painter, rect);

@@ -25,6 +25,9 @@ class CTransparentListBox final : public QListWidget {
     // A row whose item holds true in this role is drawn with a tick at its end (the profile
     // in use).
     static constexpr int kMarkRole = Qt::UserRole + 1;
+    // A short note drawn muted after a row's text ("(empty)"); the text stays the row's own,
+    // so an edit in place never sees it.
+    static constexpr int kNoteRole = Qt::UserRole + 2;
 
     explicit CTransparentListBox(QWidget* parent = nullptr);
 

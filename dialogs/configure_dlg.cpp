@@ -1,16 +1,19 @@
 #include "dialogs/configure_dlg.h"
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
 
+#include "config/profile_rules_file.h"
 #include "controls/qt_text.h"
 #include "controls/skin_folder.h"
 #include "controls/skin_image.h"
 #include "controls/window_messages.h"
 #include "dialogs/profile_dialog_layout.h"
+#include "profiles/profile_image.h"
 
 namespace tq260 {
 
@@ -141,7 +144,16 @@ void CConfigureDlg::done(int result) {
 
 void CConfigureDlg::showProfiles(const std::u16string& select) {
     list_->clear();
-    for (const std::u16string& name : store_.names()) list_->addRow(toQString(name));
+    const QString empty = text(kEmptyNote);
+    for (std::size_t row = 0; row < store_.names().size(); ++row) {
+        const QString name = toQString(store_.names()[row]);
+        QListWidgetItem* item = list_->item(list_->addRow(name));
+        // Marked as the tray's menu marks it: there is nothing in it to use yet.
+        if (profileIsEmpty(store_.pathOf(row)) == true) {
+            item->setData(CTransparentListBox::kNoteRole, empty);
+            item->setData(Qt::AccessibleTextRole, name + u' ' + empty);
+        }
+    }
     if (!select.empty()) {
         const QList<QListWidgetItem*> found =
             list_->findItems(toQString(select), Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -157,6 +169,22 @@ void CConfigureDlg::markActive() {
         item->setData(CTransparentListBox::kMarkRole, !active.isEmpty() && item->text() == active);
     }
     list_->viewport()->update();
+}
+
+void CConfigureDlg::followDisk() {
+    if (list_->editor() != nullptr || pendingRename_) {
+        markActive();
+        return;
+    }
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    const std::u16string keep =
+        selected.isEmpty() ? std::u16string() : selected.front()->text().toStdU16String();
+    store_.reload();
+    showProfiles(keep);
+}
+
+void CConfigureDlg::tellChanged() {
+    if (changed_) changed_();
 }
 
 void CConfigureDlg::settleRename() {
@@ -211,6 +239,28 @@ bool CConfigureDlg::report(const ProfileStore::Outcome& outcome, const QString& 
     return false;
 }
 
+std::vector<std::filesystem::path> CConfigureDlg::ownDataFiles() const {
+    const std::filesystem::path data = pathOf(context_.dataFolder.toStdU16String());
+    return {data / "keymap.bin", data / "MacroDefine.bin", data / "VirtualKeyboard.bin",
+            pathOf(context_.applicationFolder.toStdU16String()) / "VER.bin"};
+}
+
+QString CConfigureDlg::rulesLosing(const std::u16string& name) const {
+    const ProfileRulesReading reading =
+        readProfileRules(pathOf(context_.dataFolder.toStdU16String()));
+    const ProfileMentions mentions = rulesNaming(reading.rules, name);
+    QStringList applications;
+    for (const std::size_t i : mentions.rules) {
+        const QString application = QString::fromStdString(reading.rules.rules[i].application);
+        if (!applications.contains(application)) applications << application;
+    }
+    if (mentions.otherwise) applications << text(kEveryOtherApplication);
+    if (applications.isEmpty()) return {};
+    return text(kDeleteLosesRules)
+        .arg(applications.join(context_.language == Language::Chinese ? QStringLiteral("、")
+                                                                      : QStringLiteral(", ")));
+}
+
 FilePickers::Request CConfigureDlg::pickerRequest() const {
     FilePickers::Request request;
     request.folder = context_.dataFolder.toStdU16String();
@@ -235,6 +285,9 @@ void CConfigureDlg::runCommand(int command) {
             break;
         case kProfileSaveCommand:
             saveProfile();
+            break;
+        case kProfileExportCommand:
+            exportProfile();
             break;
         case kProfileLoadCommand:
             loadProfile();
@@ -265,6 +318,7 @@ void CConfigureDlg::newProfile() {
     const std::u16string name = ProfileStore::defaultName(store_.names());
     report(store_.create());
     showProfiles(name);
+    tellChanged();
 }
 
 void CConfigureDlg::copyProfile() {
@@ -277,6 +331,7 @@ void CConfigureDlg::copyProfile() {
         ProfileStore::copyName(store_.names()[*row], store_.names(), context_.language);
     report(store_.copy(*row, context_.language));
     showProfiles(copy);
+    tellChanged();
 }
 
 void CConfigureDlg::saveProfile() {
@@ -285,15 +340,48 @@ void CConfigureDlg::saveProfile() {
         tell(text(kSelectToSave), kProfileCaption);
         return;
     }
-    // The export may be a new file; the chooser asks before replacing one.
+    // Into the profile only: a copy elsewhere is Export's. The profile saved into is the one
+    // in use from now on, as when the tool saves one.
+    const std::u16string name = store_.names()[*row];
+    if (report(store_.save(*row, std::nullopt, context_.live))) report(store_.setActive(name));
+    showProfiles(name);  // no longer empty, and marked
+    tellChanged();
+}
+
+void CConfigureDlg::exportProfile() {
+    const auto row = selectedRow();
+    if (!row) {
+        tell(text(kSelectToExport), kProfileCaption);
+        return;
+    }
+    const std::u16string name = store_.names()[*row];
+    // The export may be a new file; the chooser asks before replacing one. It starts in the
+    // home folder, away from the program's own files, and never offers those.
     FilePickers::Request request = pickerRequest();
+    request.title = text(kExportTitle).arg(toQString(name)).toStdU16String();
+    request.folder = QDir::homePath().toStdU16String();
     request.mustExist = false;
     // A name typed without it gets ".bin", so the export can be loaded back.
     request.defaultSuffix = u"bin";
+    const std::vector<std::filesystem::path> own = ownDataFiles();
+    for (const std::filesystem::path& file : own) request.hidden.push_back(file.u16string());
     const auto chosen = context_.pickers.saveFile(request);
-    report(
-        store_.save(*row, chosen ? std::optional(pathOf(*chosen)) : std::nullopt, context_.live));
-    list_->viewport()->update();
+    if (!chosen) return;
+    const std::filesystem::path target = std::filesystem::absolute(pathOf(*chosen));
+    std::error_code error;
+    for (const std::filesystem::path& file : own) {
+        if (target == std::filesystem::absolute(file) ||
+            std::filesystem::equivalent(target, file, error)) {
+            warn(text(kExportOwnFile).arg(shown(target.filename())), kProfileCaption);
+            return;
+        }
+    }
+    const ProfileStore::Outcome exported = store_.exportTo(*row, target);
+    if (exported.result == ProfileStore::Result::Empty) {
+        warn(text(kEmptyExport).arg(shown(exported.file)), kProfileCaption);
+        return;
+    }
+    report(exported);
 }
 
 void CConfigureDlg::loadProfile() {
@@ -308,8 +396,10 @@ void CConfigureDlg::loadProfile() {
     const auto chosen = context_.pickers.openFile(request);
     // Cancelled: nothing changes, neither the configuration nor the profile's file.
     if (!chosen) return;
+    const std::u16string name = store_.names()[*row];
     report(store_.load(*row, pathOf(*chosen), context_.live));
-    list_->viewport()->update();
+    showProfiles(name);
+    tellChanged();
 }
 
 void CConfigureDlg::deleteProfile() {
@@ -325,13 +415,17 @@ void CConfigureDlg::deleteProfile() {
     }
     // The profile is taken by its name: the rows may change while the question is up.
     const std::u16string name = store_.names()[*row];
-    const bool confirmed =
-        context_.messages.ask(std::u16string(kDeleteCurrentProfile.in(context_.language)),
-                              std::u16string(kProfileCaption.in(context_.language)));
+    QString question = text(kDeleteProfile).arg(toQString(name));
+    if (const QString losing = rulesLosing(name); !losing.isEmpty()) {
+        question += QStringLiteral("\n\n") + losing;
+    }
+    const bool confirmed = context_.messages.ask(
+        question.toStdU16String(), std::u16string(kProfileCaption.in(context_.language)));
     store_.reload();
     if (const auto still = store_.rowOf(name); confirmed && still) {
         report(store_.remove(*still));
         showProfiles();
+        tellChanged();
     } else {
         showProfiles(name);
     }
@@ -339,12 +433,23 @@ void CConfigureDlg::deleteProfile() {
 
 void CConfigureDlg::renameProfile(int oldRow, const QString& newName) {
     if (oldRow < 0) return;
-    const ProfileStore::Outcome outcome =
-        store_.rename(static_cast<std::size_t>(oldRow), newName.toStdU16String());
+    const auto row = static_cast<std::size_t>(oldRow);
+    const std::u16string oldName = row < store_.names().size() ? store_.names()[row] : u"";
+    const ProfileStore::Outcome outcome = store_.rename(row, newName.toStdU16String());
     report(outcome, newName);
+    if (outcome.result == ProfileStore::Result::Done) {
+        // The rules that gave the profile go on giving it, under its new name.
+        std::string why;
+        if (!carryRulesToRenamedProfile(pathOf(context_.dataFolder.toStdU16String()), oldName,
+                                        outcome.file.stem().u16string(), why)) {
+            warn(text(kRulesNotRenamed).arg(toQString(oldName), QString::fromStdString(why)),
+                 kProfileCaption);
+        }
+    }
     // The renamed profile stays selected, under the name the store gave its file.
     showProfiles(outcome.result == ProfileStore::Result::Done ? outcome.file.stem().u16string()
                                                               : std::u16string());
+    tellChanged();
 }
 
 // ---- Messages, mouse and keys --------------------------------------------------------

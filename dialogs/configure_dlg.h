@@ -43,10 +43,17 @@ class CConfigureDlg final : public QDialog {
     void run(const QRect& mainWindow, std::function<void(const std::u16string&)> use);
     void done(int result) override;
     void setUser(std::function<void(const std::u16string&)> use) { use_ = std::move(use); }
+    // Told after every change the dialog makes to the profiles or the active one, so that the
+    // window, the tray and the bus follow at once, not when the dialog closes.
+    void setChangeListener(std::function<void()> changed) { changed_ = std::move(changed); }
     // What the menu's "Use for applications…" opens; the item is there only with one.
     void setRulesOpener(std::function<void()> open);
     // The active profile changed: its row is marked, nothing else in the list changes.
     void markActive();
+    // The profiles changed on disk (another program, the window keeping a configuration):
+    // the list shows them again, the selection kept where it can be; a rename being typed is
+    // left alone.
+    void followDisk();
 
     // A command of the popup menu (32789 Use, 32785 New, 32817 Copy, 32786 Save,
     // 32787 Load, 32788 Delete).
@@ -79,6 +86,7 @@ class CConfigureDlg final : public QDialog {
     void newProfile();
     void copyProfile();
     void saveProfile();
+    void exportProfile();
     void loadProfile();
     void deleteProfile();
     void renameProfile(int oldRow, const QString& newName);
@@ -91,6 +99,11 @@ class CConfigureDlg final : public QDialog {
     // profile concerned, for the messages that name it.
     bool report(const ProfileStore::Outcome& outcome, const QString& name = {});
     FilePickers::Request pickerRequest() const;
+    // The program's own data files, which an export must never replace.
+    std::vector<std::filesystem::path> ownDataFiles() const;
+    // What the rules lose with the profile, for the delete question; empty when nothing.
+    QString rulesLosing(const std::u16string& name) const;
+    void tellChanged();
 
     QString text(const DialogText& text) const;
     void tell(const QString& message, const DialogText& caption);
@@ -101,6 +114,7 @@ class CConfigureDlg final : public QDialog {
     ProfileDialogContext context_;
     ProfileStore& store_;
     std::function<void(const std::u16string&)> use_;
+    std::function<void()> changed_;
     SkinImageCache images_;
     CTransparentListBox* list_ = nullptr;
     QMenu* menu_ = nullptr;

@@ -35,15 +35,17 @@ inline constexpr int kProfileCopyCommand = 32817;
 inline constexpr int kProfileSaveCommand = 32786;
 inline constexpr int kProfileLoadCommand = 32787;
 inline constexpr int kProfileDeleteCommand = 32788;
+inline constexpr int kProfileExportCommand = 32790;
 struct ProfileMenuItem {
     int command;
     DialogText text;
 };
-inline constexpr std::array<ProfileMenuItem, 6> kProfileMenu{{
+inline constexpr std::array<ProfileMenuItem, 7> kProfileMenu{{
     {kProfileUseCommand, {u"Use", u"使用"}},
     {kProfileNewCommand, {u"New", u"新建"}},
     {kProfileCopyCommand, {u"Copy", u"复制"}},
     {kProfileSaveCommand, {u"Save", u"保存"}},
+    {kProfileExportCommand, {u"Export…", u"导出…"}},
     {kProfileLoadCommand, {u"Load", u"加载"}},
     {kProfileDeleteCommand, {u"Delete", u"删除"}},
 }};
@@ -63,8 +65,27 @@ inline constexpr DialogText kSelectToUse{u"Please select a profile to use\n",
 inline constexpr DialogText kKeepAProfile{u"Please keep a profile\n", u"请至少保留一个配置文件\n"};
 inline constexpr DialogText kSelectToDeleteProfile{u"Please select a profile to delete\n",
                                                    u"请选择一个配置文件删除\n"};
-inline constexpr DialogText kDeleteCurrentProfile{u"Delete the current profile?",
-                                                  u"删除当前配置文件吗"};
+inline constexpr DialogText kSelectToExport{u"Please select a profile to export\n",
+                                            u"请选择一个要导出的配置\n"};
+// The question names the profile: "current" could be the selected or the active one.
+inline constexpr DialogText kDeleteProfile{u"Delete the profile \"%1\"?", u"删除配置“%1”吗？"};
+inline constexpr DialogText kDeleteLosesRules{
+    u"The rules for %1 give this profile; after the delete they give none until another is "
+    u"chosen for them in \"Use for applications…\".",
+    u"%1 的规则使用此配置；删除后，在“用于应用程序…”中为它们另选配置之前，它们不会切换配置。"};
+inline constexpr DialogText kEveryOtherApplication{u"every other application", u"其他应用程序"};
+inline constexpr DialogText kRulesNotRenamed{
+    u"The profile was renamed, but the rules that gave it still name \"%1\":\n%2",
+    u"配置已重命名，但使用它的规则仍指向“%1”：\n%2"};
+inline constexpr DialogText kExportTitle{u"Export the profile \"%1\"", u"导出配置“%1”"};
+inline constexpr DialogText kExportOwnFile{
+    u"\"%1\" is one of the program's own files. Export the profile to another file.",
+    u"“%1”是程序自己的文件。请将配置导出到其他文件。"};
+inline constexpr DialogText kEmptyExport{
+    u"This profile is empty: there is nothing in it to export yet.\n%1",
+    u"此配置为空，还没有可导出的内容。\n%1"};
+// After the name of a profile that holds nothing yet.
+inline constexpr DialogText kEmptyNote{u"(empty)", u"（空）"};
 inline constexpr DialogText kRenameFailed{u"Fail", u"Fail"};
 inline constexpr DialogText kFileFilterName{u"bin Files(*.bin)", u"bin Files(*.bin)"};
 // What the sound handling adds: each says what happened and to which file.

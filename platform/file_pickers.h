@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tq260 {
 
@@ -16,6 +17,8 @@ class FilePickers {
         std::u16string filterPattern;  // for example "*.bin"
         bool mustExist = true;
         std::u16string defaultSuffix;  // added to a name typed without one (save only)
+        // Files never offered (the program's own data files, which a save must not replace).
+        std::vector<std::u16string> hidden;
     };
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::u16string> openFile(const Request& request) = 0;

@@ -296,6 +296,18 @@ ProfileStore::Outcome ProfileStore::save(std::size_t row,
     return {};
 }
 
+ProfileStore::Outcome ProfileStore::exportTo(std::size_t row,
+                                             const std::filesystem::path& file) const {
+    if (row >= names_.size()) return {Result::Ignored, {}};
+    const auto image = ProfileImage::read(pathOf(row));
+    if (!image) return {Result::ReadFailed, pathOf(row)};
+    if (image->empty()) return {Result::Empty, pathOf(row)};
+    if (!writeFileAtomically(file, std::span<const std::uint8_t>(image->bytes()))) {
+        return {Result::WriteFailed, file};
+    }
+    return {};
+}
+
 ProfileStore::Outcome ProfileStore::load(std::size_t row,
                                          const std::optional<std::filesystem::path>& importFile,
                                          LiveConfiguration& live) const {

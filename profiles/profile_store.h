@@ -82,6 +82,9 @@ class ProfileStore {
     // Into the row's file, and into exportFile when given.
     Outcome save(std::size_t row, const std::optional<std::filesystem::path>& exportFile,
                  const LiveConfiguration& live) const;
+    // The row's profile, as its file holds it, into another file (replaced in one step). An
+    // empty profile is refused: there is nothing in it to take elsewhere.
+    Outcome exportTo(std::size_t row, const std::filesystem::path& file) const;
     // From importFile into the live configuration, which the row's file then holds too.
     // Without a file nothing changes.
     Outcome load(std::size_t row, const std::optional<std::filesystem::path>& importFile,

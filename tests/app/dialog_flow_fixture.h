@@ -31,6 +31,12 @@ class DialogFlow : public MainWindowTest {
         dialogs.forwardTo = realDialogs.get();
     }
 
+    // The window, with the dialogs opening over it as the program opens them.
+    void start() {
+        MainWindowTest::start();
+        realDialogs->setOwner(window.get());
+    }
+
     // Clicks the key in the picture; the steps then run inside its dialog.
     void clickKey(std::size_t key, std::function<void(KeyAssignmentDialog&)> steps) {
         bool ran = false;

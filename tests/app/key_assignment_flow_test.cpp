@@ -27,6 +27,37 @@ const QPoint kDisable(24, 255);
 using KeyAssignmentFlow = testing::DialogFlow;
 using testing::keyCentre;
 
+// A dialog blocks the window it opens over, not the notification area's icon (a window of
+// its own, here a stand-in) nor its menu; Exit from that menu ends the dialog first.
+TEST_F(KeyAssignmentFlow, TheTrayStaysUsableWhileADialogIsOpenAndExitEndsIt) {
+    start();
+    class Blocks final : public QObject {
+      public:
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::WindowBlocked) blocked.push_back(watched);
+            return false;
+        }
+        std::vector<QObject*> blocked;
+    } blocks;
+    QWidget trayIcon;
+    trayIcon.show();
+    for (QObject* each : {static_cast<QObject*>(&trayIcon), static_cast<QObject*>(window.get()),
+                          static_cast<QObject*>(&window->trayIcon().menu())}) {
+        each->installEventFilter(&blocks);
+    }
+    bool exitedFromTheMenu = false;
+    clickKey(kA, [&](KeyAssignmentDialog& dialog) {
+        EXPECT_THAT(blocks.blocked, ElementsAre(window.get()));
+        for (QAction* action : window->trayIcon().menu().actions()) {
+            if (action->text() == "Exit") action->trigger();
+        }
+        exitedFromTheMenu = !dialog.isVisible();
+    });
+    EXPECT_TRUE(exitedFromTheMenu);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
+    EXPECT_EQ(keyboard.memory().lighting[0], 1);
+}
+
 TEST_F(KeyAssignmentFlow, RemapAToBSaveAndTheKeyboardAndTheNextStartKnowIt) {
     start();
     clickKey(kA, [&](KeyAssignmentDialog& dialog) {

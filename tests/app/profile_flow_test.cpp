@@ -22,8 +22,9 @@ TEST_F(ProfileFlow, AProfileLoadedFromItsExportPutsItsLightingOnTheKeyboardAtSav
     inProfiles([&](CConfigureDlg& dialog) {
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(40, 600));  // New
         dialog.list()->setCurrentRow(0);
-        pickers.answers = {exported.toStdU16String()};
         dialog.runCommand(kProfileSaveCommand);
+        pickers.answers = {exported.toStdU16String()};
+        dialog.runCommand(kProfileExportCommand);
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(255, 15));  // close
     });
     EXPECT_EQ(QFileInfo(exported).size(), 199272);
@@ -63,6 +64,45 @@ TEST_F(ProfileFlow, EnterOnAProfileGivesItToTheKeyboardAtOnce) {
     EXPECT_EQ(messages.offered.size(), 1U);
     EXPECT_EQ(window->profileLine(), "Profile: Arena");
     EXPECT_EQ(window->brightnessSlider()->value(), 12);
+}
+
+// While the dialog is open, what it changes reaches the bottom bar and the bus's signal at
+// once, and the line of a Use started from it shows beside it, not under it.
+TEST_F(ProfileFlow, TheOpenDialogsChangesShowAtOnceAndTheUseLineBesideIt) {
+    start();
+    putProfile("Arena", 12);
+    std::vector<std::u16string> told;
+    window->setChangeListener({{}, [&](const std::u16string& name) { told.push_back(name); }});
+    messages.choices = {1};  // what the keyboard holds is in no profile: discarded
+    inProfiles([&](CConfigureDlg& dialog) {
+        dialog.list()->setCurrentRow(0);
+        QTest::keyClick(dialog.list(), Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        QCoreApplication::processEvents();
+        // "Saved to the keyboard." in the accent colour, all of it right of the dialog.
+        const QImage shown = window->renderWindow();
+        const int dialogRight = dialog.geometry().right() - window->geometry().left();
+        int hidden = 0;
+        int seen = 0;
+        for (int x = 100; x < 790; ++x) {
+            for (int y = 600; y < 632; ++y) {
+                if (shown.pixelColor(x, y) != QColor(0x3F, 0xC8, 0xF0)) continue;
+                ++(x <= dialogRight ? hidden : seen);
+            }
+        }
+        EXPECT_EQ(hidden, 0);
+        EXPECT_GT(seen, 0);
+        // A rename of the active profile is the bar's and the bus's at once.
+        const QPoint centre = dialog.list()->rowRect(0).center();
+        QTest::mouseDClick(dialog.list()->viewport(), Qt::LeftButton, {}, centre);
+        ASSERT_NE(dialog.list()->editor(), nullptr);
+        dialog.list()->editor()->selectAll();
+        QTest::keyClicks(dialog.list()->editor(), "Zone");
+        QTest::keyClick(dialog.list()->editor(), Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !told.empty() && told.back() == u"Zone"; }));
+        EXPECT_EQ(window->profileLine(), "Profile: Zone");
+    });
+    EXPECT_EQ(told, std::vector<std::u16string>({u"Arena", u"Zone"}));
 }
 
 }  // namespace

@@ -134,7 +134,12 @@ TEST_F(ProfileUse, WhatCannotBeUsedIsSaidAndNothingIsSent) {
     writeProfile(u"Game");
     std::filesystem::create_directories(profileFile(u"New").parent_path());
     testing::writeRawFile(profileFile(u"New"), std::vector<std::uint8_t>(2412, 0));
+    // Refused before the question about a configuration kept nowhere: a keep would be for
+    // nothing.
+    editGameMode();
     use(u"New");
+    EXPECT_TRUE(messages.offered.empty());
+    editGameMode();
     use(u"Gone");
     EXPECT_TRUE(commandsSent().empty());
     ASSERT_EQ(messages.warnings.size(), 2U);
@@ -156,18 +161,48 @@ TEST_F(ProfileUse, WithoutAKeyboardNothingIsLoaded) {
     EXPECT_EQ(window->profileLine(), "");
 }
 
+// The tooltip follows Cancel although the window hides; after Exit leaves the keyboard on
+// Breathing, a profile with another lighting is no longer the one it holds.
+TEST_F(ProfileUse, TheTooltipFollowsCancelAndTheMarkFollowsExit) {
+    for (const std::uint8_t effect : {std::uint8_t{6}, std::uint8_t{1}}) {
+        SCOPED_TRACE(effect);
+        start();
+        writeProfile(u"Game", [effect](DeviceSettings& s) { s.lighting.effect = effect; });
+        messages.choices = {1};  // what the keyboard held is discarded
+        use(u"Game");
+        editGameMode();
+        window->repaint();
+        EXPECT_EQ(window->trayIcon().toolTip(), "TQ260 104vez VANTOR\nProfile: Game (changed)");
+        click(890, 615);  // Cancel
+        EXPECT_EQ(window->trayIcon().toolTip(), "TQ260 104vez VANTOR\nProfile: Game");
+        window->exitFromTray();
+        EXPECT_EQ(state.profiles.activeName(), effect == 1 ? u"Game" : u"");
+        window.reset();
+    }
+}
+
+// A tiling desktop floats a window whose size is fixed instead of cutting it to a tile.
+TEST_F(ProfileUse, TheWindowAsksForItsOwnSize) {
+    start();
+    EXPECT_EQ(window->minimumSize(), QSize(1000, 640));
+    EXPECT_EQ(window->maximumSize(), QSize(1000, 640));
+}
+
 // The menu lists the profiles as they are on disk each time it opens.
 TEST_F(ProfileUse, TheTrayListFollowsAddRenameAndDelete) {
     start();
     writeProfile(u"Game");
     use(u"Game");
     EXPECT_THAT(trayRows(), ElementsAre("Game *"));
-    // Changed, then saved into the profile (as the dialog's Save does): it is the profile again.
+    // Changed, then saved into the profile (as the dialog's Save does): still changed while
+    // the keyboard lacks the edit, the profile again once the window's Save sends it.
     editGameMode();
     EXPECT_EQ(window->profileLine(), "Profile: Game (changed)");
     const LiveConfiguration live{state.keyboard.settings, *state.assignments.table,
                                  state.keyboard.recordMutex};
     ASSERT_EQ(state.profiles.save(0, std::nullopt, live).result, ProfileStore::Result::Done);
+    EXPECT_EQ(window->profileLine(), "Profile: Game (changed)");
+    click(950, 615);
     EXPECT_EQ(window->profileLine(), "Profile: Game");
     ASSERT_EQ(state.profiles.create().result, ProfileStore::Result::Done);
     EXPECT_THAT(trayRows(), ElementsAre("Game *", "Profile_1 (empty) -"));

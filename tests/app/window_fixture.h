@@ -68,10 +68,10 @@ class ScriptedDialogs final : public DialogLauncher {
         macroEdit(*macros.working);
         return true;
     }
-    void runProfiles(const QRect& mainWindow,
-                     const std::function<void(const std::u16string&)>& use) override {
+    void runProfiles(const QRect& mainWindow, const std::function<void(const std::u16string&)>& use,
+                     const std::function<void()>& changed) override {
         ++profileRuns;
-        if (forwardTo != nullptr) forwardTo->runProfiles(mainWindow, use);
+        if (forwardTo != nullptr) forwardTo->runProfiles(mainWindow, use, changed);
     }
     void profilesChanged() override {
         if (forwardTo != nullptr) forwardTo->profilesChanged();

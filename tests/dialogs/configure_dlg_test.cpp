@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "config/profile_rules_file.h"
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
@@ -142,13 +144,14 @@ TEST_F(ConfigureDlgTest, TheMenuOpensOnTheListOnlyInBothLanguages) {
             }
             return labels;
         };
-        EXPECT_EQ(visible(), language == Language::English
-                                 ? QStringList({"Use", "New", "Copy", "Save", "Load", "Delete"})
-                                 : QStringList({"使用", "新建", "复制", "保存", "加载", "删除"}));
+        EXPECT_EQ(visible(),
+                  language == Language::English
+                      ? QStringList({"Use", "New", "Copy", "Save", "Export…", "Load", "Delete"})
+                      : QStringList({"使用", "新建", "复制", "保存", "导出…", "加载", "删除"}));
         // With the rules to open, their item follows a separator.
         int opened = 0;
         dialog->setRulesOpener([&opened] { ++opened; });
-        EXPECT_EQ(visible().size(), 8);
+        EXPECT_EQ(visible().size(), 9);
         EXPECT_EQ(labels.back(),
                   language == Language::English ? "Use for applications…" : "用于应用程序…");
         // Run after the choosing event is answered, not inside it.
@@ -248,7 +251,7 @@ TEST_F(ConfigureDlgTest, DeleteKeepsOneAndAsksFirst) {
     click(QPoint(200, 600));
     EXPECT_EQ(rows(), QStringList{"Profile_1"});
     EXPECT_FALSE(std::filesystem::exists(profile("Profile_2")));
-    EXPECT_EQ(messages.shown.back(), u"Delete the current profile? | Profile");
+
 }
 
 TEST_F(ConfigureDlgTest, DeleteRemovesTheProfileAskedAboutEvenIfTheRowsMoved) {
@@ -265,30 +268,99 @@ TEST_F(ConfigureDlgTest, DeleteRemovesTheProfileAskedAboutEvenIfTheRowsMoved) {
     EXPECT_FALSE(std::filesystem::exists(profile("Profile_2")));
 }
 
-TEST_F(ConfigureDlgTest, SaveExportsToANewFileAndLoadTakesItBack) {
+// Save stores the configuration in the profile, which is then the one in use, and asks
+// nothing; Export copies a profile elsewhere, never over the program's own files; Load takes
+// an export back.
+TEST_F(ConfigureDlgTest, SaveAsksNothingExportWritesElsewhereAndLoadTakesItBack) {
     open();
     makeProfiles(1);
     select(0);
-    const QString exported = app.filePath("arena.bin");
-    pickers.answers = {exported.toStdU16String()};
     dialog->runCommand(kProfileSaveCommand);
-    ASSERT_EQ(pickers.requests.size(), 1U);
-    EXPECT_FALSE(pickers.requests[0].mustExist);  // a new file is welcome
-    EXPECT_EQ(pickers.requests[0].filterPattern, u"*.bin");
-    EXPECT_EQ(pickers.requests[0].defaultSuffix, u"bin");
-    EXPECT_EQ(QFileInfo(exported).size(), 199272);
+    EXPECT_TRUE(pickers.requests.empty());
     EXPECT_EQ(std::filesystem::file_size(profile("Profile_1")), 199272U);
+    EXPECT_EQ(store.activeName(), u"Profile_1");
+    EXPECT_TRUE(dialog->list()->item(0)->data(CTransparentListBox::kMarkRole).toBool());
+
+    const QString exported = app.filePath("arena.bin");
+    // The program's own files: hidden in the chooser, and refused when typed all the same.
+    for (const char* own : {"keymap.bin", "MacroDefine.bin", "VirtualKeyboard.bin"}) {
+        testing::writeRawFile((app.path() + "/" + own).toStdString(), {1, 2, 3});
+        pickers.answers = {(app.path() + "/" + own).toStdU16String()};
+        select(0);
+        dialog->runCommand(kProfileExportCommand);
+        EXPECT_EQ(QFileInfo(app.path() + "/" + own).size(), 3) << own;
+    }
+    ASSERT_EQ(messages.warnings.size(), 3U);
+    EXPECT_TRUE(messages.warnings[0].starts_with(u"\"keymap.bin\" is one of the program's own"));
+    select(0);
+    pickers.answers = {exported.toStdU16String()};
+    dialog->runCommand(kProfileExportCommand);
+    ASSERT_EQ(pickers.requests.size(), 4U);
+    const FilePickers::Request& asked = pickers.requests.back();
+    EXPECT_FALSE(asked.mustExist);  // a new file is welcome
+    EXPECT_EQ(asked.filterPattern, u"*.bin");
+    EXPECT_EQ(asked.defaultSuffix, u"bin");
+    EXPECT_EQ(asked.folder, QDir::homePath().toStdU16String());
+    EXPECT_EQ(asked.hidden.size(), 4U);
+    EXPECT_EQ(QFileInfo(exported).size(), 199272);
 
     settings.lighting.brightness = 5;
     select(0);
     pickers.answers = {exported.toStdU16String()};
     dialog->runCommand(kProfileLoadCommand);
     EXPECT_EQ(settings.lighting.brightness, 30);
-    EXPECT_TRUE(messages.shown.empty());
-    // An export may go anywhere; a load starts among the profiles.
-    ASSERT_EQ(pickers.requests.size(), 2U);
-    EXPECT_EQ(pickers.requests[0].folder, (app.path() + "/").toStdU16String());
-    EXPECT_EQ(pickers.requests[1].folder, profileFolder().u16string());
+    EXPECT_EQ(messages.warnings.size(), 3U);
+    // A load starts among the profiles.
+    EXPECT_EQ(pickers.requests.back().folder, profileFolder().u16string());
+}
+
+// The rules follow a renamed profile; the delete question says which rules lose theirs.
+TEST_F(ConfigureDlgTest, RulesFollowARenameAndTheDeleteQuestionNamesThem) {
+    open();
+    makeProfiles(2);
+    const std::filesystem::path data(app.path().toStdString());
+    std::string why;
+    ASSERT_TRUE(writeProfileRules(
+        data, {true, {{"steam", "", u"Profile_1"}, {"doom", "", u"Profile_2"}}, u"Profile_1"},
+        why));
+    rename(0, "Game");
+    const ProfileRules rules = readProfileRules(data).rules;
+    EXPECT_EQ(rules.rules[0].profile, u"Game");
+    EXPECT_EQ(rules.rules[1].profile, u"Profile_2");
+    EXPECT_EQ(rules.otherwise, u"Game");
+    select(0);
+    messages.answers = {false};
+    click(QPoint(200, 600));
+    EXPECT_EQ(messages.shown.back(),
+              u"Delete the profile \"Game\"?\n\nThe rules for steam, every other application give "
+              u"this profile; after the delete they give none until another is chosen for them "
+              u"in \"Use for applications…\". | Profile");
+}
+
+// An empty profile is marked so in the list; a long name stops short of the tick.
+TEST_F(ConfigureDlgTest, EmptyProfilesAreMarkedAndLongNamesEndBeforeTheTick) {
+    open();
+    makeProfiles(2);
+    const auto note = [&](int row) {
+        return dialog->list()->item(row)->data(CTransparentListBox::kNoteRole).toString();
+    };
+    EXPECT_EQ(note(0), "(empty)");
+    select(0);
+    dialog->runCommand(kProfileSaveCommand);
+    EXPECT_EQ(note(0), "");
+    EXPECT_EQ(note(1), "(empty)");
+    // The tick's column of the active row looks the same whatever its name.
+    const auto tickColumn = [&] {
+        dialog->list()->clearSelection();
+        dialog->list()->viewport()->repaint();
+        const QRect row = dialog->list()->rowRect(0);
+        return dialog->list()->viewport()->grab().toImage().copy(
+            row.adjusted(row.width() - CTransparentListBox::kIconInset, 0, 0, 0));
+    };
+    rename(0, "A");
+    const QImage shortName = tickColumn();
+    rename(0, "A profile name far too long to be shown whole in the list");
+    EXPECT_EQ(tickColumn(), shortName);
 }
 
 TEST_F(ConfigureDlgTest, CancellingLoadChangesNoFileAndNoSetting) {
@@ -474,7 +546,7 @@ const ProfileMessage kProfileMessages[] = {
          t.click(QPoint(200, 600));
          return QString();
      },
-     u"Delete the current profile? | Profile", u"删除当前配置文件吗 | 配置管理"},
+     u"Delete the profile \"Profile_2\"? | Profile", u"删除配置“Profile_2”吗？ | 配置管理"},
     {"BadName",
      [](ProfileMessages& t, Language l) {
          t.open(l);
