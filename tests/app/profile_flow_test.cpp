@@ -52,12 +52,15 @@ TEST_F(ProfileFlow, AProfileLoadedFromItsExportPutsItsLightingOnTheKeyboardAtSav
 TEST_F(ProfileFlow, EnterOnAProfileGivesItToTheKeyboardAtOnce) {
     start();
     putProfile("Arena", 12);
-    messages.choices = {1};  // what the keyboard holds is in no profile: discarded
+    // What the keyboard holds is in no profile: kept in a new one, which the open list shows.
+    messages.choices = {0};
     inProfiles([&](CConfigureDlg& dialog) {
         dialog.list()->setCurrentRow(0);
         QTest::keyClick(dialog.list(), Qt::Key_Return);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
         QCoreApplication::processEvents();
+        ASSERT_EQ(dialog.list()->count(), 2);
+        EXPECT_EQ(dialog.list()->item(1)->text(), "Profile_1");
         EXPECT_TRUE(dialog.list()->item(0)->data(CTransparentListBox::kMarkRole).toBool());
     });
     EXPECT_EQ(static_cast<int>(keyboard.memory().lighting[1]), 12);
