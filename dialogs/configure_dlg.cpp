@@ -367,10 +367,12 @@ void CConfigureDlg::exportProfile() {
     for (const std::filesystem::path& file : own) request.hidden.push_back(file.u16string());
     const auto chosen = context_.pickers.saveFile(request);
     if (!chosen) return;
-    const std::filesystem::path target = std::filesystem::absolute(pathOf(*chosen));
     std::error_code error;
+    std::filesystem::path target = std::filesystem::weakly_canonical(pathOf(*chosen), error);
+    if (error) target = pathOf(*chosen);
     for (const std::filesystem::path& file : own) {
-        if (target == std::filesystem::absolute(file) ||
+        // The same file by any name: a link to keymap.bin is keymap.bin.
+        if (target == std::filesystem::weakly_canonical(file, error) ||
             std::filesystem::equivalent(target, file, error)) {
             warn(text(kExportOwnFile).arg(shown(target.filename())), kProfileCaption);
             return;
