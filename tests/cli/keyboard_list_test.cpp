@@ -47,6 +47,22 @@ TEST_F(KeyboardList, EachKeyboardWithItsChannelsAndFirmware) {
               "  firmware:        1.2\n");
 }
 
+// The program answers for the keyboard it holds without opening it again.
+TEST_F(KeyboardList, TheKeyboardTheCallerHoldsIsListedAsItKnowsIt) {
+    VirtualKeyboard& held = transport.addKeyboard();
+    transport.addKeyboard().editMemory([](KeyboardMemory& m) { m.firmware = {3, 1}; });
+    for (const std::optional<FirmwareVersion> known :
+         {std::optional(FirmwareVersion{2, 7}), std::optional<FirmwareVersion>()}) {
+        held.wireLog().clear();
+        const auto keyboards =
+            listKeyboards(transport, clock, nullptr, {"/dev/virtual-hidraw3", known, {}});
+        ASSERT_EQ(keyboards.size(), 2u);
+        EXPECT_EQ(keyboards[0].firmware, known);
+        EXPECT_EQ(keyboards[1].firmware, (FirmwareVersion{3, 1}));
+        EXPECT_TRUE(held.wireLog().lines().empty());
+    }
+}
+
 TEST_F(KeyboardList, OtherDevicesAndKeyboardsWithoutACommandChannelAreNotListed) {
     transport.addOtherDevice({"/dev/hidraw-mouse", 0x046D, 0xC077, 0, 0, 1});
     EXPECT_TRUE(listKeyboards(transport, clock, nullptr).empty());
