@@ -291,9 +291,10 @@ TEST_F(BusServiceTest, AUseNeverDropsAConfigurationNoProfileHoldsUnasked) {
             EXPECT_EQ(reply.arguments().value(0).toString(), row.keptIn);
         }
     }
-    EXPECT_EQ(
-        readFileBytes(folder.filePath("Configure/Profile_1.bin").toStdString(), 200000)->at(0x91B),
-        shown);
+    const auto kept =
+        readFileBytes(folder.filePath("Configure/Profile_1.bin").toStdString(), 200000);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->at(0x91B), shown);
     // Changed since, in the active profile's place: kept there, or let go.
     ASSERT_EQ(errorOf(callAndWait(QStringLiteral("Apply"), {brighter, false})), "no error");
     const QDBusMessage refused = callAndWait(QStringLiteral("UseProfile"), {name});
@@ -330,8 +331,10 @@ TEST_F(BusServiceTest, ReadsAnswerWhileADialogIsOpenWithWhatTheKeyboardShows) {
     const QDBusMessage saved =
         callAndWait(QStringLiteral("SaveProfile"), {QStringLiteral("Shown")});
     ASSERT_EQ(errorOf(saved), "no error");
-    EXPECT_EQ(
-        readFileBytes(folder.filePath("Configure/Shown.bin").toStdString(), 200000)->at(0x91B), 10);
+    const auto shownThere =
+        readFileBytes(folder.filePath("Configure/Shown.bin").toStdString(), 200000);
+    ASSERT_TRUE(shownThere);
+    EXPECT_EQ(shownThere->at(0x91B), 10);
 }
 
 }  // namespace

@@ -182,7 +182,9 @@ TEST_F(ProfileCommands, AConfigurationNoProfileHoldsIsKeptOrDroppedOnlyWhenTold)
             EXPECT_THAT(out.str(), StartsWith("The keyboard's configuration is kept in the "
                                               "profile \"" +
                                               row.keptIn + "\".\n"));
-            EXPECT_EQ(readFileBytes(file(row.keptIn), kKeymapFileSize)->at(0x91B), 9);
+            const auto kept = readFileBytes(file(row.keptIn), kKeymapFileSize);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(kept->at(0x91B), 9);
         }
     }
 }
