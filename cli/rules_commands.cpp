@@ -53,6 +53,11 @@ std::optional<std::size_t> winsBefore(const ProfileRules& rules, std::size_t ind
 
 // Whether the profile can serve a rule; says why not, and gives the exit code, when not.
 std::optional<int> refusedProfile(ToolContext& context, const std::u16string& name) {
+    // A name no profile can have is a wrong command line, as for the profile commands.
+    if (!ProfileStore::isAcceptableName(name)) {
+        context.err << profileRefusal({ProfileStore::Result::BadName, {}}, name) << "\n";
+        return tool_exit::kUsage;
+    }
     ProfileStore store;
     store.openIn(context.dataFolder);
     if (!store.rowOf(name)) {

@@ -71,6 +71,7 @@ TEST_F(RulesCommands, ARefusedChangeWritesNothing) {
           Row{Kind::Add, "doom", "Empty", "", tool_exit::kBadFile,
               "A rule cannot give the profile \"Empty\": the profile is empty"},
           Row{Kind::Otherwise, "", "Empty", "", tool_exit::kBadFile, "the profile is empty"},
+          Row{Kind::Add, "doom", "a/b", "", tool_exit::kUsage, "cannot be a profile's name"},
           Row{Kind::Move, "steam", {}, "/x", tool_exit::kBadFile, "no rule for steam (/x)"},
           Row{Kind::Move, "steam", {}, "", tool_exit::kUsage, "--to 0 is outside 1..1"}}) {
         SCOPED_TRACE(row.said);
