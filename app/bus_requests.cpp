@@ -1,5 +1,7 @@
 #include "app/bus_requests.h"
 
+#include <algorithm>
+
 #include "app/main_window.h"
 #include "config/config_reader.h"
 #include "config/shared_messages.h"
@@ -29,16 +31,20 @@ void BusRequests::attach(CGameKeyboardDlg& window) {
     window_ = &window;
 }
 
-bool BusRequests::free() const {
-    return window_ != nullptr && window_->freeForRequests();
+bool BusRequests::free(Needs needs) const {
+    if (window_ == nullptr) return false;
+    return needs == Needs::Keyboard ? window_->freeForReads() : window_->freeForRequests();
 }
 
-void BusRequests::whenFree(std::function<void()> run, Answered answered) {
-    if (waiting_.empty() && free()) {
+void BusRequests::whenFree(std::function<void()> run, Answered answered, Needs needs) {
+    // A read passes changes that wait for a dialog; changes keep their order.
+    const bool changeWaits = std::any_of(waiting_.begin(), waiting_.end(),
+                                         [](const Waiting& w) { return w.needs == Needs::Window; });
+    if (free(needs) && (needs == Needs::Keyboard || !changeWaits)) {
         run();
         return;
     }
-    waiting_.push_back({std::move(run), std::move(answered)});
+    waiting_.push_back({std::move(run), std::move(answered), needs});
     if (!recheckPosted_) {
         recheckPosted_ = true;
         timers_.postAfter(kRecheckMs, [this] { recheck(); });
@@ -48,15 +54,27 @@ void BusRequests::whenFree(std::function<void()> run, Answered answered) {
 void BusRequests::recheck() {
     recheckPosted_ = false;
     for (Waiting& each : waiting_) each.waitedMs += kRecheckMs;
-    // One at a time: a request that starts a Save makes the next one wait for its end.
-    while (!waiting_.empty() && free()) {
-        Waiting first = std::move(waiting_.front());
-        waiting_.pop_front();
-        first.run();
+    // One at a time, each asked again after the one before ran: a request that starts a Save
+    // makes the next one wait for its end. A change never passes an earlier change.
+    bool changeWaits = false;
+    for (std::size_t i = 0; i < waiting_.size();) {
+        const Needs needs = waiting_[i].needs;
+        if (!free(needs) || (needs == Needs::Window && changeWaits)) {
+            changeWaits = changeWaits || needs == Needs::Window;
+            ++i;
+            continue;
+        }
+        Waiting ready = std::move(waiting_[i]);
+        waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
+        ready.run();
     }
-    while (!waiting_.empty() && waiting_.front().waitedMs >= kBusyLimitMs) {
-        const Answered answered = std::move(waiting_.front().answered);
-        waiting_.pop_front();
+    for (auto it = waiting_.begin(); it != waiting_.end();) {
+        if (it->waitedMs < kBusyLimitMs) {
+            ++it;
+            continue;
+        }
+        const Answered answered = std::move(it->answered);
+        it = waiting_.erase(it);
         answered(failure(bus::Error::Busy, kBusyText));
     }
     if (!waiting_.empty()) {
@@ -92,7 +110,20 @@ void BusRequests::dump(Answered answered) {
             if (refuseUnavailable(answered, kNotRead)) return;
             answered({std::nullopt, {}, window_->keyboardConfigurationJson(), {}});
         },
-        answered);
+        answered, Needs::Keyboard);
+}
+
+void BusRequests::keyboards(Answered answered) {
+    whenFree(
+        [this, answered] {
+            std::string text = window_->keyboardListText();
+            if (text.empty()) {
+                answered(failure(bus::Error::NoKeyboard, kNoKeyboardText));
+            } else {
+                answered({std::nullopt, {}, std::move(text), {}});
+            }
+        },
+        answered, Needs::Keyboard);
 }
 
 void BusRequests::apply(const std::string& json, bool dryRun, Answered answered) {
@@ -119,20 +150,41 @@ void BusRequests::apply(const std::string& json, bool dryRun, Answered answered)
         answered);
 }
 
-void BusRequests::useProfile(const std::string& text, Answered answered) {
+void BusRequests::useProfile(const std::string& text, Unkept unkept, Answered answered) {
     const std::u16string name = ProfileStore::typedName(fromUtf8(text));
+    // A name no profile can have needs nothing to be refused.
+    if (!ProfileStore::isAcceptableName(name)) {
+        answered(failure(bus::Error::InvalidName,
+                         profileRefusal({ProfileStore::Result::BadName, {}}, name)));
+        return;
+    }
     whenFree(
-        [this, answered, name] {
+        [this, answered, name, unkept] {
             if (refuseChange(answered)) return;
             ProfileStore& store = state_.profiles;
             store.reload();
-            if (!store.rowOf(name)) {
+            const auto row = store.rowOf(name);
+            if (!row) {
                 answered(failure(bus::Error::NoSuchProfile, noProfileNamed(store, name)));
                 return;
             }
-            const ProfileStore::Outcome used =
-                window_->sendProfile(name, [answered](OperationResult result) {
-                    answered(result == OperationResult::Done ? BusAnswer{} : sendFailure());
+            // A profile that cannot serve is refused before anything is kept for it.
+            if (const auto empty = profileIsEmpty(store.pathOf(*row)); empty != false) {
+                const ProfileStore::Outcome unusable{
+                    empty ? ProfileStore::Result::Empty : ProfileStore::Result::ReadFailed,
+                    store.pathOf(*row)};
+                answered(failure(bus::Error::BadProfile, profileRefusal(unusable, name)));
+                return;
+            }
+            const UnkeptOutcome settled = window_->settleUnkeptBefore(name, unkept);
+            if (settled.error) {
+                answered(failure(*settled.error, settled.message));
+                return;
+            }
+            const ProfileStore::Outcome used = window_->sendProfile(
+                name, [answered, kept = toUtf8(settled.keptIn)](OperationResult result) {
+                    answered(result == OperationResult::Done ? BusAnswer{{}, {}, kept, {}}
+                                                             : sendFailure());
                 });
             if (used.result != ProfileStore::Result::Done) {
                 answered(failure(profileRefusalError(used.result), profileRefusal(used, name)));

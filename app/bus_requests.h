@@ -8,6 +8,7 @@
 
 #include "app/application_state.h"
 #include "config/bus_names.h"
+#include "config/profile_use.h"
 #include "platform/main_thread_queue.h"
 
 namespace tq260 {
@@ -27,8 +28,9 @@ using Answered = std::function<void(BusAnswer)>;
 // The requests the program takes from other programs of its user, carried out through the
 // main window as its own actions are. A request that would change what the keyboard holds
 // is refused while the window has edits it would overwrite; while a dialog of the program is
-// open or an operation runs (or the window is not there yet), requests wait, in order, up to
-// kBusyLimitMs.
+// open or an operation runs (or the window is not there yet), such requests wait, in order,
+// up to kBusyLimitMs. Reading what the keyboard holds waits only while a read or an
+// operation runs (what it holds may be changing then), never for a dialog.
 class BusRequests {
   public:
     static constexpr int kBusyLimitMs = 10000;
@@ -42,21 +44,28 @@ class BusRequests {
 
     void dump(Answered answered);
     void apply(const std::string& json, bool dryRun, Answered answered);
-    void useProfile(const std::string& name, Answered answered);
+    // A configuration no profile holds is refused (NotInProfile) unless unkept says what
+    // becomes of it; the answer's text names the profile it was kept in.
+    void useProfile(const std::string& name, Unkept unkept, Answered answered);
     void saveProfile(const std::string& name, Answered answered);
     void factoryReset(Answered answered);
+    // The keyboards as `tq260ctl list` prints them.
+    void keyboards(Answered answered);
     // Read from disk; need no keyboard and never wait.
     std::vector<std::string> profiles();
     std::string activeProfile();
 
   private:
+    // What a request waits for.
+    enum class Needs { Window, Keyboard };
     struct Waiting {
         std::function<void()> run;
         Answered answered;
+        Needs needs = Needs::Window;
         int waitedMs = 0;
     };
-    bool free() const;
-    void whenFree(std::function<void()> run, Answered answered);
+    bool free(Needs needs) const;
+    void whenFree(std::function<void()> run, Answered answered, Needs needs = Needs::Window);
     void recheck();
     // Why the keyboard cannot be read or changed now, answered; false when it can.
     bool refuseUnavailable(const Answered& answered, const char* notRead);

@@ -140,7 +140,9 @@ bool BusService::handleMessage(const QDBusMessage& message, const QDBusConnectio
         if (answer.error) {
             bus.send(message.createErrorReply(QString::fromStdString(bus::errorName(*answer.error)),
                                               QString::fromStdString(answer.message)));
-        } else if (message.member() == QLatin1String("Dump")) {
+        } else if (message.member() == QLatin1String("Dump") ||
+                   message.member() == QLatin1String("Keyboards") ||
+                   message.member() == QLatin1String("UseProfileWith")) {
             bus.send(message.createReply(QString::fromStdString(answer.text)));
         } else if (message.member() == QLatin1String("Apply")) {
             bus.send(message.createReply(toStringList(answer.lines)));
@@ -158,7 +160,17 @@ bool BusService::handleMessage(const QDBusMessage& message, const QDBusConnectio
     } else if (member == QLatin1String("Profiles") && signature.isEmpty()) {
         connection_.send(message.createReply(toStringList(requests_.profiles())));
     } else if (member == QLatin1String("UseProfile") && signature == QLatin1String("s")) {
-        requests_.useProfile(args.at(0).toString().toStdString(), answered);
+        requests_.useProfile(args.at(0).toString().toStdString(), Unkept::Refuse, answered);
+    } else if (member == QLatin1String("UseProfileWith") && signature == QLatin1String("ss")) {
+        if (const auto unkept = unkeptNamed(args.at(1).toString().toStdString())) {
+            requests_.useProfile(args.at(0).toString().toStdString(), *unkept, answered);
+        } else {
+            connection_.send(message.createErrorReply(
+                QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
+                QStringLiteral("The second argument is \"keep\" or \"discard\".")));
+        }
+    } else if (member == QLatin1String("Keyboards") && signature.isEmpty()) {
+        requests_.keyboards(answered);
     } else if (member == QLatin1String("SaveProfile") && signature == QLatin1String("s")) {
         requests_.saveProfile(args.at(0).toString().toStdString(), answered);
     } else if (member == QLatin1String("FrontApplicationChanged") &&

@@ -16,6 +16,7 @@
 #include "app/tray_icon.h"
 #include "config/bus_names.h"
 #include "config/config_apply.h"
+#include "config/profile_use.h"
 #include "controls/bit_slider.h"
 #include "controls/button_image_set.h"
 #include "controls/focus_stop.h"
@@ -132,12 +133,21 @@ class CGameKeyboardDlg final : public QWidget {
     // Requests from other programs (the session bus), in main_window_bus.cpp.
     // Whether one may run now: no dialog of the program is up, no operation or read runs.
     bool freeForRequests() const;
+    // Whether what the keyboard holds can be read now: no operation or read runs (a dialog
+    // may be open).
+    bool freeForReads() const;
     // Why the keyboard cannot be read or changed now; nothing when it can.
     std::optional<bus::Error> keyboardUnavailable() const;
     // Whether the window holds edits the keyboard does not have.
     bool hasUnsavedEdits() const;
-    // What the keyboard holds, as format-1 JSON text.
+    // What the keyboard holds, as format-1 JSON text, with the lighting it shows (a preview).
     std::string keyboardConfigurationJson() const;
+    // The keyboards present as `tq260ctl list` prints them; the one held here is not opened
+    // again. Empty when there is none.
+    std::string keyboardListText() const;
+    // Before the profile is used without asking: what becomes of a configuration that no
+    // profile holds, decided as the tool decides it.
+    UnkeptOutcome settleUnkeptBefore(const std::u16string& name, Unkept unkept);
     // Makes the configuration what the request asks, shows it and sends it as Save does;
     // then hears how the send ended. A dry run (against what the keyboard holds), or a
     // request that changes nothing, sends nothing and then is not called. The changes.
@@ -149,7 +159,8 @@ class CGameKeyboardDlg final : public QWidget {
                                       std::function<void(OperationResult)> then);
     // Says the profile the rules gave the keyboard: a notice from the tray, or in the window.
     void noticeProfileUsed(const std::u16string& name);
-    // Saves what the keyboard holds into the profile, made when missing; it becomes active.
+    // Saves what the keyboard holds (the lighting it shows) into the profile, made when
+    // missing; it becomes active.
     ProfileStore::Outcome saveKeyboardInProfile(const std::u16string& name);
     // The factory reset without the question.
     void restoreFactory(std::function<void(OperationResult)> then);

@@ -6,7 +6,9 @@
 
 #include "app/main_window.h"
 #include "config/config_json.h"
+#include "device/keyboard_listing.h"
 #include "keys/modified_marks.h"
+#include "platform/device_claim.h"
 
 namespace tq260 {
 
@@ -28,11 +30,15 @@ HeldByKeyboard heldByKeyboard(ApplicationState& state) {
 
 }  // namespace
 
-bool CGameKeyboardDlg::freeForRequests() const {
+bool CGameKeyboardDlg::freeForReads() const {
     // A read of the keyboard running (at the start, after it is plugged in) is waited for
     // too: what it reads is what a request works on.
     return !operation_.busy() && !closing_ && !initialising_ && !session_->reader().running() &&
-           QApplication::activeModalWidget() == nullptr;
+           !lightingRead_.busy();
+}
+
+bool CGameKeyboardDlg::freeForRequests() const {
+    return freeForReads() && QApplication::activeModalWidget() == nullptr;
 }
 
 std::optional<bus::Error> CGameKeyboardDlg::keyboardUnavailable() const {
@@ -50,7 +56,9 @@ bool CGameKeyboardDlg::hasUnsavedEdits() const {
 }
 
 std::string CGameKeyboardDlg::keyboardConfigurationJson() const {
-    const HeldByKeyboard held = heldByKeyboard(state_);
+    HeldByKeyboard held = heldByKeyboard(state_);
+    // A preview is on the keyboard though not saved: what it shows is what it holds.
+    if (keyboardLighting_) held.settings->lighting = *keyboardLighting_;
     return configurationToJson(*held.settings, state_.keyNames, held.assignments.table.get(),
                                state_.macros.saved.get())
                .dump(2) +
@@ -84,8 +92,27 @@ std::vector<ConfigChange> CGameKeyboardDlg::applyRequest(
     return changes;
 }
 
+std::string CGameKeyboardDlg::keyboardListText() const {
+    ListingKnowledge known;
+    known.heldCommandPath = services_.link.commandPath();
+    if (recordIsTheKeyboards()) known.heldFirmware = state_.keyboard.identity.firmware;
+    known.heldElsewhere = [](const std::string& path) {
+        std::unique_ptr<DeviceClaim> claim;
+        return DeviceClaim::take(path, claim) == DeviceClaim::Outcome::HeldElsewhere;
+    };
+    return describeKeyboards(
+        listKeyboards(services_.link.transport(), services_.link.clock(), nullptr, known));
+}
+
+UnkeptOutcome CGameKeyboardDlg::settleUnkeptBefore(const std::u16string& name, Unkept unkept) {
+    const UnkeptOutcome settled = settleUnkept(state_.profiles, liveConfiguration(), name, unkept);
+    if (!settled.keptIn.empty()) refreshProfiles();
+    return settled;
+}
+
 ProfileStore::Outcome CGameKeyboardDlg::saveKeyboardInProfile(const std::u16string& name) {
-    const HeldByKeyboard copy = heldByKeyboard(state_);
+    HeldByKeyboard copy = heldByKeyboard(state_);
+    if (keyboardLighting_) copy.settings->lighting = *keyboardLighting_;
     RecordMutex lock;
     const LiveConfiguration held{*copy.settings, *copy.assignments.table, lock};
     ProfileStore& store = state_.profiles;

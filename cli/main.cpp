@@ -165,23 +165,44 @@ int main(int argc, char** argv) {
     reset->add_flag("--factory", factory, "The factory settings (required).")->required();
     reset->add_flag("--yes", yes, "Do not ask first.");
     CLI::App* profile = app.add_subcommand(
-        "profile", "The program's six profiles: list, use, save or show one by its name.");
+        "profile",
+        "The program's six profiles: list, use, save, show, rename or delete one by its name.");
     profile->require_subcommand(1);
     std::string profileName;
+    std::string newProfileName;
     CLI::App* profileList =
         profile->add_subcommand("list", "The profiles, * before the one the keyboard was given.");
     CLI::App* profileUse = profile->add_subcommand(
-        "use", "Give the keyboard the profile (only what differs is sent) and make it active.");
+        "use",
+        "Give the keyboard the profile (only what differs is sent) and make it active; refused "
+        "(5) where that would drop a configuration no profile holds, unless --keep or --discard.");
     CLI::App* profileSave = profile->add_subcommand(
         "save", "Save the keyboard's configuration into the profile, made when missing.");
     CLI::App* profileShow =
         profile->add_subcommand("show", "Print the profile as JSON (format 1).");
-    for (CLI::App* command : {profileUse, profileSave, profileShow}) {
+    CLI::App* profileRename = profile->add_subcommand(
+        "rename", "Rename the profile; the active mark and the rules that name it follow.");
+    CLI::App* profileDelete = profile->add_subcommand(
+        "delete", "Delete the profile (asks first; the last profile is kept).");
+    for (CLI::App* command : {profileUse, profileSave, profileShow, profileRename, profileDelete}) {
         command->add_option("NAME", profileName, "The profile's name.")->required();
     }
+    profileRename->add_option("NEW", newProfileName, "Its new name.")->required();
+    bool keep = false;
+    bool discard = false;
+    CLI::Option* keepOption = profileUse->add_flag(
+        "--keep", keep,
+        "Where the keyboard's configuration is in no profile: keep it first in the active "
+        "profile (or, with none active, in a new one).");
+    profileUse
+        ->add_flag("--discard", discard,
+                   "Where the keyboard's configuration is in no profile: let it go.")
+        ->excludes(keepOption);
+    profileDelete->add_flag("--yes", yes, "Do not ask first.");
     CLI::App* rules = app.add_subcommand(
         "rules",
-        "The profile each application in front gets: list, add, remove, otherwise, on, off.");
+        "The profile each application in front gets: list, add, remove, move, otherwise, on, off, "
+        "notice.");
     rules->require_subcommand(1);
     tq260::RulesChange rulesChange;
     CLI::App* rulesList = rules->add_subcommand("list", "The rules, in the order they are tried.");
@@ -190,9 +211,17 @@ int main(int argc, char** argv) {
     rulesAdd->add_option("APPLICATION", rulesChange.application, "e.g. steam.")->required();
     rulesAdd->add_option("PROFILE", rulesChange.profile, "One of the program's profiles.")
         ->required();
-    CLI::App* rulesRemove = rules->add_subcommand("remove", "Take the application's rule away.");
+    CLI::App* rulesRemove = rules->add_subcommand(
+        "remove", "Take the application's rules away (with --path only that one).");
     rulesRemove->add_option("APPLICATION", rulesChange.application, "As it was added.")->required();
-    for (CLI::App* command : {rulesAdd, rulesRemove}) {
+    CLI::App* rulesMove = rules->add_subcommand(
+        "move", "Put the application's rule (with --path, that one) at place N of the list.");
+    rulesMove->add_option("APPLICATION", rulesChange.application, "As it was added.")->required();
+    rulesMove->add_option("--to", rulesChange.position, "The place, from 1 (see rules list).")
+        ->option_text("N")
+        ->transform(kDecimal)
+        ->required();
+    for (CLI::App* command : {rulesAdd, rulesRemove, rulesMove}) {
         command
             ->add_option("--path", rulesChange.executablePath,
                          "Only when the application runs this executable.")
@@ -205,6 +234,12 @@ int main(int argc, char** argv) {
     rulesOtherwise->add_flag("--leave", leave, "Leave the keyboard as it is.");
     CLI::App* rulesOn = rules->add_subcommand("on", "Follow the application in front.");
     CLI::App* rulesOff = rules->add_subcommand("off", "Stop following it.");
+    CLI::App* rulesNotice =
+        rules->add_subcommand("notice", "on: say each switch (a notice from the tray); off: not.");
+    std::string noticeSwitch;
+    rulesNotice->add_option("SWITCH", noticeSwitch, "on or off.")
+        ->check(CLI::IsMember({"on", "off"}))
+        ->required();
     CLI::App* doctor = app.add_subcommand(
         "doctor", "Say what stands between this user and a real keyboard; reads only.");
     std::string doctorRoot;
@@ -213,8 +248,8 @@ int main(int argc, char** argv) {
     if (const auto unknown = unknownSubcommand(app, argc, argv)) {
         std::cerr << "tq260ctl: \"" << tq260::excerpt(*unknown)
                   << "\" is not a subcommand; see tq260ctl --help (set takes lighting or key; "
-                     "profile takes list, use, save or "
-                     "show; rules takes list, add, remove, otherwise, on or off).\n";
+                     "profile takes list, use, save, show, rename or delete; rules takes list, "
+                     "add, remove, move, otherwise, on, off or notice).\n";
         return tq260::tool_exit::kUsage;
     }
     try {
@@ -306,9 +341,12 @@ int main(int argc, char** argv) {
         using Kind = tq260::RulesChange::Kind;
         rulesChange.kind = rulesAdd->parsed()      ? Kind::Add
                            : rulesRemove->parsed() ? Kind::Remove
+                           : rulesMove->parsed()   ? Kind::Move
                            : rulesOn->parsed()     ? Kind::On
                            : rulesOff->parsed()    ? Kind::Off
-                                                   : Kind::Otherwise;
+                           : rulesNotice->parsed()
+                               ? (noticeSwitch == "on" ? Kind::NoticeOn : Kind::NoticeOff)
+                               : Kind::Otherwise;
         if (rulesOtherwise->parsed() && leave == rulesChange.profile.has_value()) {
             std::cerr << "rules otherwise: give a PROFILE or --leave, one of the two.\n";
             return tq260::tool_exit::kUsage;
@@ -324,8 +362,17 @@ int main(int argc, char** argv) {
     if (convert->parsed()) return tq260::runConvert(context, convertFrom, convertTo);
     if (reset->parsed() && factory) return tq260::runFactoryReset(context, yes);
     if (profileList->parsed()) return tq260::runProfileList(context);
-    if (profileUse->parsed()) return tq260::runProfileUse(context, profileName);
+    if (profileUse->parsed()) {
+        return tq260::runProfileUse(context, profileName,
+                                    keep      ? tq260::Unkept::Keep
+                                    : discard ? tq260::Unkept::Discard
+                                              : tq260::Unkept::Refuse);
+    }
     if (profileSave->parsed()) return tq260::runProfileSave(context, profileName);
     if (profileShow->parsed()) return tq260::runProfileShow(context, profileName);
+    if (profileRename->parsed()) {
+        return tq260::runProfileRename(context, profileName, newProfileName);
+    }
+    if (profileDelete->parsed()) return tq260::runProfileDelete(context, profileName, yes);
     return tq260::tool_exit::kUsage;
 }

@@ -1,8 +1,10 @@
 #include "cli/profile_commands.h"
 
+#include "cli/rules_commands.h"
 #include "cli/running_program.h"
 #include "cli/tool_keyboard.h"
 #include "config/profile_convert.h"
+#include "config/profile_rules_file.h"
 #include "config/shared_messages.h"
 #include "config/text_encoding.h"
 #include "keys/keymap_file.h"
@@ -40,6 +42,12 @@ std::optional<int> refused(ToolContext& context, const ProfileStore::Outcome& ou
     if (refusal.empty()) return std::nullopt;
     context.err << refusal << "\n";
     return exitCodeOf(profileRefusalError(outcome.result));
+}
+
+// A name no profile can have is refused as a wrong command line, whatever the command.
+std::optional<int> refusedName(ToolContext& context, const std::u16string& name) {
+    if (ProfileStore::isAcceptableName(name)) return std::nullopt;
+    return refused(context, {ProfileStore::Result::BadName, {}}, name);
 }
 
 // The profile's file as it is, byte for byte; or says why it cannot serve (it cannot be
@@ -101,16 +109,22 @@ int runProfileList(ToolContext& context) {
     return tool_exit::kDone;
 }
 
-int runProfileUse(ToolContext& context, const std::string& nameText) {
+int runProfileUse(ToolContext& context, const std::string& nameText, Unkept unkept) {
     const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
+    if (const auto failed = refusedName(context, name)) return *failed;
     ProfileStore store;
     if (const auto failed = openStore(context, store)) return *failed;
     const auto row = findProfile(context, store, name);
     if (!row) return tool_exit::kBadFile;
     if (!usableBytes(context, store, *row, name)) return tool_exit::kBadFile;
     if (RunningProgram* program = throughProgram(context)) {
-        const RunningProgram::Reply reply = program->useProfile(toUtf8(name));
+        const RunningProgram::Reply reply =
+            unkept == Unkept::Refuse
+                ? program->useProfile(toUtf8(name))
+                : program->useProfileWith(toUtf8(name),
+                                          unkept == Unkept::Keep ? "keep" : "discard");
         if (reply.failed()) return tellFailure(context, reply);
+        if (!reply.text.empty()) context.out << keptText(fromUtf8(reply.text)) << "\n";
         context.out << kNowHas << quotedName(name) << ".\n";
         return tool_exit::kDone;
     }
@@ -118,7 +132,16 @@ int runProfileUse(ToolContext& context, const std::string& nameText) {
     if (const auto failed = change.begin()) return *failed;
     RecordMutex lock;
     LiveConfiguration live{change.host().settings, *change.host().assignments.table, lock};
-    if (const auto failed = refused(context, store.use(*row, live), name)) return *failed;
+    const UnkeptOutcome settled = settleUnkept(store, live, name, unkept);
+    if (settled.error) {
+        context.err << settled.message << "\n";
+        return exitCodeOf(*settled.error);
+    }
+    if (!settled.keptIn.empty()) context.out << keptText(settled.keptIn) << "\n";
+    // Keeping it may have made a profile, and so moved the rows.
+    const auto used = store.rowOf(name);
+    if (!used) return tool_exit::kBadFile;
+    if (const auto failed = refused(context, store.use(*used, live), name)) return *failed;
     if (const auto failed = change.finish(true)) return *failed;
     return madeActive(context, store, name, kNowHas);
 }
@@ -154,6 +177,7 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
 
 int runProfileShow(ToolContext& context, const std::string& nameText) {
     const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
+    if (const auto failed = refusedName(context, name)) return *failed;
     ProfileStore store;
     if (const auto failed = openStore(context, store)) return *failed;
     const auto row = findProfile(context, store, name);
@@ -168,6 +192,66 @@ int runProfileShow(ToolContext& context, const std::string& nameText) {
         return tool_exit::kBadFile;
     }
     context.out << json->dump(2) << "\n";
+    return tool_exit::kDone;
+}
+
+int runProfileRename(ToolContext& context, const std::string& fromText, const std::string& toText) {
+    const std::u16string from = ProfileStore::typedName(fromUtf8(fromText));
+    const std::u16string to = ProfileStore::typedName(fromUtf8(toText));
+    if (const auto failed = refusedName(context, from)) return *failed;
+    ProfileStore store;
+    if (const auto failed = openStore(context, store)) return *failed;
+    const auto row = findProfile(context, store, from);
+    if (!row) return tool_exit::kBadFile;
+    const bool listed = store.rowOf(to).has_value();
+    const ProfileStore::Outcome renamed = store.rename(*row, to);
+    if (renamed.result == ProfileStore::Result::NameTaken && listed) {
+        context.err << "There is a profile named " << quotedName(to) << " already.\n";
+        return tool_exit::kUsage;
+    }
+    if (const auto failed = refused(context, renamed, to)) return *failed;
+    context.out << "The profile " << quotedName(from) << " is now named " << quotedName(to)
+                << ".\n";
+    const std::vector<std::string> rules = rulesNamingProfile(context.dataFolder, from);
+    std::string why;
+    if (!carryRulesToRenamedProfile(context.dataFolder, from, to, why)) {
+        context.err << why << "\n";
+        return tool_exit::kCannotWrite;
+    }
+    if (!rules.empty()) {
+        context.out << "The rules for " << joinedList(rules) << " name it as " << quotedName(to)
+                    << " now.\n";
+    }
+    return tool_exit::kDone;
+}
+
+int runProfileDelete(ToolContext& context, const std::string& nameText, bool confirmed) {
+    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
+    if (const auto failed = refusedName(context, name)) return *failed;
+    ProfileStore store;
+    if (const auto failed = openStore(context, store)) return *failed;
+    const auto row = findProfile(context, store, name);
+    if (!row) return tool_exit::kBadFile;
+    // Said before the question: a question whose yes would be refused helps nobody.
+    if (store.names().size() == 1) {
+        return *refused(context, {ProfileStore::Result::KeepOne, {}}, name);
+    }
+    if (!confirmed && !answeredYes(context, "Delete the profile " + quotedName(name) +
+                                                "? Its file is removed.")) {
+        return tool_exit::kDeclined;
+    }
+    const bool wasActive = store.activeRow() == row;
+    if (const auto failed = refused(context, store.remove(*row), name)) return *failed;
+    context.out << "The profile " << quotedName(name) << " is deleted.";
+    // The keyboard keeps what it has; only the mark of which profile that was goes.
+    if (wasActive) context.out << " No profile is marked as the keyboard's now.";
+    context.out << "\n";
+    const std::vector<std::string> rules = rulesNamingProfile(context.dataFolder, name);
+    if (!rules.empty()) {
+        context.out << "The rules for " << joinedList(rules)
+                    << " name it, and do nothing until a profile of that name is made again or "
+                       "they are changed: see tq260ctl rules list.\n";
+    }
     return tool_exit::kDone;
 }
 

@@ -5,6 +5,7 @@
 #include "config/profile_rules_file.h"
 #include "config/shared_messages.h"
 #include "config/text_encoding.h"
+#include "profiles/profile_image.h"
 #include "profiles/profile_store.h"
 
 namespace tq260 {
@@ -22,46 +23,127 @@ std::optional<ProfileRules> readRules(ToolContext& context) {
     return std::nullopt;
 }
 
-std::string describeRule(const ProfileRule& rule) {
-    std::string line = rule.application;
-    if (!rule.executablePath.empty()) line += " (" + rule.executablePath + ")";
-    return line + " -> " + quotedName(rule.profile);
+std::string describeApplication(const ProfileRule& rule) {
+    if (rule.executablePath.empty()) return rule.application;
+    return rule.application + " (" + rule.executablePath + ")";
 }
 
-// Whether the profile is one of the program's; says which there are when it is not.
-bool profileExists(ToolContext& context, const std::u16string& name) {
-    ProfileStore store;
-    if (store.openIn(context.dataFolder).result == ProfileStore::Result::Done &&
-        store.rowOf(name)) {
-        return true;
+// Why a profile can do nothing for a rule; empty when it can.
+std::string profileProblem(const ProfileStore& store, const std::u16string& profile) {
+    const auto row = store.rowOf(profile);
+    if (!row) return "there is no such profile";
+    const auto empty = profileIsEmpty(store.pathOf(*row));
+    if (!empty) return "its file cannot be read";
+    if (*empty) return "the profile is empty";
+    return {};
+}
+
+// The earlier rule that takes every application this one would, so it never applies.
+std::optional<std::size_t> winsBefore(const ProfileRules& rules, std::size_t index) {
+    const ProfileRule& rule = rules.rules[index];
+    for (std::size_t i = 0; i < index; ++i) {
+        const ProfileRule& each = rules.rules[i];
+        if (sameIgnoringCase(each.application, rule.application) &&
+            (each.executablePath.empty() || each.executablePath == rule.executablePath)) {
+            return i;
+        }
     }
-    context.err << noProfileNamed(store, name) << "\n";
-    return false;
+    return std::nullopt;
+}
+
+// Whether the profile can serve a rule; says why not, and gives the exit code, when not.
+std::optional<int> refusedProfile(ToolContext& context, const std::u16string& name) {
+    // A name no profile can have is a wrong command line, as for the profile commands.
+    if (!ProfileStore::isAcceptableName(name)) {
+        context.err << profileRefusal({ProfileStore::Result::BadName, {}}, name) << "\n";
+        return tool_exit::kUsage;
+    }
+    ProfileStore store;
+    store.openIn(context.dataFolder);
+    if (!store.rowOf(name)) {
+        context.err << noProfileNamed(store, name) << "\n";
+        return tool_exit::kBadFile;
+    }
+    const std::string problem = profileProblem(store, name);
+    if (problem.empty()) return std::nullopt;
+    context.err << "A rule cannot give the profile " << quotedName(name) << ": " << problem
+                << "; save the keyboard's configuration into it first (tq260ctl profile save "
+                << toUtf8(name) << ").\n";
+    return tool_exit::kBadFile;
+}
+
+bool sameRule(const ProfileRule& rule, const RulesChange& change) {
+    return sameIgnoringCase(rule.application, change.application) &&
+           rule.executablePath == change.executablePath;
+}
+
+int noRule(ToolContext& context, const RulesChange& change) {
+    context.err << "There is no rule for " << change.application
+                << (change.executablePath.empty() ? "" : " (" + change.executablePath + ")")
+                << "; see tq260ctl rules list.\n";
+    return tool_exit::kBadFile;
 }
 
 }  // namespace
 
+std::string joinedList(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+std::vector<std::string> rulesNamingProfile(const std::filesystem::path& dataFolder,
+                                            std::u16string_view profile) {
+    const ProfileRulesReading reading = readProfileRules(dataFolder);
+    const ProfileMentions mentions = rulesNaming(reading.rules, profile);
+    std::vector<std::string> named;
+    for (const std::size_t i : mentions.rules) {
+        named.push_back(describeApplication(reading.rules.rules[i]));
+    }
+    if (mentions.otherwise) named.emplace_back("every other application");
+    return named;
+}
+
 int runRulesList(ToolContext& context) {
     const auto rules = readRules(context);
     if (!rules) return tool_exit::kBadFile;
+    ProfileStore store;
+    store.openIn(context.dataFolder);
     context.out << "Profiles by the application in front: " << (rules->enabled ? "on" : "off")
-                << ".\n";
+                << "; each switch " << (rules->notice ? "is" : "is not") << " said.\n";
     for (std::size_t i = 0; i < rules->rules.size(); ++i) {
-        context.out << "  " << i + 1 << ". " << describeRule(rules->rules[i]) << "\n";
+        const ProfileRule& rule = rules->rules[i];
+        context.out << "  " << i + 1 << ". " << describeApplication(rule) << " -> "
+                    << quotedName(rule.profile);
+        if (const auto earlier = winsBefore(*rules, i)) {
+            context.out << "  (never applies: rule " << *earlier + 1 << " comes first)";
+        } else if (const std::string problem = profileProblem(store, rule.profile);
+                   !problem.empty()) {
+            context.out << "  (does nothing: " << problem << ")";
+        }
+        context.out << "\n";
     }
     context.out << "  Everything else -> "
-                << (rules->otherwise ? quotedName(*rules->otherwise) : "left as it is") << "\n";
+                << (rules->otherwise ? quotedName(*rules->otherwise) : "left as it is");
+    if (rules->otherwise) {
+        if (const std::string problem = profileProblem(store, *rules->otherwise);
+            !problem.empty()) {
+            context.out << "  (does nothing: " << problem << ")";
+        }
+    }
+    context.out << "\n";
     return tool_exit::kDone;
 }
 
 int runRulesChange(ToolContext& context, const RulesChange& change) {
     auto rules = readRules(context);
     if (!rules) return tool_exit::kBadFile;
-    const auto same = [&](const ProfileRule& rule) {
-        return ruleMatches(rule, {change.application, change.executablePath}) &&
-               rule.executablePath == change.executablePath;
-    };
-    const auto found = std::find_if(rules->rules.begin(), rules->rules.end(), same);
+    std::vector<ProfileRule>& list = rules->rules;
+    const auto found = std::find_if(list.begin(), list.end(),
+                                    [&](const ProfileRule& r) { return sameRule(r, change); });
     using Kind = RulesChange::Kind;
     switch (change.kind) {
         case Kind::Add: {
@@ -70,40 +152,62 @@ int runRulesChange(ToolContext& context, const RulesChange& change) {
                 context.err << "rules add: the application's id must not be empty.\n";
                 return tool_exit::kUsage;
             }
-            if (!profileExists(context, profile)) return tool_exit::kBadFile;
+            if (const auto failed = refusedProfile(context, profile)) return *failed;
             const ProfileRule rule{change.application, change.executablePath, profile};
-            if (found != rules->rules.end()) {
-                *found = rule;
-            } else if (rules->rules.size() >= kMaxProfileRules) {
+            std::size_t at = list.size();
+            if (found != list.end()) {
+                at = static_cast<std::size_t>(found - list.begin());
+                list.erase(found);
+            } else if (list.size() >= kMaxProfileRules) {
                 context.err << "There are " << kMaxProfileRules
                             << " rules already, the most the file keeps.\n";
                 return tool_exit::kUsage;
-            } else {
-                rules->rules.push_back(rule);
             }
+            // Replaced in its place, unless a rule for any executable of the application
+            // before it would always win.
+            at = std::min(at, placeForRule(*rules, rule));
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), rule);
             break;
         }
-        case Kind::Remove:
-            if (found == rules->rules.end()) {
-                context.err << "There is no rule for " << change.application
-                            << (change.executablePath.empty() ? ""
-                                                              : " (" + change.executablePath + ")")
-                            << "; see tq260ctl rules list.\n";
-                return tool_exit::kBadFile;
-            }
-            rules->rules.erase(found);
+        case Kind::Remove: {
+            const auto removed =
+                change.executablePath.empty()
+                    ? std::erase_if(list,
+                                    [&](const ProfileRule& r) {
+                                        return sameIgnoringCase(r.application, change.application);
+                                    })
+                    : std::erase_if(list,
+                                    [&](const ProfileRule& r) { return sameRule(r, change); });
+            if (removed == 0) return noRule(context, change);
             break;
+        }
+        case Kind::Move: {
+            if (found == list.end()) return noRule(context, change);
+            if (change.position < 1 || change.position > list.size()) {
+                context.err << "rules move: --to " << change.position << " is outside 1.."
+                            << list.size() << ".\n";
+                return tool_exit::kUsage;
+            }
+            const ProfileRule rule = *found;
+            list.erase(found);
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(change.position - 1), rule);
+            break;
+        }
         case Kind::Otherwise:
             rules->otherwise.reset();
             if (change.profile) {
                 const std::u16string profile = ProfileStore::typedName(fromUtf8(*change.profile));
-                if (!profileExists(context, profile)) return tool_exit::kBadFile;
+                if (const auto failed = refusedProfile(context, profile)) return *failed;
                 rules->otherwise = profile;
             }
             break;
         case Kind::On:
         case Kind::Off:
             rules->enabled = change.kind == Kind::On;
+            break;
+        case Kind::NoticeOn:
+        case Kind::NoticeOff:
+            rules->notice = change.kind == Kind::NoticeOn;
             break;
     }
     std::string why;

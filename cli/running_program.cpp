@@ -30,6 +30,7 @@ int exitCodeOf(bus::Error error) {
             return tool_exit::kNotAnswering;
         case bus::Error::Busy:
         case bus::Error::UnsavedChanges:
+        case bus::Error::NotInProfile:
             return tool_exit::kInUse;
         case bus::Error::InvalidName:
             return tool_exit::kUsage;
@@ -61,7 +62,7 @@ std::optional<std::uint32_t> RunningProgram::ownerProcess() {
 }
 RunningProgram::~RunningProgram() = default;
 RunningProgram::Reply RunningProgram::call(const char*, const char*, const char*,
-                                           const std::string*, bool) {
+                                           const std::string*, bool, const std::string*) {
     return {std::nullopt, true, "no session bus on this system", {}, {}};
 }
 
@@ -103,7 +104,8 @@ RunningProgram::~RunningProgram() {
 }
 
 RunningProgram::Reply RunningProgram::call(const char* method, const char* signature,
-                                           const char* answer, const std::string* text, bool flag) {
+                                           const char* answer, const std::string* text, bool flag,
+                                           const std::string* second) {
     Reply reply;
     sd_bus_message* request = nullptr;
     sd_bus_message* response = nullptr;
@@ -116,6 +118,9 @@ RunningProgram::Reply RunningProgram::call(const char* method, const char* signa
     if (result >= 0 && std::string_view(signature) == "sb") {
         const int value = flag ? 1 : 0;
         result = sd_bus_message_append_basic(request, 'b', &value);
+    }
+    if (result >= 0 && second != nullptr) {
+        result = sd_bus_message_append_basic(request, 's', second->c_str());
     }
     if (result >= 0) result = sd_bus_call(bus_, request, kCallTimeoutUs, &error, &response);
     if (result < 0) {
@@ -156,6 +161,15 @@ RunningProgram::Reply RunningProgram::apply(const std::string& json, bool dryRun
 
 RunningProgram::Reply RunningProgram::useProfile(const std::string& name) {
     return call("UseProfile", "s", "", &name);
+}
+
+RunningProgram::Reply RunningProgram::useProfileWith(const std::string& name,
+                                                     const std::string& unkept) {
+    return call("UseProfileWith", "ss", "s", &name, false, &unkept);
+}
+
+RunningProgram::Reply RunningProgram::keyboards() {
+    return call("Keyboards", "", "s");
 }
 
 RunningProgram::Reply RunningProgram::saveProfile(const std::string& name) {

@@ -39,14 +39,22 @@ class RunningProgram {
 
     Reply dump();
     Reply apply(const std::string& json, bool dryRun);
+    // Refused with NotInProfile where the configuration is in no profile.
     Reply useProfile(const std::string& name);
+    // With what becomes of such a configuration ("keep" or "discard"); text names the
+    // profile it was kept in, empty when none.
+    Reply useProfileWith(const std::string& name, const std::string& unkept);
     Reply saveProfile(const std::string& name);
     Reply factoryReset();
+    // The keyboards as `list` prints them.
+    Reply keyboards();
 
   private:
     explicit RunningProgram(sd_bus* bus) : bus_(bus) {}
+    // signature: "", "s", "sb" (text, flag) or "ss" (text, second).
     Reply call(const char* method, const char* signature, const char* answer,
-               const std::string* text = nullptr, bool flag = false);
+               const std::string* text = nullptr, bool flag = false,
+               const std::string* second = nullptr);
     sd_bus* bus_ = nullptr;
 };
 

@@ -75,7 +75,25 @@ void keepVirtualKeyboardMemory(ToolContext& context, VirtualKeyboard& keyboard) 
     };
 }
 
+bool answeredYes(ToolContext& context, const std::string& question) {
+    context.out << question << " [y/N] " << std::flush;
+    std::string answer;
+    std::getline(context.in, answer);
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (answer == "y" || answer == "yes") return true;
+    context.out << "Nothing was changed.\n";
+    return false;
+}
+
 int runList(ToolContext& context) {
+    // The program answers for the keyboard it holds, as the tool would find it.
+    if (RunningProgram* program = throughProgram(context)) {
+        const RunningProgram::Reply reply = program->keyboards();
+        if (reply.failed()) return tellFailure(context, reply);
+        context.out << reply.text;
+        return tool_exit::kDone;
+    }
     if (context.holdKeyboard && !context.holdKeyboard()) {
         context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
                        "close it and try again.\n";
@@ -179,18 +197,10 @@ int runFactoryReset(ToolContext& context, bool confirmed) {
     if (program == nullptr) {
         if (const auto refused = connect(context, link)) return *refused;
     }
-    if (!confirmed) {
-        context.out << "Restore the keyboard's factory settings? Every key assignment, macro "
-                       "and light setting on it is replaced. [y/N] "
-                    << std::flush;
-        std::string answer;
-        std::getline(context.in, answer);
-        std::transform(answer.begin(), answer.end(), answer.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (answer != "y" && answer != "yes") {
-            context.out << "Nothing was changed.\n";
-            return tool_exit::kDeclined;
-        }
+    if (!confirmed && !answeredYes(context,
+                                   "Restore the keyboard's factory settings? Every key "
+                                   "assignment, macro and light setting on it is replaced.")) {
+        return tool_exit::kDeclined;
     }
     if (program != nullptr) {
         const RunningProgram::Reply reply = program->factoryReset();
@@ -383,7 +393,14 @@ int runSetKey(ToolContext& context, const std::string& assignment, bool dryRun) 
     std::string error;
     const auto value = keyTargetFromText(parts->second, names, error);
     std::vector<ConfigError> errors;
-    const auto target = value ? readKeyTarget(*value, keyPath(parts->first), errors) : std::nullopt;
+    auto target = value ? readKeyTarget(*value, keyPath(parts->first), errors) : std::nullopt;
+    if (target) {
+        // Refused here, before either way to the keyboard, so both say the same.
+        if (auto refused = keyTargetRefusal(*key, *target)) {
+            errors.push_back({keyPath(pictureKeyName(names, *key)), std::move(*refused)});
+            target.reset();
+        }
+    }
     if (!target) {
         context.err << "set key: " << (value ? describeErrors(errors) : error + "\n");
         return tool_exit::kUsage;

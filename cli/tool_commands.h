@@ -55,6 +55,11 @@ struct ToolContext {
 // Keeps the virtual keyboard's memory in the data folder, where the program keeps it too.
 void keepVirtualKeyboardMemory(ToolContext& context, VirtualKeyboard& keyboard);
 
+// Asks the question on out and reads the answer from in: only "y" or "yes" (in any case)
+// goes on.
+bool answeredYes(ToolContext& context, const std::string& question);
+
+// The keyboards with their channels and firmware; through the program while it holds one.
 int runList(ToolContext& context);
 // The names the readable format takes: the keyboard's keys, the keys a key can send, the
 // functions and the effects. No keyboard is needed.

@@ -7,7 +7,7 @@ namespace tq260::bus {
 
 namespace {
 
-constexpr std::array<std::pair<Error, std::string_view>, 9> kErrors{{
+constexpr std::array<std::pair<Error, std::string_view>, 10> kErrors{{
     {Error::InvalidJson, "InvalidJson"},
     {Error::NoKeyboard, "NoKeyboard"},
     {Error::NotAnswering, "NotAnswering"},
@@ -17,6 +17,7 @@ constexpr std::array<std::pair<Error, std::string_view>, 9> kErrors{{
     {Error::BadProfile, "BadProfile"},
     {Error::InvalidName, "InvalidName"},
     {Error::CannotWrite, "CannotWrite"},
+    {Error::NotInProfile, "NotInProfile"},
 }};
 
 }  // namespace

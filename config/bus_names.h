@@ -24,6 +24,7 @@ enum class Error {
     BadProfile,      // the profile is empty or cannot be read
     InvalidName,     // a name no profile can have, or a seventh profile
     CannotWrite,     // a file could not be written
+    NotInProfile,    // using a profile would drop a configuration no profile holds
 };
 
 inline constexpr const char* kErrorPrefix = "org.tq260.Vantor1.Error.";

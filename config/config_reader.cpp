@@ -404,7 +404,9 @@ class Validator {
             request.speed = byte(lighting["speed"], "/lighting/speed", 0, 9);
         }
         if (lighting.contains("direction")) {
-            request.direction = byte(lighting["direction"], "/lighting/direction", 1, 4);
+            // 0 is what the keyboard holds until a direction is chosen: a dump shows it, so
+            // a dump applied back must take it.
+            request.direction = byte(lighting["direction"], "/lighting/direction", 0, 4);
         }
     }
 
@@ -457,11 +459,11 @@ class Validator {
                 continue;
             }
             auto target = keyTarget(value, path);
-            // A key with no code of its own (Fn) already sends nothing.
-            if (target && target->kind == KeyTarget::Kind::Disabled &&
-                FactoryKeyMap[KeyLayout[*key].slot] == KeyEntry{}) {
-                fail(path, "this key sends no code of its own, so it cannot be disabled");
-                continue;
+            if (target) {
+                if (auto refused = keyTargetRefusal(*key, *target)) {
+                    fail(path, std::move(*refused));
+                    continue;
+                }
             }
             if (target) request.keys.emplace_back(*key, *target);
         }
@@ -784,6 +786,15 @@ ConfigReading readConfiguration(std::string_view text, ValueRange range) {
     const auto root = parseDocument(text, kMaxConfigBytes, "a configuration", reading.errors);
     if (root) reading.request = Validator(range, reading.errors).read(*root);
     return reading;
+}
+
+std::optional<std::string> keyTargetRefusal(std::size_t key, const KeyTarget& target) {
+    // A key with no code of its own (Fn) already sends nothing.
+    if (target.kind == KeyTarget::Kind::Disabled && key < KeyLayout.size() &&
+        FactoryKeyMap[KeyLayout[key].slot] == KeyEntry{}) {
+        return "this key sends no code of its own, so it cannot be disabled";
+    }
+    return std::nullopt;
 }
 
 std::string keyPath(const std::string& name) {

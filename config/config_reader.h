@@ -96,6 +96,10 @@ std::optional<nlohmann::ordered_json> parseDocument(std::string_view text, std::
 std::optional<KeyTarget> readKeyTarget(const nlohmann::ordered_json& value, const std::string& path,
                                        std::vector<ConfigError>& errors);
 
+// Why the key cannot take the target, as the error at its path says it; nothing when it can.
+// Checked by the whole file's reading and by the tool's `set key` before either path.
+std::optional<std::string> keyTargetRefusal(std::size_t key, const KeyTarget& target);
+
 // The picture key a name of "keys" stands for; the media keys above the keypad have none.
 std::optional<std::size_t> pictureKeyNamed(std::string_view name, const KeyNameTable& names);
 

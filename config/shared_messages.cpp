@@ -57,9 +57,13 @@ std::string profileRefusal(const ProfileStore::Outcome& outcome, const std::u16s
                    " is there already, beyond the six profiles the program shows; it was not "
                    "replaced.";
         case Result::KeepOne:
-        case Result::WriteFailed:
+            return "The profile " + quotedName(name) +
+                   " is the only one, and the last profile is always kept.";
         case Result::RenameFailed:
+            return "Could not rename " + utf8Of(outcome.file);
         case Result::DeleteFailed:
+            return "Could not delete " + utf8Of(outcome.file);
+        case Result::WriteFailed:
             break;
     }
     return "Could not write " + utf8Of(outcome.file);
@@ -73,6 +77,8 @@ bus::Error profileRefusalError(ProfileStore::Result result) {
             return bus::Error::BadProfile;
         case Result::Full:
         case Result::BadName:
+        case Result::NameTaken:
+        case Result::KeepOne:
             return bus::Error::InvalidName;
         default:
             return bus::Error::CannotWrite;

@@ -52,6 +52,10 @@ bool DeviceLink::openCommandChannel() {
     }
     std::lock_guard lock(commandMutex_);
     command_ = std::move(device);
+    {
+        std::lock_guard pathLock(commandPathMutex_);
+        commandPath_ = command_ != nullptr ? devicePath_ : std::string();
+    }
     connected_ = command_ != nullptr;
     answering_ = true;  // a new connection starts with the benefit of the doubt
     return connected_;
@@ -80,10 +84,17 @@ void DeviceLink::close() {
         // Waits for a transaction in flight to end, so its data phase is never cut.
         std::lock_guard lock(commandMutex_);
         command_.reset();
+        std::lock_guard pathLock(commandPathMutex_);
+        commandPath_.clear();
         connected_ = false;
     }
     std::lock_guard lock(eventMutex_);
     event_.reset();
+}
+
+std::string DeviceLink::commandPath() const {
+    std::lock_guard lock(commandPathMutex_);
+    return commandPath_;
 }
 
 bool DeviceLink::hasEventChannel() const {

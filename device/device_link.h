@@ -50,6 +50,10 @@ class DeviceLink {
     bool answering() const { return answering_.load(); }
     bool hasEventChannel() const;
     const std::string& devicePath() const { return devicePath_; }
+    // The path of the open command channel; empty while none is open.
+    std::string commandPath() const;
+    // Where the keyboard's paths are found, also for a listing of every keyboard present.
+    HidTransport& transport() const { return transport_; }
     int searchCount() const { return searchCount_; }
 
     Clock& clock() { return clock_; }
@@ -69,6 +73,9 @@ class DeviceLink {
     // phase, never interleaves with another.
     std::mutex commandMutex_;
     std::unique_ptr<HidDevice> command_;
+    // Its own lock: asked for without waiting for a transaction.
+    mutable std::mutex commandPathMutex_;
+    std::string commandPath_;
     std::atomic<bool> connected_{false};
     std::atomic<bool> answering_{true};
 

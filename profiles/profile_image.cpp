@@ -31,7 +31,18 @@ bool ProfileImage::empty() const {
 bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable& table) const {
     const std::span<const std::uint8_t> file(bytes_);
     const std::size_t settingsBytes = std::min(file.size(), sizeof(DeviceSettings));
-    if (std::memcmp(&settings, file.data(), settingsBytes) != 0) return false;
+    const auto* live = reinterpret_cast<const std::uint8_t*>(&settings);
+    constexpr std::size_t kGameMode = offsetof(DeviceSettings, gameMode);
+    if (settingsBytes <= kGameMode) return std::memcmp(live, file.data(), settingsBytes) == 0;
+    // Every full read of the keyboard turns game mode on first, so game mode on where the
+    // profile has it off is what reading the keyboard made, never something to lose.
+    const bool gameModeHeld =
+        file[kGameMode] == settings.gameMode || (file[kGameMode] == 0 && settings.gameMode == 1);
+    if (!gameModeHeld || std::memcmp(live, file.data(), kGameMode) != 0 ||
+        std::memcmp(live + kGameMode + 1, file.data() + kGameMode + 1,
+                    settingsBytes - kGameMode - 1) != 0) {
+        return false;
+    }
     const auto rest = file.subspan(settingsBytes);
     return std::memcmp(table.data(), rest.data(), std::min(rest.size(), sizeof(AssignmentTable))) ==
            0;

@@ -22,7 +22,8 @@ class ProfileImage {
 
     // No settings at all (a profile made by New): using it would leave every key dead.
     bool empty() const;
-    // Under the record's lock, where the live configuration can change.
+    // Under the record's lock, where the live configuration can change. Game mode on where
+    // the profile has it off still holds the profile: a full read turns it on.
     bool heldBy(const DeviceSettings& settings, const AssignmentTable& table) const;
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
 

@@ -168,7 +168,7 @@ TEST_F(BusServiceTest, UnsavedEditsOfTheWindowAreNeverOverwritten) {
                 Not(HasSubstr("\"brightness\": 33")));
 }
 
-TEST_F(BusServiceTest, CallsWaitForAnOpenDialogThenRunOrSayBusy) {
+TEST_F(BusServiceTest, ChangesWaitForAnOpenDialogThenRunOrSayBusy) {
     struct Row {
         int dialogOpenMs;
         bool answered;
@@ -180,7 +180,7 @@ TEST_F(BusServiceTest, CallsWaitForAnOpenDialogThenRunOrSayBusy) {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
         const std::size_t pending = timers.pending();
-        QDBusPendingCall call = send(QStringLiteral("Dump"));
+        QDBusPendingCall call = send(QStringLiteral("Apply"), {brighter, true});
         // The call has reached the program and waits there.
         ASSERT_TRUE(QTest::qWaitFor([&] { return timers.pending() > pending; }, 20000));
         timers.advance(std::min(row.dialogOpenMs, BusRequests::kBusyLimitMs) - 100);
@@ -204,6 +204,9 @@ TEST_F(BusServiceTest, UseProfileGivesItTheKeyboardAndTellsWhoListens) {
               QStringList({QStringLiteral("Game")}));
     EXPECT_EQ(errorOf(callAndWait(QStringLiteral("UseProfile"), {QStringLiteral("Nope")})),
               "org.tq260.Vantor1.Error.NoSuchProfile");
+    // What the keyboard has is kept first, so the use drops nothing.
+    ASSERT_EQ(errorOf(callAndWait(QStringLiteral("SaveProfile"), {QStringLiteral("Desk")})),
+              "no error");
     const QDBusMessage used = callAndWait(QStringLiteral("UseProfile"), {QStringLiteral("Game")});
     ASSERT_EQ(used.type(), QDBusMessage::ReplyMessage) << used.errorMessage().toStdString();
     EXPECT_EQ(keyboard.memory().lighting[1], 3);
@@ -247,6 +250,91 @@ TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
     EXPECT_EQ(window->profileLine(), "Profile: Game");
     // The rules ask for a notice; without a notification area it is shown in the window.
     EXPECT_EQ(window->windowState().notice, "Switched to the profile \"Game\".");
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// A use that would drop a configuration no profile holds is refused, unless the call says to
+// keep it (where the window would) or to let it go.
+TEST_F(BusServiceTest, AUseNeverDropsAConfigurationNoProfileHoldsUnasked) {
+    writeProfile(u"Game", 3);
+    const auto game = readFileBytes(folder.filePath("Configure/Game.bin").toStdString(), 200000);
+    const int shown = record().lighting.brightness;
+    struct Row {
+        QList<QVariant> arguments;
+        std::string error;
+        QString keptIn;
+        int brightness;
+    };
+    const QString name = QStringLiteral("Game");
+    for (const Row& row : {
+             Row{{name}, "org.tq260.Vantor1.Error.NotInProfile", {}, shown},
+             Row{{name, QStringLiteral("sideways")},
+                 "org.freedesktop.DBus.Error.InvalidArgs",
+                 {},
+                 shown},
+             Row{{QStringLiteral("a/b")}, "org.tq260.Vantor1.Error.InvalidName", {}, shown},
+             Row{{name, QStringLiteral("keep")}, "no error", QStringLiteral("Profile_1"), 3},
+         }) {
+        SCOPED_TRACE(row.error);
+        const QDBusMessage reply =
+            callAndWait(row.arguments.size() == 2 ? QStringLiteral("UseProfileWith")
+                                                  : QStringLiteral("UseProfile"),
+                        row.arguments);
+        EXPECT_EQ(errorOf(reply), row.error) << reply.errorMessage().toStdString();
+        EXPECT_EQ(keyboard.memory().lighting[1], row.brightness);
+        if (!row.keptIn.isEmpty()) {
+            EXPECT_EQ(reply.arguments().value(0).toString(), row.keptIn);
+        }
+    }
+    const auto kept =
+        readFileBytes(folder.filePath("Configure/Profile_1.bin").toStdString(), 200000);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->at(0x91B), shown);
+    // Changed since, in the active profile's place: kept there, or let go.
+    ASSERT_EQ(errorOf(callAndWait(QStringLiteral("Apply"), {brighter, false})), "no error");
+    const QDBusMessage refused = callAndWait(QStringLiteral("UseProfile"), {name});
+    EXPECT_THAT(refused.errorMessage().toStdString(),
+                HasSubstr("add --keep to keep it in \"Game\" first"));
+    const QDBusMessage dropped =
+        callAndWait(QStringLiteral("UseProfileWith"), {name, QStringLiteral("discard")});
+    EXPECT_EQ(dropped.arguments().value(0).toString(), QString()) << errorOf(dropped);
+    EXPECT_EQ(keyboard.memory().lighting[1], 3);
+    EXPECT_EQ(readFileBytes(folder.filePath("Configure/Game.bin").toStdString(), 200000), game);
+}
+
+// Reading what the keyboard holds waits for no dialog, and gives what the keyboard shows: a
+// lighting previewed, which a save into a profile keeps.
+TEST_F(BusServiceTest, ReadsAnswerWhileADialogIsOpenWithWhatTheKeyboardShows) {
+    click(100, 115);  // the lighting's section, with its sliders
+    window->brightnessSlider()->setValue(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyboard.memory().lighting[1] == 10; }, 20000));
+    QDialog dialog(window.get());
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+    const QDBusMessage dumped = callAndWait(QStringLiteral("Dump"));
+    EXPECT_THAT(dumped.arguments().value(0).toString().toStdString(),
+                HasSubstr("\"brightness\": 10,"))
+        << errorOf(dumped);
+    const QDBusMessage listed = callAndWait(QStringLiteral("Keyboards"));
+    EXPECT_EQ(listed.arguments().value(0).toString(),
+              "keyboard 1\n  command channel: /dev/virtual-hidraw3\n  event channel:   "
+              "/dev/virtual-hidraw1\n  firmware:        1.2\n")
+        << errorOf(listed);
+    EXPECT_TRUE(commandsSent().empty());
+    dialog.reject();
+    const QDBusMessage saved =
+        callAndWait(QStringLiteral("SaveProfile"), {QStringLiteral("Shown")});
+    ASSERT_EQ(errorOf(saved), "no error");
+    const auto shownThere =
+        readFileBytes(folder.filePath("Configure/Shown.bin").toStdString(), 200000);
+    ASSERT_TRUE(shownThere);
+    EXPECT_EQ(shownThere->at(0x91B), 10);
 }
 
 }  // namespace

@@ -50,9 +50,9 @@ class ProfileUse : public testing::MainWindowTest {
         return rows;
     }
     int namedWhileSent = 0;
-    void editGameMode() {
+    void editReportRate() {
         std::lock_guard lock(state.keyboard.recordMutex);
-        state.keyboard.settings.gameMode ^= 1;
+        state.keyboard.settings.reportRate ^= 1;
     }
 };
 
@@ -78,9 +78,9 @@ TEST_F(ProfileUse, SendsOnlyWhatDiffersIsShownAndRememberedAcrossARestart) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(namedWhileSent, 2);
 
-    editGameMode();
+    editReportRate();
     EXPECT_EQ(window->profileLine(), "Profile: Desk (changed)");
-    editGameMode();
+    editReportRate();
     restart();
     EXPECT_EQ(window->profileLine(), "Profile: Desk");
     EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game"));
@@ -99,8 +99,8 @@ TEST_F(ProfileUse, AConfigurationInNoProfileIsAskedAbout) {
         bool keptInGame;
     };
     for (const Case c : {Case{2, false, false}, Case{1, true, false}, Case{0, true, true}}) {
-        editGameMode();
-        const std::uint8_t edited = record().gameMode;
+        editReportRate();
+        const std::uint8_t edited = record().reportRate;
         messages.choices = {c.choice};
         use(u"Desk");
         EXPECT_THAT(messages.offered.back(),
@@ -112,15 +112,15 @@ TEST_F(ProfileUse, AConfigurationInNoProfileIsAskedAbout) {
         EXPECT_EQ(window->profileLine(), c.used ? "Profile: Desk" : "Profile: Game (changed)");
         const auto game = readFileBytes(profileFile(u"Game"), kKeymapFileSize);
         ASSERT_TRUE(game);
-        EXPECT_EQ((*game)[offsetof(DeviceSettings, gameMode)] == edited, c.keptInGame);
-        if (!c.used) editGameMode();  // as it was
+        EXPECT_EQ((*game)[offsetof(DeviceSettings, reportRate)] == edited, c.keptInGame);
+        if (!c.used) editReportRate();  // as it was
         use(u"Game");
         // Game as it is on disk now, kept edit included.
         EXPECT_EQ(window->profileLine(), "Profile: Game") << c.choice;
     }
     // With no profile active, it is kept in a new one.
     ASSERT_EQ(state.profiles.setActive({}).result, ProfileStore::Result::Done);
-    editGameMode();
+    editReportRate();
     messages.choices = {0};
     use(u"Desk");
     EXPECT_THAT(messages.offered.back(),
@@ -136,10 +136,10 @@ TEST_F(ProfileUse, WhatCannotBeUsedIsSaidAndNothingIsSent) {
     testing::writeRawFile(profileFile(u"New"), std::vector<std::uint8_t>(2412, 0));
     // Refused before the question about a configuration kept nowhere: a keep would be for
     // nothing.
-    editGameMode();
+    editReportRate();
     use(u"New");
     EXPECT_TRUE(messages.offered.empty());
-    editGameMode();
+    editReportRate();
     use(u"Gone");
     EXPECT_TRUE(commandsSent().empty());
     ASSERT_EQ(messages.warnings.size(), 2U);
@@ -170,7 +170,7 @@ TEST_F(ProfileUse, TheTooltipFollowsCancelAndTheMarkFollowsExit) {
         writeProfile(u"Game", [effect](DeviceSettings& s) { s.lighting.effect = effect; });
         messages.choices = {1};  // what the keyboard held is discarded
         use(u"Game");
-        editGameMode();
+        editReportRate();
         window->repaint();
         EXPECT_EQ(window->trayIcon().toolTip(), "TQ260 104vez VANTOR\nProfile: Game (changed)");
         click(890, 615);  // Cancel
@@ -196,7 +196,7 @@ TEST_F(ProfileUse, TheTrayListFollowsAddRenameAndDelete) {
     EXPECT_THAT(trayRows(), ElementsAre("Game *"));
     // Changed, then saved into the profile (as the dialog's Save does): still changed while
     // the keyboard lacks the edit, the profile again once the window's Save sends it.
-    editGameMode();
+    editReportRate();
     EXPECT_EQ(window->profileLine(), "Profile: Game (changed)");
     const LiveConfiguration live{state.keyboard.settings, *state.assignments.table,
                                  state.keyboard.recordMutex};

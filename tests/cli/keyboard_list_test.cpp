@@ -47,6 +47,18 @@ TEST_F(KeyboardList, EachKeyboardWithItsChannelsAndFirmware) {
               "  firmware:        1.2\n");
 }
 
+// The program answers for the keyboard it holds without opening it again.
+TEST_F(KeyboardList, TheKeyboardTheCallerHoldsIsListedAsItKnowsIt) {
+    VirtualKeyboard& held = transport.addKeyboard();
+    transport.addKeyboard().editMemory([](KeyboardMemory& m) { m.firmware = {3, 1}; });
+    const auto keyboards =
+        listKeyboards(transport, clock, nullptr, {"/dev/virtual-hidraw3", std::nullopt, {}});
+    ASSERT_EQ(keyboards.size(), 2u);
+    EXPECT_EQ(keyboards[0].firmware, std::nullopt);  // its read failed: "not answering"
+    EXPECT_EQ(keyboards[1].firmware, (FirmwareVersion{3, 1}));
+    EXPECT_TRUE(held.wireLog().lines().empty());
+}
+
 TEST_F(KeyboardList, OtherDevicesAndKeyboardsWithoutACommandChannelAreNotListed) {
     transport.addOtherDevice({"/dev/hidraw-mouse", 0x046D, 0xC077, 0, 0, 1});
     EXPECT_TRUE(listKeyboards(transport, clock, nullptr).empty());

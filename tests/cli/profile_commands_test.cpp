@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 
+#include "config/profile_rules_file.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
 #include "tool_fixture.h"
@@ -13,9 +14,15 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using testing::writeRawFile;
 
+// A profile use that refuses to drop a configuration no profile holds.
+int useProfile(ToolContext& context, const std::string& name) {
+    return runProfileUse(context, name);
+}
+
 class ProfileCommands : public testing::ToolCommands {
   protected:
-    int profile(int (*command)(ToolContext&, const std::string&), const std::string& name) {
+    int profile(const std::function<int(ToolContext&, const std::string&)>& command,
+                const std::string& name) {
         return run([&](ToolContext& c) { return command(c, name); });
     }
     // The commands the keyboard was sent, by their code.
@@ -48,7 +55,7 @@ TEST_F(ProfileCommands, SaveListUseAndShowTheProfiles) {
     EXPECT_EQ(out.str(), "* Desk\n  New  (empty: no settings saved in it yet)\n  游戏 Game\n");
 
     // Only what differs is sent: the lighting and the three settings that always go.
-    ASSERT_EQ(profile(runProfileUse, "游戏 Game"), tool_exit::kDone);
+    ASSERT_EQ(profile(useProfile, "游戏 Game"), tool_exit::kDone);
     EXPECT_EQ(out.str(), "The keyboard now has the profile \"游戏 Game\".\n");
     const auto codes = commandCodes();
     ASSERT_GE(codes.size(), 4U);
@@ -72,21 +79,32 @@ TEST_F(ProfileCommands, WhatCannotBeDoneIsSaidAndSendsNothing) {
     writeRawFile(file("New"), std::vector<std::uint8_t>(2412, 0));
     for (int i = 3; i <= 6; ++i) writeRawFile(file("P" + std::to_string(i)), {1});
     struct Case {
-        int (*command)(ToolContext&, const std::string&);
+        std::function<int(ToolContext&, const std::string&)> command;
         std::string name;
         int exit;
         std::string said;
     };
     const Case cases[] = {
-        {runProfileUse, "Nope", tool_exit::kBadFile,
+        {useProfile, "Nope", tool_exit::kBadFile,
          "There is no profile named \"Nope\". The profiles are \"Game\", \"New\", \"P3\", \"P4\", "
          "\"P5\", \"P6\".\n"},
         {runProfileShow, "Nope", tool_exit::kBadFile, "There is no profile named \"Nope\"."},
-        {runProfileUse, "New", tool_exit::kBadFile,
+        {useProfile, "New", tool_exit::kBadFile,
          "The profile \"New\" is empty: it holds no keyboard settings yet.\n"},
         {runProfileShow, "New", tool_exit::kBadFile, "The profile \"New\" is empty"},
         {runProfileSave, "a/b", tool_exit::kUsage, "\"a/b\" cannot be a profile's name"},
         {runProfileSave, "Seventh", tool_exit::kUsage, "There are six profiles already"},
+        // A name no profile can have is a wrong command line, whatever the command.
+        {useProfile, "a/b", tool_exit::kUsage, "\"a/b\" cannot be a profile's name"},
+        {runProfileShow, "a:b", tool_exit::kUsage, "\"a:b\" cannot be a profile's name"},
+        {[](ToolContext& c, const std::string& n) { return runProfileRename(c, n, "Arena"); },
+         "Nope", tool_exit::kBadFile, "There is no profile named \"Nope\"."},
+        {[](ToolContext& c, const std::string& n) { return runProfileRename(c, n, "a|b"); }, "Game",
+         tool_exit::kUsage, "\"a|b\" cannot be a profile's name"},
+        {[](ToolContext& c, const std::string& n) { return runProfileRename(c, n, "P3"); }, "Game",
+         tool_exit::kUsage, "There is a profile named \"P3\" already."},
+        {[](ToolContext& c, const std::string& n) { return runProfileDelete(c, n, true); }, "Nope",
+         tool_exit::kBadFile, "There is no profile named \"Nope\"."},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(profile(c.command, c.name), c.exit) << c.said;
@@ -111,6 +129,122 @@ TEST_F(ProfileCommands, AKeymapThatCannotBeReadIsNoted) {
               note +
                   "the profile holds the keys as the keyboard holds them, without launch "
                   "paths.\n");
+}
+
+// A configuration that no profile holds (here a lighting set since) is never dropped unasked:
+// refused, kept where the window would keep it, or let go when told.
+TEST_F(ProfileCommands, AConfigurationNoProfileHoldsIsKeptOrDroppedOnlyWhenTold) {
+    struct Row {
+        bool desktopActive;
+        int moreProfiles;
+        Unkept unkept;
+        int exit;
+        std::string said;
+        std::string keptIn;
+    };
+    const Row rows[] = {
+        {true, 0, Unkept::Refuse, tool_exit::kInUse,
+         "The keyboard's configuration is not saved in any profile, and using \"Game\" "
+         "replaces it: add --keep to keep it in \"Desk\" first, or --discard to let it go.\n",
+         ""},
+        {false, 0, Unkept::Refuse, tool_exit::kInUse, "keep it in a new profile \"Profile_1\"", ""},
+        {false, 4, Unkept::Keep, tool_exit::kInUse, "--keep has nowhere to keep it", ""},
+        {true, 0, Unkept::Keep, tool_exit::kDone, "", "Desk"},
+        {false, 0, Unkept::Keep, tool_exit::kDone, "", "Profile_1"},
+        {true, 0, Unkept::Discard, tool_exit::kDone, "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.said + row.keptIn);
+        std::filesystem::remove_all(data.path() / "Configure");
+        keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {1, 50, 6, 1, 0}; });
+        ASSERT_EQ(profile(runProfileSave, "Desk"), tool_exit::kDone);
+        keyboard.editMemory([](KeyboardMemory& m) { m.lighting[1] = 3; });
+        ASSERT_EQ(profile(runProfileSave, "Game"), tool_exit::kDone);
+        for (int i = 0; i < row.moreProfiles; ++i) writeRawFile(file("P" + std::to_string(i)), {1});
+        ProfileStore store;
+        store.openIn(data.path());
+        store.setActive(row.desktopActive ? u"Desk" : u"");
+        keyboard.editMemory([](KeyboardMemory& m) { m.lighting[1] = 9; });
+        const auto before = readFileBytes(file("Desk"), kKeymapFileSize);
+
+        EXPECT_EQ(run([&](ToolContext& c) { return runProfileUse(c, "Game", row.unkept); }),
+                  row.exit);
+        if (row.said.empty()) {
+            EXPECT_EQ(err.str(), "");
+        } else {
+            EXPECT_THAT(err.str(), HasSubstr(row.said));
+        }
+        EXPECT_EQ(keyboard.memory().lighting[1], row.exit == tool_exit::kDone ? 3 : 9);
+        if (row.keptIn.empty()) {
+            EXPECT_EQ(readFileBytes(file("Desk"), kKeymapFileSize), before);
+            EXPECT_FALSE(std::filesystem::exists(file("Profile_1")));
+        } else {
+            EXPECT_THAT(out.str(), StartsWith("The keyboard's configuration is kept in the "
+                                              "profile \"" +
+                                              row.keptIn + "\".\n"));
+            const auto kept = readFileBytes(file(row.keptIn), kKeymapFileSize);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(kept->at(0x91B), 9);
+        }
+    }
+}
+
+// Every full read turns game mode on first: a profile saved with it off is still what the
+// keyboard holds, and using another one asks nothing.
+TEST_F(ProfileCommands, GameModeTurnedOnByTheReadLosesNothing) {
+    ASSERT_EQ(profile(runProfileSave, "Desk"), tool_exit::kDone);
+    auto desk = *readFileBytes(file("Desk"), kKeymapFileSize);
+    ASSERT_EQ(desk.at(0x934), 1);
+    desk[0x934] = 0;
+    writeRawFile(file("Desk"), desk);
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting[1] = 3; });
+    ASSERT_EQ(profile(runProfileSave, "Game"), tool_exit::kDone);
+    ASSERT_EQ(profile(useProfile, "Desk"), tool_exit::kDone);
+    EXPECT_EQ(keyboard.memory().gameMode, 0);
+    EXPECT_EQ(profile(useProfile, "Game"), tool_exit::kDone) << err.str();
+}
+
+// A rename carries the active mark and the rules; a delete asks, keeps the last profile,
+// clears the mark and says which rules now name nothing.
+TEST_F(ProfileCommands, RenameAndDeleteCarryTheMarkAndSayTheRules) {
+    ASSERT_EQ(profile(runProfileSave, "Game"), tool_exit::kDone);
+    ASSERT_EQ(profile(runProfileSave, "Desk"), tool_exit::kDone);
+    std::string why;
+    ASSERT_TRUE(writeProfileRules(
+        data.path(), {true, {{"steam", "", u"Game"}, {"doom", "/opt/doom", u"Desk"}}, u"Desk"},
+        why));
+    const auto rename = [&](const char* from, const char* to) {
+        return run([&](ToolContext& c) { return runProfileRename(c, from, to); });
+    };
+    ASSERT_EQ(rename("Desk", "Work.bin"), tool_exit::kDone);
+    EXPECT_EQ(out.str(),
+              "The profile \"Desk\" is now named \"Work\".\nThe rules for doom (/opt/doom) and "
+              "every other application name it as \"Work\" now.\n");
+    EXPECT_EQ(
+        readProfileRules(data.path()).rules,
+        (ProfileRules{true, {{"steam", "", u"Game"}, {"doom", "/opt/doom", u"Work"}}, u"Work"}));
+    EXPECT_EQ(run(runProfileList), tool_exit::kDone);
+    EXPECT_EQ(out.str(), "  Game\n* Work\n");
+
+    const auto remove = [&](const char* name, bool yes, const char* answer) {
+        in.clear();
+        in.str(answer);
+        return run([&](ToolContext& c) { return runProfileDelete(c, name, yes); });
+    };
+    EXPECT_EQ(remove("Work", false, "n\n"), tool_exit::kDeclined);
+    EXPECT_TRUE(std::filesystem::exists(file("Work")));
+    ASSERT_EQ(remove("Work", false, "YES\n"), tool_exit::kDone);
+    EXPECT_THAT(out.str(), HasSubstr("The profile \"Work\" is deleted. No profile is marked as "
+                                     "the keyboard's now.\nThe rules for doom (/opt/doom) and "
+                                     "every other application name it, and do nothing"));
+    EXPECT_FALSE(std::filesystem::exists(file("Work")));
+    EXPECT_EQ(run(runProfileList), tool_exit::kDone);
+    EXPECT_EQ(out.str(), "  Game\n");
+    EXPECT_EQ(remove("Game", true, ""), tool_exit::kUsage);
+    EXPECT_EQ(err.str(),
+              "The profile \"Game\" is the only one, and the last profile is always "
+              "kept.\n");
+    EXPECT_TRUE(std::filesystem::exists(file("Game")));
 }
 
 }  // namespace

@@ -19,11 +19,13 @@ class RulesCommands : public testing::ToolCommands {
         for (const char* name : {"Configure/Game.bin", "Configure/Desk.bin"}) {
             std::ofstream(data / name) << std::string(16, '\1');
         }
+        // Made by New and never saved into: a rule for it would do nothing.
+        std::ofstream(data / "Configure/Empty.bin") << std::string(2412, '\0');
     }
     int change(Kind kind, std::string application, std::optional<std::string> profile = {},
-               std::string path = {}) {
+               std::string path = {}, std::size_t position = 0) {
         return run([&](ToolContext& context) {
-            return runRulesChange(context, {kind, application, path, profile});
+            return runRulesChange(context, {kind, application, path, profile, position});
         });
     }
     ProfileRules rules() { return readProfileRules(data.path()).rules; }
@@ -65,12 +67,49 @@ TEST_F(RulesCommands, ARefusedChangeWritesNothing) {
               "/usr/bin/steam",
               tool_exit::kBadFile,
               "no rule for steam (/usr/bin/steam)"},
-          Row{Kind::Otherwise, "", "Nope", "", tool_exit::kBadFile, "Nope"}}) {
+          Row{Kind::Otherwise, "", "Nope", "", tool_exit::kBadFile, "Nope"},
+          Row{Kind::Add, "doom", "Empty", "", tool_exit::kBadFile,
+              "A rule cannot give the profile \"Empty\": the profile is empty"},
+          Row{Kind::Otherwise, "", "Empty", "", tool_exit::kBadFile, "the profile is empty"},
+          Row{Kind::Add, "doom", "a/b", "", tool_exit::kUsage, "cannot be a profile's name"},
+          Row{Kind::Move, "steam", {}, "/x", tool_exit::kBadFile, "no rule for steam (/x)"},
+          Row{Kind::Move, "steam", {}, "", tool_exit::kUsage, "--to 0 is outside 1..1"}}) {
         SCOPED_TRACE(row.said);
         EXPECT_EQ(change(row.kind, row.application, row.profile, row.path), row.exitCode);
         EXPECT_THAT(err.str(), ::testing::HasSubstr(row.said));
         EXPECT_EQ(rules(), before);
     }
+}
+
+// A rule for one executable goes before the application's rule for any executable, which
+// would always win; rules move, remove takes every rule of the application, and the list
+// marks what cannot work.
+TEST_F(RulesCommands, RulesGoWhereTheyCanApplyMoveAndAreMarkedWhenTheyCannot) {
+    ASSERT_EQ(change(Kind::Add, "steam", "Game"), tool_exit::kDone);
+    ASSERT_EQ(change(Kind::Add, "doom", "Desk"), tool_exit::kDone);
+    ASSERT_EQ(change(Kind::Add, "Steam", "Desk", "/opt/steam"), tool_exit::kDone);
+    EXPECT_EQ(rules().rules, (std::vector<ProfileRule>{{"Steam", "/opt/steam", u"Desk"},
+                                                       {"steam", "", u"Game"},
+                                                       {"doom", "", u"Desk"}}));
+    ASSERT_EQ(change(Kind::Move, "steam", {}, "/opt/steam", 3), tool_exit::kDone);
+    EXPECT_THAT(out.str(), ::testing::HasSubstr("  3. Steam (/opt/steam) -> \"Desk\"  (never "
+                                                "applies: rule 1 comes first)\n"));
+    ASSERT_EQ(change(Kind::NoticeOn, ""), tool_exit::kDone);
+    EXPECT_TRUE(rules().notice);
+    std::string why;
+    ASSERT_TRUE(
+        writeProfileRules(data.path(), {false, {{"doom", "", u"Empty"}}, u"Gone", true}, why));
+    ASSERT_EQ(run(runRulesList), tool_exit::kDone);
+    EXPECT_EQ(out.str(),
+              "Profiles by the application in front: off; each switch is said.\n"
+              "  1. doom -> \"Empty\"  (does nothing: the profile is empty)\n"
+              "  Everything else -> \"Gone\"  (does nothing: there is no such profile)\n");
+    ASSERT_TRUE(writeProfileRules(
+        data.path(),
+        {false, {{"steam", "/a", u"Game"}, {"doom", "", u"Game"}, {"STEAM", "", u"Desk"}}, {}},
+        why));
+    ASSERT_EQ(change(Kind::Remove, "steam"), tool_exit::kDone);
+    EXPECT_EQ(rules().rules, (std::vector<ProfileRule>{{"doom", "", u"Game"}}));
 }
 
 }  // namespace

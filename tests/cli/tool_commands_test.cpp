@@ -10,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include "cli/running_program.h"
 #include "config/config_reader.h"
 #include "emulator/emulator_transport.h"
 #include "emulator/virtual_clock.h"
@@ -27,6 +28,40 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using testing::TemporaryFolder;
 using testing::ToolCommands;
+
+// What the running program refuses reaches scripts as the exit code the tool itself would give,
+// with the program's own text.
+TEST_F(ToolCommands, EachErrorOfTheProgramEndsWithItsOwnExitCodeAndText) {
+    using bus::Error;
+    struct Row {
+        Error error;
+        const char* name;
+        int exit;
+    };
+    for (const Row& row : {Row{Error::InvalidJson, "InvalidJson", tool_exit::kBadFile},
+                           Row{Error::NoKeyboard, "NoKeyboard", tool_exit::kNoKeyboard},
+                           Row{Error::NotAnswering, "NotAnswering", tool_exit::kNotAnswering},
+                           Row{Error::Busy, "Busy", tool_exit::kInUse},
+                           Row{Error::UnsavedChanges, "UnsavedChanges", tool_exit::kInUse},
+                           Row{Error::NoSuchProfile, "NoSuchProfile", tool_exit::kBadFile},
+                           Row{Error::BadProfile, "BadProfile", tool_exit::kBadFile},
+                           Row{Error::InvalidName, "InvalidName", tool_exit::kUsage},
+                           Row{Error::CannotWrite, "CannotWrite", tool_exit::kCannotWrite},
+                           Row{Error::NotInProfile, "NotInProfile", tool_exit::kInUse}}) {
+        const std::string name = std::string(bus::kErrorPrefix) + row.name;
+        EXPECT_EQ(bus::errorName(row.error), name);
+        EXPECT_EQ(bus::errorNamed(name), row.error) << name;
+        RunningProgram::Reply reply;
+        reply.error = bus::errorNamed(name);
+        reply.errorText = "Said by the program: " + name;
+        EXPECT_EQ(run([&](ToolContext& c) { return tellFailure(c, reply); }), row.exit) << name;
+        EXPECT_EQ(err.str(), reply.errorText + "\n");
+    }
+    EXPECT_EQ(bus::errorNamed("org.freedesktop.DBus.Error.NoReply"), std::nullopt);
+    RunningProgram::Reply lost;
+    lost.lost = true;
+    EXPECT_EQ(run([&](ToolContext& c) { return tellFailure(c, lost); }), tool_exit::kNotAnswering);
+}
 
 TEST_F(ToolCommands, SetLightingReadsItThenWritesOnlyTheFieldsGiven) {
     keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {1, 50, 6, 1, 0xA7}; });
@@ -228,6 +263,17 @@ TEST_F(ToolFiles, ApplyingTheDumpSendsOnlyWhatIsAlwaysSent) {
     EXPECT_FALSE(std::filesystem::exists(data / "keymap.bin"));
 }
 
+// A Wave saved without a direction ever chosen holds 0; the dump shows it and takes it back.
+TEST_F(ToolFiles, ADumpOfALightingWithoutADirectionAppliesBack) {
+    keyboard.editMemory([](KeyboardMemory& m) { m.lighting = {6, 40, 5, 0, 0}; });
+    const std::string text = dumped();
+    ASSERT_NE(text.find("\"direction\": 0"), std::string::npos) << text;
+    const std::string file = write("wave.json", text);
+    EXPECT_EQ(run([&](ToolContext& c) { return runApply(c, file, false); }), tool_exit::kDone)
+        << err.str();
+    EXPECT_EQ(out.str(), "Nothing to change.\n");
+}
+
 TEST_F(ToolFiles, OneKeyAndOneLightValueChangedAreExactlyWhatIsSent) {
     std::string text = dumped();
     text.replace(text.find("\"brightness\": 50"), 16, "\"brightness\": 20");
@@ -351,6 +397,8 @@ TEST_F(ToolFiles, ABadKeyAssignmentIsSaidAndNothingIsSent) {
          "\"folder\"\n"},
         {"Caps=function:Louder", nullptr},
         {"Caps={\"key\":", "set key: \"{\"key\":\" is not valid JSON\n"},
+        {"Fn=disabled",
+         "set key: /keys/Fn: this key sends no code of its own, so it cannot be disabled\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(

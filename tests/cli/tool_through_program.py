@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """While the program runs on the virtual keyboard, tq260ctl goes through it on the session
-bus: dump, apply (a fault named at its JSON pointer), set key and profile use work with the
-tool's own output and exit codes, the keyboard's memory holds the changes afterwards, and
---direct or another bus (another user's) are refused with 5. Run inside dbus-run-session.
+bus: list, dump, apply (a fault named at its JSON pointer), set key and profile use work with
+the tool's own output and exit codes (list and a refused key byte for byte as without the
+program), a dump applies back, a use that would drop what no profile holds is refused until
+--keep, a rename made meanwhile is the program's too, the keyboard's memory holds the changes
+afterwards, and --direct or another bus (another user's) are refused with 5. Run inside
+dbus-run-session.
 
 Usage: tool_through_program.py PROGRAM TQ260CTL
 """
@@ -17,7 +20,7 @@ from pathlib import Path
 
 from program_copies import private_copies, running_on_virtual_keyboard
 
-IN_USE, BAD_FILE = 5, 7
+USAGE, IN_USE, BAD_FILE = 2, 5, 7
 
 
 def main():
@@ -39,6 +42,13 @@ def main():
         (Path(folder) / "good.json").write_text(json.dumps(
             {"format": 1, "lighting": {"brightness": 7}, "keys": {"Caps": {"key": "LCtrl"}}}))
         (Path(folder) / "bad.json").write_text('{"format": 1, "keys": {"Caps": {"key": "Nope"}}}')
+        # A Wave whose direction was never chosen.
+        (Path(folder) / "wave.json").write_text(json.dumps(
+            {"format": 1, "lighting": {"effect": "Wave", "direction": 0}}))
+        alone = {"list": run("list"), "Fn": run("set", "key", "Fn=disabled")}
+        check("list without the program", alone["list"].returncode == 0, alone["list"].stderr)
+        check("Fn is refused", alone["Fn"].returncode == USAGE and
+              "cannot be disabled" in alone["Fn"].stderr, alone["Fn"].stderr)
         with running_on_virtual_keyboard(own_program) as running:
             deadline = time.monotonic() + 60
             # Asked the moment the program holds the keyboard, while it may still be reading
@@ -51,6 +61,19 @@ def main():
             check("the program is running", running.poll() is None, running.poll())
             check("dump through the program", dumped and dumped.returncode == 0
                   and json.loads(dumped.stdout)["format"] == 1, dumped and dumped.stderr)
+
+            for what, through in (("list", run("list")),
+                                  ("Fn", run("set", "key", "Fn=disabled"))):
+                check(what + " says the same through the program",
+                      (through.returncode, through.stdout, through.stderr) ==
+                      (alone[what].returncode, alone[what].stdout, alone[what].stderr),
+                      (through.returncode, through.stdout, through.stderr))
+            wave = run("apply", "wave.json")
+            (Path(folder) / "wave-dump.json").write_text(run("dump").stdout)
+            back = run("apply", "wave-dump.json")
+            check("a dump with direction 0 applies back", wave.returncode == 0 and
+                  back.returncode == 0 and back.stdout == "Nothing to change.\n",
+                  (wave.stderr, back.stdout, back.stderr))
 
             bad = run("apply", "bad.json")
             check("a fault at its pointer", bad.returncode == BAD_FILE
@@ -77,6 +100,22 @@ def main():
             used = run("profile", "use", "游戏")
             check("profile save and use", saved.returncode == 0 and used.returncode == 0 and
                   'profile "游戏"' in used.stdout, (saved.stderr, used.stderr))
+            run("set", "lighting", "--speed", "2")
+            unkept = run("profile", "use", "游戏")
+            check("what no profile holds is not dropped", unkept.returncode == IN_USE and
+                  "not saved in any profile" in unkept.stderr, (unkept.returncode, unkept.stderr))
+            kept = run("profile", "use", "游戏", "--keep")
+            check("--keep keeps it in the active profile", kept.returncode == 0 and
+                  kept.stdout.startswith('The keyboard\'s configuration is kept in the profile '
+                                         '"游戏".\n'), (kept.stdout, kept.stderr))
+            renamed = run("profile", "rename", "游戏", "Arena")
+            active = subprocess.run(
+                ["dbus-send", "--session", "--print-reply", "--dest=org.tq260.Vantor",
+                 "/org/tq260/Vantor", "org.freedesktop.DBus.Properties.Get",
+                 "string:org.tq260.Vantor1", "string:ActiveProfile"],
+                capture_output=True, text=True, timeout=60)
+            check("a rename while the program runs", renamed.returncode == 0 and
+                  '"Arena"' in active.stdout, (renamed.stderr, active.stdout))
             missing = run("profile", "use", "Nothing")
             check("a missing profile", missing.returncode == BAD_FILE and
                   "no profile named" in missing.stderr, missing.stderr)
@@ -99,7 +138,8 @@ def main():
         check("the keyboard kept the changes", after.returncode == 0, after.stderr)
         if after.returncode == 0:
             config = json.loads(after.stdout)
-            check("brightness kept", config["lighting"]["brightness"] == 7, config["lighting"])
+            check("lighting kept", config["lighting"]["brightness"] == 7 and
+                  config["lighting"]["speed"] == 2, config["lighting"])
             check("keys kept", config["keys"]["Caps"] == {"key": "LCtrl"} and
                   config["keys"]["F1"] == {"macro": 2} and config["keys"]["F2"] == "default",
                   [config["keys"][k] for k in ("Caps", "F1", "F2")])

@@ -49,7 +49,7 @@ def main():
             written = keymap.stat().st_mtime_ns
             # The program takes the keyboard once the tool let it go, reads it and saves.
             held = wait_for(lambda: subprocess.run(
-                [str(own_tool), "--virtual-keyboard", "list"], capture_output=True,
+                [str(own_tool), "--virtual-keyboard", "--direct", "list"], capture_output=True,
                 timeout=60).returncode == IN_USE, 30)
             saved = wait_for(lambda: keymap.stat().st_mtime_ns != written, 30)
             if running.poll() is not None or not held or not saved:

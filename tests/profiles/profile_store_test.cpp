@@ -328,6 +328,21 @@ TEST_F(ActiveProfile, UseLaysTheProfileOverTheLiveConfigurationAndRefusesAnEmpty
     EXPECT_EQ(liveImage(), game);
     EXPECT_EQ(bytesOf(folder() / "Game.bin"), game);  // the profile stays as it was
     EXPECT_EQ(store.rowHolding(live), store.rowOf(u"Game"));
+    // Every full read turns game mode on: on where the profile has it off still holds it.
+    struct GameMode {
+        std::uint8_t inProfile;
+        std::uint8_t live;
+        bool held;
+    };
+    for (const GameMode row : {GameMode{0, 1, true}, GameMode{1, 0, false}}) {
+        std::vector<std::uint8_t> changed = game;
+        changed[offsetof(DeviceSettings, gameMode)] = row.inProfile;
+        writeRawFile(folder() / "Game.bin", changed);
+        settings.gameMode = row.live;
+        EXPECT_EQ(store.rowHolding(live).has_value(), row.held) << int(row.inProfile);
+    }
+    writeRawFile(folder() / "Game.bin", game);
+    settings.gameMode = game[offsetof(DeviceSettings, gameMode)];
 
     // A profile of the settings only is held by any live configuration with those settings;
     // one of nothing is never used nor held.
