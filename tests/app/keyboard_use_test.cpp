@@ -37,11 +37,17 @@ class KeyboardUse : public DialogFlow {
             dialog, [&] { press(key); },
             [&] {
                 dialog.activateWindow();
-                ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+                ASSERT_TRUE(becomesActive(dialog));
                 steps();
             });
         window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(becomesActive(*window));
+    }
+    // The window that has the keyboard. Not qWaitForWindowActive: it counts a window as
+    // active while the dialog it opened over has the keyboard, and the dialog while the
+    // window still has it.
+    static bool becomesActive(QWidget& w) {
+        return QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; });
     }
     // Tab until the stop has the focus; fails after a whole round.
     void tabTo(const QString& id) {
