@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTest>
@@ -246,11 +248,33 @@ TEST_F(ProfileRulesDialogTest, TheExecutableIsTypedAndARuleWithOneMovesWhereItCa
     dialog->setExecutable(1, "  ");
     EXPECT_EQ(onDisk().rules[1], (ProfileRule{"steam", "", u"Desk"}));
     EXPECT_EQ(dialog->table()->item(1, 1)->text(), "any");
-    // A path for an application whose executable the desktop does not tell is said.
+    // Without a rule for any of its executables it stays where it is. A path for an
+    // application whose executable the desktop does not tell is said.
     dialog->addApplication({"nopid", "", false});
-    dialog->setExecutable(3, "/opt/nopid");
-    EXPECT_EQ(onDisk().rules[3].executablePath, "/opt/nopid");
+    dialog->moveSelected(-1);
+    dialog->setExecutable(2, "/opt/nopid");
+    EXPECT_EQ(onDisk().rules[2].executablePath, "/opt/nopid");
     EXPECT_TRUE(dialog->noteLabel()->text().contains("does not tell which executable nopid"));
+}
+
+TEST_F(ProfileRulesDialogTest, APathTypedWhileAnotherProgramWritesIsNotWrittenOverIt) {
+    write({true, {{"steam", "", u"Game"}}, std::nullopt});
+    auto dialog = open();
+    dialog->show();
+    dialog->table()->selectRow(0);
+    QTest::keyClick(dialog->table(), Qt::Key_F2);
+    auto* editor = dialog->table()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "/usr/bin/steam");
+    QSignalSpy seen(dialog->findChild<QFileSystemWatcher*>(),
+                    &QFileSystemWatcher::directoryChanged);
+    const ProfileRules tool{false, {{"xterm", "", u"Desk"}, {"steam", "", u"Game"}}, std::nullopt};
+    write(tool);
+    ASSERT_TRUE(seen.wait());
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->noteLabel()->isHidden(); }));
+    EXPECT_EQ(onDisk(), tool);
+    EXPECT_EQ(dialog->table()->rowCount(), 2);
 }
 
 TEST_F(ProfileRulesDialogTest, ADamagedFileIsSaidAndNeverWrittenOver) {
