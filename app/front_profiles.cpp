@@ -99,10 +99,9 @@ QString FrontProfiles::sourceText(Language language) const {
 }
 
 void FrontProfiles::runRulesWindow(QWidget* owner, MessageBoxes& messages) {
-    state_.profiles.reload();
     ProfileRulesDialog dialog(
-        {state_.language, state_.dataFolderPath(), state_.profiles.names(),
-         sourceText(state_.language), [this] { return openApplications(); }, messages},
+        {state_.language, state_.dataFolderPath(), sourceText(state_.language),
+         [this] { return openApplications(); }, messages},
         owner);
     // Over its window only: the notification area's menu stays usable meanwhile.
     dialog.setWindowModality(Qt::WindowModal);

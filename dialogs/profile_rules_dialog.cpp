@@ -2,61 +2,46 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "config/profile_rules_file.h"
 #include "controls/qt_text.h"
+#include "dialogs/profile_rules_texts.h"
+#include "profiles/profile_image.h"
 
 namespace tq260 {
 
-namespace {
+using namespace rules_text;
 
-constexpr DialogText kTitle{u"Use for applications", u"用于应用程序"};
-constexpr DialogText kEnabled{u"Switch profiles by the application in front",
-                              u"按前台应用程序切换配置"};
-constexpr DialogText kNotice{u"Say when the profile changes", u"切换配置时提示"};
-constexpr DialogText kApplication{u"Application", u"应用程序"};
-constexpr DialogText kExecutable{u"Executable", u"可执行文件"};
-constexpr DialogText kProfile{u"Profile", u"配置"};
-constexpr DialogText kRulesList{u"Rules, tried in this order", u"规则（按此顺序匹配）"};
-constexpr DialogText kAnyExecutable{u"any", u"任意"};
-constexpr DialogText kAdd{u"Add…", u"添加…"};
-constexpr DialogText kUp{u"Up", u"上移"};
-constexpr DialogText kDown{u"Down", u"下移"};
-constexpr DialogText kRemove{u"Remove", u"删除"};
-constexpr DialogText kClose{u"Close", u"关闭"};
-constexpr DialogText kOtherwise{u"Every other application:", u"其他应用程序："};
-constexpr DialogText kLeave{u"Leave as it is", u"保持不变"};
-constexpr DialogText kNoneSeen{u"No application seen yet", u"尚未看到应用程序"};
-constexpr DialogText kOther{u"Other…", u"其他…"};
-constexpr DialogText kTypeId{u"The application's id (its window class, app id or .exe name):",
-                             u"应用程序的标识（窗口类、应用 ID 或 .exe 名称）："};
-constexpr DialogText kNoProfiles{u"There is no profile yet: make one in the profile window first.",
-                                 u"还没有配置：请先在配置窗口中新建一个。"};
-constexpr DialogText kDamaged{
-    u"profile-rules.json cannot be used (%1). Mend or remove the file; it is not written over.",
-    u"profile-rules.json 无法使用（%1）。请修改或删除该文件；程序不会覆盖它。"};
+namespace {
 
 // The program's dark look for standard widgets.
 constexpr const char* kStyle =
     "QDialog { background-color: #141922; }"
     "QLabel, QCheckBox { color: #e6ebf0; }"
     "QLabel#source { color: #8fa3b8; }"
-    "QLabel#problem { color: #ff8a65; }"
+    "QLabel#problem, QLabel#ruleProblem, QLabel#otherwiseProblem { color: #ff8a65; }"
+    "QLabel#note { color: #ffd27f; }"
     "QTableWidget { background-color: #1b2030; color: #e6ebf0; gridline-color: #2b3344;"
     " border: 1px solid #3a4256; selection-background-color: #1f6f8b; selection-color: #00ffff; }"
     "QHeaderView::section { background-color: #222a35; color: #e6ebf0; border: 0;"
     " border-right: 1px solid #3a4256; padding: 3px 6px; }"
     "QPushButton, QComboBox { color: #e6ebf0; background-color: #222a35;"
     " border: 1px solid #3fc8f0; border-radius: 3px; padding: 4px 14px; }"
+    "QComboBox[marked=\"true\"] { color: #ff8a65; border-color: #ff8a65; }"
     "QPushButton:hover, QComboBox:hover { background-color: #2d3948; }"
     "QPushButton:disabled { color: #5c6675; border-color: #3a4256; }"
     "QPushButton:focus, QComboBox:focus { border: 2px solid #00ffff; }"
@@ -67,13 +52,73 @@ constexpr const char* kStyle =
     "QCheckBox::indicator:disabled { border-color: #3a4256; }"
     "QTableWidget:focus { border: 2px solid #00ffff; }"
     "QTableWidget QComboBox { margin: 1px 3px 1px 1px; }"
+    "QTableWidget QLineEdit { background-color: #0f131a; color: #e6ebf0;"
+    " border: 1px solid #00ffff; }"
     "QComboBox QAbstractItemView { background-color: #1b2030; color: #e6ebf0;"
     " selection-background-color: #1f6f8b; }"
     "QMenu { background: #1b2030; color: white; border: 1px solid #3a4256; padding: 3px; }"
     "QMenu::item { padding: 4px 22px 4px 14px; }"
-    "QMenu::item:selected { background: #1f6f8b; color: #00ffff; }";
+    "QMenu::item:selected { background: #1f6f8b; color: #00ffff; }"
+    "QMenu::item:disabled { color: #6f7a8a; }";
+
+std::vector<ProfileEntry> profilesIn(ProfileStore& store) {
+    std::vector<ProfileEntry> profiles;
+    if (store.folder().empty()) return profiles;
+    store.reload();
+    for (std::size_t row = 0; row < store.names().size(); ++row) {
+        // A file that cannot be read cannot be used either.
+        profiles.push_back({store.names()[row], profileIsEmpty(store.pathOf(row)) != false});
+    }
+    return profiles;
+}
 
 }  // namespace
+
+// The Executable column's editor: the path itself, "any" shown only while not editing. The
+// change rebuilds the table, so it runs once the editor is closed, and only on the rules the
+// editor was opened over.
+class ProfileRulesDialog::ExecutableDelegate final : public QStyledItemDelegate {
+  public:
+    explicit ExecutableDelegate(ProfileRulesDialog* dialog)
+        : QStyledItemDelegate(dialog), dialog_(dialog) {
+        connect(this, &QAbstractItemDelegate::closeEditor, dialog, [dialog] {
+            dialog->editing_ = false;
+            QTimer::singleShot(0, dialog, [dialog] { dialog->follow(); });
+        });
+    }
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        dialog_->editing_ = true;
+        dialog_->editedShowing_ = dialog_->showing_;
+        auto* editor = new QLineEdit(parent);
+        editor->setAccessibleName(dialog_->text(kExecutable));
+        editor->setAccessibleDescription(dialog_->text(kExecutableHint));
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        static_cast<QLineEdit*>(editor)->setText(index.data(kPathRole).toString());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        const auto row = static_cast<std::size_t>(index.row());
+        if (row >= dialog_->rules_.rules.size()) return;
+        const ProfileRule edited = dialog_->rules_.rules[row];
+        const QString path = static_cast<QLineEdit*>(editor)->text();
+        QTimer::singleShot(0, dialog_,
+                           [dialog = dialog_, edited, path, showing = dialog_->editedShowing_] {
+                               const auto& rules = dialog->rules_.rules;
+                               const auto at = std::find(rules.begin(), rules.end(), edited);
+                               if (showing != dialog->showing_ || at == rules.end()) {
+                                   dialog->say(dialog->text(kChangedElsewhere));
+                                   return;
+                               }
+                               dialog->setExecutable(static_cast<int>(at - rules.begin()), path);
+                           });
+    }
+
+  private:
+    ProfileRulesDialog* dialog_;
+};
 
 ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* parent)
     : QDialog(parent), context_(std::move(context)) {
@@ -81,26 +126,36 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
     setModal(true);
     setWindowTitle(text(kTitle));
     setStyleSheet(QString::fromUtf8(kStyle));
-    resize(620, 420);
+    resize(660, 440);
 
     enabled_ = new QCheckBox(text(kEnabled), this);
     auto* source = new QLabel(context_.source, this);
     source->setObjectName(QStringLiteral("source"));
     source->setWordWrap(true);
-    problem_ = new QLabel(this);
-    problem_->setObjectName(QStringLiteral("problem"));
-    problem_->setWordWrap(true);
-    problem_->hide();
+    const auto label = [this](const char* name) {
+        auto* made = new QLabel(this);
+        made->setObjectName(QString::fromLatin1(name));
+        made->setWordWrap(true);
+        made->hide();
+        return made;
+    };
+    problem_ = label("problem");
+    note_ = label("note");
+    ruleProblem_ = label("ruleProblem");
+    otherwiseProblem_ = label("otherwiseProblem");
 
     table_ = new QTableWidget(0, 3, this);
     table_->setHorizontalHeaderLabels({text(kApplication), text(kExecutable), text(kProfile)});
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     table_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Fixed);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    table_->setItemDelegateForColumn(1, new ExecutableDelegate(this));
+    // F2 edits the row's executable from any of its cells.
+    table_->installEventFilter(this);
     // Tab leaves the table for the buttons; arrows move between rules.
     table_->setTabKeyNavigation(false);
     table_->setAccessibleName(text(kRulesList));
@@ -135,37 +190,25 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
     layout->addWidget(enabled_);
     layout->addWidget(source);
     layout->addWidget(problem_);
+    layout->addWidget(note_);
     layout->addLayout(middle, 1);
+    layout->addWidget(ruleProblem_);
     layout->addLayout(otherwiseRow);
+    layout->addWidget(otherwiseProblem_);
     layout->addLayout(bottom);
 
-    const auto reading = readProfileRules(context_.dataFolder);
-    damaged_ = reading.state == ProfileRulesReading::State::Damaged;
-    rules_ = reading.rules;
-    if (damaged_ && !reading.errors.empty()) {
-        const ConfigError& first = reading.errors.front();
-        problem_->setText(
-            text(kDamaged).arg(QString::fromStdString(first.path + ": " + first.message)));
-        problem_->show();
-    }
-    showRules();
+    store_.openIn(context_.dataFolder);
+    if (context_.openApplications) known_ = context_.openApplications();
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { follow(); });
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] { follow(); });
+    adopt(readProfileRules(context_.dataFolder), profilesIn(store_));
 
-    connect(enabled_, &QCheckBox::toggled, this, [this](bool on) {
-        rules_.enabled = on;
-        changed();
-    });
-    connect(notice_, &QCheckBox::toggled, this, [this](bool on) {
-        rules_.notice = on;
-        changed();
-    });
-    connect(otherwise_, &QComboBox::activated, this, [this](int index) {
-        if (index <= 0) {
-            rules_.otherwise.reset();
-        } else {
-            rules_.otherwise = otherwise_->itemText(index).toStdU16String();
-        }
-        changed();
-    });
+    connect(enabled_, &QCheckBox::toggled, this,
+            [this](bool on) { change([on](ProfileRules& next) { next.enabled = on; }); });
+    connect(notice_, &QCheckBox::toggled, this,
+            [this](bool on) { change([on](ProfileRules& next) { next.notice = on; }); });
+    connect(otherwise_, &QComboBox::activated, this, [this](int index) { chooseOtherwise(index); });
     connect(add_, &QPushButton::clicked, this, [this] { pickApplication(); });
     connect(up_, &QPushButton::clicked, this, [this] { moveSelected(-1); });
     connect(down_, &QPushButton::clicked, this, [this] { moveSelected(1); });
@@ -175,84 +218,102 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
     updateButtons();
 }
 
-void ProfileRulesDialog::updateButtons() {
-    const int row = table_->currentRow();
-    const bool selected = !damaged_ && row >= 0 && row < table_->rowCount();
-    up_->setEnabled(selected && row > 0);
-    down_->setEnabled(selected && row + 1 < table_->rowCount());
-    remove_->setEnabled(selected);
+bool ProfileRulesDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2 && !damaged_) {
+        if (QTableWidgetItem* executable = table_->item(table_->currentRow(), 1)) {
+            table_->setCurrentItem(executable);
+            table_->editItem(executable);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
-void ProfileRulesDialog::selectRule(int row) {
-    table_->selectRow(row);
-    table_->setCurrentCell(row, 0);
-    updateButtons();
+QComboBox* ProfileRulesDialog::profileBox(int row) const {
+    return qobject_cast<QComboBox*>(table_->cellWidget(row, 2));
 }
 
 QString ProfileRulesDialog::text(const DialogText& t) const {
     return toQString(t.in(context_.language));
 }
 
-void ProfileRulesDialog::showRules() {
-    const QSignalBlocker quietEnabled(enabled_), quietNotice(notice_);
-    enabled_->setChecked(rules_.enabled);
-    notice_->setChecked(rules_.notice);
-    // Every profile there is, and any a rule names that is not there (yet).
-    QStringList profiles;
-    for (const auto& name : context_.profiles) profiles << toQString(name);
-    const auto offer = [&profiles](const std::u16string& name) {
-        if (!profiles.contains(toQString(name))) profiles << toQString(name);
-    };
-    for (const ProfileRule& rule : rules_.rules) offer(rule.profile);
-    if (rules_.otherwise) offer(*rules_.otherwise);
+void ProfileRulesDialog::say(const QString& note) {
+    note_->setText(note);
+    note_->setVisible(!note.isEmpty());
+}
 
-    table_->setRowCount(static_cast<int>(rules_.rules.size()));
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        const ProfileRule& rule = rules_.rules[static_cast<std::size_t>(row)];
-        table_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(rule.application)));
-        // A rule without a path matches the application whatever its executable.
-        auto* executable = new QTableWidgetItem(rule.executablePath.empty()
-                                                    ? text(kAnyExecutable)
-                                                    : QString::fromStdString(rule.executablePath));
-        if (rule.executablePath.empty()) executable->setForeground(QColor(0x8f, 0xa3, 0xb8));
-        table_->setItem(row, 1, executable);
-        auto* choice = new QComboBox;
-        choice->addItems(profiles);
-        choice->setCurrentText(toQString(rule.profile));
-        choice->setEnabled(!damaged_);
-        choice->setAccessibleName(text(kProfile) + QLatin1Char(' ') +
-                                  QString::fromStdString(rule.application));
-        connect(choice, &QComboBox::activated, this,
-                [this, row](int index) { chooseProfile(row, index); });
-        table_->setCellWidget(row, 2, choice);
+void ProfileRulesDialog::watchFiles() {
+    QStringList wanted{QString::fromStdU16String(context_.dataFolder.u16string())};
+    if (!store_.folder().empty()) wanted << QString::fromStdU16String(store_.folder().u16string());
+    // A file written in place is seen only by watching the file; one replaced, by its folder.
+    const auto file = context_.dataFolder / kProfileRulesFileName;
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) {
+        wanted << QString::fromStdU16String(file.u16string());
     }
-    // The header's own sizing overlooks a styled box's border and arrow; size for the widest.
-    int profileWidth = table_->horizontalHeader()->sectionSizeHint(2);
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        profileWidth = std::max(profileWidth, table_->cellWidget(row, 2)->sizeHint().width() + 4);
-    }
-    table_->horizontalHeader()->resizeSection(2, profileWidth);
-    otherwise_->clear();
-    otherwise_->addItem(text(kLeave));
-    otherwise_->addItems(profiles);
-    otherwise_->setCurrentIndex(
-        rules_.otherwise ? otherwise_->findText(toQString(*rules_.otherwise)) : 0);
-    for (QWidget* control : std::initializer_list<QWidget*>{enabled_, notice_, otherwise_, add_}) {
-        control->setEnabled(!damaged_);
+    const QStringList watched = watcher_->files() + watcher_->directories();
+    for (const QString& path : wanted) {
+        if (!watched.contains(path)) watcher_->addPath(path);
     }
 }
 
-void ProfileRulesDialog::changed() {
-    if (damaged_) return;
+void ProfileRulesDialog::adopt(const ProfileRulesReading& reading,
+                               std::vector<ProfileEntry> profiles) {
+    damaged_ = reading.state == ProfileRulesReading::State::Damaged;
+    damage_ = reading.errors;
+    if (damaged_ && !reading.errors.empty()) {
+        const ConfigError& first = reading.errors.front();
+        problem_->setText(
+            text(kDamaged).arg(QString::fromStdString(first.path + ": " + first.message)));
+    }
+    problem_->setVisible(damaged_);
+    rules_ = reading.rules;
+    profiles_ = std::move(profiles);
+    ++showing_;
+    watchFiles();
+    showRules();
+}
+
+bool ProfileRulesDialog::upToDate(bool sayWhenNot) {
+    watchFiles();
+    const ProfileRulesReading reading = readProfileRules(context_.dataFolder);
+    std::vector<ProfileEntry> profiles = profilesIn(store_);
+    const bool sameRules = (reading.state == ProfileRulesReading::State::Damaged) == damaged_ &&
+                           reading.rules == rules_ && reading.errors == damage_;
+    const bool sameProfiles = profiles == profiles_;
+    if (sameRules && sameProfiles) return true;
+    adopt(reading, std::move(profiles));
+    if (sayWhenNot) say(text(sameRules ? kProfilesChanged : kChangedElsewhere));
+    return false;
+}
+
+void ProfileRulesDialog::follow() {
+    // What is typed is checked against the file when it is given.
+    if (!editing_) upToDate(false);
+}
+
+bool ProfileRulesDialog::change(const std::function<void(ProfileRules&)>& edit) {
+    if (!upToDate(true) || damaged_) return false;
+    ProfileRules next = rules_;
+    edit(next);
+    if (next == rules_) return false;
     std::string why;
-    if (!writeProfileRules(context_.dataFolder, rules_, why)) {
+    if (!writeProfileRules(context_.dataFolder, next, why)) {
         context_.messages.warn(QString::fromStdString(why).toStdU16String(),
                                std::u16string(kProgramName.in(context_.language)));
+        // The controls go back to what the file holds.
+        showRules();
+        return false;
     }
+    rules_ = std::move(next);
+    say({});
+    showRules();
+    return true;
 }
 
 void ProfileRulesDialog::addApplication(const FrontApplication& application) {
-    if (damaged_ || application.id.empty() || rules_.rules.size() >= kMaxProfileRules) return;
+    if (application.id.empty() || !upToDate(true) || damaged_) return;
     // A second rule for the same application would never apply: the first one is shown.
     const auto existing =
         std::find_if(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
@@ -261,62 +322,102 @@ void ProfileRulesDialog::addApplication(const FrontApplication& application) {
         });
     if (existing != rules_.rules.end()) {
         selectRule(static_cast<int>(existing - rules_.rules.begin()));
+        say(text(kAlreadyRuled).arg(QString::fromStdString(existing->application)));
         return;
     }
-    // A new rule gives the first profile; its row's list changes it.
-    if (context_.profiles.empty()) {
+    if (rules_.rules.size() >= kMaxProfileRules) return;
+    // A new rule gives the first profile that can be used; its row's list changes it.
+    const auto usable = std::find_if(profiles_.begin(), profiles_.end(),
+                                     [](const ProfileEntry& profile) { return !profile.empty; });
+    if (usable == profiles_.end()) {
         context_.messages.tell(std::u16string(kNoProfiles.in(context_.language)),
                                std::u16string(kProgramName.in(context_.language)));
         return;
     }
-    const std::u16string profile = context_.profiles.front();
-    rules_.rules.push_back({application.id, {}, profile});
-    changed();
-    showRules();
-    selectRule(table_->rowCount() - 1);
+    const ProfileRule rule{application.id, {}, usable->name};
+    if (change([&rule](ProfileRules& next) { next.rules.push_back(rule); })) {
+        selectRule(table_->rowCount() - 1);
+    }
 }
 
 void ProfileRulesDialog::moveSelected(int by) {
     const int row = table_->currentRow();
     const int to = row + by;
-    if (damaged_ || row < 0 || to < 0 || to >= static_cast<int>(rules_.rules.size())) return;
-    std::swap(rules_.rules[static_cast<std::size_t>(row)],
-              rules_.rules[static_cast<std::size_t>(to)]);
-    changed();
-    showRules();
-    selectRule(to);
+    if (row < 0 || to < 0 || to >= static_cast<int>(rules_.rules.size())) return;
+    if (change([row, to](ProfileRules& next) {
+            std::swap(next.rules[static_cast<std::size_t>(row)],
+                      next.rules[static_cast<std::size_t>(to)]);
+        })) {
+        selectRule(to);
+    }
 }
 
 void ProfileRulesDialog::removeSelected() {
     const int row = table_->currentRow();
-    if (damaged_ || row < 0 || row >= static_cast<int>(rules_.rules.size())) return;
-    rules_.rules.erase(rules_.rules.begin() + row);
-    changed();
-    showRules();
-    selectRule(std::min(row, table_->rowCount() - 1));
+    if (row < 0 || row >= static_cast<int>(rules_.rules.size())) return;
+    if (change([row](ProfileRules& next) { next.rules.erase(next.rules.begin() + row); })) {
+        selectRule(std::min(row, table_->rowCount() - 1));
+    }
 }
 
 void ProfileRulesDialog::chooseProfile(int row, int index) {
-    auto* choice = qobject_cast<QComboBox*>(table_->cellWidget(row, 2));
-    if (damaged_ || choice == nullptr || row >= static_cast<int>(rules_.rules.size())) return;
-    rules_.rules[static_cast<std::size_t>(row)].profile = choice->itemText(index).toStdU16String();
-    changed();
+    const QComboBox* choice = profileBox(row);
+    if (choice == nullptr || row >= static_cast<int>(rules_.rules.size()) || index < 0) return;
+    const std::u16string profile =
+        choice->itemData(index, kProfileRole).toString().toStdU16String();
+    change([row, &profile](ProfileRules& next) {
+        next.rules[static_cast<std::size_t>(row)].profile = profile;
+    });
+}
+
+void ProfileRulesDialog::chooseOtherwise(int index) {
+    const QVariant name = otherwise_->itemData(index, kProfileRole);
+    change([&name](ProfileRules& next) {
+        if (name.isValid()) {
+            next.otherwise = name.toString().toStdU16String();
+        } else {
+            next.otherwise.reset();
+        }
+    });
+}
+
+void ProfileRulesDialog::setExecutable(int row, const QString& path) {
+    if (row < 0 || row >= static_cast<int>(rules_.rules.size())) return;
+    const std::string given = path.trimmed().toStdString();
+    ProfileRule rule = rules_.rules[static_cast<std::size_t>(row)];
+    std::size_t place = static_cast<std::size_t>(row);
+    const bool written = change([&](ProfileRules& next) {
+        next.rules.erase(next.rules.begin() + row);
+        rule.executablePath = given;
+        // Behind a rule for any of the application's executables it would never apply.
+        if (!given.empty()) place = std::min(place, placeForRule(next, rule));
+        next.rules.insert(next.rules.begin() + static_cast<std::ptrdiff_t>(place), rule);
+    });
+    if (!written) return;
+    selectRule(static_cast<int>(place));
+    if (!given.empty() && executableUntold(known_, rule.application)) {
+        say(text(kUntold).arg(QString::fromStdString(rule.application)));
+    }
 }
 
 void ProfileRulesDialog::pickApplication() {
     QMenu menu(this);
-    const auto open =
-        context_.openApplications ? context_.openApplications() : std::vector<FrontApplication>();
-    for (const FrontApplication& application : open) {
-        QAction* item = menu.addAction(QString::fromStdString(application.id),
-                                       [this, application] { addApplication(application); });
+    if (context_.openApplications) known_ = context_.openApplications();
+    showRules();
+    for (const FrontApplication& application : known_) {
+        const QString id = QString::fromStdString(application.id);
         // Already given a profile: shown, so the list matches what is open, but not offered.
-        item->setEnabled(
-            std::none_of(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
+        const bool ruled =
+            std::any_of(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
                 return sameIgnoringCase(rule.application, application.id);
-            }));
+            });
+        if (ruled) {
+            menu.addAction(text(kHasRule).arg(id))->setEnabled(false);
+        } else {
+            menu.addAction(id, [this, application] { addApplication(application); });
+        }
     }
-    if (open.empty()) menu.addAction(text(kNoneSeen))->setEnabled(false);
+    if (known_.empty()) menu.addAction(text(kNoneSeen))->setEnabled(false);
     menu.addSeparator();
     menu.addAction(text(kOther), [this] {
         bool ok = false;

@@ -3,16 +3,21 @@
 #include <QDialog>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/profile_rules_file.h"
 #include "dialogs/dialog_text.h"
+#include "dialogs/profile_rule_marks.h"
 #include "platform/front_application.h"
 #include "platform/message_boxes.h"
 #include "profiles/profile_rules.h"
+#include "profiles/profile_store.h"
 
 class QCheckBox;
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -22,8 +27,8 @@ namespace tq260 {
 // What the rules window reads and talks through.
 struct ProfileRulesContext {
     Language language = Language::English;
-    std::filesystem::path dataFolder;  // where profile-rules.json is kept
-    std::vector<std::u16string> profiles;
+    // Where profile-rules.json and the profiles are kept.
+    std::filesystem::path dataFolder;
     // Which source tells the program the application in front, or why none does.
     QString source;
     // The applications to pick from: open now, or seen in front.
@@ -32,42 +37,96 @@ struct ProfileRulesContext {
 };
 
 // The rules that give the application in front its profile: the list in the order tried
-// (added by picking an open application, given a profile, moved, removed), the profile of
-// every other application, the switch for the whole feature and for a notice. Each change
-// is written at once; a damaged file is said and left as it is, and nothing can be changed.
+// (added by picking an open application, given a profile and an executable, moved, removed),
+// the profile of every other application, the switch for the whole feature and for a notice.
+// The window follows the rules file and the profiles while it is open. Each change is written
+// at once, and only over the file the window shows: when another program changed it meanwhile,
+// the window shows what is there now and writes nothing. A damaged file is said and left as
+// it is, and nothing can be changed. Rules that can never apply are marked in their rows.
 class ProfileRulesDialog final : public QDialog {
   public:
     explicit ProfileRulesDialog(ProfileRulesContext context, QWidget* parent = nullptr);
 
+    // A profile box item's profile; the Executable cell's path ("any" is only shown).
+    static constexpr int kProfileRole = Qt::UserRole;
+    static constexpr int kPathRole = Qt::UserRole;
+
     const ProfileRules& rules() const { return rules_; }
     QTableWidget* table() const { return table_; }
     QCheckBox* enabledBox() const { return enabled_; }
+    QCheckBox* noticeBox() const { return notice_; }
     QComboBox* otherwiseBox() const { return otherwise_; }
+    QComboBox* profileBox(int row) const;
     QLabel* problemLabel() const { return problem_; }
+    // A brief word about the last change: refused, or what it found.
+    QLabel* noteLabel() const { return note_; }
+    // Why the selected rule never applies; hidden when it can.
+    QLabel* ruleProblemLabel() const { return ruleProblem_; }
+    QLabel* otherwiseProblemLabel() const { return otherwiseProblem_; }
 
-    // What the window's buttons do, on the selected row.
+    // What the window's controls do.
     void addApplication(const FrontApplication& application);
     void moveSelected(int by);
     void removeSelected();
     void chooseProfile(int row, int index);
+    void chooseOtherwise(int index);
+    // Empty: any executable. A rule given a path goes where it can apply.
+    void setExecutable(int row, const QString& path);
     // Offers the applications to pick from; Add calls it.
     void pickApplication();
+    // Reads the rules file and the profiles again, shown when they changed.
+    void follow();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    class ExecutableDelegate;
+
     QString text(const DialogText& text) const;
     void updateButtons();
     void selectRule(int row);
     void showRules();
-    void changed();
+    void showRow(int row, const RuleMarks& marks);
+    // The profiles to choose from, the current one (or "leave", first when asked) shown.
+    void fillProfileBox(QComboBox* box, const std::optional<std::u16string>& current,
+                        bool leaveFirst);
+    QString problemsOf(int row) const;
+    QString profileProblem(ProfileState state, const std::u16string& name) const;
+    void say(const QString& note);
+    void watchFiles();
+    // Shows what the file and the profile folder hold.
+    void adopt(const ProfileRulesReading& reading, std::vector<ProfileEntry> profiles);
+    // Whether the file on disk and the profiles are what the window shows; when not, they are
+    // shown now (said when asked to).
+    bool upToDate(bool sayWhenNot);
+    // Writes the rules as edit leaves them, over the file shown only; false when nothing was
+    // written (the file had changed, or the write failed: both said).
+    bool change(const std::function<void(ProfileRules&)>& edit);
 
     ProfileRulesContext context_;
+    ProfileStore store_;
+    std::vector<ProfileEntry> profiles_;
+    // The applications the desktop told about, with their executables where it could.
+    std::vector<FrontApplication> known_;
+    // As last read from the file or written to it.
     ProfileRules rules_;
+    std::vector<RuleMarks> marks_;
     bool damaged_ = false;
+    std::vector<ConfigError> damage_;
+    // Each showing of what is on disk counts; a path typed over an older one is not taken.
+    int showing_ = 0;
+    int editedShowing_ = 0;
+    bool editing_ = false;
+    QFileSystemWatcher* watcher_ = nullptr;
     QCheckBox* enabled_ = nullptr;
     QCheckBox* notice_ = nullptr;
     QLabel* problem_ = nullptr;
+    QLabel* note_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QLabel* ruleProblem_ = nullptr;
     QComboBox* otherwise_ = nullptr;
+    QLabel* otherwiseProblem_ = nullptr;
     QPushButton* add_ = nullptr;
     QPushButton* up_ = nullptr;
     QPushButton* down_ = nullptr;

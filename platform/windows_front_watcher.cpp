@@ -52,9 +52,12 @@ void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, 
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
     auto& open = *reinterpret_cast<std::vector<FrontApplication>*>(context);
-    // Windows a person sees and switches to: visible, unowned, with a title.
+    // Windows a person sees and switches to: visible, unowned, with a title, able to come to
+    // the front (not a tool window or one that is never activated), and not the desktop.
+    const LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
     if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
-        GetWindowTextLengthW(window) == 0) {
+        GetWindowTextLengthW(window) == 0 ||
+        (extended & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) != 0 || window == GetShellWindow()) {
         return TRUE;
     }
     const auto application = applicationOf(window);

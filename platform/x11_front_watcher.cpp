@@ -3,39 +3,71 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <set>
 #include <system_error>
 
 namespace tq260 {
 
 namespace {
 
+// The window types that are never the active window: panels, the desktop, menus, tooltips
+// and the like; and those that are.
+constexpr std::array kPassiveTypes{
+    "_NET_WM_WINDOW_TYPE_DESKTOP",      "_NET_WM_WINDOW_TYPE_DOCK",
+    "_NET_WM_WINDOW_TYPE_TOOLBAR",      "_NET_WM_WINDOW_TYPE_MENU",
+    "_NET_WM_WINDOW_TYPE_SPLASH",       "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU",
+    "_NET_WM_WINDOW_TYPE_POPUP_MENU",   "_NET_WM_WINDOW_TYPE_TOOLTIP",
+    "_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_WINDOW_TYPE_COMBO",
+    "_NET_WM_WINDOW_TYPE_DND"};
+constexpr std::array kActiveTypes{"_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
+                                  "_NET_WM_WINDOW_TYPE_UTILITY"};
+
 struct Atoms {
     xcb_atom_t activeWindow = XCB_ATOM_NONE;
     xcb_atom_t clientList = XCB_ATOM_NONE;
     xcb_atom_t pid = XCB_ATOM_NONE;
+    xcb_atom_t windowType = XCB_ATOM_NONE;
+    xcb_atom_t protocols = XCB_ATOM_NONE;
+    xcb_atom_t takeFocus = XCB_ATOM_NONE;
+    std::array<xcb_atom_t, kPassiveTypes.size()> passiveTypes{};
+    std::array<xcb_atom_t, kActiveTypes.size()> activeTypes{};
 };
 
 template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-xcb_atom_t atomNamed(xcb_connection_t* connection, std::string_view name) {
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()),
-            nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
+// The atoms asked for at once, then their answers read: one wait for all of them.
 Atoms atomsOf(xcb_connection_t* connection) {
-    return {atomNamed(connection, "_NET_ACTIVE_WINDOW"), atomNamed(connection, "_NET_CLIENT_LIST"),
-            atomNamed(connection, "_NET_WM_PID")};
+    Atoms atoms;
+    std::vector<std::pair<std::string_view, xcb_atom_t*>> wanted{
+        {"_NET_ACTIVE_WINDOW", &atoms.activeWindow},
+        {"_NET_CLIENT_LIST", &atoms.clientList},
+        {"_NET_WM_PID", &atoms.pid},
+        {"_NET_WM_WINDOW_TYPE", &atoms.windowType},
+        {"WM_PROTOCOLS", &atoms.protocols},
+        {"WM_TAKE_FOCUS", &atoms.takeFocus}};
+    for (std::size_t i = 0; i < kPassiveTypes.size(); ++i) {
+        wanted.emplace_back(kPassiveTypes[i], &atoms.passiveTypes[i]);
+    }
+    for (std::size_t i = 0; i < kActiveTypes.size(); ++i) {
+        wanted.emplace_back(kActiveTypes[i], &atoms.activeTypes[i]);
+    }
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const auto& [name, atom] : wanted) {
+        cookies.push_back(
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()));
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(connection, cookies[i], nullptr), &std::free);
+        *wanted[i].second = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+    return atoms;
 }
 
 // A property's bytes, at most 64 KiB of them; nothing when the window has none of that type.
@@ -51,16 +83,39 @@ std::optional<std::string> property(xcb_connection_t* connection, xcb_window_t w
     return std::string(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
-std::vector<xcb_window_t> windowsIn(const std::optional<std::string>& value) {
-    std::vector<xcb_window_t> windows;
-    if (!value) return windows;
-    for (std::size_t at = 0; at + sizeof(xcb_window_t) <= value->size();
-         at += sizeof(xcb_window_t)) {
-        xcb_window_t window = 0;
-        value->copy(reinterpret_cast<char*>(&window), sizeof window, at);
-        windows.push_back(window);
+// A property of 32-bit items (windows, atoms, cardinals) as its items.
+std::vector<std::uint32_t> itemsIn(const std::optional<std::string>& value) {
+    std::vector<std::uint32_t> items;
+    if (!value) return items;
+    for (std::size_t at = 0; at + sizeof(std::uint32_t) <= value->size();
+         at += sizeof(std::uint32_t)) {
+        std::uint32_t item = 0;
+        value->copy(reinterpret_cast<char*>(&item), sizeof item, at);
+        items.push_back(item);
     }
-    return windows;
+    return items;
+}
+
+bool contains(const auto& atoms, xcb_atom_t atom) {
+    return atom != XCB_ATOM_NONE && std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
+}
+
+// Whether the window can ever be the active one: its type (the first one it names that is
+// known decides) is not a panel's, the desktop's, a menu's or the like, and it takes input,
+// given by the window manager or taking the focus itself (WM_TAKE_FOCUS).
+bool canBecomeActive(xcb_connection_t* connection, const Atoms& atoms, xcb_window_t window) {
+    for (const xcb_atom_t type :
+         itemsIn(property(connection, window, atoms.windowType, XCB_ATOM_ATOM))) {
+        if (contains(atoms.passiveTypes, type)) return false;
+        if (contains(atoms.activeTypes, type)) break;
+    }
+    // WM_HINTS: flags, then input; the input flag counts only where its bit is set.
+    const auto hints = itemsIn(property(connection, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS));
+    constexpr std::uint32_t kInputHint = 1;
+    const bool refusesInput = hints.size() >= 2 && (hints[0] & kInputHint) != 0 && hints[1] == 0;
+    return !refusesInput ||
+           contains(itemsIn(property(connection, window, atoms.protocols, XCB_ATOM_ATOM)),
+                    atoms.takeFocus);
 }
 
 std::string executableOf(std::uint32_t pid) {
@@ -77,7 +132,7 @@ std::optional<FrontApplication> describe(xcb_connection_t* connection, const Ato
     if (!wmClass) return std::nullopt;
     FrontApplication front;
     front.id = classOfWmClass(*wmClass);
-    const auto pids = windowsIn(property(connection, window, atoms.pid, XCB_ATOM_CARDINAL));
+    const auto pids = itemsIn(property(connection, window, atoms.pid, XCB_ATOM_CARDINAL));
     const std::uint32_t pid = pids.empty() ? 0 : pids.front();
     front.executablePath = executableOf(pid);
     front.ownWindow = pid != 0 && pid == static_cast<std::uint32_t>(getpid());
@@ -86,7 +141,7 @@ std::optional<FrontApplication> describe(xcb_connection_t* connection, const Ato
 
 std::optional<FrontApplication> activeApplication(xcb_connection_t* connection, const Atoms& atoms,
                                                   xcb_window_t root) {
-    const auto active = windowsIn(property(connection, root, atoms.activeWindow, XCB_ATOM_WINDOW));
+    const auto active = itemsIn(property(connection, root, atoms.activeWindow, XCB_ATOM_WINDOW));
     return active.empty() ? std::nullopt : describe(connection, atoms, active.front());
 }
 
@@ -175,13 +230,21 @@ std::vector<FrontApplication> X11FrontWatcher::openApplications() {
     if (connection == nullptr) return {};
     const Atoms atoms = atomsOf(connection);
     std::vector<FrontApplication> open;
-    std::set<std::string> seen;
     for (const xcb_window_t window :
-         windowsIn(property(connection, root, atoms.clientList, XCB_ATOM_WINDOW))) {
+         itemsIn(property(connection, root, atoms.clientList, XCB_ATOM_WINDOW))) {
         const auto application = describe(connection, atoms, window);
-        if (application && !application->ownWindow && !application->id.empty() &&
-            seen.insert(application->id).second) {
+        if (!application || application->ownWindow || application->id.empty() ||
+            !canBecomeActive(connection, atoms, window)) {
+            continue;
+        }
+        const auto same = std::find_if(open.begin(), open.end(), [&](const FrontApplication& a) {
+            return a.id == application->id;
+        });
+        // Once each; the executable from any of its windows that tells it.
+        if (same == open.end()) {
             open.push_back(*application);
+        } else if (same->executablePath.empty()) {
+            same->executablePath = application->executablePath;
         }
     }
     xcb_disconnect(connection);

@@ -8,6 +8,7 @@ dbus-run-session with Debian's python3 (pyatspi); 77 (skipped) when a part is mi
 Usage: accessibility_tree.py PROGRAM TQ260CTL
 """
 
+import json
 import os
 import shutil
 import subprocess
@@ -65,13 +66,19 @@ RULES_WINDOW = {
     "english": [("check box", "Switch profiles by the application in front"),
                 ("table", "Rules, tried in this order"), ("push button", "Add…"),
                 ("push button", "Up"), ("push button", "Down"), ("push button", "Remove"),
-                ("combo box", "Leave as it is"),
+                ("combo box", "Gone (missing)"), ("table cell", "Gone (missing)"),
+                ("label", "Never applies: there is no profile Gone."),
                 ("check box", "Say when the profile changes"), ("push button", "Close")],
     "chinese": [("check box", "按前台应用程序切换配置"), ("table", "规则（按此顺序匹配）"),
                 ("push button", "添加…"), ("push button", "上移"), ("push button", "下移"),
-                ("push button", "删除"), ("combo box", "保持不变"),
+                ("push button", "删除"), ("combo box", "Gone（不存在）"),
+                ("table cell", "Gone（不存在）"), ("label", "不会生效：没有名为“Gone”的配置。"),
                 ("check box", "切换配置时提示"), ("push button", "关闭")],
 }
+# The rules the window opens on: one that can never apply (its profile is not there), marked
+# in its row, and every other application given that profile too.
+RULES_FILE = {"format": 1, "enabled": False, "notice": False,
+              "rules": [{"application": "xlogo", "profile": "Gone"}], "otherwise": "Gone"}
 RULES_ITEM = {"english": "Use for applications…", "chinese": "用于应用程序…"}
 # A combo box is named by its choice; its label reaches the reader as its labelled-by relation.
 RULES_COMBO_LABEL = {"english": "Every other application:", "chinese": "其他应用程序："}
@@ -161,7 +168,10 @@ def check_rules_window(language, app, profiles, pyatspi):
     finally:
         pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:focused")
     inside = check_window("rules window", rules, RULES_WINDOW[language], pyatspi)
-    combo = next(child for (role, _), child in inside.items() if role == "combo box")
+    marked = inside[("table cell", "xlogo")]
+    mark = next(name for role, name in RULES_WINDOW[language] if role == "label")
+    assert marked.description == mark, f"the rule's row says {marked.description!r}"
+    combo = inside[next(item for item in RULES_WINDOW[language] if item[0] == "combo box")]
     labels = [relation.getTarget(i).name for relation in combo.getRelationSet()
               if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
               for i in range(relation.getNTargets())]
@@ -177,6 +187,7 @@ def run_language(language, program, tool, pyatspi):
         config = Path(folder) / "config"
         config.mkdir()
         (config / "TQ260.conf").write_text(f"[General]\nLanguage={language}\n")
+        (Path(folder) / "profile-rules.json").write_text(json.dumps(RULES_FILE))
         environment = dict(os.environ, QT_QPA_PLATFORM="xcb",
                            QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_CONFIG_HOME=str(config))
         running = subprocess.Popen([str(own_program), "--virtual-keyboard", "--no-splash"],

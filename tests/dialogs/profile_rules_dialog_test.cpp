@@ -2,15 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <map>
 
 #include "config/profile_rules_file.h"
+#include "controls/qt_text.h"
+#include "dialogs/profile_rules_texts.h"
 #include "support/normal_user.h"
 #include "support/scripted_messages.h"
 #include "support/temporary_folder.h"
@@ -20,21 +29,30 @@ namespace {
 
 class ProfileRulesDialogTest : public ::testing::Test {
   protected:
+    void SetUp() override {
+        for (const char* name : {"Desk", "Game"}) makeProfile(name, false);
+    }
     std::unique_ptr<ProfileRulesDialog> open(Language language = Language::English) {
-        return std::make_unique<ProfileRulesDialog>(ProfileRulesContext{
-            language,
-            folder.path(),
-            {u"Desk", u"Game"},
-            QStringLiteral("Watching."),
-            [] {
-                return std::vector<FrontApplication>{{"XLogo", "/usr/bin/xlogo", false}};
-            },
-            messages});
+        return std::make_unique<ProfileRulesDialog>(
+            ProfileRulesContext{language, folder.path(), QStringLiteral("Watching."),
+                                [this] { return known; }, messages});
+    }
+    // A profile made by New holds no settings; one saved into holds some.
+    void makeProfile(const std::string& name, bool empty) {
+        std::filesystem::create_directories(folder / ProfileStore::kFolderName);
+        std::vector<std::uint8_t> bytes(ProfileStore::kNewProfileBytes, 0);
+        bytes[0] = empty ? 0 : 1;
+        writeRawFile(folder / ProfileStore::kFolderName / (name + ".bin"), bytes);
+    }
+    void write(const ProfileRules& rules) {
+        std::string why;
+        ASSERT_TRUE(writeProfileRules(folder.path(), rules, why)) << why;
     }
     ProfileRules onDisk() const { return readProfileRules(folder.path()).rules; }
 
     TemporaryFolder folder;
     ScriptedMessages messages;
+    std::vector<FrontApplication> known{{"XLogo", "/usr/bin/xlogo", false}};
 };
 
 TEST_F(ProfileRulesDialogTest, EachChangeIsWrittenAtOnceInTheOrderShown) {
@@ -50,10 +68,11 @@ TEST_F(ProfileRulesDialogTest, EachChangeIsWrittenAtOnceInTheOrderShown) {
     EXPECT_EQ(onDisk(), expected);
     EXPECT_EQ(dialog->table()->item(0, 0)->text(), "steam");
 
-    // The same application again: its rule is selected, none is added.
+    // The same application again: its rule is selected and said, none is added.
     dialog->addApplication({"STEAM", "", false});
     EXPECT_EQ(dialog->table()->rowCount(), 2);
     EXPECT_EQ(dialog->table()->currentRow(), 0);
+    EXPECT_EQ(dialog->noteLabel()->text(), "steam has a rule already: it is selected.");
     dialog->table()->selectRow(1);
     dialog->removeSelected();
     expected.rules.pop_back();
@@ -70,9 +89,183 @@ TEST_F(ProfileRulesDialogTest, EachChangeIsWrittenAtOnceInTheOrderShown) {
     dialog = open();
     EXPECT_TRUE(dialog->enabledBox()->isChecked());
     EXPECT_EQ(dialog->table()->rowCount(), 1);
-    EXPECT_EQ(qobject_cast<QComboBox*>(dialog->table()->cellWidget(0, 2))->currentText(), "Game");
+    EXPECT_EQ(dialog->profileBox(0)->currentText(), "Game");
     EXPECT_EQ(dialog->otherwiseBox()->currentText(), "Desk");
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ProfileRulesDialogTest, AFileChangedByAnotherProgramIsShownAndNeverWrittenOver) {
+    const ProfileRules shown{true, {{"XLogo", "", u"Desk"}, {"steam", "", u"Game"}}, std::nullopt};
+    // What `rules add xterm Game` and `rules off` leave meanwhile.
+    ProfileRules tool = shown;
+    tool.enabled = false;
+    tool.rules.push_back({"xterm", "", u"Game"});
+    const std::vector<std::pair<const char*, std::function<void(ProfileRulesDialog&)>>> changes{
+        {"notice", [](ProfileRulesDialog& d) { d.noticeBox()->click(); }},
+        {"add",
+         [](ProfileRulesDialog& d) {
+             d.addApplication({"foot", "", false});
+         }},
+        {"profile", [](ProfileRulesDialog& d) { d.chooseProfile(0, 1); }},
+        {"otherwise", [](ProfileRulesDialog& d) { d.chooseOtherwise(1); }},
+        {"up", [](ProfileRulesDialog& d) { d.table()->selectRow(1), d.moveSelected(-1); }},
+        {"remove", [](ProfileRulesDialog& d) { d.table()->selectRow(0), d.removeSelected(); }},
+        {"executable", [](ProfileRulesDialog& d) { d.setExecutable(1, "/usr/bin/steam"); }},
+    };
+    for (const auto& [name, drive] : changes) {
+        SCOPED_TRACE(name);
+        write(shown);
+        auto dialog = open();
+        write(tool);
+        drive(*dialog);
+        EXPECT_EQ(onDisk(), tool);
+        EXPECT_FALSE(dialog->enabledBox()->isChecked());
+        EXPECT_EQ(dialog->table()->rowCount(), 3);
+        EXPECT_EQ(dialog->noteLabel()->text(), toQString(rules_text::kChangedElsewhere.english));
+    }
+    // A profile renamed meanwhile: the window shows the profiles as they are and writes nothing.
+    auto dialog = open();
+    std::filesystem::rename(folder / "Configure/Game.bin", folder / "Configure/Play.bin");
+    dialog->chooseProfile(0, 1);
+    EXPECT_EQ(onDisk(), tool);
+    EXPECT_EQ(dialog->profileBox(1)->currentText(), "Game (missing)");
+    EXPECT_EQ(dialog->noteLabel()->text(), toQString(rules_text::kProfilesChanged.english));
+}
+
+TEST_F(ProfileRulesDialogTest, FollowsTheFileAndTheProfilesWhileOpen) {
+    write({true, {{"XLogo", "", u"Desk"}, {"steam", "", u"Game"}}, u"Game"});
+    auto dialog = open();
+    dialog->table()->selectRow(1);
+    // A rule added before the selected one: the selection stays on its rule.
+    write({true, {{"foot", "", u"Desk"}, {"XLogo", "", u"Desk"}, {"steam", "", u"Game"}}, u"Game"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->table()->rowCount() == 3; }));
+    EXPECT_EQ(dialog->table()->currentRow(), 2);
+    // Game renamed, its rules carried along; then Desk deleted.
+    ProfileStore store;
+    store.openIn(folder.path());
+    ASSERT_EQ(store.rename(*store.rowOf(u"Game"), u"Play").result, ProfileStore::Result::Done);
+    std::string why;
+    ASSERT_TRUE(carryRulesToRenamedProfile(folder.path(), u"Game", u"Play", why)) << why;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->profileBox(2)->currentText() == "Play"; }));
+    EXPECT_EQ(dialog->otherwiseBox()->currentText(), "Play");
+    std::filesystem::remove(folder / "Configure/Desk.bin");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dialog->profileBox(0)->currentText() == "Desk (missing)"; }));
+    EXPECT_TRUE(dialog->ruleProblemLabel()->isHidden());
+    dialog->table()->selectRow(0);
+    EXPECT_EQ(dialog->ruleProblemLabel()->text(), "Never applies: there is no profile Desk.");
+    // Followed, not refused: nothing to say.
+    EXPECT_TRUE(dialog->noteLabel()->isHidden());
+}
+
+TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTheRest) {
+    makeProfile("Blank", true);
+    known.push_back({"nopid", "", false});
+    write({true,
+           {{"steam", "", u"Game"},
+            {"steam", "/usr/bin/steam", u"Desk"},
+            {"xterm", "", u"Blank"},
+            {"old", "", u"Gone"},
+            {"nopid", "/opt/nopid", u"Desk"},
+            {"XLogo", "", u"Desk"}},
+           u"Blank"});
+    struct Row {
+        QString profile;
+        QString problem;  // in English; empty where the rule can apply
+    };
+    const std::vector<Row> rows{
+        {"Game", ""},
+        {"Desk", "Never applies: rule 1 (steam, any) above it always matches first."},
+        {"Blank (empty)", "the profile Blank holds no settings"},
+        {"Gone (missing)", "there is no profile Gone"},
+        {"Desk", "the desktop does not tell which executable nopid runs"},
+        {"Desk", ""}};
+    for (const Language language : {Language::English, Language::Chinese}) {
+        auto dialog = open(language);
+        for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+            SCOPED_TRACE(row);
+            const Row& expected = rows[static_cast<std::size_t>(row)];
+            const QTableWidgetItem* name = dialog->table()->item(row, 0);
+            const QString problem = name->data(Qt::AccessibleDescriptionRole).toString();
+            EXPECT_EQ(problem.isEmpty(), expected.problem.isEmpty());
+            EXPECT_EQ(name->icon().isNull(), expected.problem.isEmpty());
+            if (language == Language::Chinese) continue;
+            EXPECT_TRUE(problem.contains(expected.problem)) << problem.toStdString();
+            EXPECT_EQ(dialog->profileBox(row)->currentText(), expected.profile);
+        }
+        EXPECT_FALSE(dialog->otherwiseProblemLabel()->isHidden());
+    }
+    // An empty profile is shown but not offered; a missing one only where a rule names it.
+    auto dialog = open();
+    QComboBox* box = dialog->profileBox(0);
+    const auto* model = qobject_cast<QStandardItemModel*>(box->model());
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->itemText(0), "Blank (empty)");
+    EXPECT_FALSE(model->item(0)->isEnabled());
+    EXPECT_TRUE(model->item(1)->isEnabled());
+    EXPECT_EQ(dialog->profileBox(3)->findText("Gone (missing)"), 3);
+
+    // Add… marks the applications that have a rule, and does not offer them.
+    std::vector<std::pair<QString, bool>> offered;
+    QTimer::singleShot(0, [&] {
+        for (const QAction* item : QApplication::activePopupWidget()->actions()) {
+            offered.emplace_back(item->text(), item->isEnabled());
+        }
+        QApplication::activePopupWidget()->close();
+    });
+    dialog->pickApplication();
+    const std::vector<std::pair<QString, bool>> expected{
+        {"XLogo — has a rule", false}, {"nopid — has a rule", false}, {"", true}, {"Other…", true}};
+    EXPECT_EQ(offered, expected);
+}
+
+TEST_F(ProfileRulesDialogTest, TheExecutableIsTypedAndARuleWithOneMovesWhereItCanApply) {
+    known.push_back({"nopid", "", false});
+    write({true,
+           {{"steam", "", u"Game"}, {"XLogo", "", u"Desk"}, {"steam", "", u"Desk"}},
+           std::nullopt});
+    auto dialog = open();
+    dialog->show();
+    dialog->table()->selectRow(2);
+    QTest::keyClick(dialog->table(), Qt::Key_F2);
+    auto* editor = dialog->table()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "");  // "any" is only shown
+    QTest::keyClicks(editor, "/usr/bin/steam");
+    QTest::keyClick(editor, Qt::Key_Return);
+    const std::vector<ProfileRule> moved{
+        {"steam", "/usr/bin/steam", u"Desk"}, {"steam", "", u"Game"}, {"XLogo", "", u"Desk"}};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return onDisk().rules == moved; }));
+    EXPECT_EQ(dialog->table()->currentRow(), 0);
+    EXPECT_EQ(dialog->table()->item(0, 1)->text(), "/usr/bin/steam");
+    // Up and Down still move it, behind the general rule too; an empty path means any again.
+    dialog->moveSelected(1);
+    EXPECT_EQ(onDisk().rules[1].executablePath, "/usr/bin/steam");
+    EXPECT_FALSE(dialog->ruleProblemLabel()->isHidden());
+    dialog->setExecutable(1, "  ");
+    EXPECT_EQ(onDisk().rules[1], (ProfileRule{"steam", "", u"Desk"}));
+    EXPECT_EQ(dialog->table()->item(1, 1)->text(), "any");
+    // Without a rule for any of its executables it stays where it is. A path for an
+    // application whose executable the desktop does not tell is said.
+    dialog->addApplication({"nopid", "", false});
+    dialog->moveSelected(-1);
+    dialog->setExecutable(2, "/opt/nopid");
+    EXPECT_EQ(onDisk().rules[2].executablePath, "/opt/nopid");
+    EXPECT_TRUE(dialog->noteLabel()->text().contains("does not tell which executable nopid"));
+
+    // The tool writes the file while a path is typed: given, it is not written over the file.
+    QTest::keyClick(dialog->table(), Qt::Key_F2);
+    editor = dialog->table()->findChild<QLineEdit*>();
+    QTest::keyClicks(editor, "/opt/other");
+    QSignalSpy seen(dialog->findChild<QFileSystemWatcher*>(),
+                    &QFileSystemWatcher::directoryChanged);
+    const ProfileRules tool{false, {{"xterm", "", u"Desk"}}, std::nullopt};
+    write(tool);
+    ASSERT_TRUE(seen.wait());
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->table()->rowCount() == 1; }));
+    EXPECT_EQ(onDisk(), tool);
+    EXPECT_EQ(dialog->noteLabel()->text(), toQString(rules_text::kChangedElsewhere.english));
 }
 
 TEST_F(ProfileRulesDialogTest, ADamagedFileIsSaidAndNeverWrittenOver) {
@@ -88,6 +281,13 @@ TEST_F(ProfileRulesDialogTest, ADamagedFileIsSaidAndNeverWrittenOver) {
     }
     std::ifstream file(folder / kProfileRulesFileName);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), damaged);
+    // Mended while the window is open: followed, and it can be changed again.
+    auto dialog = open();
+    std::filesystem::remove(folder / kProfileRulesFileName);
+    write({true, {}, std::nullopt});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->enabledBox()->isEnabled(); }));
+    EXPECT_TRUE(dialog->problemLabel()->isHidden());
+    EXPECT_TRUE(dialog->enabledBox()->isChecked());
 }
 
 TEST_F(ProfileRulesDialogTest, AChangeThatCannotBeWrittenIsSaidAsANormalUser) {
@@ -100,6 +300,8 @@ TEST_F(ProfileRulesDialogTest, AChangeThatCannotBeWrittenIsSaidAsANormalUser) {
     ASSERT_EQ(messages.warnings.size(), 1U);
     EXPECT_TRUE(messages.warnings.front().find(u"profile-rules.json") != std::u16string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / kProfileRulesFileName));
+    // The window shows what the file holds, not the change it could not write.
+    EXPECT_EQ(dialog->table()->rowCount(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/snapshots/profile_scenes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include "dialogs/configure_dlg.h"
 #include "dialogs/profile_dialog_layout.h"
 #include "dialogs/profile_rules_dialog.h"
+#include "platform/atomic_file.h"
 
 namespace tq260::snapshots {
 
@@ -124,10 +126,17 @@ void writeRulesWindow(Language language, const QString& out, const QString& suff
                        u"Default",
                        true},
                       why);
+    // Raid night made by New and never saved into: its rule is marked.
+    std::filesystem::create_directories(folder / ProfileStore::kFolderName);
+    for (const char* name : {"Arena", "Default", "Office", "Raid night"}) {
+        std::vector<std::uint8_t> bytes(ProfileStore::kNewProfileBytes, 0);
+        bytes[0] = std::string_view(name) == "Raid night" ? 0 : 1;
+        writeFileAtomically(folder / ProfileStore::kFolderName / (std::string(name) + ".bin"),
+                            std::span<const std::uint8_t>(bytes));
+    }
     Silent silent;
     ProfileRulesDialog dialog({language,
                                folder,
-                               {u"Arena", u"Default", u"Office", u"Raid night"},
                                language == Language::Chinese
                                    ? QStringLiteral("正在监视 X 服务器的活动窗口。")
                                    : QStringLiteral("Watching the X server's active window."),
@@ -137,6 +146,21 @@ void writeRulesWindow(Language language, const QString& out, const QString& suff
     dialog.table()->selectRow(1);
     settle();
     save(dialog.grab().toImage(), out + "profile-rules" + suffix);
+
+    // The tool wrote the file meanwhile (a path rule behind the general one, a profile that is
+    // not there): a change in the window is refused and said, the rules shown as they are now.
+    writeProfileRules(folder,
+                      {true,
+                       {{"steam_app_570", "", u"Arena"},
+                        {"steam_app_570", "/opt/steam/dota2", u"Office"},
+                        {"XLogo", "", u"Raid night"}},
+                       u"Old",
+                       true},
+                      why);
+    dialog.noticeBox()->click();
+    dialog.table()->selectRow(1);
+    settle();
+    save(dialog.grab().toImage(), out + "profile-rules-changed-elsewhere" + suffix);
 }
 
 }  // namespace tq260::snapshots
