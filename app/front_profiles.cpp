@@ -1,5 +1,6 @@
 #include "app/front_profiles.h"
 
+#include <QApplication>
 #include <algorithm>
 
 #include "app/main_window.h"
@@ -99,6 +100,14 @@ QString FrontProfiles::sourceText(Language language) const {
 }
 
 void FrontProfiles::runRulesWindow(QWidget* owner, MessageBoxes& messages) {
+    // The tray's menu works while a dialog is up: chosen again, the open window comes forward.
+    for (QWidget* open : QApplication::topLevelWidgets()) {
+        if (open->isVisible() && open->objectName() == QLatin1String("ProfileRulesDialog")) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+    }
     ProfileRulesDialog dialog(
         {state_.language, state_.dataFolderPath(), sourceText(state_.language),
          [this] { return openApplications(); }, messages},

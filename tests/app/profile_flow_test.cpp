@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 
+#include "app/front_profiles.h"
 #include "dialog_flow_fixture.h"
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/keymap_file.h"
@@ -106,6 +107,42 @@ TEST_F(ProfileFlow, TheOpenDialogsChangesShowAtOnceAndTheUseLineBesideIt) {
         EXPECT_EQ(window->profileLine(), "Profile: Zone");
     });
     EXPECT_EQ(told, std::vector<std::u16string>({u"Arena", u"Zone"}));
+}
+
+// The tray's menu opens while a dialog is up, so the rules may be asked for while their window
+// is open: it comes forward instead of opening twice.
+TEST_F(ProfileFlow, TheRulesWindowOpensOnce) {
+    start();
+    FrontProfiles front(*window, state, timers);
+    realDialogs->setProfileRules([&](QWidget* owner) { front.runRulesWindow(owner, messages); });
+    const auto open = [] {
+        std::vector<QDialog*> found;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->objectName() == "ProfileRulesDialog") {
+                found.push_back(static_cast<QDialog*>(w));
+            }
+        }
+        return found;
+    };
+    std::size_t most = 0;
+    bool askedAgain = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        const auto shown = open();
+        most = std::max(most, shown.size());
+        if (shown.size() > 1 || (askedAgain && !shown.empty())) {
+            for (QDialog* d : shown) d->reject();
+        }
+    });
+    QTimer::singleShot(50, [&] {
+        realDialogs->runProfileRules();
+        askedAgain = true;
+    });
+    poll.start();
+    realDialogs->runProfileRules();
+    EXPECT_EQ(most, 1U);
+    EXPECT_TRUE(askedAgain);
 }
 
 }  // namespace
