@@ -12,7 +12,6 @@
 #include "app/front_profiles.h"
 #include "app/qt_platform.h"
 #include "dialog_flow_fixture.h"
-#include "dialogs/profile_dialog_layout.h"
 #include "dialogs/profile_rules_dialog.h"
 #include "platform/device_claim.h"
 #include "support/other_process_lock.h"
@@ -21,11 +20,7 @@ namespace tq260 {
 namespace {
 
 using testing::anotherProcessLocks;
-using testing::keyCentre;
 using testing::OtherProcess;
-
-constexpr std::size_t kA = 63;
-constexpr std::size_t kHome = 35;
 
 // The chooser has listed its folder and looked into every file there, as Qt does to tell
 // a file's type.
@@ -77,19 +72,15 @@ class LockAcrossDialogs : public testing::DialogFlow {
         open();
         EXPECT_TRUE(closed) << "it did not open";
     }
-    // A chooser opened from the profile dialog, pointed at the data folder unless told.
-    void inChooser(std::optional<std::u16string> (FilePickers::*pick)(const FilePickers::Request&),
-                   FilePickers::Request request, const std::function<void()>& inside) {
-        if (request.folder.empty()) request.folder = folder.path().toStdU16String();
+    // A chooser opened from the profile dialog, in the data folder, as its Save, Export and
+    // Load ask for one.
+    using Pick = std::optional<std::u16string> (FilePickers::*)(const FilePickers::Request&);
+    void inChooser(Pick pick, const std::function<void()>& inside) {
+        FilePickers::Request request{
+            u"", folder.path().toStdU16String(), u"bin Files", u"*.bin", false, u"bin"};
         inProfiles([&](CConfigureDlg&) {
             whileModal<QFileDialog>([&] { (choosers.*pick)(request); }, inside, listed);
         });
-    }
-    static FilePickers::Request files(std::u16string name, std::u16string pattern) {
-        FilePickers::Request request;
-        request.filterName = std::move(name);
-        request.filterPattern = std::move(pattern);
-        return request;
     }
 
     QtFilePickers choosers;
@@ -100,58 +91,34 @@ class LockAcrossDialogs : public testing::DialogFlow {
 
 TEST_F(LockAcrossDialogs, AnotherProgramIsShutOutWhileEachIsOpenAndAfter) {
     start();
-    putProfile("Arena", 12);
     boxes.setOwner(window.get());
     FrontProfiles front(*window, state, timers);
     realDialogs->setProfileRules([&](QWidget* owner) { front.runRulesWindow(owner, messages); });
     using Inside = std::function<void()>;
-    FilePickers::Request exportRequest = files(u"bin Files", u"*.bin");
-    exportRequest.mustExist = false;
-    exportRequest.defaultSuffix = u"bin";
     const struct {
         const char* name;
         std::function<void(const Inside&)> open;
     } windows[] = {
         {"a navigation key's dialog",
-         [&](const Inside& inside) { clickKey(kHome, [&](KeyAssignmentDialog&) { inside(); }); }},
+         [&](const Inside& in) { clickKey(35, [&](KeyAssignmentDialog&) { in(); }); }},
         {"another key's dialog",
-         [&](const Inside& inside) { clickKey(kA, [&](KeyAssignmentDialog&) { inside(); }); }},
+         [&](const Inside& in) { clickKey(63, [&](KeyAssignmentDialog&) { in(); }); }},
         {"the macro manager",
-         [&](const Inside& inside) { inMacroManager([&](CMacroRecordDlg&) { inside(); }); }},
+         [&](const Inside& in) { inMacroManager([&](CMacroRecordDlg&) { in(); }); }},
         {"the profile dialog",
-         [&](const Inside& inside) { inProfiles([&](CConfigureDlg&) { inside(); }); }},
+         [&](const Inside& in) { inProfiles([&](CConfigureDlg&) { in(); }); }},
         {"the rules window",
-         [&](const Inside& inside) {
-             whileModal<ProfileRulesDialog>([&] { realDialogs->runProfileRules(); }, inside);
+         [&](const Inside& in) {
+             whileModal<ProfileRulesDialog>([&] { realDialogs->runProfileRules(); }, in);
          }},
         {"a question",
-         [&](const Inside& inside) {
-             whileModal<QMessageBox>([&] { boxes.ask(u"Restore?", u"Factory Setting"); }, inside);
+         [&](const Inside& in) {
+             whileModal<QMessageBox>([&] { boxes.ask(u"Restore?", u"Factory Setting"); }, in);
          }},
-        {"a warning",
-         [&](const Inside& inside) {
-             whileModal<QMessageBox>([&] { boxes.warn(u"Not answering.", u"TQ260"); }, inside);
-         }},
-        {"the profile dialog's Load chooser",
-         [&](const Inside& inside) {
-             inProfiles([&](CConfigureDlg& dialog) {
-                 dialog.list()->setCurrentRow(0);
-                 whileModal<QFileDialog>([&] { dialog.runCommand(kProfileLoadCommand); }, inside,
-                                         listed);
-             });
-         }},
-        {"a Save or Export chooser in the data folder",
-         [&](const Inside& inside) { inChooser(&FilePickers::saveFile, exportRequest, inside); }},
-        {"a Load chooser in the data folder",
-         [&](const Inside& inside) {
-             inChooser(&FilePickers::openFile, files(u"bin Files", u"*.bin"), inside);
-         }},
-        {"a key's file chooser in the data folder",
-         [&](const Inside& inside) {
-             inChooser(&FilePickers::openFile, files(u"All Files", u"*"), inside);
-         }},
-        {"a key's folder chooser in the data folder",
-         [&](const Inside& inside) { inChooser(&FilePickers::folder, {}, inside); }},
+        {"a Save or Export chooser",
+         [&](const Inside& in) { inChooser(&FilePickers::saveFile, in); }},
+        {"a Load chooser", [&](const Inside& in) { inChooser(&FilePickers::openFile, in); }},
+        {"a folder chooser", [&](const Inside& in) { inChooser(&FilePickers::folder, in); }},
     };
     for (const auto& opened : windows) {
         SCOPED_TRACE(opened.name);

@@ -5,18 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ostream>
 #include <string>
 
 namespace tq260::testing {
 
 enum class OtherProcess { Locked, Refused, Failed };
-
-inline void PrintTo(OtherProcess found, std::ostream* out) {
-    *out << (found == OtherProcess::Locked    ? "locked it"
-             : found == OtherProcess::Refused ? "was refused"
-                                              : "failed");
-}
 
 // What another process finds when it locks the whole file for writing now: with F_OFD_SETLK
 // as this program locks, or with F_SETLK as a tool that takes classic record locks. The
