@@ -72,12 +72,19 @@ class LockAcrossDialogs : public testing::DialogFlow {
         open();
         EXPECT_TRUE(closed) << "it did not open";
     }
-    // A chooser opened from the profile dialog, in the data folder, as its Save, Export and
-    // Load ask for one.
+    // A chooser opened from the profile dialog in the data folder, asked for as Export asks
+    // (Load and the folder chooser leave out what they do not use).
     using Pick = std::optional<std::u16string> (FilePickers::*)(const FilePickers::Request&);
     void inChooser(Pick pick, const std::function<void()>& inside) {
-        FilePickers::Request request{
-            u"", folder.path().toStdU16String(), u"bin Files", u"*.bin", false, u"bin"};
+        FilePickers::Request request;
+        request.folder = folder.path().toStdU16String();
+        request.filterName = u"bin Files";
+        request.filterPattern = u"*.bin";
+        request.mustExist = false;
+        request.defaultSuffix = u"bin";
+        for (const char* own : {"keymap.bin", "MacroDefine.bin", "VirtualKeyboard.bin"}) {
+            request.hidden.push_back(folder.filePath(own).toStdU16String());
+        }
         inProfiles([&](CConfigureDlg&) {
             whileModal<QFileDialog>([&] { (choosers.*pick)(request); }, inside, listed);
         });
