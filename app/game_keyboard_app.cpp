@@ -68,7 +68,7 @@ void CGameKeyboardApp::tellDamagedStorage(const QString& path, const QString& ke
 }
 
 bool CGameKeyboardApp::claimVirtualKeyboard() {
-    // Taken once: taking it again would open and close the lock file, which lets go of it.
+    // Taken once: a second claim would be refused as another program's.
     if (virtualKeyboardClaim_ != nullptr) return true;
     const std::string lock = (state_.dataPath() + "VirtualKeyboard.lock").toStdString();
     return DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) !=

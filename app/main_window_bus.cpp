@@ -96,10 +96,7 @@ std::string CGameKeyboardDlg::keyboardListText() const {
     ListingKnowledge known;
     known.heldCommandPath = services_.link.commandPath();
     if (recordIsTheKeyboards()) known.heldFirmware = state_.keyboard.identity.firmware;
-    known.heldElsewhere = [](const std::string& path) {
-        std::unique_ptr<DeviceClaim> claim;
-        return DeviceClaim::take(path, claim) == DeviceClaim::Outcome::HeldElsewhere;
-    };
+    known.heldElsewhere = &DeviceClaim::heldElsewhere;
     return describeKeyboards(
         listKeyboards(services_.link.transport(), services_.link.clock(), nullptr, known));
 }

@@ -128,10 +128,7 @@ DoctorProbes systemProbes(ToolContext& context) {
 #ifndef _WIN32
     probes.mayOpen = [](const fs::path& node) { return access(node.c_str(), R_OK | W_OK) == 0; };
 #endif
-    probes.locked = [](const fs::path& node) {
-        std::unique_ptr<DeviceClaim> claim;
-        return DeviceClaim::take(node.string(), claim) == DeviceClaim::Outcome::HeldElsewhere;
-    };
+    probes.locked = [](const fs::path& node) { return DeviceClaim::heldElsewhere(node.string()); };
     probes.busOwner = [] { return RunningProgram::ownerProcess(); };
     probes.firmware = [&context](const fs::path& node) -> std::optional<std::string> {
         for (const ListedKeyboard& keyboard :

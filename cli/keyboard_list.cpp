@@ -5,25 +5,16 @@
 
 namespace tq260 {
 
-namespace {
-
-bool heldElsewhere(const std::string& path) {
-    std::unique_ptr<DeviceClaim> claim;
-    return DeviceClaim::take(path, claim) == DeviceClaim::Outcome::HeldElsewhere;
-}
-
-}  // namespace
-
 std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
                                           const std::shared_ptr<HidTrace>& trace) {
-    return listKeyboards(transport, clock, trace, {{}, {}, heldElsewhere});
+    return listKeyboards(transport, clock, trace, {{}, {}, &DeviceClaim::heldElsewhere});
 }
 
 bool keyboardHeldElsewhere(HidTransport& transport) {
     for (const HidInterfaceInfo& info : transport.enumerate()) {
         if (info.vendorId == kKeyboardVendorId && info.productId == kKeyboardProductId &&
             matchesFilter(info, InterfaceFilter::CommandChannel)) {
-            return heldElsewhere(info.path);
+            return DeviceClaim::heldElsewhere(info.path);
         }
     }
     return false;

@@ -5,17 +5,21 @@
 
 namespace tq260 {
 
-// One program at a time on the keyboard: whoever opens one of its channels claims the
-// device node with an advisory lock, so the configuration program and the command-line tool
-// never interleave their transactions. The lock belongs to the process (a second claim by
-// the same process succeeds) and goes with it, so a crash never leaves it behind. As every
-// POSIX record lock, it also goes when the process closes any other descriptor of the same
-// node, which only ever lets another program in, never shuts this one out.
+// One program at a time on the keyboard: whoever opens one of its channels
+// claims the device node with an advisory lock, so the configuration program
+// and the command-line tool never interleave their transactions. The lock
+// belongs to the claim's own open file, not to the process: closing another
+// descriptor of the same file (a file chooser looking into the folder, a probe)
+// never lets it go, and it goes with the claim or with the process, so a crash
+// never leaves it behind. It refuses every other claim, a second one by the
+// same process included: a holder that needs the node twice shares its one
+// claim.
 class DeviceClaim {
   public:
     enum class Outcome {
-        Claimed,        // this process holds the node now
-        HeldElsewhere,  // another process holds it
+        Claimed,        // this claim holds the node now
+        HeldElsewhere,  // another claim holds it: another process's, or one this one
+                        // took
         NotClaimable,   // no such file, or no lock on it: the open decides
     };
 
@@ -25,9 +29,12 @@ class DeviceClaim {
 
     // Claims the node; on Claimed, claim holds it until destroyed.
     static Outcome take(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
-    // The same on a lock file of its own, made when missing: for a keyboard without a device
-    // node (the virtual one, whose memory file is replaced at each save).
+    // The same on a lock file of its own, made when missing: for a keyboard
+    // without a device node (the virtual one, whose memory file is replaced at
+    // each save).
     static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
+    // Whether a claim on the node would be refused now; takes none.
+    static bool heldElsewhere(const std::string& path);
 
   private:
 #ifdef _WIN32

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/device_claim.h"
 #include "platform/hid_report_descriptor.h"
 
 namespace tq260 {
@@ -17,7 +16,8 @@ namespace {
 
 class HidapiDevice final : public HidDevice {
   public:
-    HidapiDevice(hid_device* device, ReportIds ids, std::unique_ptr<DeviceClaim> claim)
+    HidapiDevice(hid_device* device, ReportIds ids,
+                 std::unique_ptr<SharedDeviceClaims::Share> claim)
         : device_(device), ids_(ids), claim_(std::move(claim)) {}
     ~HidapiDevice() override { hid_close(device_); }
     HidapiDevice(const HidapiDevice&) = delete;
@@ -48,8 +48,8 @@ class HidapiDevice final : public HidDevice {
   private:
     hid_device* device_;
     ReportIds ids_;
-    // Held as long as the path is open.
-    std::unique_ptr<DeviceClaim> claim_;
+    // Held as long as the path is open; let go of after it is closed.
+    std::unique_ptr<SharedDeviceClaims::Share> claim_;
 };
 
 #ifdef _WIN32
@@ -122,9 +122,10 @@ std::vector<HidInterfaceInfo> HidapiTransport::enumerate() {
 
 std::unique_ptr<HidDevice> HidapiTransport::open(const std::string& path, ReportIds ids) {
     // Another program on the keyboard (the tool during a dump, or the program while the tool
-    // runs) would interleave its transactions with ours: the path is refused meanwhile.
-    std::unique_ptr<DeviceClaim> claim;
-    if (DeviceClaim::take(path, claim) == DeviceClaim::Outcome::HeldElsewhere) return nullptr;
+    // runs) would interleave its transactions with ours: the path is refused meanwhile. Our
+    // own channels on the path share its claim.
+    std::unique_ptr<SharedDeviceClaims::Share> claim;
+    if (claims_.take(path, claim) == DeviceClaim::Outcome::HeldElsewhere) return nullptr;
     hid_device* device = hid_open_path(path.c_str());
     if (device == nullptr) return nullptr;
     return std::make_unique<HidapiDevice>(device, ids, std::move(claim));

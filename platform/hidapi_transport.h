@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/hid_transport.h"
+#include "platform/shared_device_claims.h"
 
 namespace tq260 {
 
@@ -14,6 +15,9 @@ class HidapiTransport final : public HidTransport {
 
     std::vector<HidInterfaceInfo> enumerate() override;
     std::unique_ptr<HidDevice> open(const std::string& path, ReportIds ids) override;
+
+  private:
+    SharedDeviceClaims claims_;
 };
 
 }  // namespace tq260
