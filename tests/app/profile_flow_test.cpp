@@ -85,13 +85,14 @@ TEST_F(ProfileFlow, TheOpenDialogsChangesShowAtOnceAndTheUseLineBesideIt) {
         QCoreApplication::processEvents();
         // "Saved to the keyboard." in the accent colour, all of it right of the dialog.
         const QImage shown = window->renderWindow();
+        const qreal density = shown.devicePixelRatio();
         const int dialogRight = dialog.geometry().right() - window->geometry().left();
         int hidden = 0;
         int seen = 0;
-        for (int x = 100; x < 790; ++x) {
-            for (int y = 600; y < 632; ++y) {
+        for (int x = 100 * density; x < 790 * density; ++x) {
+            for (int y = 600 * density; y < 632 * density; ++y) {
                 if (shown.pixelColor(x, y) != QColor(0x3F, 0xC8, 0xF0)) continue;
-                ++(x <= dialogRight ? hidden : seen);
+                ++(x <= dialogRight * density ? hidden : seen);
             }
         }
         EXPECT_EQ(hidden, 0);
