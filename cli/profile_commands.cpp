@@ -27,14 +27,6 @@ std::optional<int> openStore(ToolContext& context, ProfileStore& store) {
     return tool_exit::kCannotWrite;
 }
 
-// The row of the profile named, or says which profiles there are.
-std::optional<std::size_t> findProfile(ToolContext& context, const ProfileStore& store,
-                                       const std::u16string& name) {
-    if (const auto row = store.rowOf(name)) return row;
-    context.err << noProfileNamed(store, name) << "\n";
-    return std::nullopt;
-}
-
 // Says what a store operation refused or failed at; the exit code, or nothing when done.
 std::optional<int> refused(ToolContext& context, const ProfileStore::Outcome& outcome,
                            const std::u16string& name) {
@@ -48,6 +40,29 @@ std::optional<int> refused(ToolContext& context, const ProfileStore::Outcome& ou
 std::optional<int> refusedName(ToolContext& context, const std::u16string& name) {
     if (ProfileStore::isAcceptableName(name)) return std::nullopt;
     return refused(context, {ProfileStore::Result::BadName, {}}, name);
+}
+
+// The profile a command names, in the opened store: its name as typed means it and its row.
+struct NamedProfile {
+    std::u16string name;
+    std::size_t row = 0;
+};
+
+// Opens the store on the profile named; or says why there is none (a name no profile can
+// have, a folder that cannot be made, no such profile, listing those there are) and gives
+// the exit code.
+std::optional<int> openNamed(ToolContext& context, ProfileStore& store, const std::string& typed,
+                             NamedProfile& found) {
+    found.name = ProfileStore::typedName(fromUtf8(typed));
+    if (const auto failed = refusedName(context, found.name)) return failed;
+    if (const auto failed = openStore(context, store)) return failed;
+    const auto row = store.rowOf(found.name);
+    if (!row) {
+        context.err << noProfileNamed(store, found.name) << "\n";
+        return tool_exit::kBadFile;
+    }
+    found.row = *row;
+    return std::nullopt;
 }
 
 // The profile's file as it is, byte for byte; or says why it cannot serve (it cannot be
@@ -110,13 +125,12 @@ int runProfileList(ToolContext& context) {
 }
 
 int runProfileUse(ToolContext& context, const std::string& nameText, Unkept unkept) {
-    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
-    if (const auto failed = refusedName(context, name)) return *failed;
     ProfileStore store;
-    if (const auto failed = openStore(context, store)) return *failed;
-    const auto row = findProfile(context, store, name);
-    if (!row) return tool_exit::kBadFile;
-    if (!usableBytes(context, store, *row, name)) return tool_exit::kBadFile;
+    NamedProfile named;
+    if (const auto failed = openNamed(context, store, nameText, named)) return *failed;
+    const std::u16string& name = named.name;
+    const std::size_t row = named.row;
+    if (!usableBytes(context, store, row, name)) return tool_exit::kBadFile;
     if (RunningProgram* program = throughProgram(context)) {
         const RunningProgram::Reply reply =
             unkept == Unkept::Refuse
@@ -176,19 +190,18 @@ int runProfileSave(ToolContext& context, const std::string& nameText) {
 }
 
 int runProfileShow(ToolContext& context, const std::string& nameText) {
-    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
-    if (const auto failed = refusedName(context, name)) return *failed;
     ProfileStore store;
-    if (const auto failed = openStore(context, store)) return *failed;
-    const auto row = findProfile(context, store, name);
-    if (!row) return tool_exit::kBadFile;
-    const auto bytes = usableBytes(context, store, *row, name);
+    NamedProfile named;
+    if (const auto failed = openNamed(context, store, nameText, named)) return *failed;
+    const std::u16string& name = named.name;
+    const std::size_t row = named.row;
+    const auto bytes = usableBytes(context, store, row, name);
     if (!bytes) return tool_exit::kBadFile;
     std::vector<ConfigError> errors;
     const KeyNameTable names;
     const auto json = profileToJson(*bytes, names, errors);
     if (!json) {
-        context.err << utf8Of(store.pathOf(*row)) << ": " << describeErrors(errors);
+        context.err << utf8Of(store.pathOf(row)) << ": " << describeErrors(errors);
         return tool_exit::kBadFile;
     }
     context.out << json->dump(2) << "\n";
@@ -196,15 +209,14 @@ int runProfileShow(ToolContext& context, const std::string& nameText) {
 }
 
 int runProfileRename(ToolContext& context, const std::string& fromText, const std::string& toText) {
-    const std::u16string from = ProfileStore::typedName(fromUtf8(fromText));
     const std::u16string to = ProfileStore::typedName(fromUtf8(toText));
-    if (const auto failed = refusedName(context, from)) return *failed;
     ProfileStore store;
-    if (const auto failed = openStore(context, store)) return *failed;
-    const auto row = findProfile(context, store, from);
-    if (!row) return tool_exit::kBadFile;
+    NamedProfile named;
+    if (const auto failed = openNamed(context, store, fromText, named)) return *failed;
+    const std::u16string& from = named.name;
+    const std::size_t row = named.row;
     const bool listed = store.rowOf(to).has_value();
-    const ProfileStore::Outcome renamed = store.rename(*row, to);
+    const ProfileStore::Outcome renamed = store.rename(row, to);
     if (renamed.result == ProfileStore::Result::NameTaken && listed) {
         context.err << "There is a profile named " << quotedName(to) << " already.\n";
         return tool_exit::kUsage;
@@ -226,12 +238,11 @@ int runProfileRename(ToolContext& context, const std::string& fromText, const st
 }
 
 int runProfileDelete(ToolContext& context, const std::string& nameText, bool confirmed) {
-    const std::u16string name = ProfileStore::typedName(fromUtf8(nameText));
-    if (const auto failed = refusedName(context, name)) return *failed;
     ProfileStore store;
-    if (const auto failed = openStore(context, store)) return *failed;
-    const auto row = findProfile(context, store, name);
-    if (!row) return tool_exit::kBadFile;
+    NamedProfile named;
+    if (const auto failed = openNamed(context, store, nameText, named)) return *failed;
+    const std::u16string& name = named.name;
+    const std::size_t row = named.row;
     // Said before the question: a question whose yes would be refused helps nobody.
     if (store.names().size() == 1) {
         return *refused(context, {ProfileStore::Result::KeepOne, {}}, name);
@@ -241,7 +252,7 @@ int runProfileDelete(ToolContext& context, const std::string& nameText, bool con
         return tool_exit::kDeclined;
     }
     const bool wasActive = store.activeRow() == row;
-    if (const auto failed = refused(context, store.remove(*row), name)) return *failed;
+    if (const auto failed = refused(context, store.remove(row), name)) return *failed;
     context.out << "The profile " << quotedName(name) << " is deleted.";
     // The keyboard keeps what it has; only the mark of which profile that was goes.
     if (wasActive) context.out << " No profile is marked as the keyboard's now.";
