@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <algorithm>
 
+#include "app/front_profile_notices.h"
 #include "app/main_window.h"
 #include "config/profile_rules_file.h"
 #include "dialogs/profile_rules_dialog.h"
@@ -11,19 +12,65 @@ namespace tq260 {
 
 FrontProfiles::FrontProfiles(CGameKeyboardDlg& window, ApplicationState& state,
                              MainThreadQueue& timers)
-    : window_(window),
-      state_(state),
-      switcher_(timers, {[this]() -> const ProfileRules& { return rules(); },
-                         [this] {
-                             return window_.freeForRequests() && !window_.keyboardUnavailable() &&
-                                    !window_.hasUnsavedEdits();
-                         },
-                         [this] {
-                             state_.profiles.reload();
-                             return state_.profiles.listedActiveName();
-                         },
-                         [this](const std::u16string& name) { used(name); }}),
-      timers_(timers) {}
+    : window_(window), state_(state), switcher_(timers, switcherTarget()), timers_(timers) {
+    // The file is replaced whole, so its folder is watched; a folder that is not there yet
+    // leaves the rules read at the next switch.
+    folderWatcher_.addPath(QString::fromStdU16String(state_.dataFolderPath().u16string()));
+    QObject::connect(&folderWatcher_, &QFileSystemWatcher::directoryChanged, &folderWatcher_,
+                     [this] { rulesFileMayHaveChanged(); });
+}
+
+FrontProfileSwitcher::Target FrontProfiles::switcherTarget() {
+    using Hold = FrontProfileSwitcher::Hold;
+    return {
+        [this]() -> const ProfileRules& { return rules(); },
+        [this](const std::u16string& name) { return unusable(name); },
+        [this] { return hold(); },
+        [this] {
+            state_.profiles.reload();
+            return state_.profiles.listedActiveName();
+        },
+        [this] { return configurationKept(); },
+        [this](const std::u16string& name, std::function<void(bool)> sent) { used(name, sent); },
+        [this](const FrontApplication&, const std::u16string& profile, Hold hold) {
+            // Kept waiting until the user acts: said even without the notice.
+            if (hold == Hold::NotInProfile || rules_.notice) {
+                window_.noticeFromRules(heldSwitchNotice(state_.language, profile, hold),
+                                        QSystemTrayIcon::Information);
+            }
+        },
+        [this](const FrontApplication& front, const std::u16string& profile,
+               FrontProfileSwitcher::Unusable why) {
+            window_.noticeFromRules(unusableProfileNotice(state_.language, front.id, profile, why),
+                                    QSystemTrayIcon::Warning);
+        }};
+}
+
+std::optional<FrontProfileSwitcher::Hold> FrontProfiles::hold() const {
+    using Hold = FrontProfileSwitcher::Hold;
+    if (QApplication::activeModalWidget() != nullptr) return Hold::Dialog;
+    if (!window_.freeForRequests()) return Hold::Busy;
+    if (window_.keyboardUnavailable()) return Hold::NoKeyboard;
+    if (window_.hasUnsavedEdits()) return Hold::UnsavedEdits;
+    return std::nullopt;
+}
+
+std::optional<FrontProfileSwitcher::Unusable> FrontProfiles::unusable(const std::u16string& name) {
+    ProfileStore& store = state_.profiles;
+    store.reload();
+    const auto row = store.rowOf(name);
+    if (!row) return FrontProfileSwitcher::Unusable::Missing;
+    // One that cannot be read is tried, and its failure said as a Use says it.
+    if (profileIsEmpty(store.pathOf(*row)) == true) return FrontProfileSwitcher::Unusable::Empty;
+    return std::nullopt;
+}
+
+bool FrontProfiles::configurationKept() {
+    // No unsaved edits at this point: what the window holds is what the keyboard holds.
+    const LiveConfiguration live{state_.keyboard.settings, *state_.assignments.table,
+                                 state_.keyboard.recordMutex};
+    return state_.profiles.rowHolding(live).has_value();
+}
 
 FrontProfiles::~FrontProfiles() {
     *alive_ = false;
@@ -115,17 +162,21 @@ void FrontProfiles::runRulesWindow(QWidget* owner, MessageBoxes& messages) {
     // Over its window only: the notification area's menu stays usable meanwhile.
     dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
-    // Read again at the next switch: the window wrote them.
+    // Read again, and applied to the application in front: the window wrote them.
     rulesRead_ = false;
+    switcher_.rulesChanged();
 }
 
-void FrontProfiles::used(const std::u16string& name) {
+void FrontProfiles::used(const std::u16string& name, const std::function<void(bool)>& sent) {
     state_.profiles.reload();
-    window_.sendProfile(name, [this, name, alive = alive_](OperationResult result) {
-        if (*alive && result == OperationResult::Done && rules_.notice) {
-            window_.noticeProfileUsed(name);
-        }
-    });
+    const ProfileStore::Outcome outcome =
+        window_.sendProfile(name, [this, name, sent, alive = alive_](OperationResult result) {
+            if (!*alive) return;
+            const bool done = result == OperationResult::Done;
+            if (done && rules_.notice) window_.noticeProfileUsed(name);
+            sent(done);
+        });
+    if (outcome.result != ProfileStore::Result::Done) sent(false);
 }
 
 bool FrontProfiles::isOwnWindow(const std::string& id) {
@@ -143,10 +194,22 @@ void FrontProfiles::frontChanged(FrontApplication front) {
     switcher_.frontChanged(front);
 }
 
+void FrontProfiles::frontFromBus(const FrontApplication& front) {
+    if (!watching_) frontChanged(front);
+}
+
+std::filesystem::path FrontProfiles::rulesFile() const {
+    return state_.dataFolderPath() / kProfileRulesFileName;
+}
+
+void FrontProfiles::rulesFileMayHaveChanged() {
+    if (rulesRead_ && fileStamp(rulesFile()) == rulesStamp_) return;
+    switcher_.rulesChanged();
+}
+
 const ProfileRules& FrontProfiles::rules() {
     // Read again only when the file was replaced (the tool, or another copy of the rules).
-    const std::filesystem::path file = state_.dataFolderPath() / kProfileRulesFileName;
-    const auto stamp = fileStamp(file);
+    const auto stamp = fileStamp(rulesFile());
     if (!rulesRead_ || stamp != rulesStamp_) {
         rulesRead_ = true;
         rulesStamp_ = stamp;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QString>
 #include <QWidget>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,9 +23,12 @@ namespace tq260 {
 class CGameKeyboardDlg;
 
 // The program following the application in front: the rules from the data folder (read
-// again whenever their file changed), the settled switch, and the window that gives the
-// keyboard the profile. It waits while the window cannot switch: a dialog is up, an operation
-// or a read runs, no keyboard is there, or the window holds edits a profile would replace.
+// again whenever their file changed, and then applied to the application already in front),
+// the settled switch, and the window that gives the keyboard the profile. It waits while the
+// window cannot switch: a dialog is up, an operation or a read runs, no keyboard is there,
+// the window holds edits a profile would replace, or the keyboard's configuration is in no
+// profile (a switch would lose it). What waits, and a rule whose profile cannot be used, is
+// said: always where the user has to act, else when the rules ask for a notice.
 class FrontProfiles {
   public:
     FrontProfiles(CGameKeyboardDlg& window, ApplicationState& state, MainThreadQueue& timers);
@@ -46,6 +52,9 @@ class FrontProfiles {
 
     // A desktop (its watcher, or a script of its own over the bus) says who is in front.
     void frontChanged(FrontApplication front);
+    // A desktop's script says so over the bus: taken only where no watcher of the program's
+    // own runs, which knows better (a script can be called by anyone).
+    void frontFromBus(const FrontApplication& front);
     int switches() const { return switcher_.switches(); }
 
     // Whether the id is one of this program's own windows (its window class or app id).
@@ -53,8 +62,15 @@ class FrontProfiles {
 
   private:
     const ProfileRules& rules();
-    // Gave the keyboard the rules' profile: said, when the rules ask for a notice.
-    void used(const std::u16string& name);
+    std::filesystem::path rulesFile() const;
+    // Something in the data folder changed: when it was the rules, they apply at once.
+    void rulesFileMayHaveChanged();
+    FrontProfileSwitcher::Target switcherTarget();
+    std::optional<FrontProfileSwitcher::Hold> hold() const;
+    std::optional<FrontProfileSwitcher::Unusable> unusable(const std::u16string& name);
+    bool configurationKept();
+    // Gives the keyboard the rules' profile: said, when the rules ask for a notice.
+    void used(const std::u16string& name, const std::function<void(bool)>& sent);
 
     CGameKeyboardDlg& window_;
     ApplicationState& state_;
@@ -63,6 +79,8 @@ class FrontProfiles {
     bool rulesRead_ = false;
     FrontProfileSwitcher switcher_;
     MainThreadQueue& timers_;
+    // The data folder, where the rules file is replaced whole (by the tool, the rules window).
+    QFileSystemWatcher folderWatcher_;
     FrontSource source_ = FrontSource::NoDesktop;
     std::unique_ptr<FrontApplicationWatcher> watcher_;
     bool watching_ = false;

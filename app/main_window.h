@@ -159,6 +159,8 @@ class CGameKeyboardDlg final : public QWidget {
                                       std::function<void(OperationResult)> then);
     // Says the profile the rules gave the keyboard: a notice from the tray, or in the window.
     void noticeProfileUsed(const std::u16string& name);
+    // Says news of the rules (a switch that waits, a rule that cannot work) the same way.
+    void noticeFromRules(const QString& notice, QSystemTrayIcon::MessageIcon icon);
     // Saves what the keyboard holds (the lighting it shows) into the profile, made when
     // missing; it becomes active.
     ProfileStore::Outcome saveKeyboardInProfile(const std::u16string& name);

@@ -31,6 +31,10 @@ void CGameKeyboardDlg::noticeProfileUsed(const std::u16string& name) {
         (state_.language == Language::Chinese ? QStringLiteral("已切换到配置“%1”。")
                                               : QStringLiteral("Switched to the profile \"%1\"."))
             .arg(toQString(name));
+    noticeFromRules(notice, QSystemTrayIcon::Information);
+}
+
+void CGameKeyboardDlg::noticeFromRules(const QString& notice, QSystemTrayIcon::MessageIcon icon) {
     if (!hasNotificationArea()) {
         // In the bottom bar, in place of the Save's own news: the switch is what happened.
         if (ui_.operation.kind == OperationDisplay::Kind::Saved) {
@@ -39,7 +43,7 @@ void CGameKeyboardDlg::noticeProfileUsed(const std::u16string& name) {
         showNotice(notice, kBalloonMs);
         return;
     }
-    tray_->showMessage(toQString(kProgramName.in(state_.language)), notice, kBalloonMs);
+    tray_->showMessage(toQString(kProgramName.in(state_.language)), notice, icon, kBalloonMs);
 }
 
 void CGameKeyboardDlg::onTrayNotify(qintptr event) {
@@ -60,7 +64,8 @@ void CGameKeyboardDlg::onTrayBalloon(qintptr kind) {
         return;
     }
     // Long enough to read; desktops that enforce their own minimum keep theirs.
-    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, kBalloonMs);
+    tray_->showMessage(QStringLiteral("Warning"), kNoKeyboardText, QSystemTrayIcon::Warning,
+                       kBalloonMs);
 }
 
 }  // namespace tq260

@@ -41,7 +41,7 @@ void ProgramBus::offer(ApplicationState& state, bool virtualKeyboard) {
 void ProgramBus::attach(CGameKeyboardDlg& window, FrontProfiles& front) {
     if (!parts_) return;
     BusService& service = *parts_->service;
-    service.setFrontListener([&front](const FrontApplication& app) { front.frontChanged(app); });
+    service.setFrontListener([&front](const FrontApplication& app) { front.frontFromBus(app); });
     parts_->requests.attach(window);
     window.setChangeListener({[&service] { service.configurationChanged(); },
                               [&service](const std::u16string& name) {

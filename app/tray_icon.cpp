@@ -66,8 +66,9 @@ void TrayIcon::hideIcon() {
     if (icon_) icon_->hide();
 }
 
-void TrayIcon::showMessage(const QString& title, const QString& message, int ms) {
-    if (icon_) icon_->showMessage(title, message, QSystemTrayIcon::Warning, ms);
+void TrayIcon::showMessage(const QString& title, const QString& message,
+                           QSystemTrayIcon::MessageIcon icon, int ms) {
+    if (icon_) icon_->showMessage(title, message, icon, ms);
 }
 
 void TrayIcon::showProfiles(const std::vector<Profile>& profiles, bool choosable) {

@@ -44,7 +44,9 @@ class TrayIcon {
     bool showIcon();
     bool hasIcon() const { return icon_ != nullptr; }
     void hideIcon();
-    void showMessage(const QString& title, const QString& text, int ms);
+    // News with the information icon; the warning icon only for a failure.
+    void showMessage(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
+                     int ms);
 
     // The profiles' rows; choosable is false while the program cannot switch (a dialog is
     // up, the keyboard is busy). The tooltip names the program and the profile line.

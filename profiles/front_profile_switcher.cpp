@@ -16,25 +16,78 @@ void FrontProfileSwitcher::frontChanged(const FrontApplication& front) {
     // leaving the application before it.
     if (front.ownWindow) return;
     front_ = front;
-    const std::uint64_t serial = ++serial_;
-    timers_.postAfter(kSettleMs, [this, serial, alive = alive_] {
-        if (*alive) settle(serial);
+    settled_ = false;
+    settleAfter(kSettleMs);
+}
+
+void FrontProfileSwitcher::rulesChanged() {
+    // Not settled yet: its own timer comes.
+    if (settled_) settleAfter(0);
+}
+
+void FrontProfileSwitcher::settleAfter(int ms) {
+    const std::uint64_t ticket = ++ticket_;
+    timers_.postAfter(ms, [this, ticket, alive = alive_] {
+        if (!*alive || ticket != ticket_) return;
+        settled_ = true;
+        settle();
     });
 }
 
-void FrontProfileSwitcher::settle(std::uint64_t serial) {
-    if (serial != serial_ || !front_) return;  // another application came in front since
-    const auto profile = profileFor(target_.rules(), *front_);
-    if (!profile || *profile == target_.activeProfile()) return;
-    if (!target_.canSwitch()) {
-        // Tried again a settle time later, unless the front application changes first.
-        timers_.postAfter(kSettleMs, [this, serial, alive = alive_] {
-            if (*alive) settle(serial);
-        });
+void FrontProfileSwitcher::followRules(const ProfileRules& rules) {
+    if (seenRules_ == rules) return;
+    seenRules_ = rules;
+    heldTold_.clear();
+    unusableTold_.clear();
+}
+
+void FrontProfileSwitcher::settle() {
+    if (!front_) return;
+    const ProfileRules& rules = target_.rules();
+    followRules(rules);
+    const auto profile = profileFor(rules, *front_);
+    if (!profile) return;
+    // The profile being sent is not active yet: its end settles again.
+    if (sending_) return;
+    if (const auto unusable = target_.unusable(*profile)) {
+        if (unusableTold_.insert(*profile).second) target_.cannotUse(*front_, *profile, *unusable);
+        return;
+    }
+    unusableTold_.erase(*profile);
+    const auto wait = [&](Hold hold) {
+        if (heldTold_.emplace(front_->id, *profile, hold).second) {
+            target_.held(*front_, *profile, hold);
+        }
+        // Tried again a settle time later, unless the application in front changes first.
+        settleAfter(kSettleMs);
+    };
+    // Compared only once nothing runs: what runs may change the active profile.
+    if (const auto hold = target_.hold()) {
+        if (*profile != target_.activeProfile()) {
+            wait(*hold);
+        } else {
+            settleAfter(kSettleMs);
+        }
+        return;
+    }
+    if (*profile == target_.activeProfile()) return;
+    if (!target_.configurationKept()) {
+        wait(Hold::NotInProfile);
         return;
     }
     ++switches_;
-    target_.use(*profile);
+    heldTold_.clear();
+    sending_ = true;
+    target_.use(*profile, [this, alive = alive_](bool done) {
+        if (*alive) sent(done);
+    });
+}
+
+void FrontProfileSwitcher::sent(bool done) {
+    sending_ = false;
+    // The application in front may have changed while it was sent. One that could not be
+    // sent is tried again at the next change, not at once and again.
+    if (done && settled_) settleAfter(0);
 }
 
 }  // namespace tq260

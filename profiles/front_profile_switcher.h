@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "platform/main_thread_queue.h"
 #include "profiles/profile_rules.h"
@@ -14,19 +16,46 @@ namespace tq260 {
 // Gives the keyboard the profile of the application in front, once that application has
 // stayed in front for the settle time: quick Alt-Tab through windows sends nothing. The
 // program's own windows change nothing. While the program cannot switch (a dialog is up, an
-// operation runs) the switch waits. Everything runs on the main thread.
+// operation runs, the window holds unsaved edits, or the keyboard's configuration is in no
+// profile and would be lost) the switch waits, is said once, and is made as soon as it can
+// be. Whatever happens meanwhile, the keyboard ends on the profile of the application in
+// front. Everything runs on the main thread.
 class FrontProfileSwitcher {
   public:
     static constexpr int kSettleMs = 300;
 
+    // Why a switch waits.
+    enum class Hold {
+        Dialog,        // one of the program's dialogs is open
+        Busy,          // an operation or a read of the keyboard runs
+        NoKeyboard,    // no keyboard to give it to, or its settings were never read
+        UnsavedEdits,  // the window holds edits a profile would replace
+        NotInProfile,  // the keyboard's configuration is in no profile: it would be lost
+    };
+    // Why a rule's profile can never be used as it is.
+    enum class Unusable { Missing, Empty };
+
     // What the switcher works through: the program's window, in the program.
     struct Target {
         std::function<const ProfileRules&()> rules;
-        // Whether a profile can be used now.
-        std::function<bool()> canSwitch;
+        // Why the profile cannot be used at all; nothing when it can.
+        std::function<std::optional<Unusable>(const std::u16string&)> unusable;
+        // Why the program cannot switch now (before any profile is compared); nothing when
+        // it can.
+        std::function<std::optional<Hold>()> hold;
         // The profile the keyboard was last given; empty for none.
         std::function<std::u16string()> activeProfile;
-        std::function<void(const std::u16string&)> use;
+        // Whether some profile holds the keyboard's configuration, so a switch loses nothing.
+        std::function<bool()> configurationKept;
+        // Gives the keyboard the profile; sent is called once, when it has been given (true)
+        // or could not be (false).
+        std::function<void(const std::u16string&, std::function<void(bool sent)>)> use;
+        // Says that the switch to the profile waits; once for each application, profile and
+        // reason until a switch is made or the rules change.
+        std::function<void(const FrontApplication&, const std::u16string&, Hold)> held;
+        // Says that the rule for the application names a profile that cannot be used; once
+        // for each profile until the rules change or the profile was seen usable.
+        std::function<void(const FrontApplication&, const std::u16string&, Unusable)> cannotUse;
     };
 
     FrontProfileSwitcher(MainThreadQueue& timers, Target target);
@@ -36,19 +65,34 @@ class FrontProfileSwitcher {
 
     // The desktop says another application is in front.
     void frontChanged(const FrontApplication& front);
+    // The rules changed (turned on, a rule added): the application already in front gets
+    // what they give it now, without waiting for it to change.
+    void rulesChanged();
     // How many times a profile was used.
     int switches() const { return switches_; }
 
   private:
-    void settle(std::uint64_t serial);
+    // Runs settle() once ms have passed, unless something else is run or timed before.
+    void settleAfter(int ms);
+    void settle();
+    void sent(bool done);
+    // The told lists follow the rules: said again once the rules are different.
+    void followRules(const ProfileRules& rules);
 
     MainThreadQueue& timers_;
     Target target_;
     std::optional<FrontApplication> front_;
-    // Each change makes the earlier pending settle stale.
-    std::uint64_t serial_ = 0;
+    // Whether front_ has stayed in front for the settle time.
+    bool settled_ = false;
+    // A switch of ours is on its way to the keyboard: what it changes is not known yet.
+    bool sending_ = false;
+    // Each timing makes the ones before it stale.
+    std::uint64_t ticket_ = 0;
     int switches_ = 0;
-    // Shared with the pending timers: they do nothing once the switcher is gone.
+    std::optional<ProfileRules> seenRules_;
+    std::set<std::tuple<std::string, std::u16string, Hold>> heldTold_;
+    std::set<std::u16string> unusableTold_;
+    // Shared with the pending timers and sends: they do nothing once the switcher is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -226,30 +226,44 @@ TEST_F(BusServiceTest, UseProfileGivesItTheKeyboardAndTellsWhoListens) {
 namespace tq260 {
 namespace {
 
+// Stands for the program's own watcher of the desktop (X11, sway): running, and quiet.
+class QuietWatcher final : public FrontApplicationWatcher {
+  public:
+    bool start(Listener) override { return true; }
+    void stop() override {}
+    std::vector<FrontApplication> openApplications() override { return {}; }
+};
+
 // A desktop's script reports each window coming to the front; the profile follows once one
-// has settled, and the program's own window changes nothing.
+// has settled, and the program's own window changes nothing. Where the program watches the
+// desktop itself, the calls are answered and the watcher believed instead.
 TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
     writeProfile(u"Game", 3);
+    writeProfile(u"Desk", record().lighting.brightness);  // what the keyboard holds
     std::string why;
     ASSERT_TRUE(writeProfileRules(state.dataFolderPath(),
                                   {true, {{"steam", "", u"Game"}}, std::nullopt, true}, why))
         << why;
-    FrontProfiles front(*window, state, timers);
-    service->setFrontListener([&](const FrontApplication& app) { front.frontChanged(app); });
-    for (const char* id : {"Steam", "firefox", "steam", "org.tq260.vantor"}) {
-        const QDBusMessage told = callAndWait(QStringLiteral("FrontApplicationChanged"),
-                                              {QString::fromLatin1(id), QString()});
-        ASSERT_EQ(told.type(), QDBusMessage::ReplyMessage) << told.errorMessage().toStdString();
+    for (const bool ownWatcher : {true, false}) {
+        FrontProfiles front(*window, state, timers);
+        if (ownWatcher) front.watch(FrontSource::X11, std::make_unique<QuietWatcher>());
+        service->setFrontListener([&](const FrontApplication& app) { front.frontFromBus(app); });
+        for (const char* id : {"Steam", "firefox", "steam", "org.tq260.vantor"}) {
+            const QDBusMessage told = callAndWait(QStringLiteral("FrontApplicationChanged"),
+                                                  {QString::fromLatin1(id), QString()});
+            ASSERT_EQ(told.type(), QDBusMessage::ReplyMessage) << told.errorMessage().toStdString();
+        }
+        timers.advance(FrontProfileSwitcher::kSettleMs - 1);
+        EXPECT_EQ(front.switches(), 0);
+        timers.advance(1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        EXPECT_EQ(front.switches(), ownWatcher ? 0 : 1);
     }
-    timers.advance(FrontProfileSwitcher::kSettleMs - 1);
-    EXPECT_EQ(front.switches(), 0);
-    timers.advance(1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
-    EXPECT_EQ(front.switches(), 1);
     EXPECT_EQ(keyboard.memory().lighting[1], 3);
     EXPECT_EQ(window->profileLine(), "Profile: Game");
     // The rules ask for a notice; without a notification area it is shown in the window.
     EXPECT_EQ(window->windowState().notice, "Switched to the profile \"Game\".");
+    service->setFrontListener({});
 }
 
 }  // namespace

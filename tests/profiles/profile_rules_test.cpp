@@ -65,20 +65,54 @@ TEST(ProfileRules, ARuleForOneExecutableGoesBeforeItsApplicationsGeneralRule) {
     }
 }
 
+using Hold = FrontProfileSwitcher::Hold;
+using Unusable = FrontProfileSwitcher::Unusable;
+
 class Switching : public ::testing::Test {
   protected:
-    FrontProfileSwitcher switcher{timers,
-                                  {[this]() -> const ProfileRules& { return rules; },
-                                   [this] { return free; }, [this] { return active; },
-                                   [this](const std::u16string& name) {
-                                       used.push_back(name);
-                                       active = name;
-                                   }}};
+    FrontProfileSwitcher switcher{
+        timers,
+        {[this]() -> const ProfileRules& { return rules; },
+         [this](const std::u16string& name) { return name == u"Game" ? game : std::nullopt; },
+         [this] { return hold; }, [this] { return active; }, [this] { return kept; },
+         [this](const std::u16string& name, std::function<void(bool)> sent) {
+             used.push_back(name);
+             sending = {name, std::move(sent)};
+             if (sendsAtOnce) endSend(true);
+         },
+         [this](const FrontApplication& front, const std::u16string& profile, Hold why) {
+             tell(front, " waits for ", profile, int(why));
+         },
+         [this](const FrontApplication& front, const std::u16string& profile, Unusable why) {
+             tell(front, " cannot use ", profile, int(why));
+         }}};
+    void tell(const FrontApplication& front, const char* what, const std::u16string& profile,
+              int why) {
+        said.push_back(front.id + what + toUtf8(profile) + " " + std::to_string(why));
+    }
+    static std::string toUtf8(const std::u16string& name) { return {name.begin(), name.end()}; }
+    // The keyboard has the profile (or not), as a send ends.
+    void endSend(bool done) {
+        if (done) active = sending.first;
+        auto sent = std::move(sending.second);
+        sending = {};
+        sent(done);
+    }
+    void settleOn(const char* id) {
+        switcher.frontChanged({id, ""});
+        timers.advance(FrontProfileSwitcher::kSettleMs);
+    }
+
     testing::VirtualTimers timers;
     ProfileRules rules = kRules;
-    bool free = true;
+    std::optional<Unusable> game;  // what is wrong with the profile Game
+    std::optional<Hold> hold;
+    bool kept = true;
+    bool sendsAtOnce = true;
+    std::pair<std::u16string, std::function<void(bool)>> sending;
     std::u16string active;
     std::vector<std::u16string> used;
+    std::vector<std::string> said;
 };
 
 TEST_F(Switching, OnlyAnApplicationThatStaysInFrontSwitches) {
@@ -92,30 +126,106 @@ TEST_F(Switching, OnlyAnApplicationThatStaysInFrontSwitches) {
     EXPECT_THAT(used, ElementsAre(u"Game"));
     // The program's own window between two of the same: nothing; the active one again: nothing.
     switcher.frontChanged({"tq260", "", true});
-    switcher.frontChanged({"doom", ""});
-    timers.advance(FrontProfileSwitcher::kSettleMs);
+    settleOn("doom");
     EXPECT_THAT(used, ElementsAre(u"Game"));
-    switcher.frontChanged({"firefox", ""});
-    timers.advance(FrontProfileSwitcher::kSettleMs);
+    settleOn("firefox");
     EXPECT_THAT(used, ElementsAre(u"Game", u"Desk"));
+    EXPECT_TRUE(said.empty());
 }
 
-TEST_F(Switching, WaitsWhileTheProgramCannotSwitch) {
-    free = false;
-    switcher.frontChanged({"steam", ""});
-    timers.advance(10 * FrontProfileSwitcher::kSettleMs);
-    EXPECT_TRUE(used.empty());
-    free = true;
-    timers.advance(FrontProfileSwitcher::kSettleMs);
-    EXPECT_THAT(used, ElementsAre(u"Game"));
+// Each reason to wait: nothing sent while it lasts, said once, and the switch made once it
+// ends.
+TEST_F(Switching, WaitsWhileTheProgramCannotSwitchAndSaysSoOnce) {
+    for (const Hold why :
+         {Hold::Dialog, Hold::Busy, Hold::NoKeyboard, Hold::UnsavedEdits, Hold::NotInProfile}) {
+        SCOPED_TRACE(static_cast<int>(why));
+        settleOn("firefox");
+        used.clear();
+        said.clear();
+        kept = why != Hold::NotInProfile;
+        if (kept) hold = why;
+        settleOn("steam");
+        timers.advance(10 * FrontProfileSwitcher::kSettleMs);
+        // Away and back while it waits: still once.
+        settleOn("firefox");
+        settleOn("steam");
+        EXPECT_TRUE(used.empty());
+        EXPECT_THAT(said, ElementsAre("steam waits for Game " + std::to_string(int(why))));
+        hold.reset();
+        kept = true;
+        timers.advance(FrontProfileSwitcher::kSettleMs);
+        EXPECT_THAT(used, ElementsAre(u"Game"));
+    }
+    // Where the profile is the active one already there is nothing to wait for, nor to say.
+    said.clear();
+    hold = Hold::Dialog;
+    settleOn("steam");
+    EXPECT_TRUE(said.empty());
     // A change while it waits replaces what it waited to do.
-    free = false;
-    switcher.frontChanged({"firefox", ""});
+    settleOn("firefox");
     timers.advance(2 * FrontProfileSwitcher::kSettleMs);
     switcher.frontChanged({"steam", ""});
-    free = true;
+    hold.reset();
     timers.advance(5 * FrontProfileSwitcher::kSettleMs);
     EXPECT_THAT(used, ElementsAre(u"Game"));
+}
+
+// The application in front changes while its predecessor's profile is being sent: once the
+// send ends, the keyboard is given the profile of the one in front then.
+TEST_F(Switching, AChangeInFrontDuringASwitchIsNotLost) {
+    sendsAtOnce = false;
+    settleOn("firefox");
+    endSend(true);
+    settleOn("steam");
+    // Back to firefox, whose Desk is still the active profile while Game is sent.
+    settleOn("firefox");
+    timers.advance(5 * FrontProfileSwitcher::kSettleMs);
+    EXPECT_THAT(used, ElementsAre(u"Desk", u"Game"));
+    endSend(true);
+    timers.advance(0);
+    EXPECT_THAT(used, ElementsAre(u"Desk", u"Game", u"Desk"));
+    // A send that failed is not tried again and again; the next change tries.
+    endSend(false);
+    timers.advance(5 * FrontProfileSwitcher::kSettleMs);
+    EXPECT_EQ(used.size(), 3u);
+    settleOn("steam");  // Game is still the active one
+    settleOn("firefox");
+    EXPECT_THAT(used, ElementsAre(u"Desk", u"Game", u"Desk", u"Desk"));
+    EXPECT_EQ(switcher.switches(), 4);
+}
+
+TEST_F(Switching, ARuleThatCannotWorkIsSaidOncePerProfileUntilTheRulesChange) {
+    game = Unusable::Missing;
+    settleOn("steam");
+    settleOn("doom");  // Game too
+    EXPECT_THAT(said, ElementsAre("steam cannot use Game 0"));
+    rules.notice = !rules.notice;
+    settleOn("doom");
+    // Usable once, then empty: said again.
+    game.reset();
+    hold = Hold::Busy;
+    settleOn("steam");
+    game = Unusable::Empty;
+    settleOn("doom");
+    EXPECT_THAT(said, ElementsAre("steam cannot use Game 0", "doom cannot use Game 0",
+                                  "steam waits for Game 1", "doom cannot use Game 1"));
+    EXPECT_TRUE(used.empty());
+}
+
+TEST_F(Switching, NewRulesApplyToTheApplicationAlreadyInFront) {
+    rules.enabled = false;
+    settleOn("steam");
+    rules.enabled = true;
+    switcher.rulesChanged();
+    timers.advance(0);
+    EXPECT_THAT(used, ElementsAre(u"Game"));
+    // Not settled yet: the rules change nothing before the settle time.
+    switcher.frontChanged({"firefox", ""});
+    switcher.rulesChanged();
+    timers.advance(FrontProfileSwitcher::kSettleMs - 1);
+    EXPECT_THAT(used, ElementsAre(u"Game"));
+    timers.advance(1);
+    EXPECT_THAT(used, ElementsAre(u"Game", u"Desk"));
 }
 
 }  // namespace

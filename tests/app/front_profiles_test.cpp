@@ -1,0 +1,115 @@
+// The program following the application in front, with its window: a switch never throws
+// away what the window or the keyboard holds, waits for a dialog, says why it waits, and
+// follows the rules file as it changes.
+#include "app/front_profiles.h"
+
+#include <gmock/gmock.h>
+
+#include "config/profile_rules_file.h"
+#include "dialog_flow_fixture.h"
+#include "keys/keymap_file.h"
+#include "support/temporary_folder.h"
+
+namespace tq260 {
+namespace {
+
+class FrontSwitch : public testing::DialogFlow {
+  protected:
+    void SetUp() override {
+        DialogFlow::SetUp();
+        services.timers = &timers;
+        start();
+        putProfile("Game", 3);
+        // What the keyboard holds is kept in a profile: a switch loses nothing.
+        putProfile("Desk", record().lighting.brightness);
+        writeRules(u"Game", false);
+        front = std::make_unique<FrontProfiles>(*window, state, timers);
+    }
+    void writeRules(const std::u16string& profile, bool notice) {
+        std::string why;
+        ASSERT_TRUE(writeProfileRules(state.dataFolderPath(),
+                                      {true, {{"steam", "", profile}}, std::nullopt, notice}, why))
+            << why;
+    }
+    // Long enough for any switch to settle, be sent and end.
+    void settle() {
+        timers.advance(3 * FrontProfileSwitcher::kSettleMs);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+        timers.advance(0);
+    }
+    QString notice() const { return window->windowState().notice; }
+
+    std::unique_ptr<FrontProfiles> front;
+};
+
+// An unsaved edit, then the same edit saved to the keyboard but into no profile: the switch
+// waits for each, and follows once the configuration is kept in a profile. The notice is
+// off: only the wait that needs a profile is said.
+TEST_F(FrontSwitch, ASwitchNeverDropsAnEditSavedOrNot) {
+    {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        state.keyboard.settings.gameMode ^= 1;
+    }
+    const std::uint8_t edited = record().gameMode;
+    front->frontChanged({"steam", ""});
+    settle();
+    EXPECT_EQ(front->switches(), 0);
+    EXPECT_EQ(record().gameMode, edited);
+    EXPECT_EQ(notice(), "");
+    click(950, 615);  // Save
+    settle();
+    EXPECT_EQ(front->switches(), 0);
+    EXPECT_EQ(keyboard.memory().gameMode, edited);
+    EXPECT_EQ(notice(),
+              "\"Game\" waits: the keyboard's configuration is in no profile. Save it into a "
+              "profile, or use a profile, and the switch follows.");
+    ASSERT_EQ(window->saveKeyboardInProfile(u"Mine").result, ProfileStore::Result::Done);
+    settle();
+    EXPECT_EQ(front->switches(), 1);
+    EXPECT_EQ(keyboard.memory().lighting[1], 3);
+    const auto mine =
+        readFileBytes(folder.filePath("Configure/Mine.bin").toStdString(), kKeymapFileSize);
+    ASSERT_TRUE(mine);
+    EXPECT_EQ((*mine)[offsetof(DeviceSettings, gameMode)], edited);
+}
+
+TEST_F(FrontSwitch, APendingSwitchWaitsForTheProfileDialog) {
+    writeRules(u"Game", true);
+    inProfiles([&](CConfigureDlg&) {
+        front->frontChanged({"steam", ""});
+        timers.advance(10 * FrontProfileSwitcher::kSettleMs);
+        EXPECT_EQ(front->switches(), 0);
+        EXPECT_EQ(notice(),
+                  "\"Game\" waits: a dialog of the program is open. The switch follows once it "
+                  "is closed.");
+    });
+    settle();
+    EXPECT_EQ(front->switches(), 1);
+    EXPECT_EQ(keyboard.memory().lighting[1], 3);
+}
+
+// Each new rules file applies to the application already in front; a profile it cannot use
+// is said.
+TEST_F(FrontSwitch, NewRulesApplyAtOnceAndAProfileThatCannotBeUsedIsSaid) {
+    testing::writeRawFile(folder.filePath("Configure/Blank.bin").toStdString(),
+                          std::vector<std::uint8_t>(ProfileStore::kNewProfileBytes, 0));
+    struct Row {
+        const char16_t* profile;
+        const char* said;
+    };
+    writeRules(u"Gone", true);
+    front->frontChanged({"steam", ""});
+    for (const Row row : {Row{u"Gone", "No switch for \"steam\": there is no profile \"Gone\"."},
+                          Row{u"Blank", "No switch for \"steam\": the profile \"Blank\" is empty."},
+                          Row{u"Game", "Switched to the profile \"Game\"."}}) {
+        writeRules(row.profile, true);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            settle();
+            return notice() == row.said;
+        })) << row.said;
+    }
+    EXPECT_EQ(front->switches(), 1);
+}
+
+}  // namespace
+}  // namespace tq260
