@@ -57,21 +57,26 @@ bool readAvailable(int fd, std::string& bytes) {
     }
 }
 
-// One request and its reply, waiting at most a second for the window manager.
+// Reads until the reply of the type has come, waiting at most a second at a time for the
+// window manager; what came after it stays in bytes.
+std::optional<std::string> awaitReply(int fd, std::uint32_t type, std::string& bytes) {
+    pollfd readable{fd, POLLIN, 0};
+    bool broken = false;
+    do {
+        while (const auto taken = i3ipc::takeMessage(bytes, broken)) {
+            if (taken->type == type) return taken->payload;
+        }
+    } while (!broken && poll(&readable, 1, 1000) > 0 && readAvailable(fd, bytes));
+    return std::nullopt;
+}
+
+// One request and its reply.
 std::optional<std::string> ask(const std::filesystem::path& socket, std::uint32_t type) {
     const int fd = connectTo(socket);
     if (fd < 0) return std::nullopt;
-    std::optional<std::string> reply;
     std::string bytes;
-    if (sendAll(fd, i3ipc::message(type, ""))) {
-        pollfd readable{fd, POLLIN, 0};
-        bool broken = false;
-        while (!reply && !broken && poll(&readable, 1, 1000) > 0 && readAvailable(fd, bytes)) {
-            while (const auto taken = i3ipc::takeMessage(bytes, broken)) {
-                if (taken->type == type) reply = taken->payload;
-            }
-        }
-    }
+    const auto reply =
+        sendAll(fd, i3ipc::message(type, "")) ? awaitReply(fd, type, bytes) : std::nullopt;
     close(fd);
     return reply;
 }
@@ -85,15 +90,19 @@ I3FrontWatcher::~I3FrontWatcher() {
 bool I3FrontWatcher::start(Listener listener) {
     stop();
     fd_ = connectTo(socket_);
-    if (fd_ < 0 || !sendAll(fd_, i3ipc::message(i3ipc::kSubscribe, R"(["window"])"))) {
+    std::string bytes;
+    // The tree is read once the subscription stands: a change after that comes as an event,
+    // and one before it is in the tree. Read any earlier and a change between is lost.
+    if (fd_ < 0 || !sendAll(fd_, i3ipc::message(i3ipc::kSubscribe, R"(["window"])")) ||
+        !awaitReply(fd_, i3ipc::kSubscribe, bytes)) {
         stop();
         return false;
     }
     if (const auto tree = ask(socket_, i3ipc::kGetTree)) {
         if (const auto front = i3ipc::focusedInTree(*tree, getpid())) listener(*front);
     }
-    return thread_.start(fd_, [fd = fd_, listener, bytes = std::string()]() mutable {
-        const bool open = readAvailable(fd, bytes);
+    // Events in order after the tree: the last one is where the focus is.
+    const auto report = [listener](std::string& bytes) {
         bool broken = false;
         while (const auto taken = i3ipc::takeMessage(bytes, broken)) {
             if (taken->type != i3ipc::kWindowEvent) continue;
@@ -101,7 +110,16 @@ bool I3FrontWatcher::start(Listener listener) {
                 listener(*front);
             }
         }
-        return open && !broken;
+        return !broken;
+    };
+    // Those that came with the reply are not waiting on the socket any more.
+    if (!report(bytes)) {
+        stop();
+        return false;
+    }
+    return thread_.start(fd_, [fd = fd_, report, bytes = std::move(bytes)]() mutable {
+        const bool open = readAvailable(fd, bytes);
+        return report(bytes) && open;
     });
 }
 
