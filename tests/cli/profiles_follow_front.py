@@ -226,11 +226,7 @@ def main():
         signals = ProfileSignals()
         try:
             session.focus(second)
-            # Its own runtime folder (sway's is sway's user's): no other copy on the machine
-            # takes its start.
-            runtime = Path(folder) / "program-runtime"
-            runtime.mkdir(mode=0o700)
-            with running_on_virtual_keyboard(own_program, runtime) as running:
+            with running_on_virtual_keyboard(own_program) as running:
                 def holds(name, since):
                     """The switches since the since-th, once the keyboard holds the profile
                     and the last switch named it."""

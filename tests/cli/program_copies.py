@@ -18,13 +18,13 @@ def private_copies(program, tool, folder):
 
 
 @contextlib.contextmanager
-def running_on_virtual_keyboard(program, runtime=None):
-    """The program, started offscreen on the virtual keyboard, ended when the block ends.
-    With a runtime folder of its own, a copy run by someone else on the machine is not the
-    one copy it hands over to."""
-    environment = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    if runtime is not None:
-        environment["XDG_RUNTIME_DIR"] = str(runtime)
+def running_on_virtual_keyboard(program):
+    """The program, started offscreen on the virtual keyboard, ended when the block ends. Its
+    runtime folder (the one copy's lock and channel) is beside it, so a copy someone else
+    runs on the machine is not the copy it hands its start to."""
+    runtime = Path(program).parent / "program-runtime"
+    runtime.mkdir(mode=0o700, exist_ok=True)
+    environment = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=str(runtime))
     running = subprocess.Popen([str(program), "--virtual-keyboard", "--no-splash"],
                                env=environment, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
