@@ -251,7 +251,6 @@ TEST_F(ConfigureDlgTest, DeleteKeepsOneAndAsksFirst) {
     click(QPoint(200, 600));
     EXPECT_EQ(rows(), QStringList{"Profile_1"});
     EXPECT_FALSE(std::filesystem::exists(profile("Profile_2")));
-
 }
 
 TEST_F(ConfigureDlgTest, DeleteRemovesTheProfileAskedAboutEvenIfTheRowsMoved) {
