@@ -13,11 +13,18 @@ namespace tq260 {
 FrontProfiles::FrontProfiles(CGameKeyboardDlg& window, ApplicationState& state,
                              MainThreadQueue& timers)
     : window_(window), state_(state), switcher_(timers, switcherTarget()), timers_(timers) {
-    // The file is replaced whole, so its folder is watched; a folder that is not there yet
-    // leaves the rules read at the next switch.
-    folderWatcher_.addPath(QString::fromStdU16String(state_.dataFolderPath().u16string()));
+    // Files are replaced whole, so their folders are watched: the rules and the active
+    // profile's, and the profiles'. A folder that is not there yet leaves what it would tell
+    // to the next switch.
+    for (const std::filesystem::path& folder :
+         {state_.dataFolderPath(), state_.dataFolderPath() / ProfileStore::kFolderName}) {
+        std::error_code error;
+        if (std::filesystem::is_directory(folder, error)) {
+            folderWatcher_.addPath(QString::fromStdU16String(folder.u16string()));
+        }
+    }
     QObject::connect(&folderWatcher_, &QFileSystemWatcher::directoryChanged, &folderWatcher_,
-                     [this] { rulesFileMayHaveChanged(); });
+                     [this] { dataFolderChanged(); });
 }
 
 FrontProfileSwitcher::Target FrontProfiles::switcherTarget() {
@@ -202,8 +209,9 @@ std::filesystem::path FrontProfiles::rulesFile() const {
     return state_.dataFolderPath() / kProfileRulesFileName;
 }
 
-void FrontProfiles::rulesFileMayHaveChanged() {
-    if (rulesRead_ && fileStamp(rulesFile()) == rulesStamp_) return;
+void FrontProfiles::dataFolderChanged() {
+    // The rules, the active profile or a profile's file: any may end a wait, or change what
+    // the rules give the application in front.
     switcher_.rulesChanged();
 }
 

@@ -63,8 +63,10 @@ class FrontProfiles {
   private:
     const ProfileRules& rules();
     std::filesystem::path rulesFile() const;
-    // Something in the data folder changed: when it was the rules, they apply at once.
-    void rulesFileMayHaveChanged();
+    // Something in the data folder or the profile folder changed: the rules, the active
+    // profile or a profile may now give the application in front another profile, or end a
+    // wait.
+    void dataFolderChanged();
     FrontProfileSwitcher::Target switcherTarget();
     std::optional<FrontProfileSwitcher::Hold> hold() const;
     std::optional<FrontProfileSwitcher::Unusable> unusable(const std::u16string& name);

@@ -1,5 +1,6 @@
 #include "profiles/front_profile_switcher.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tq260 {
@@ -17,12 +18,19 @@ void FrontProfileSwitcher::frontChanged(const FrontApplication& front) {
     if (front.ownWindow) return;
     front_ = front;
     settled_ = false;
+    recheckMs_ = kSettleMs;
     settleAfter(kSettleMs);
 }
 
 void FrontProfileSwitcher::rulesChanged() {
+    recheckMs_ = kSettleMs;
     // Not settled yet: its own timer comes.
     if (settled_) settleAfter(0);
+}
+
+void FrontProfileSwitcher::recheckLater() {
+    settleAfter(recheckMs_);
+    recheckMs_ = std::min(recheckMs_ * 2, kLongestRecheckMs);
 }
 
 void FrontProfileSwitcher::settleAfter(int ms) {
@@ -58,8 +66,14 @@ void FrontProfileSwitcher::settle() {
         if (heldTold_.emplace(front_->id, *profile, hold).second) {
             target_.held(*front_, *profile, hold);
         }
-        // Tried again a settle time later, unless the application in front changes first.
-        settleAfter(kSettleMs);
+        // Tried again later, unless the application in front changes first. Whether a profile
+        // holds the configuration means reading them all: asked less and less often, and at
+        // once when the profiles change.
+        if (hold == Hold::NotInProfile) {
+            recheckLater();
+        } else {
+            settleAfter(kSettleMs);
+        }
     };
     // Compared only once nothing runs: what runs may change the active profile.
     if (const auto hold = target_.hold()) {
@@ -70,13 +84,20 @@ void FrontProfileSwitcher::settle() {
         }
         return;
     }
-    if (*profile == target_.activeProfile()) return;
+    if (*profile == target_.activeProfile()) {
+        // What this application waited for is over (the user used the profile): a later wait
+        // of it is said again.
+        std::erase_if(heldTold_, [&](const auto& told) { return std::get<0>(told) == front_->id; });
+        recheckMs_ = kSettleMs;
+        return;
+    }
     if (!target_.configurationKept()) {
         wait(Hold::NotInProfile);
         return;
     }
     ++switches_;
     heldTold_.clear();
+    recheckMs_ = kSettleMs;
     sending_ = true;
     target_.use(*profile, [this, alive = alive_](bool done) {
         if (*alive) sent(done);

@@ -23,6 +23,10 @@ namespace tq260 {
 class FrontProfileSwitcher {
   public:
     static constexpr int kSettleMs = 300;
+    // A switch that waits for the configuration to be kept in a profile looks again less and
+    // less often, up to this (each look reads the profiles); the profiles changing looks at
+    // once.
+    static constexpr int kLongestRecheckMs = 2400;
 
     // Why a switch waits.
     enum class Hold {
@@ -65,8 +69,9 @@ class FrontProfileSwitcher {
 
     // The desktop says another application is in front.
     void frontChanged(const FrontApplication& front);
-    // The rules changed (turned on, a rule added): the application already in front gets
-    // what they give it now, without waiting for it to change.
+    // The rules or the profiles changed (turned on, a rule added, a profile saved into or
+    // used): the application already in front gets what they give it now, without waiting
+    // for it to change.
     void rulesChanged();
     // How many times a profile was used.
     int switches() const { return switches_; }
@@ -74,6 +79,8 @@ class FrontProfileSwitcher {
   private:
     // Runs settle() once ms have passed, unless something else is run or timed before.
     void settleAfter(int ms);
+    // Looks again later while the switch waits, each time a little later.
+    void recheckLater();
     void settle();
     void sent(bool done);
     // The told lists follow the rules: said again once the rules are different.
@@ -88,6 +95,7 @@ class FrontProfileSwitcher {
     bool sending_ = false;
     // Each timing makes the ones before it stale.
     std::uint64_t ticket_ = 0;
+    int recheckMs_ = kSettleMs;
     int switches_ = 0;
     std::optional<ProfileRules> seenRules_;
     std::set<std::tuple<std::string, std::u16string, Hold>> heldTold_;

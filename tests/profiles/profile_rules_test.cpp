@@ -74,7 +74,11 @@ class Switching : public ::testing::Test {
         timers,
         {[this]() -> const ProfileRules& { return rules; },
          [this](const std::u16string& name) { return name == u"Game" ? game : std::nullopt; },
-         [this] { return hold; }, [this] { return active; }, [this] { return kept; },
+         [this] { return hold; }, [this] { return active; },
+         [this] {
+             ++keptLooks;
+             return kept;
+         },
          [this](const std::u16string& name, std::function<void(bool)> sent) {
              used.push_back(name);
              sending = {name, std::move(sent)};
@@ -103,6 +107,7 @@ class Switching : public ::testing::Test {
     std::optional<Unusable> game;  // what is wrong with the profile Game
     std::optional<Hold> hold;
     bool kept = true;
+    int keptLooks = 0;
     bool sendsAtOnce = true;
     std::pair<std::u16string, std::function<void(bool)>> sending;
     std::u16string active;
@@ -126,6 +131,26 @@ TEST_F(Switching, OnlyAnApplicationThatStaysInFrontSwitches) {
     settleOn("firefox");
     EXPECT_THAT(used, ElementsAre(u"Game", u"Desk"));
     EXPECT_TRUE(said.empty());
+}
+
+// Waiting for the configuration to be kept, it looks less often the longer it waits (each
+// look reads every profile), and at once when the profiles change; a wait the user ended by
+// using the profile is said again the next time.
+TEST_F(Switching, AWaitForAKeptConfigurationLooksLessOftenAndIsSaidAgainAfterItEnds) {
+    settleOn("firefox");
+    kept = false;
+    settleOn("steam");
+    timers.advance(60000);
+    EXPECT_LE(keptLooks, 60000 / FrontProfileSwitcher::kLongestRecheckMs + 6);
+    EXPECT_TRUE(used == std::vector<std::u16string>{u"Desk"});
+    // Game used by hand ends the wait; Desk used by hand later, over a configuration kept
+    // nowhere, starts another, which is said again.
+    for (const char16_t* byHand : {u"Game", u"Desk"}) {
+        active = byHand;
+        switcher.rulesChanged();
+        timers.advance(0);
+    }
+    EXPECT_THAT(said, ElementsAre("steam waits 4", "steam waits 4"));
 }
 
 // Each reason to wait: nothing sent while it lasts, said once, and the switch made once it
