@@ -12,7 +12,12 @@
 namespace tq260 {
 
 LiveConfiguration CGameKeyboardDlg::liveConfiguration() {
-    return {state_.keyboard.settings, *state_.assignments.table, state_.keyboard.recordMutex};
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    // Game mode turned on in the window is an edit, which a profile without it would lose.
+    const bool gameModeFromRead =
+        state_.keyboard.settings.gameMode == state_.keyboard.shadow.record().gameMode;
+    return {state_.keyboard.settings, *state_.assignments.table, state_.keyboard.recordMutex,
+            gameModeFromRead};
 }
 
 void CGameKeyboardDlg::warnAboutProfile(const QString& message) {
@@ -170,8 +175,11 @@ QString CGameKeyboardDlg::profileLine() {
         // The profile, both in the window and on the keyboard: an edit saved into the profile
         // but not yet sent leaves the keyboard changed from it.
         std::lock_guard lock(state_.keyboard.recordMutex);
-        held = image->heldBy(state_.keyboard.settings, *state_.assignments.table) &&
-               image->heldBy(state_.keyboard.shadow.record(), *state_.assignments.shadow);
+        const bool gameModeFromRead =
+            state_.keyboard.settings.gameMode == state_.keyboard.shadow.record().gameMode;
+        held =
+            image->heldBy(state_.keyboard.settings, *state_.assignments.table, gameModeFromRead) &&
+            image->heldBy(state_.keyboard.shadow.record(), *state_.assignments.shadow);
     }
     if (!held) line += text(" (changed)", "（已更改）");
     return line;

@@ -28,7 +28,8 @@ bool ProfileImage::empty() const {
     return std::all_of(bytes_.begin(), settingsEnd, [](std::uint8_t b) { return b == 0; });
 }
 
-bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable& table) const {
+bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable& table,
+                          bool gameModeFromRead) const {
     const std::span<const std::uint8_t> file(bytes_);
     const std::size_t settingsBytes = std::min(file.size(), sizeof(DeviceSettings));
     const auto* live = reinterpret_cast<const std::uint8_t*>(&settings);
@@ -36,8 +37,8 @@ bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable&
     if (settingsBytes <= kGameMode) return std::memcmp(live, file.data(), settingsBytes) == 0;
     // Every full read of the keyboard turns game mode on first, so game mode on where the
     // profile has it off is what reading the keyboard made, never something to lose.
-    const bool gameModeHeld =
-        file[kGameMode] == settings.gameMode || (file[kGameMode] == 0 && settings.gameMode == 1);
+    const bool gameModeHeld = file[kGameMode] == settings.gameMode ||
+                              (gameModeFromRead && file[kGameMode] == 0 && settings.gameMode == 1);
     if (!gameModeHeld || std::memcmp(live, file.data(), kGameMode) != 0 ||
         std::memcmp(live + kGameMode + 1, file.data() + kGameMode + 1,
                     settingsBytes - kGameMode - 1) != 0) {

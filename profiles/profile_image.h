@@ -23,8 +23,10 @@ class ProfileImage {
     // No settings at all (a profile made by New): using it would leave every key dead.
     bool empty() const;
     // Under the record's lock, where the live configuration can change. Game mode on where
-    // the profile has it off still holds the profile: a full read turns it on.
-    bool heldBy(const DeviceSettings& settings, const AssignmentTable& table) const;
+    // the profile has it off still holds the profile when that game mode came from a full
+    // read, which turns it on; not when a person turned it on.
+    bool heldBy(const DeviceSettings& settings, const AssignmentTable& table,
+                bool gameModeFromRead = true) const;
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
 
   private:

@@ -348,7 +348,7 @@ std::optional<std::size_t> ProfileStore::rowHolding(const LiveConfiguration& liv
         const auto image = ProfileImage::read(pathOf(row));
         if (!image || image->empty()) continue;
         std::lock_guard guard(live.lock);
-        if (image->heldBy(live.settings, live.assignments)) return row;
+        if (image->heldBy(live.settings, live.assignments, live.gameModeFromRead)) return row;
     }
     return std::nullopt;
 }

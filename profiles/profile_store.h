@@ -21,6 +21,8 @@ struct LiveConfiguration {
     DeviceSettings& settings;
     AssignmentTable& assignments;
     RecordMutex& lock;
+    // Its game mode is what a full read gave (turned on), not an edit.
+    bool gameModeFromRead = true;
 };
 
 // The named profiles in the profile folder, one file each with keymap.bin's layout, at most

@@ -129,6 +129,27 @@ TEST_F(ProfileUse, AConfigurationInNoProfileIsAskedAbout) {
     EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game", "Profile_1"));
 }
 
+// Game mode on over a profile without it is what a read makes, lost by nobody; turned on in
+// the window it is an edit, which a Use asks about.
+TEST_F(ProfileUse, GameModeTurnedOnInTheWindowIsAnEditAUseAsksAbout) {
+    start();
+    writeProfile(u"Quiet", [](DeviceSettings& s) { s.gameMode = 0; });
+    writeProfile(u"Desk", [](DeviceSettings& s) { s.lighting.effect = 6; });
+    messages.choices = {1};
+    use(u"Quiet");
+    ASSERT_EQ(keyboard.memory().gameMode, 0);
+    const std::size_t asked = messages.offered.size();
+    {
+        std::lock_guard lock(state.keyboard.recordMutex);
+        state.keyboard.settings.gameMode = 1;
+    }
+    EXPECT_EQ(window->profileLine(), "Profile: Quiet (changed)");
+    messages.choices = {2};  // cancelled
+    use(u"Desk");
+    EXPECT_EQ(messages.offered.size(), asked + 1);
+    EXPECT_TRUE(commandsSent().empty());
+}
+
 TEST_F(ProfileUse, WhatCannotBeUsedIsSaidAndNothingIsSent) {
     start();
     writeProfile(u"Game");
