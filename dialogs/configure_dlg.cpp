@@ -144,6 +144,7 @@ void CConfigureDlg::done(int result) {
 
 void CConfigureDlg::showProfiles(const std::u16string& select) {
     list_->clear();
+    shown_ = store_.names();
     const QString empty = text(kEmptyNote);
     for (std::size_t row = 0; row < store_.names().size(); ++row) {
         const QString name = toQString(store_.names()[row]);
@@ -192,7 +193,7 @@ void CConfigureDlg::settleRename() {
     if (!pendingRename_) return;
     const PendingRename rename = *pendingRename_;
     pendingRename_.reset();
-    renameProfile(rename.oldRow, rename.newName);
+    renameProfile(rename.oldName, rename.newName);
 }
 
 std::optional<std::size_t> CConfigureDlg::selectedRow() const {
@@ -433,11 +434,15 @@ void CConfigureDlg::deleteProfile() {
     }
 }
 
-void CConfigureDlg::renameProfile(int oldRow, const QString& newName) {
-    if (oldRow < 0) return;
-    const auto row = static_cast<std::size_t>(oldRow);
-    const std::u16string oldName = row < store_.names().size() ? store_.names()[row] : u"";
-    const ProfileStore::Outcome outcome = store_.rename(row, newName.toStdU16String());
+void CConfigureDlg::renameProfile(const std::u16string& oldName, const QString& newName) {
+    store_.reload();
+    const auto row = store_.rowOf(oldName);
+    // Gone meanwhile (another program): the rename fails on its file, as a rename whose file
+    // cannot be moved does.
+    const ProfileStore::Outcome outcome =
+        row ? store_.rename(*row, newName.toStdU16String())
+            : ProfileStore::Outcome{ProfileStore::Result::RenameFailed,
+                                    store_.folder() / std::filesystem::path(oldName + u".bin")};
     report(outcome, newName);
     if (outcome.result == ProfileStore::Result::Done) {
         // The rules that gave the profile go on giving it, under its new name.
@@ -459,13 +464,14 @@ void CConfigureDlg::renameProfile(int oldRow, const QString& newName) {
 bool CConfigureDlg::event(QEvent* event) {
     if (const auto* message = asWindowMessage(event);
         message != nullptr && message->message() == WM_LIST_ITEM_EDITED) {
-        // The list's rows were sorted before the edit as the store sorts them, so the old row
-        // is the store's; the new text is at the row the list put it in.
-        const int oldRow = static_cast<int>(message->wParam());
+        // The old row is a row of the names shown (the store may have been read again since,
+        // by the window, the tray or the bus); the new text is at the row the list put it in.
+        const auto oldRow = static_cast<std::size_t>(message->wParam());
         const int newRow = static_cast<int>(message->lParam() & 0xFF);
         const QString newName = newRow < list_->count() ? list_->item(newRow)->text() : QString();
+        if (oldRow >= shown_.size()) return true;
         // After the list has finished its own edit, or before anything else acts on the list.
-        pendingRename_ = PendingRename{oldRow, newName};
+        pendingRename_ = PendingRename{shown_[oldRow], newName};
         QTimer::singleShot(0, this, [this] { settleRename(); });
         return true;
     }

@@ -89,12 +89,15 @@ class CConfigureDlg final : public QDialog {
     void exportProfile();
     void loadProfile();
     void deleteProfile();
-    void renameProfile(int oldRow, const QString& newName);
+    // By the name the row showed: the store may have been read again since the edit began.
+    void renameProfile(const std::u16string& oldName, const QString& newName);
     struct PendingRename {
-        int oldRow;
+        std::u16string oldName;
         QString newName;
     };
     std::optional<PendingRename> pendingRename_;
+    // The names as the list shows them, row by row.
+    std::vector<std::u16string> shown_;
     // Says what went wrong, if anything; true when the operation was done. name: the
     // profile concerned, for the messages that name it.
     bool report(const ProfileStore::Outcome& outcome, const QString& name = {});

@@ -401,6 +401,20 @@ TEST_F(ConfigureDlgTest, RenamingInPlaceWithEnterAndRefusingBadNames) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(profileFolder()), {}), 2);
 }
 
+// A profile that appears while a name is typed (another program; the window reads the folder
+// again meanwhile) leaves the rename on the profile whose name was edited.
+TEST_F(ConfigureDlgTest, ARenameKeepsToItsProfileWhileTheFolderChanges) {
+    open();
+    makeProfiles(2);
+    typeName(1, "Work");
+    testing::writeRawFile(profileFolder() / "Alpha.bin", std::vector<std::uint8_t>(2412, 1));
+    store.reload();
+    QTest::keyClick(dialog->list()->editor(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows(), (QStringList{"Alpha", "Profile_1", "Work"}));
+    EXPECT_TRUE(std::filesystem::exists(profile("Profile_1")));
+}
+
 TEST_F(ConfigureDlgTest, ARenameBeingTypedIsFinishedBeforeAnythingElseActs) {
     open();
     makeProfiles(3);
