@@ -15,10 +15,16 @@ constexpr int kSavedNoticeMs = 3000;
 }  // namespace
 
 void CGameKeyboardDlg::save(std::function<void(OperationResult)> then) {
-    if (operation_.busy()) return;
+    // Whoever waits for the end hears it also when nothing starts: a switch or a bus call
+    // that never heard would wait for ever.
+    if (operation_.busy()) {
+        if (then) then(OperationResult::Failed);
+        return;
+    }
     if (!recordIsTheKeyboards()) {
         // Sending a record the keyboard never gave would overwrite what it holds.
         tellKeyboardProblem(KeyboardOperation::Save, OperationResult::Failed);
+        if (then) then(OperationResult::Failed);
         return;
     }
     // The write back works on copies, so the window can paint and take edits meanwhile;
