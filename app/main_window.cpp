@@ -761,10 +761,14 @@ void CGameKeyboardDlg::closeFromButton() {
 void CGameKeyboardDlg::exitFromTray() {
     // The menu stays usable while a dialog is open: each open dialog ends first, as its
     // Cancel ends it, and the exit follows once they are gone.
-    if (QApplication::activeModalWidget() != nullptr) {
+    // A dialog whose closing opens another is closed again, a few times at most; then the
+    // program ends all the same.
+    constexpr int kClosingRounds = 8;
+    if (QApplication::activeModalWidget() != nullptr && exitClosingRounds_ < kClosingRounds) {
+        ++exitClosingRounds_;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             auto* dialog = qobject_cast<QDialog*>(window);
-            if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) dialog->reject();
+            if (dialog != nullptr && dialog->isVisible() && dialog->isModal()) dialog->close();
         }
         QTimer::singleShot(0, this, [this] { exitFromTray(); });
         return;

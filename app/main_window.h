@@ -337,6 +337,8 @@ class CGameKeyboardDlg final : public QWidget {
     bool startHidden_ = false;
     bool initialising_ = false;
     bool closing_ = false;
+    // How often Exit has closed the open dialogs before it ends the program.
+    int exitClosingRounds_ = 0;
     int noticeSerial_ = 0;
     // Pointer less window position while the window moves itself.
     std::optional<QPoint> dragOffset_;
