@@ -312,14 +312,17 @@ bool ProfileRulesDialog::change(const std::function<void(ProfileRules&)>& edit) 
     return true;
 }
 
+std::vector<ProfileRule>::const_iterator ProfileRulesDialog::ruleForAnyExecutable(
+    const std::string& id) const {
+    return std::find_if(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
+        return rule.executablePath.empty() && sameIgnoringCase(rule.application, id);
+    });
+}
+
 void ProfileRulesDialog::addApplication(const FrontApplication& application) {
     if (application.id.empty() || !upToDate(true) || damaged_) return;
     // A second rule for the same application would never apply: the first one is shown.
-    const auto existing =
-        std::find_if(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
-            return rule.executablePath.empty() &&
-                   sameIgnoringCase(rule.application, application.id);
-        });
+    const auto existing = ruleForAnyExecutable(application.id);
     if (existing != rules_.rules.end()) {
         selectRule(static_cast<int>(existing - rules_.rules.begin()));
         say(text(kAlreadyRuled).arg(QString::fromStdString(existing->application)));
@@ -407,11 +410,8 @@ void ProfileRulesDialog::pickApplication() {
     for (const FrontApplication& application : known_) {
         const QString id = QString::fromStdString(application.id);
         // Already given a profile: shown, so the list matches what is open, but not offered.
-        const bool ruled =
-            std::any_of(rules_.rules.begin(), rules_.rules.end(), [&](const ProfileRule& rule) {
-                return sameIgnoringCase(rule.application, application.id);
-            });
-        if (ruled) {
+        // One with rules for given executables only may still get one for any other.
+        if (ruleForAnyExecutable(application.id) != rules_.rules.end()) {
             menu.addAction(text(kHasRule).arg(id))->setEnabled(false);
         } else {
             menu.addAction(id, [this, application] { addApplication(application); });
@@ -420,11 +420,14 @@ void ProfileRulesDialog::pickApplication() {
     if (known_.empty()) menu.addAction(text(kNoneSeen))->setEnabled(false);
     menu.addSeparator();
     menu.addAction(text(kOther), [this] {
-        bool ok = false;
-        const QString id = QInputDialog::getText(this, text(kApplication), text(kTypeId),
-                                                 QLineEdit::Normal, {}, &ok)
-                               .trimmed();
-        if (ok && !id.isEmpty()) addApplication({id.toStdString(), {}, false});
+        QInputDialog ask(this);
+        ask.setWindowTitle(text(kApplication));
+        ask.setLabelText(text(kTypeId));
+        // Over this window only, as every dialog of the program: the tray's menu stays usable.
+        ask.setWindowModality(Qt::WindowModal);
+        if (ask.exec() != QDialog::Accepted) return;
+        const QString id = ask.textValue().trimmed();
+        if (!id.isEmpty()) addApplication({id.toStdString(), {}, false});
     });
     menu.exec(add_->mapToGlobal(QPoint(0, add_->height())));
 }

@@ -81,6 +81,8 @@ class ProfileRulesDialog final : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The rule that gives the application its profile whatever its executable, if any.
+    std::vector<ProfileRule>::const_iterator ruleForAnyExecutable(const std::string& id) const;
     class ExecutableDelegate;
 
     QString text(const DialogText& text) const;

@@ -205,7 +205,8 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
     EXPECT_TRUE(model->item(1)->isEnabled());
     EXPECT_EQ(dialog->profileBox(3)->findText("Gone (missing)"), 3);
 
-    // Add… marks the applications that have a rule, and does not offer them.
+    // Add… marks the applications that have a rule for any executable, and does not offer
+    // them; one with a rule for a given executable only may still get one for the rest.
     std::vector<std::pair<QString, bool>> offered;
     QTimer::singleShot(0, [&] {
         for (const QAction* item : QApplication::activePopupWidget()->actions()) {
@@ -215,7 +216,7 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
     });
     dialog->pickApplication();
     const std::vector<std::pair<QString, bool>> expected{
-        {"XLogo — has a rule", false}, {"nopid — has a rule", false}, {"", true}, {"Other…", true}};
+        {"XLogo — has a rule", false}, {"nopid", true}, {"", true}, {"Other…", true}};
     EXPECT_EQ(offered, expected);
 }
 
