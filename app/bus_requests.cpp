@@ -182,9 +182,15 @@ void BusRequests::useProfile(const std::string& text, Unkept unkept, Answered an
                 return;
             }
             const ProfileStore::Outcome used = window_->sendProfile(
-                name, [answered, kept = toUtf8(settled.keptIn)](OperationResult result) {
-                    answered(result == OperationResult::Done ? BusAnswer{{}, {}, kept, {}}
-                                                             : sendFailure());
+                name, [answered, kept = settled.keptIn](OperationResult result) {
+                    if (result == OperationResult::Done) {
+                        answered({{}, {}, toUtf8(kept), {}});
+                        return;
+                    }
+                    // What was kept stays kept: said with the failure.
+                    BusAnswer failed = sendFailure();
+                    if (!kept.empty()) failed.message = keptText(kept) + "\n" + failed.message;
+                    answered(std::move(failed));
                 });
             if (used.result != ProfileStore::Result::Done) {
                 answered(failure(profileRefusalError(used.result), profileRefusal(used, name)));
