@@ -14,17 +14,20 @@ namespace tq260 {
 
 namespace {
 
-// What the keyboard holds (the shadows), copied under the record's lock.
+// What the keyboard holds (the shadows), copied under the record's lock; with the lighting it
+// shows where given (a preview is on the keyboard though not saved).
 struct HeldByKeyboard {
     std::unique_ptr<DeviceSettings> settings = std::make_unique<DeviceSettings>();
     Assignments assignments;
 };
 
-HeldByKeyboard heldByKeyboard(ApplicationState& state) {
+HeldByKeyboard heldByKeyboard(ApplicationState& state,
+                              const std::optional<LightingSettings>& shown = std::nullopt) {
     HeldByKeyboard held;
     std::lock_guard lock(state.keyboard.recordMutex);
     *held.settings = state.keyboard.shadow.record();
     *held.assignments.table = *state.assignments.shadow;
+    if (shown) held.settings->lighting = *shown;
     return held;
 }
 
@@ -56,9 +59,7 @@ bool CGameKeyboardDlg::hasUnsavedEdits() const {
 }
 
 std::string CGameKeyboardDlg::keyboardConfigurationJson() const {
-    HeldByKeyboard held = heldByKeyboard(state_);
-    // A preview is on the keyboard though not saved: what it shows is what it holds.
-    if (keyboardLighting_) held.settings->lighting = *keyboardLighting_;
+    const HeldByKeyboard held = heldByKeyboard(state_, keyboardLighting_);
     return configurationToJson(*held.settings, state_.keyNames, held.assignments.table.get(),
                                state_.macros.saved.get())
                .dump(2) +
@@ -108,8 +109,7 @@ UnkeptOutcome CGameKeyboardDlg::settleUnkeptBefore(const std::u16string& name, U
 }
 
 ProfileStore::Outcome CGameKeyboardDlg::saveKeyboardInProfile(const std::u16string& name) {
-    HeldByKeyboard copy = heldByKeyboard(state_);
-    if (keyboardLighting_) copy.settings->lighting = *keyboardLighting_;
+    const HeldByKeyboard copy = heldByKeyboard(state_, keyboardLighting_);
     RecordMutex lock;
     const LiveConfiguration held{*copy.settings, *copy.assignments.table, lock};
     ProfileStore& store = state_.profiles;

@@ -153,7 +153,7 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
     if (choice + 1 >= answers.size()) return false;                   // cancelled
     if (keepIn.empty() || choice == answers.size() - 2) return true;  // discarded
     const ProfileStore::Outcome kept =
-        active ? store.save(*active, std::nullopt, live) : store.saveAs(keepIn, live);
+        active ? store.save(*active, live) : store.saveAs(keepIn, live);
     refreshProfiles();
     if (kept.result == ProfileStore::Result::Done) return true;
     tellProfileOutcome(kept);

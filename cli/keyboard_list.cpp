@@ -12,8 +12,7 @@ std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,
 
 bool keyboardHeldElsewhere(HidTransport& transport) {
     for (const HidInterfaceInfo& info : transport.enumerate()) {
-        if (info.vendorId == kKeyboardVendorId && info.productId == kKeyboardProductId &&
-            matchesFilter(info, InterfaceFilter::CommandChannel)) {
+        if (isKeyboardChannel(info, InterfaceFilter::CommandChannel)) {
             return DeviceClaim::heldElsewhere(info.path);
         }
     }

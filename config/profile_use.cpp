@@ -49,7 +49,7 @@ UnkeptOutcome settleUnkept(ProfileStore& store, const LiveConfiguration& live,
                 {}};
     }
     const ProfileStore::Outcome kept =
-        active ? store.save(*active, std::nullopt, live) : store.saveAs(*place, live);
+        active ? store.save(*active, live) : store.saveAs(*place, live);
     if (kept.result != ProfileStore::Result::Done) {
         return {profileRefusalError(kept.result), profileRefusal(kept, *place), {}};
     }

@@ -18,6 +18,11 @@ bool matchesFilter(const HidInterfaceInfo& info, InterfaceFilter filter) {
     return false;
 }
 
+bool isKeyboardChannel(const HidInterfaceInfo& info, InterfaceFilter channel) {
+    return info.vendorId == kKeyboardVendorId && info.productId == kKeyboardProductId &&
+           matchesFilter(info, channel);
+}
+
 DeviceLink::DeviceLink(HidTransport& transport, Clock& clock)
     : DeviceLink(transport, clock, HidTrace::fromEnvironment(clock)) {}
 
@@ -28,8 +33,7 @@ bool DeviceLink::findInterface(InterfaceFilter filter) {
     devicePath_.clear();
     searchCount_ = 0;
     for (const HidInterfaceInfo& info : transport_.enumerate()) {
-        if (info.vendorId == kKeyboardVendorId && info.productId == kKeyboardProductId &&
-            matchesFilter(info, filter)) {
+        if (isKeyboardChannel(info, filter)) {
             devicePath_ = info.path;
             searchCount_ = 1;
             return true;

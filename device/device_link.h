@@ -20,6 +20,8 @@ inline constexpr std::uint16_t kKeyboardProductId = 0xA12F;
 enum class InterfaceFilter { CommandChannel, EventChannel };
 
 bool matchesFilter(const HidInterfaceInfo& info, InterfaceFilter filter);
+// That channel of this keyboard (its vendor and product ids).
+bool isKeyboardChannel(const HidInterfaceInfo& info, InterfaceFilter channel);
 
 // The keyboard's two open HID paths: the command channel carries every feature report and
 // block report, the event channel the keyboard's own event reports.

@@ -26,11 +26,6 @@ class OneKeyboard final : public HidTransport {
     std::vector<HidInterfaceInfo> paths_;
 };
 
-bool isKeyboardChannel(const HidInterfaceInfo& info, InterfaceFilter channel) {
-    return info.vendorId == kKeyboardVendorId && info.productId == kKeyboardProductId &&
-           matchesFilter(info, channel);
-}
-
 }  // namespace
 
 std::vector<ListedKeyboard> listKeyboards(HidTransport& transport, Clock& clock,

@@ -173,7 +173,7 @@ void CConfigureDlg::markActive() {
 }
 
 void CConfigureDlg::followDisk() {
-    if (list_->editor() != nullptr || pendingRename_) {
+    if (telling_ || list_->editor() != nullptr || pendingRename_) {
         markActive();
         return;
     }
@@ -185,7 +185,10 @@ void CConfigureDlg::followDisk() {
 }
 
 void CConfigureDlg::tellChanged() {
-    if (changed_) changed_();
+    if (!changed_) return;
+    telling_ = true;
+    changed_();
+    telling_ = false;
 }
 
 void CConfigureDlg::settleRename() {
@@ -344,7 +347,7 @@ void CConfigureDlg::saveProfile() {
     // Into the profile only: a copy elsewhere is Export's. The profile saved into is the one
     // in use from now on, as when the tool saves one.
     const std::u16string name = store_.names()[*row];
-    if (report(store_.save(*row, std::nullopt, context_.live))) report(store_.setActive(name));
+    if (report(store_.save(*row, context_.live))) report(store_.setActive(name));
     showProfiles(name);  // no longer empty, and marked
     tellChanged();
 }

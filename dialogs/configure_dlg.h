@@ -118,6 +118,8 @@ class CConfigureDlg final : public QDialog {
     ProfileStore& store_;
     std::function<void(const std::u16string&)> use_;
     std::function<void()> changed_;
+    // While the dialog tells its own change: the list shows it already.
+    bool telling_ = false;
     SkinImageCache images_;
     CTransparentListBox* list_ = nullptr;
     QMenu* menu_ = nullptr;

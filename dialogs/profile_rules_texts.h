@@ -54,10 +54,10 @@ inline constexpr DialogText kEmptyMark{u"%1 (empty)", u"%1（空）"};
 inline constexpr DialogText kMissingMark{u"%1 (missing)", u"%1（不存在）"};
 
 // Why a rule never applies.
-inline constexpr DialogText kProfileMissing{u"Never applies: there is no profile %1.",
+inline constexpr DialogText kProfileMissing{u"Never applies: there is no profile \"%1\".",
                                             u"不会生效：没有名为“%1”的配置。"};
 inline constexpr DialogText kProfileEmpty{
-    u"Never applies: the profile %1 holds no settings; save into it in the profile window.",
+    u"Never applies: the profile \"%1\" holds no settings; save into it in the profile window.",
     u"不会生效：配置“%1”中没有任何设置；请在配置窗口中保存到其中。"};
 inline constexpr DialogText kHidden{u"Never applies: rule %1 (%2) above it always matches first.",
                                     u"不会生效：上面的第 %1 条规则（%2）总是先匹配。"};

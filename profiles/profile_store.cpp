@@ -285,15 +285,9 @@ ProfileStore::Outcome ProfileStore::layOver(const std::filesystem::path& file,
     return {};
 }
 
-ProfileStore::Outcome ProfileStore::save(std::size_t row,
-                                         const std::optional<std::filesystem::path>& exportFile,
-                                         const LiveConfiguration& live) const {
+ProfileStore::Outcome ProfileStore::save(std::size_t row, const LiveConfiguration& live) const {
     if (row >= names_.size()) return {Result::Ignored, {}};
-    if (const Outcome saved = writeLive(pathOf(row), live); saved.result != Result::Done) {
-        return saved;
-    }
-    if (exportFile) return writeLive(*exportFile, live);
-    return {};
+    return writeLive(pathOf(row), live);
 }
 
 ProfileStore::Outcome ProfileStore::exportTo(std::size_t row,
@@ -326,7 +320,7 @@ ProfileStore::Outcome ProfileStore::saveAs(std::u16string_view typed,
     const std::u16string name = typedName(typed);
     if (!isAcceptableName(name)) return {Result::BadName, {}};
     reload();
-    if (const auto row = rowOf(name)) return save(*row, std::nullopt, live);
+    if (const auto row = rowOf(name)) return save(*row, live);
     if (names_.size() >= kMaxProfiles) return {Result::Full, {}};
     const std::filesystem::path file =
         folder_ / std::filesystem::path(name + std::u16string(kExtension));

@@ -81,9 +81,8 @@ class ProfileStore {
     Outcome copy(std::size_t row, Language language);
     Outcome rename(std::size_t row, std::u16string_view newName);
     Outcome remove(std::size_t row);
-    // Into the row's file, and into exportFile when given.
-    Outcome save(std::size_t row, const std::optional<std::filesystem::path>& exportFile,
-                 const LiveConfiguration& live) const;
+    // The live configuration into the row's file.
+    Outcome save(std::size_t row, const LiveConfiguration& live) const;
     // The row's profile, as its file holds it, into another file (replaced in one step). An
     // empty profile is refused: there is nothing in it to take elsewhere.
     Outcome exportTo(std::size_t row, const std::filesystem::path& file) const;

@@ -136,7 +136,7 @@ TEST_F(ProfileFlow, TheRulesWindowOpensOnce) {
             for (QDialog* d : shown) d->reject();
         }
     });
-    QTimer::singleShot(50, [&] {
+    QTimer::singleShot(0, [&] {
         realDialogs->runProfileRules();
         askedAgain = true;
     });

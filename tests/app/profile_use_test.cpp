@@ -221,7 +221,7 @@ TEST_F(ProfileUse, TheTrayListFollowsAddRenameAndDelete) {
     EXPECT_EQ(window->profileLine(), "Profile: Game (changed)");
     const LiveConfiguration live{state.keyboard.settings, *state.assignments.table,
                                  state.keyboard.recordMutex};
-    ASSERT_EQ(state.profiles.save(0, std::nullopt, live).result, ProfileStore::Result::Done);
+    ASSERT_EQ(state.profiles.save(0, live).result, ProfileStore::Result::Done);
     EXPECT_EQ(window->profileLine(), "Profile: Game (changed)");
     click(950, 615);
     EXPECT_EQ(window->profileLine(), "Profile: Game");

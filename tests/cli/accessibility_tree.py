@@ -67,7 +67,7 @@ RULES_WINDOW = {
                 ("table", "Rules, tried in this order"), ("push button", "Add…"),
                 ("push button", "Up"), ("push button", "Down"), ("push button", "Remove"),
                 ("combo box", "Gone (missing)"), ("table cell", "Gone (missing)"),
-                ("label", "Never applies: there is no profile Gone."),
+                ("label", "Never applies: there is no profile \"Gone\"."),
                 ("check box", "Say when the profile changes"), ("push button", "Close")],
     "chinese": [("check box", "按前台应用程序切换配置"), ("table", "规则（按此顺序匹配）"),
                 ("push button", "添加…"), ("push button", "上移"), ("push button", "下移"),

@@ -153,7 +153,7 @@ TEST_F(ProfileRulesDialogTest, FollowsTheFileAndTheProfilesWhileOpen) {
         QTest::qWaitFor([&] { return dialog->profileBox(0)->currentText() == "Desk (missing)"; }));
     EXPECT_TRUE(dialog->ruleProblemLabel()->isHidden());
     dialog->table()->selectRow(0);
-    EXPECT_EQ(dialog->ruleProblemLabel()->text(), "Never applies: there is no profile Desk.");
+    EXPECT_EQ(dialog->ruleProblemLabel()->text(), "Never applies: there is no profile \"Desk\".");
     // Followed, not refused: nothing to say.
     EXPECT_TRUE(dialog->noteLabel()->isHidden());
 }
@@ -176,8 +176,8 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
     const std::vector<Row> rows{
         {"Game", ""},
         {"Desk", "Never applies: rule 1 (steam, any) above it always matches first."},
-        {"Blank (empty)", "the profile Blank holds no settings"},
-        {"Gone (missing)", "there is no profile Gone"},
+        {"Blank (empty)", "the profile \"Blank\" holds no settings"},
+        {"Gone (missing)", "there is no profile \"Gone\""},
         {"Desk", "the desktop does not tell which executable nopid runs"},
         {"Desk", ""}};
     for (const Language language : {Language::English, Language::Chinese}) {

@@ -131,11 +131,13 @@ TEST_F(ProfileStoreTest, CopyingANewProfileGivesAWholeFileWithAnEmptySecondBlock
     EXPECT_EQ(bytesOf(folder() / "Copy of Profile_1.bin"), std::vector<std::uint8_t>(199272, 0));
 }
 
-TEST_F(ProfileStoreTest, SaveWritesTheLiveConfigurationAndAnExport) {
+TEST_F(ProfileStoreTest, SaveWritesTheLiveConfigurationAndAnExportCopiesIt) {
     openStore();
     store.create();
     const std::filesystem::path exported = temporary.path() / "arena export.bin";
-    ASSERT_EQ(store.save(0, exported, live).result, Result::Done);
+    EXPECT_EQ(store.exportTo(0, exported).result, Result::Empty);
+    ASSERT_EQ(store.save(0, live).result, Result::Done);
+    ASSERT_EQ(store.exportTo(0, exported).result, Result::Done);
     EXPECT_EQ(bytesOf(folder() / "Profile_1.bin"), liveImage());
     EXPECT_EQ(bytesOf(exported), liveImage());
     // A copy of a saved profile is the same bytes.
@@ -196,7 +198,7 @@ TEST_F(ProfileStoreTest, AChineseNameWithSpacesIsAFileOfThatName) {
     EXPECT_EQ(renamed.file, folder() / std::filesystem::path(u"竞技 场 一.bin"));
     EXPECT_THAT(store.names(), ElementsAre(u"竞技 场 一"));
     settings.lighting.brightness = 33;
-    ASSERT_EQ(store.save(0, std::nullopt, live).result, Result::Done);
+    ASSERT_EQ(store.save(0, live).result, Result::Done);
     settings.lighting.brightness = 0;
     ASSERT_EQ(store.load(0, renamed.file, live).result, Result::Done);
     EXPECT_EQ(settings.lighting.brightness, 33);
@@ -249,7 +251,7 @@ TEST_F(ProfileStoreTest, FailedWritesAreReportedWithTheirFileAsANormalUser) {
     store.create();
     std::filesystem::permissions(
         folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    const auto outcome = store.save(0, std::nullopt, live);
+    const auto outcome = store.save(0, live);
     EXPECT_EQ(outcome.result, Result::WriteFailed);
     EXPECT_EQ(outcome.file, folder() / "Profile_1.bin");
     EXPECT_EQ(store.create().result, Result::WriteFailed);
