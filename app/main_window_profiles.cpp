@@ -127,14 +127,10 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
     ProfileStore& store = state_.profiles;
     const LiveConfiguration live = liveConfiguration();
     if (store.rowHolding(live)) return true;
-    // Kept where it came from: in the active profile, or else in a new one.
-    const auto active = store.activeRow();
-    std::u16string keepIn;
-    if (active) {
-        keepIn = store.names()[*active];
-    } else if (store.names().size() < ProfileStore::kMaxProfiles) {
-        keepIn = ProfileStore::defaultName(store.names());
-    }
+    // Kept where it came from: in the active profile, or else in a new one; as the tool and
+    // the bus keep it.
+    const bool active = store.activeRow().has_value();
+    const std::u16string keepIn = keepingPlace(store).value_or(u"");
     std::vector<std::u16string> answers;
     if (!keepIn.empty()) {
         answers.push_back(
@@ -152,8 +148,7 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
         std::u16string(kProfileCaption.in(state_.language)), answers);
     if (choice + 1 >= answers.size()) return false;                   // cancelled
     if (keepIn.empty() || choice == answers.size() - 2) return true;  // discarded
-    const ProfileStore::Outcome kept =
-        active ? store.save(*active, live) : store.saveAs(keepIn, live);
+    const ProfileStore::Outcome kept = keepConfiguration(store, live, keepIn);
     refreshProfiles();
     if (kept.result == ProfileStore::Result::Done) return true;
     tellProfileOutcome(kept);

@@ -26,6 +26,12 @@ std::optional<std::u16string> keepingPlace(const ProfileStore& store) {
     return std::nullopt;
 }
 
+ProfileStore::Outcome keepConfiguration(ProfileStore& store, const LiveConfiguration& live,
+                                        const std::u16string& place) {
+    const auto active = store.activeRow();
+    return active ? store.save(*active, live) : store.saveAs(place, live);
+}
+
 UnkeptOutcome settleUnkept(ProfileStore& store, const LiveConfiguration& live,
                            std::u16string_view name, Unkept choice) {
     if (choice == Unkept::Discard || store.rowHolding(live)) return {};
@@ -48,8 +54,7 @@ UnkeptOutcome settleUnkept(ProfileStore& store, const LiveConfiguration& live,
                     quotedName(*place) + " first, or --discard to let it go.",
                 {}};
     }
-    const ProfileStore::Outcome kept =
-        active ? store.save(*active, live) : store.saveAs(*place, live);
+    const ProfileStore::Outcome kept = keepConfiguration(store, live, *place);
     if (kept.result != ProfileStore::Result::Done) {
         return {profileRefusalError(kept.result), profileRefusal(kept, *place), {}};
     }

@@ -26,6 +26,11 @@ std::optional<Unkept> unkeptNamed(std::string_view word);
 // one named as New names it; nothing when neither can be (six profiles, none active).
 std::optional<std::u16string> keepingPlace(const ProfileStore& store);
 
+// Saves the live configuration where keepingPlace said: into the active profile, or into a
+// new one of that name.
+ProfileStore::Outcome keepConfiguration(ProfileStore& store, const LiveConfiguration& live,
+                                        const std::u16string& place);
+
 struct UnkeptOutcome {
     // Set when the use must not go on; message says why, in the tool's words.
     std::optional<bus::Error> error;
