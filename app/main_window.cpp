@@ -792,7 +792,7 @@ void CGameKeyboardDlg::exitFromTray() {
         std::unique_lock lock(state_.keyboard.recordMutex);
         const bool stillHeld = image != nullptr && image->heldBy(held, *state_.assignments.shadow);
         lock.unlock();
-        if (!stillHeld) store.setActive({});
+        if (!stillHeld) rememberActive({});
     }
     closing_ = true;
     close();

@@ -256,6 +256,8 @@ class CGameKeyboardDlg final : public QWidget {
     bool keepConfigurationBefore(const std::u16string& name);
     void warnAboutProfile(const QString& message);
     void tellProfileOutcome(const ProfileStore::Outcome& outcome);
+    // The profile as the one the keyboard holds; a file that cannot remember it is said once.
+    void rememberActive(const std::u16string& name);
     CachedProfileImage activeImage_;
     // The profile being sent, named in the bottom bar until the keyboard has it or not.
     std::u16string sendingProfile_;
@@ -317,6 +319,7 @@ class CGameKeyboardDlg final : public QWidget {
     void readLightingWithoutEvents();
     std::unique_ptr<LaunchKeyWatcher> launchKeys_;
     bool launchPermissionTold_ = false;
+    bool activeFileFailureTold_ = false;
     FocusStops* stops_ = nullptr;
     int helpMenuRow_ = -1;
     CBitSlider* speed_ = nullptr;

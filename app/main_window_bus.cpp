@@ -83,6 +83,9 @@ std::vector<ConfigChange> CGameKeyboardDlg::applyRequest(
                                 state_.assignments.marks);
         ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
     }
+    // Kept before it is sent, as a key's dialog keeps it: the combinations and launch paths
+    // live only here, and a kill once the keyboard has their codes must not lose them.
+    saveKeymap();
     save([this, then = std::move(then)](OperationResult result) {
         refreshProfiles();
         if (then) then(result);
@@ -114,10 +117,8 @@ ProfileStore::Outcome CGameKeyboardDlg::saveKeyboardInProfile(const std::u16stri
     const LiveConfiguration held{*copy.settings, *copy.assignments.table, lock};
     ProfileStore& store = state_.profiles;
     store.reload();
-    ProfileStore::Outcome saved = store.saveAs(name, held);
-    if (saved.result == ProfileStore::Result::Done) {
-        saved = store.setActive(name);
-    }
+    const ProfileStore::Outcome saved = store.saveAs(name, held);
+    if (saved.result == ProfileStore::Result::Done) rememberActive(name);
     refreshProfiles();
     return saved;
 }

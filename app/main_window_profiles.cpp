@@ -48,6 +48,24 @@ void CGameKeyboardDlg::tellProfileOutcome(const ProfileStore::Outcome& outcome) 
     }
 }
 
+void CGameKeyboardDlg::rememberActive(const std::u16string& name) {
+    const ProfileStore::Outcome kept = state_.profiles.setActive(name);
+    if (kept.result == ProfileStore::Result::Done) {
+        activeFileFailureTold_ = false;
+        return;
+    }
+    // Known in memory all the same. Said once and without a box: a box would hold up every
+    // later switch, and the bus's calls, until someone closed it.
+    if (activeFileFailureTold_ || kept.result != ProfileStore::Result::WriteFailed) return;
+    activeFileFailureTold_ = true;
+    noticeFromRules(
+        text("The keyboard has the profile, but this file, which remembers it across starts, "
+             "could not be written:\n%1",
+             "键盘已使用该配置，但无法写入在重新启动后记住它的文件：\n%1")
+            .arg(QDir::toNativeSeparators(QString::fromStdU16String(kept.file.u16string()))),
+        QSystemTrayIcon::Warning);
+}
+
 void CGameKeyboardDlg::useProfile(const std::u16string& name) {
     // One exchange with the keyboard at a time; the tray offers no profile meanwhile.
     if (operation_.busy() || closing_) return;
@@ -103,16 +121,13 @@ ProfileStore::Outcome CGameKeyboardDlg::sendProfile(const std::u16string& name,
                                 state_.assignments.marks);
         ui_.diyEditMode = state_.keyboard.settings.lighting.effect >= kFirstCustomEffect;
     }
+    // Kept before it is sent, as Apply keeps it.
+    saveKeymap();
     // Sent now, the way Save sends: only what differs from what the keyboard holds.
     sendingProfile_ = name;
     save([this, name, then = std::move(then)](OperationResult result) {
         sendingProfile_.clear();
-        if (result == OperationResult::Done) {
-            if (const auto kept = state_.profiles.setActive(name);
-                kept.result != ProfileStore::Result::Done) {
-                tellProfileOutcome(kept);
-            }
-        }
+        if (result == OperationResult::Done) rememberActive(name);
         refreshProfiles();
         if (then) then(result);
     });

@@ -110,19 +110,21 @@ std::optional<int> KeyboardChange::begin() {
 }
 
 std::optional<int> KeyboardChange::finish(bool changed) {
+    const std::filesystem::path keymap = context_.dataFolder / kKeymapFileName;
+    // Kept before anything is sent: the combinations and launch paths live only in keymap.bin,
+    // and a kill once the keyboard has their codes must not lose them. A key the keyboard
+    // never got is read back as it holds it.
+    if (changed && !saveKeymapFile(keymap, host_.settings, *host_.assignments.table)) {
+        context_.err << "Could not write " << utf8Of(keymap)
+                     << ", where the program keeps the key assignments; nothing was sent.\n";
+        return tool_exit::kCannotWrite;
+    }
     if (writeBack(link_, host_.settings, shadow_) != OperationResult::Done) {
         return notAnswering(context_, "not everything was written; run the command again");
     }
     link_.close();
     if (!changed) return std::nullopt;
-    // keymap.bin must not record what the keyboard lost.
     if (const auto lost = changeNotKept(context_)) return lost;
-    const std::filesystem::path keymap = context_.dataFolder / kKeymapFileName;
-    if (!saveKeymapFile(keymap, host_.settings, *host_.assignments.table)) {
-        context_.err << "The keyboard has the changes, but " << utf8Of(keymap)
-                     << " could not be written.\n";
-        return tool_exit::kCannotWrite;
-    }
     return std::nullopt;
 }
 

@@ -158,7 +158,8 @@ bool writeFileAtomically(const std::filesystem::path& given,
     if (!path) return false;
     struct stat old {};
     const bool replacing = ::stat(path->c_str(), &old) == 0;
-    if (replacing && isReadOnlyFile(*path)) return false;
+    // A pipe or a device under the name is someone's, not a data file: never replaced.
+    if (replacing && (!S_ISREG(old.st_mode) || isReadOnlyFile(*path))) return false;
     const std::filesystem::path temporary = temporaryBeside(*path);
     std::error_code error;
     if (!writeNewFile(temporary, parts, calls, replacing ? &old : nullptr) ||
@@ -179,6 +180,9 @@ bool writeFileAtomically(const std::filesystem::path& given,
                          std::initializer_list<std::span<const std::uint8_t>> parts) {
     const auto target = throughLinks(given);
     if (!target || isReadOnlyFile(*target)) return false;
+    std::error_code kind;
+    const auto status = std::filesystem::status(*target, kind);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
     const std::filesystem::path& path = *target;
     const std::filesystem::path temporary = temporaryBeside(path);
     std::error_code error;

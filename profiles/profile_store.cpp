@@ -76,6 +76,7 @@ ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder,
                                          std::filesystem::path activeFile) {
     folder_ = std::move(folder);
     activeFile_ = std::move(activeFile);
+    activeKnown_ = false;
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     reload();
@@ -107,9 +108,18 @@ void ProfileStore::reload() {
 }
 
 // The name in UTF-8 on one line. Anything else (too long, not UTF-8, not there) is no name.
+// Read again only when another program replaced the file: what this store last gave the
+// keyboard stays the active one when the file could not take it (read-only, a pipe).
 void ProfileStore::readActive() {
+    if (activeFile_.empty()) {
+        active_.clear();
+        return;
+    }
+    const auto stamp = fileStamp(activeFile_);
+    if (activeKnown_ && stamp == activeStamp_) return;
+    activeKnown_ = true;
+    activeStamp_ = stamp;
     active_.clear();
-    if (activeFile_.empty()) return;
     constexpr std::size_t kLongest = 4 * kLongestFileName + 2;
     const auto bytes = readFileBytes(activeFile_, kLongest + 1);
     if (!bytes || bytes->size() > kLongest) return;
@@ -130,12 +140,16 @@ ProfileStore::Outcome ProfileStore::setActive(std::u16string_view name) {
     } catch (const std::exception&) {
         return {Result::BadName, {}};  // a broken surrogate has no UTF-8 form
     }
+    // The keyboard has it whether or not the file takes it: the file only carries it across
+    // starts and to the tool.
+    active_ = name;
+    activeKnown_ = true;
     if (!writeFileAtomically(
             activeFile_,
             {std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())})) {
         return {Result::WriteFailed, activeFile_};
     }
-    active_ = name;
+    activeStamp_ = fileStamp(activeFile_);
     return {};
 }
 

@@ -12,6 +12,7 @@
 #include "device/record_mutex.h"
 #include "keys/key_assignment.h"
 #include "keys/language.h"
+#include "platform/atomic_file.h"
 
 namespace tq260 {
 
@@ -97,7 +98,9 @@ class ProfileStore {
     const std::u16string& activeName() const { return active_; }
     // The active profile's name while a row shows it; empty otherwise.
     std::u16string listedActiveName() const { return activeRow() ? active_ : std::u16string(); }
-    // Remembers the profile as the one the keyboard holds; an empty name forgets.
+    // Remembers the profile as the one the keyboard holds; an empty name forgets. Kept in
+    // memory also when the file cannot be written (the outcome says so), until another
+    // program replaces the file.
     Outcome setActive(std::u16string_view name);
     // Lays the row's profile over the live configuration, as Load does with a file; the
     // profile's file stays as it is. An empty profile is refused.
@@ -127,6 +130,9 @@ class ProfileStore {
     std::filesystem::path folder_;
     std::filesystem::path activeFile_;
     std::u16string active_;
+    // The active file as last read or written here; another stamp means another program.
+    std::optional<FileStamp> activeStamp_;
+    bool activeKnown_ = false;
     std::vector<std::u16string> names_;
     std::size_t found_ = 0;
 };

@@ -8,6 +8,7 @@
 #include "config/profile_rules_file.h"
 #include "dialog_flow_fixture.h"
 #include "keys/keymap_file.h"
+#include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
 namespace tq260 {
@@ -109,6 +110,42 @@ TEST_F(FrontSwitch, NewRulesApplyAtOnceAndAProfileThatCannotBeUsedIsSaid) {
         })) << row.said;
     }
     EXPECT_EQ(front->switches(), 1);
+}
+
+// An active-profile file that cannot be written (read-only here) is said once, without a box;
+// the program knows what it gave the keyboard, so each switch still follows, back included.
+TEST_F(FrontSwitch, AnActiveFileThatCannotBeWrittenLeavesNoWrongProfileOnAsANormalUser) {
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root writes anywhere";
+    std::string why;
+    ASSERT_TRUE(writeProfileRules(
+        state.dataFolderPath(),
+        {true, {{"steam", "", u"Game"}, {"code", "", u"Desk"}}, std::nullopt, false}, why));
+    ASSERT_EQ(state.profiles.setActive(u"Desk").result, ProfileStore::Result::Done);
+    const auto file = state.dataFolderPath() / ProfileStore::kActiveFileName;
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    const std::uint8_t desk = record().lighting.brightness;
+    const QString failed =
+        QStringLiteral(
+            "The keyboard has the profile, but this file, which remembers it across starts, could "
+            "not be written:\n%1")
+            .arg(QString::fromStdString(file.string()));
+    struct Step {
+        const char* front;
+        std::uint8_t brightness;
+        const char16_t* active;
+        QString said;
+    };
+    for (const Step& step : {Step{"steam", 3, u"Game", failed}, Step{"code", desk, u"Desk", ""}}) {
+        timers.advance(60 * 1000);  // a notice shown before has gone
+        front->frontChanged({step.front, ""});
+        settle();
+        EXPECT_EQ(keyboard.memory().lighting[1], step.brightness) << step.front;
+        EXPECT_EQ(state.profiles.listedActiveName(), step.active) << step.front;
+        EXPECT_EQ(notice(), step.said) << step.front;
+    }
+    EXPECT_EQ(front->switches(), 2);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_THAT(*readFileBytes(file, 100), ::testing::ElementsAre('D', 'e', 's', 'k', '\n'));
 }
 
 }  // namespace

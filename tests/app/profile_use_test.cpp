@@ -4,6 +4,7 @@
 
 #include <QAction>
 
+#include "config/config_reader.h"
 #include "keys/keymap_file.h"
 #include "support/temporary_folder.h"
 #include "window_fixture.h"
@@ -84,6 +85,40 @@ TEST_F(ProfileUse, SendsOnlyWhatDiffersIsShownAndRememberedAcrossARestart) {
     restart();
     EXPECT_EQ(window->profileLine(), "Profile: Desk");
     EXPECT_THAT(trayRows(), ElementsAre("Desk *", "Game"));
+}
+
+// keymap.bin holds what the keyboard is about to be given before anything is sent: a kill
+// once the keyboard has a combination's or a launch's code loses neither. A use and the bus's
+// Apply, each checked before the send can end (it ends on this thread).
+TEST_F(ProfileUse, AssignmentsAreKeptBeforeTheKeyboardIsGivenThem) {
+    start();
+    const ConfigReading reading = readConfiguration(
+        R"({"format": 1, "keys": {"Caps": {"combination": ["LShift", "A"]},
+            "F3": {"launch": "/home/ann/Music", "kind": "folder"}}})",
+        ValueRange::Keyboard);
+    ASSERT_TRUE(reading.request);
+    const auto kept = [&](std::size_t key) {
+        DeviceSettings image;
+        auto table = std::make_unique<AssignmentTable>();
+        EXPECT_EQ(
+            LoadKeymapFile(folder.filePath("keymap.bin").toStdU16String(), false, image, *table),
+            DataFileLoad::Read);
+        return (*table)[key];
+    };
+    const std::size_t caps = *pictureKeyNamed("Caps", state.keyNames);
+    const std::size_t f3 = *pictureKeyNamed("F3", state.keyNames);
+    writeProfile(u"Plain");
+    ASSERT_FALSE(window->applyRequest(*reading.request, false, {}).empty());
+    EXPECT_EQ(kept(caps).type, static_cast<std::uint8_t>(AssignmentType::Combination));
+    EXPECT_EQ(kept(f3).type, static_cast<std::uint8_t>(AssignmentType::OpenFolder));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+    const KeyAssignment combination = kept(caps);
+    writeProfile(u"Combined");
+    use(u"Plain");
+    ASSERT_EQ(kept(caps).type, static_cast<std::uint8_t>(AssignmentType::SingleKey));
+    window->useProfile(u"Combined");
+    EXPECT_EQ(kept(caps), combination);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
 }
 
 // A configuration that no profile holds is never replaced unasked: kept in the active

@@ -305,6 +305,38 @@ TEST_F(ToolFiles, OneKeyAndOneLightValueChangedAreExactlyWhatIsSent) {
     EXPECT_EQ((*table)[0].count, 1);
 }
 
+// keymap.bin keeps the combination and the launch before the keyboard is given their codes:
+// a tool that ends once the keyboard has them (here the keyboard stops answering after the
+// key blocks) leaves them to be read back as they were made.
+TEST_F(ToolFiles, AssignmentsAreKeptBeforeTheKeyboardHasTheirCodes) {
+    const std::string file = write("keys.json", R"({"format": 1, "keys": {
+        "Caps": {"combination": ["LShift", "A"]},
+        "F3": {"launch": "/home/ann/Music", "kind": "folder"}}})");
+    ASSERT_EQ(run([&](ToolContext& c) { return runApply(c, file, true); }), tool_exit::kDone);
+    const auto commands = [&] {
+        const auto lines = keyboard.wireLog().lines();
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find(" cmd set ") != std::string::npos;
+        });
+    };
+    const auto read = commands();
+    keyboard.wireLog().clear();
+    // Lighting, both key blocks and the report rate are taken; the response time is not.
+    keyboard.fallSilentAfterCommands(static_cast<int>(read) + 4);
+    EXPECT_EQ(run([&](ToolContext& c) { return runApply(c, file, false); }),
+              tool_exit::kNotAnswering);
+    ASSERT_NE(keyboard.memory().keyBlocks, KeyboardMemory::factoryDefaults().keyBlocks);
+    keyboard.setSilent(false);
+    const std::string dump = dumped();
+    EXPECT_THAT(dump, HasSubstr(R"("Caps": {
+      "combination": [
+        "LShift",
+        "A"
+      ]
+    })"));
+    EXPECT_THAT(dump, HasSubstr(R"("launch": "/home/ann/Music")"));
+}
+
 TEST_F(ToolFiles, ADryRunSaysWhatWouldChangeAndSendsNothing) {
     const std::string file =
         write("dry.json", R"({"format": 1, "gameMode": false, "keys": {"Caps": "disabled"}})");
@@ -608,8 +640,10 @@ TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
     EXPECT_EQ(asked, 5);
 }
 
-// A change the virtual keyboard could not save is lost when the tool ends: whether its memory
-// file was there or not, a read-only data folder makes each changing command fail.
+// A change the virtual keyboard could not save is lost when the tool ends: a read-only memory
+// file makes each changing command fail. In a read-only data folder keymap.bin cannot keep
+// the change either, and it is refused before anything is sent (the lighting and a reset,
+// which keep nothing there, are sent).
 TEST_F(ToolFiles, AChangeTheVirtualKeyboardCannotSaveFailsAsANormalUser) {
     if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root writes anywhere";
     const std::string file = write("light.json", R"({"format": 1, "lighting": {"speed": 2}})");
@@ -623,18 +657,36 @@ TEST_F(ToolFiles, AChangeTheVirtualKeyboardCannotSaveFailsAsANormalUser) {
     };
     const auto memory = data / "VirtualKeyboard.bin";
     using std::filesystem::perms;
-    for (const bool stored : {false, true}) {
-        for (const auto& command : commands) {
+    const std::string memoryLost = "The virtual keyboard's memory could not be saved to " +
+                                   memory.string() + ": the change was not kept.\n";
+    const std::string keymapRefused = "Could not write " + (data / "keymap.bin").string() +
+                                      ", where the program keeps the key assignments; nothing "
+                                      "was sent.\n";
+    for (const bool readOnlyFolder : {false, true}) {
+        for (std::size_t i = 0; i < std::size(commands); ++i) {
             std::filesystem::permissions(data.path(), perms::owner_all);
             keyboard.setMemory(KeyboardMemory::factoryDefaults());
             std::filesystem::remove(memory);
-            if (stored) testing::writeRawFile(memory, keyboard.memory().serialise());
-            std::filesystem::permissions(data.path(), perms::owner_read | perms::owner_exec);
+            testing::writeRawFile(memory, keyboard.memory().serialise());
+            if (readOnlyFolder) {
+                std::filesystem::remove(memory);
+                std::filesystem::permissions(data.path(), perms::owner_read | perms::owner_exec);
+            } else {
+                std::filesystem::permissions(memory, perms::owner_read);
+            }
             ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
             keepVirtualKeyboardMemory(context, keyboard);
-            EXPECT_EQ(command(context), tool_exit::kCannotWrite) << stored;
-            EXPECT_THAT(err.str(), EndsWith("The virtual keyboard's memory could not be saved to " +
-                                            memory.string() + ": the change was not kept.\n"));
+            EXPECT_EQ(commands[i](context), tool_exit::kCannotWrite) << readOnlyFolder << i;
+            const bool refused = readOnlyFolder && (i == 0 || i == 2);
+            EXPECT_THAT(err.str(), EndsWith(refused ? keymapRefused : memoryLost))
+                << readOnlyFolder << i;
+            if (refused) {
+                // Read (which turns game mode on), and nothing more.
+                KeyboardMemory read = KeyboardMemory::factoryDefaults();
+                read.gameMode = 1;
+                EXPECT_TRUE(keyboard.memory() == read)
+                    << "sent although keymap.bin could not keep it: " << i;
+            }
         }
     }
     std::filesystem::permissions(data.path(), perms::owner_all);

@@ -156,12 +156,18 @@ TEST(AtomicFile, ALinkIsWrittenThrough) {
     EXPECT_THAT(*readFileBytes(folder / "real.bin", 10), ElementsAre(1, 2));
 }
 
-// A pipe under a data file's name would block a read for ever: it is not a data file.
+// A pipe under a data file's name would block a read for ever: it is not a data file, and
+// a save never replaces it (nor one a link names).
 TEST(AtomicFile, OnlyRegularFilesAreReadAsDataFiles) {
     TemporaryFolder folder;
     const auto pipe = folder / "VER.bin";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_FALSE(readFileBytes(pipe, 10));
+    std::filesystem::create_symlink("VER.bin", folder / "link.bin");
+    for (const auto& name : {"VER.bin", "link.bin"}) {
+        EXPECT_FALSE(writeFileAtomically(folder / name, std::vector<std::uint8_t>{1})) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     EXPECT_FALSE(readFileBytes(folder.path(), 10));
     EXPECT_FALSE(fileStamp(folder / "absent.bin"));
 }

@@ -3,8 +3,10 @@
 #include "profiles/profile_store.h"
 
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include <cstring>
+#include <functional>
 
 #include "keys/factory_key_map.h"
 #include "keys/keymap_file.h"
@@ -317,6 +319,37 @@ TEST_F(ActiveProfile, IsRememberedAndFollowsRenamesAndDeletes) {
     writeRawFile(activeFile(), {'W', 'o', 'r', 'k', '\r', '\n'});
     store.reload();
     EXPECT_EQ(store.activeRow(), store.rowOf(u"Work"));
+}
+
+// What the keyboard was last given is known in memory: a file that cannot take it (read-only,
+// a pipe) is never written over, and only another program replacing the file changes it.
+TEST_F(ActiveProfile, IsKeptInMemoryWhenItsFileCannotTakeItAsANormalUser) {
+    if (!testing::permissionsStopThisProcess()) GTEST_SKIP() << "root writes anywhere";
+    const std::function<void(const std::filesystem::path&)> blocks[] = {
+        [](const std::filesystem::path& file) {
+            std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+        },
+        [](const std::filesystem::path& file) {
+            std::filesystem::remove(file);
+            ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+        },
+    };
+    for (std::size_t i = 0; i < std::size(blocks); ++i) {
+        openWithActive();
+        ASSERT_EQ(store.setActive(u"Desk").result, Result::Done);
+        blocks[i](activeFile());
+        openWithActive();
+        const auto before = fileStamp(activeFile());
+        EXPECT_EQ(store.setActive(u"Game").result, Result::WriteFailed) << i;
+        store.reload();
+        EXPECT_EQ(store.activeName(), u"Game") << i;
+        EXPECT_EQ(fileStamp(activeFile()), before) << i;
+        // Another program replaces it: that is what the keyboard was given since.
+        std::filesystem::remove(activeFile());
+        writeRawFile(activeFile(), {'W', 'o', 'r', 'k', '\n'});
+        store.reload();
+        EXPECT_EQ(store.activeName(), u"Work") << i;
+    }
 }
 
 TEST_F(ActiveProfile, UseLaysTheProfileOverTheLiveConfigurationAndRefusesAnEmptyOne) {
