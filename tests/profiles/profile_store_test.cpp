@@ -350,6 +350,12 @@ TEST_F(ActiveProfile, IsKeptInMemoryWhenItsFileCannotTakeItAsANormalUser) {
         store.reload();
         EXPECT_EQ(store.activeName(), u"Work") << i;
     }
+    // What this store wrote last is not news from another program.
+    ASSERT_EQ(store.setActive(u"Desk").result, Result::Done);
+    blocks[0](activeFile());
+    EXPECT_EQ(store.setActive(u"Game").result, Result::WriteFailed);
+    store.reload();
+    EXPECT_EQ(store.activeName(), u"Game");
 }
 
 TEST_F(ActiveProfile, UseLaysTheProfileOverTheLiveConfigurationAndRefusesAnEmptyOne) {
