@@ -169,11 +169,11 @@ void BusRequests::useProfile(const std::string& text, Unkept unkept, Answered an
                 return;
             }
             // A profile that cannot serve is refused before anything is kept for it.
-            if (const auto empty = profileIsEmpty(store.pathOf(*row)); empty != false) {
-                const ProfileStore::Outcome unusable{
-                    empty ? ProfileStore::Result::Empty : ProfileStore::Result::ReadFailed,
-                    store.pathOf(*row)};
-                answered(failure(bus::Error::BadProfile, profileRefusal(unusable, name)));
+            if (const ProfileStore::Outcome unusable =
+                    ProfileStore::refusalOf(store.pathOf(*row), checkProfile(store.pathOf(*row)));
+                unusable.result != ProfileStore::Result::Done) {
+                answered(
+                    failure(profileRefusalError(unusable.result), profileRefusal(unusable, name)));
                 return;
             }
             const UnkeptOutcome settled = window_->settleUnkeptBefore(name, unkept);

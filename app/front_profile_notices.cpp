@@ -52,11 +52,23 @@ QString heldSwitchNotice(Language language, const std::u16string& profile,
 QString unusableProfileNotice(Language language, const std::string& application,
                               const std::u16string& profile,
                               FrontProfileSwitcher::Unusable unusable) {
-    const QString text = unusable == FrontProfileSwitcher::Unusable::Missing
-                             ? say(language, "No switch for \"%1\": there is no profile \"%2\".",
-                                   "无法为“%1”切换：没有名为“%2”的配置。")
-                             : say(language, "No switch for \"%1\": the profile \"%2\" is empty.",
-                                   "无法为“%1”切换：配置“%2”是空的。");
+    QString text;
+    switch (unusable) {
+        case FrontProfileSwitcher::Unusable::Missing:
+            text = say(language, "No switch for \"%1\": there is no profile \"%2\".",
+                       "无法为“%1”切换：没有名为“%2”的配置。");
+            break;
+        case FrontProfileSwitcher::Unusable::Empty:
+            text = say(language, "No switch for \"%1\": the profile \"%2\" is empty.",
+                       "无法为“%1”切换：配置“%2”是空的。");
+            break;
+        case FrontProfileSwitcher::Unusable::Damaged:
+            text = say(language,
+                       "No switch for \"%1\": the profile \"%2\" is damaged. Use it from the "
+                       "profile list to see what is wrong.",
+                       "无法为“%1”切换：配置“%2”已损坏。在配置列表中使用它可查看问题所在。");
+            break;
+    }
     return text.arg(QString::fromStdString(application), QString::fromStdU16String(profile));
 }
 

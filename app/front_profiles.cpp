@@ -68,7 +68,16 @@ std::optional<FrontProfileSwitcher::Unusable> FrontProfiles::unusable(const std:
     const auto row = store.rowOf(name);
     if (!row) return FrontProfileSwitcher::Unusable::Missing;
     // One that cannot be read is tried, and its failure said as a Use says it.
-    if (profileIsEmpty(store.pathOf(*row)) == true) return FrontProfileSwitcher::Unusable::Empty;
+    switch (checkProfile(store.pathOf(*row)).state) {
+        case ProfileCheck::State::Empty:
+            return FrontProfileSwitcher::Unusable::Empty;
+        case ProfileCheck::State::Damaged:
+            // Said once, as an empty one is; never sent.
+            return FrontProfileSwitcher::Unusable::Damaged;
+        case ProfileCheck::State::Unreadable:
+        case ProfileCheck::State::Usable:
+            break;
+    }
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include "app/main_window.h"
+#include "dialogs/profile_damage_text.h"
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/modified_marks.h"
 
@@ -38,6 +39,9 @@ void CGameKeyboardDlg::tellProfileOutcome(const ProfileStore::Outcome& outcome) 
             break;
         case Result::ReadFailed:
             said(kProfileReadFailed);
+            break;
+        case Result::Damaged:
+            warnAboutProfile(profileDamageText(outcome, state_.language));
             break;
         case Result::Full:
             said(kSixProfiles);
@@ -93,9 +97,10 @@ void CGameKeyboardDlg::useProfile(const std::u16string& name) {
         return;
     }
     // Refused before anything is asked: nothing would be used after the question.
-    if (const auto empty = profileIsEmpty(store.pathOf(*row)); empty != false) {
-        using Result = ProfileStore::Result;
-        tellProfileOutcome({empty ? Result::Empty : Result::ReadFailed, store.pathOf(*row)});
+    if (const auto refused =
+            ProfileStore::refusalOf(store.pathOf(*row), checkProfile(store.pathOf(*row)));
+        refused.result != ProfileStore::Result::Done) {
+        tellProfileOutcome(refused);
         return;
     }
     if (!keepConfigurationBefore(name)) return;

@@ -66,18 +66,19 @@ std::optional<int> openNamed(ToolContext& context, ProfileStore& store, const st
 }
 
 // The profile's file as it is, byte for byte; or says why it cannot serve (it cannot be
-// read, or it is empty), before the keyboard is touched.
+// read, it is empty, or it is damaged: which value, or its size), before the keyboard is
+// touched.
 std::optional<std::vector<std::uint8_t>> usableBytes(ToolContext& context,
                                                      const ProfileStore& store, std::size_t row,
                                                      const std::u16string& name) {
-    using Result = ProfileStore::Result;
-    auto bytes = readFileBytes(store.pathOf(row), kKeymapFileSize);
-    if (!bytes) {
-        refused(context, {Result::ReadFailed, store.pathOf(row)}, name);
-    } else if (ProfileImage(*bytes).empty()) {
-        refused(context, {Result::Empty, {}}, name);
-        bytes.reset();
+    const ProfileCheck check = checkProfile(store.pathOf(row));
+    if (!check.image) {
+        refused(context, ProfileStore::refusalOf(store.pathOf(row), check), name);
+        return std::nullopt;
     }
+    // As the file has them: the image gives each record its key's identity.
+    auto bytes = readFileBytes(store.pathOf(row), kKeymapFileSize);
+    if (!bytes) refused(context, {ProfileStore::Result::ReadFailed, store.pathOf(row)}, name);
     return bytes;
 }
 
@@ -108,12 +109,19 @@ int runProfileList(ToolContext& context) {
     }
     const auto active = store.activeRow();
     for (std::size_t row = 0; row < store.names().size(); ++row) {
-        context.out << (row == active ? "* " : "  ") << toUtf8(store.names()[row]);
-        const auto empty = profileIsEmpty(store.pathOf(row));
-        if (!empty) {
-            context.out << "  (its file cannot be read)";
-        } else if (*empty) {
-            context.out << "  (empty: no settings saved in it yet)";
+        context.out << (row == active ? "* " : "  ") << shownText(store.names()[row]);
+        switch (checkProfile(store.pathOf(row)).state) {
+            case ProfileCheck::State::Unreadable:
+                context.out << "  (its file cannot be read)";
+                break;
+            case ProfileCheck::State::Empty:
+                context.out << "  (empty: no settings saved in it yet)";
+                break;
+            case ProfileCheck::State::Damaged:
+                context.out << "  (damaged: tq260ctl profile show says what is wrong)";
+                break;
+            case ProfileCheck::State::Usable:
+                break;
         }
         context.out << "\n";
     }

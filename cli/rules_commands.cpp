@@ -6,6 +6,7 @@
 #include "config/shared_messages.h"
 #include "config/text_encoding.h"
 #include "profiles/profile_image.h"
+#include "profiles/profile_rule_marks.h"
 #include "profiles/profile_store.h"
 
 namespace tq260 {
@@ -32,23 +33,17 @@ std::string describeApplication(const ProfileRule& rule) {
 std::string profileProblem(const ProfileStore& store, const std::u16string& profile) {
     const auto row = store.rowOf(profile);
     if (!row) return "there is no such profile";
-    const auto empty = profileIsEmpty(store.pathOf(*row));
-    if (!empty) return "its file cannot be read";
-    if (*empty) return "the profile is empty";
-    return {};
-}
-
-// The earlier rule that takes every application this one would, so it never applies.
-std::optional<std::size_t> winsBefore(const ProfileRules& rules, std::size_t index) {
-    const ProfileRule& rule = rules.rules[index];
-    for (std::size_t i = 0; i < index; ++i) {
-        const ProfileRule& each = rules.rules[i];
-        if (sameIgnoringCase(each.application, rule.application) &&
-            (each.executablePath.empty() || each.executablePath == rule.executablePath)) {
-            return i;
-        }
+    switch (checkProfile(store.pathOf(*row)).state) {
+        case ProfileCheck::State::Unreadable:
+            return "its file cannot be read";
+        case ProfileCheck::State::Empty:
+            return "the profile is empty";
+        case ProfileCheck::State::Damaged:
+            return "the profile is damaged; tq260ctl profile show says how";
+        case ProfileCheck::State::Usable:
+            break;
     }
-    return std::nullopt;
+    return {};
 }
 
 // Whether the profile can serve a rule; says why not, and gives the exit code, when not.
@@ -112,28 +107,29 @@ int runRulesList(ToolContext& context) {
     if (!rules) return tool_exit::kBadFile;
     ProfileStore store;
     store.openIn(context.dataFolder);
+    // Marked as the rules window marks them; the tool is not told which applications the
+    // desktop names without their executable.
+    const std::vector<ProfileEntry> profiles = profileEntries(store);
+    const std::vector<RuleMarks> marks = ruleMarks(*rules, profiles, {});
+    const auto sayProblem = [&](const std::u16string& profile) {
+        if (profileState(profiles, profile) == ProfileState::Usable) return;
+        context.out << "  (does nothing: " << profileProblem(store, profile) << ")";
+    };
     context.out << "Profiles by the application in front: " << (rules->enabled ? "on" : "off")
                 << "; each switch " << (rules->notice ? "is" : "is not") << " said.\n";
     for (std::size_t i = 0; i < rules->rules.size(); ++i) {
         const ProfileRule& rule = rules->rules[i];
-        context.out << "  " << i + 1 << ". " << describeApplication(rule) << " -> "
-                    << quotedName(rule.profile);
-        if (const auto earlier = winsBefore(*rules, i)) {
-            context.out << "  (never applies: rule " << *earlier + 1 << " comes first)";
-        } else if (const std::string problem = profileProblem(store, rule.profile);
-                   !problem.empty()) {
-            context.out << "  (does nothing: " << problem << ")";
+        context.out << "  " << i + 1 << ". " << shownText(fromUtf8(describeApplication(rule)))
+                    << " -> " << quotedName(rule.profile);
+        if (marks[i].hiddenBy) {
+            context.out << "  (never applies: rule " << *marks[i].hiddenBy + 1 << " comes first)";
         }
+        sayProblem(rule.profile);
         context.out << "\n";
     }
     context.out << "  Everything else -> "
                 << (rules->otherwise ? quotedName(*rules->otherwise) : "left as it is");
-    if (rules->otherwise) {
-        if (const std::string problem = profileProblem(store, *rules->otherwise);
-            !problem.empty()) {
-            context.out << "  (does nothing: " << problem << ")";
-        }
-    }
+    if (rules->otherwise) sayProblem(*rules->otherwise);
     context.out << "\n";
     return tool_exit::kDone;
 }

@@ -8,6 +8,7 @@
 #include "config/config_json.h"
 #include "config/text_encoding.h"
 #include "device/lighting_effect_table.h"
+#include "device/setting_limits.h"
 #include "keys/factory_key_map.h"
 #include "keys/key_layout.h"
 #include "keys/named_function_table.h"
@@ -341,12 +342,31 @@ class Validator {
         return number;
     }
 
-    std::optional<std::uint8_t> byte(const Json& value, const std::string& path, int low,
-                                     int high) {
-        if (range_ == ValueRange::ProfileFile) low = 0, high = 255;
-        const auto number = integer(value, path, low, high);
+    // A value of the keyboard's small settings: what the keyboard takes, or for a profile
+    // file converted back any byte.
+    std::optional<std::uint8_t> byte(const Json& value, const std::string& path, Setting setting) {
+        if (range_ == ValueRange::ProfileFile) {
+            const auto number = integer(value, path, 0, 255);
+            if (!number) return std::nullopt;
+            return static_cast<std::uint8_t>(*number);
+        }
+        const auto number = settingValue(value, path, setting);
         if (!number) return std::nullopt;
         return static_cast<std::uint8_t>(*number);
+    }
+
+    // A whole number the keyboard takes for the setting, as every other way of giving it one
+    // checks it.
+    std::optional<long long> settingValue(const Json& value, const std::string& path,
+                                          Setting setting) {
+        const SettingRange range = settingRange(setting);
+        const auto number = integer(value, path, range.low, range.high);
+        if (!number) return std::nullopt;
+        if (const auto refusal = settingRefusal(setting, *number)) {
+            fail(path, *refusal);
+            return std::nullopt;
+        }
+        return number;
     }
 
     std::optional<std::string> text(const Json& value, const std::string& path,
@@ -386,38 +406,35 @@ class Validator {
             }
             if (found != nullptr) {
                 request.effect = found->code;
-            } else if (range_ == ValueRange::ProfileFile && !effect.is_string()) {
-                request.effect = byte(effect, "/lighting/effect", 0, 255);
+            } else if (!effect.is_string()) {
+                request.effect = byte(effect, "/lighting/effect", Setting::Effect);
             } else {
-                std::string list;
-                for (const LightingEffect& e : kLightingEffects) {
-                    list += std::string(list.empty() ? "" : ", ") + "\"" + e.english + "\"";
-                }
                 fail("/lighting/effect",
-                     quoted(effect) + " is not an effect; the effects are " + list);
+                     quoted(effect) + " is not an effect; the effects are " + effectNamesText());
             }
         }
         if (lighting.contains("brightness")) {
-            request.brightness = byte(lighting["brightness"], "/lighting/brightness", 0, 50);
+            request.brightness =
+                byte(lighting["brightness"], "/lighting/brightness", Setting::Brightness);
         }
         if (lighting.contains("speed")) {
-            request.speed = byte(lighting["speed"], "/lighting/speed", 0, 9);
+            request.speed = byte(lighting["speed"], "/lighting/speed", Setting::Speed);
         }
         if (lighting.contains("direction")) {
             // 0 is what the keyboard holds until a direction is chosen: a dump shows it, so
             // a dump applied back must take it.
-            request.direction = byte(lighting["direction"], "/lighting/direction", 0, 4);
+            request.direction =
+                byte(lighting["direction"], "/lighting/direction", Setting::Direction);
         }
     }
 
     void readResponseTime(const Json& value, ConfigRequest& request) {
-        const bool profile = range_ == ValueRange::ProfileFile;
-        const auto ms = integer(value, "/responseTimeMs", profile ? 0 : 2, profile ? 510 : 20);
+        const auto ms = range_ == ValueRange::ProfileFile
+                            ? integer(value, "/responseTimeMs", 0, 510)
+                            : settingValue(value, "/responseTimeMs", Setting::ResponseTimeMs);
         if (!ms) return;
         if (*ms % 2 != 0) {
-            fail("/responseTimeMs", std::to_string(*ms) +
-                                        " is odd; the keyboard takes steps of "
-                                        "2 ms");
+            fail("/responseTimeMs", *settingRefusal(Setting::ResponseTimeMs, *ms));
             return;
         }
         request.responseTime = static_cast<std::uint8_t>(*ms / 2);
@@ -441,7 +458,7 @@ class Validator {
                 request.reportRate = static_cast<std::uint8_t>(found - std::begin(kReportRatesHz));
             }
         } else if (root.contains("reportRate")) {
-            request.reportRate = byte(root["reportRate"], "/reportRate", 0, 3);
+            request.reportRate = byte(root["reportRate"], "/reportRate", Setting::ReportRate);
         }
     }
 

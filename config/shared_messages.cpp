@@ -1,6 +1,7 @@
 #include "config/shared_messages.h"
 
 #include "config/text_encoding.h"
+#include "device/setting_limits.h"
 
 namespace tq260 {
 
@@ -13,10 +14,75 @@ std::string rejectionText(const std::vector<ConfigError>& errors) {
            "; nothing was written.\n" + describeErrors(errors);
 }
 
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// The JSON pointer of a setting, as `apply` names it.
+const char* settingPath(Setting setting) {
+    switch (setting) {
+        case Setting::ReportRate:
+            return "/reportRate";
+        case Setting::ResponseTimeMs:
+            return "/responseTimeMs";
+        case Setting::Effect:
+            return "/lighting/effect";
+        case Setting::Brightness:
+            return "/lighting/brightness";
+        case Setting::Speed:
+            return "/lighting/speed";
+        case Setting::Direction:
+            return "/lighting/direction";
+        case Setting::GameMode:
+            break;
+    }
+    return "/gameMode";
+}
+
+std::string damageText(const ProfileStore::Outcome& outcome) {
+    const ProfileDamage& damage = outcome.damage;
+    std::string text = "its file " + shownPath(outcome.file);
+    if (damage.size) {
+        return text + " is " + std::to_string(*damage.size) + " bytes, and a profile's file is " +
+               std::to_string(kProfileFileBytes) + " (" +
+               std::to_string(kSettingsOnlyProfileBytes) + " when it holds only the settings).";
+    }
+    text += " holds values the keyboard does not take:";
+    for (const SettingValue& value : damage.values) {
+        text += "\n" + std::string(settingPath(value.setting)) + ": " +
+                settingRefusal(value.setting, value.value).value_or("");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string shownText(std::u16string_view text) {
+    std::u16string shown;
+    for (const char16_t c : text) {
+        // Direction marks, for the same reason: they would turn the text around them.
+        const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+                               c == 0x200E || c == 0x200F || c == 0x061C;
+        if (c >= 0x20 && (c < 0x7F || c >= 0xA0) && !direction) {
+            shown += c;
+            continue;
+        }
+        shown += c < 0x100 ? u"\\x" : u"\\u";
+        for (int shift = c < 0x100 ? 4 : 12; shift >= 0; shift -= 4) {
+            shown += static_cast<char16_t>(kHexDigits[(c >> shift) & 0x0F]);
+        }
+    }
+    return toUtf8(shown);
+}
+
+std::string shownPath(const std::filesystem::path& path) {
+    return shownText(path.u16string());
+}
+
 std::string quotedName(const std::u16string& name) {
     // Appended, not "\"" + name: GCC 12 at -O3 warns falsely about the insertion at the front.
     std::string text(1, '"');
-    text += toUtf8(name);
+    text += shownText(name);
     text += '"';
     return text;
 }
@@ -43,30 +109,33 @@ std::string profileRefusal(const ProfileStore::Outcome& outcome, const std::u16s
             return "The profile " + quotedName(name) +
                    " is empty: it holds no keyboard settings yet.";
         case Result::ReadFailed:
-            return "Could not read " + utf8Of(outcome.file);
+            return "Could not read " + shownPath(outcome.file);
+        case Result::Damaged:
+            return "The profile " + quotedName(name) + " is damaged: " + damageText(outcome);
         case Result::Full:
             return "There are six profiles already, the most the program keeps: save into one "
                    "of them, or delete one in the program first.";
         case Result::BadName:
-            return quotedName(name) +
-                   " cannot be a profile's name: a name must not be empty or too long, contain "
-                   "\\ / : * ? \" < > |, end with a dot or a blank, or be a device name such as "
-                   "CON.";
+            return quotedName(name) + " cannot be a profile's name: a name must not be empty or " +
+                   "longer than " + std::to_string(ProfileStore::kLongestNameBytes) +
+                   " bytes in UTF-8, contain \\ / : * ? \" < > |, control characters or marks "
+                   "that turn the text's direction, end with a dot or a blank, or be a device "
+                   "name such as CON.";
         case Result::NameTaken:
-            return utf8Of(outcome.file) +
+            return shownPath(outcome.file) +
                    " is there already, beyond the six profiles the program shows; it was not "
                    "replaced.";
         case Result::KeepOne:
             return "The profile " + quotedName(name) +
                    " is the only one, and the last profile is always kept.";
         case Result::RenameFailed:
-            return "Could not rename " + utf8Of(outcome.file);
+            return "Could not rename " + shownPath(outcome.file);
         case Result::DeleteFailed:
-            return "Could not delete " + utf8Of(outcome.file);
+            return "Could not delete " + shownPath(outcome.file);
         case Result::WriteFailed:
             break;
     }
-    return "Could not write " + utf8Of(outcome.file);
+    return "Could not write " + shownPath(outcome.file);
 }
 
 bus::Error profileRefusalError(ProfileStore::Result result) {
@@ -74,6 +143,7 @@ bus::Error profileRefusalError(ProfileStore::Result result) {
     switch (result) {
         case Result::Empty:
         case Result::ReadFailed:
+        case Result::Damaged:
             return bus::Error::BadProfile;
         case Result::Full:
         case Result::BadName:

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/bus_names.h"
@@ -26,7 +28,12 @@ std::string notAnsweringText(const std::string& what);
 // "2 errors; nothing was written." and a line for each, at its JSON pointer.
 std::string rejectionText(const std::vector<ConfigError>& errors);
 
-// The name in double quotes.
+// A name or path from a file or the command line as a message shows it, in UTF-8: control
+// characters and marks that turn the text's direction written out ("\x1b", "\u202e"), so that
+// the message shows what is there and the terminal takes none of it as a command.
+std::string shownText(std::u16string_view text);
+std::string shownPath(const std::filesystem::path& path);
+// The name in double quotes, shown so.
 std::string quotedName(const std::u16string& name);
 // That there is no such profile, and which profiles there are.
 std::string noProfileNamed(const ProfileStore& store, const std::u16string& name);

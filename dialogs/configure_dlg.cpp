@@ -12,6 +12,7 @@
 #include "controls/skin_folder.h"
 #include "controls/skin_image.h"
 #include "controls/window_messages.h"
+#include "dialogs/profile_damage_text.h"
 #include "dialogs/profile_dialog_layout.h"
 #include "profiles/profile_image.h"
 
@@ -224,6 +225,9 @@ bool CConfigureDlg::report(const ProfileStore::Outcome& outcome, const QString& 
             break;
         case Result::ReadFailed:
             warn(text(kProfileReadFailed).arg(shown(outcome.file)), kProfileCaption);
+            break;
+        case Result::Damaged:
+            warn(profileDamageText(outcome, context_.language), kProfileCaption);
             break;
         case Result::WriteFailed:
             warn(text(kProfileWriteFailed).arg(shown(outcome.file)), kProfileCaption);

@@ -90,10 +90,11 @@ inline constexpr DialogText kRenameFailed{u"Fail", u"Fail"};
 inline constexpr DialogText kFileFilterName{u"bin Files(*.bin)", u"bin Files(*.bin)"};
 // What the sound handling adds: each says what happened and to which file.
 inline constexpr DialogText kBadProfileName{
-    u"This name cannot be a profile's: a name must not be empty or too long, contain \\ / : * "
-    u"? \" < > |, end with a dot or a blank, or be a device name such as CON.",
-    u"不能使用此配置名称：名称不能为空或过长，不能包含 \\ / : * ? \" < > |，不能以点或空格结尾，"
-    u"也不能是 CON 等设备名。"};
+    u"This name cannot be a profile's: a name must not be empty or longer than 198 bytes in "
+    u"UTF-8, contain \\ / : * ? \" < > |, control characters or marks that turn the text's "
+    u"direction, end with a dot or a blank, or be a device name such as CON.",
+    u"不能使用此配置名称：名称不能为空或超过 198 字节（UTF-8），不能包含 \\ / : * ? \" < > |、"
+    u"控制字符或改变文字方向的标记，不能以点或空格结尾，也不能是 CON 等设备名。"};
 inline constexpr DialogText kProfileNameTaken{u"A profile named \"%1\" already exists.",
                                               u"已有名为\"%1\"的配置。"};
 inline constexpr DialogText kProfileDeleteFailed{u"The file could not be deleted:\n%1",

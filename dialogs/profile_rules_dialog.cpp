@@ -62,14 +62,9 @@ constexpr const char* kStyle =
     "QMenu::item:disabled { color: #6f7a8a; }";
 
 std::vector<ProfileEntry> profilesIn(ProfileStore& store) {
-    std::vector<ProfileEntry> profiles;
-    if (store.folder().empty()) return profiles;
+    if (store.folder().empty()) return {};
     store.reload();
-    for (std::size_t row = 0; row < store.names().size(); ++row) {
-        // A file that cannot be read cannot be used either.
-        profiles.push_back({store.names()[row], profileIsEmpty(store.pathOf(row)) != false});
-    }
-    return profiles;
+    return profileEntries(store);
 }
 
 }  // namespace

@@ -9,9 +9,9 @@
 
 #include "config/profile_rules_file.h"
 #include "dialogs/dialog_text.h"
-#include "dialogs/profile_rule_marks.h"
 #include "platform/front_application.h"
 #include "platform/message_boxes.h"
+#include "profiles/profile_rule_marks.h"
 #include "profiles/profile_rules.h"
 #include "profiles/profile_store.h"
 

@@ -37,7 +37,7 @@ class FrontProfileSwitcher {
         NotInProfile,  // the keyboard's configuration is in no profile: it would be lost
     };
     // Why a rule's profile can never be used as it is.
-    enum class Unusable { Missing, Empty };
+    enum class Unusable { Missing, Empty, Damaged };
 
     // What the switcher works through: the program's window, in the program.
     struct Target {

@@ -49,6 +49,48 @@ bool ProfileImage::heldBy(const DeviceSettings& settings, const AssignmentTable&
            0;
 }
 
+ProfileCheck checkProfile(const std::filesystem::path& file) {
+    using State = ProfileCheck::State;
+    ProfileCheck check;
+    std::error_code error;
+    // Looked at before anything is read: a file of a gigabyte is refused by its size.
+    const auto status = std::filesystem::status(file, error);
+    if (error || !std::filesystem::is_regular_file(status)) return check;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error) return check;
+    if (size == 0) {
+        check.state = State::Empty;
+        return check;
+    }
+    if (size != kProfileFileBytes && size != kSettingsOnlyProfileBytes) {
+        check.state = State::Damaged;
+        check.damage.size = size;
+        return check;
+    }
+    auto image = ProfileImage::read(file);
+    if (!image) return check;
+    // Changed in between: its size is what was read.
+    if (image->bytes().size() != size) {
+        check.state = State::Damaged;
+        check.damage.size = image->bytes().size();
+        return check;
+    }
+    if (image->empty()) {
+        check.state = State::Empty;
+        return check;
+    }
+    DeviceSettings settings;
+    std::memcpy(&settings, image->bytes().data(), sizeof settings);
+    check.damage.values = refusedSettings(settings);
+    if (!check.damage.values.empty()) {
+        check.state = State::Damaged;
+        return check;
+    }
+    check.state = State::Usable;
+    check.image = std::move(image);
+    return check;
+}
+
 std::optional<bool> profileIsEmpty(const std::filesystem::path& file) {
     auto bytes = readFileBytes(file, sizeof(DeviceSettings));
     if (!bytes) return std::nullopt;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/device_settings.h"
+#include "device/setting_limits.h"
 #include "keys/key_assignment.h"
 #include "platform/atomic_file.h"
 
@@ -32,6 +33,33 @@ class ProfileImage {
   private:
     std::vector<std::uint8_t> bytes_;
 };
+
+// What makes a profile's file one the keyboard must not be given.
+struct ProfileDamage {
+    // The file's size, when no profile has that size.
+    std::optional<std::uintmax_t> size;
+    // Its values that the keyboard does not take.
+    std::vector<SettingValue> values;
+    friend bool operator==(const ProfileDamage&, const ProfileDamage&) = default;
+};
+
+// A profile's file as far as using it goes: only a usable one comes with its image.
+struct ProfileCheck {
+    enum class State { Usable, Unreadable, Empty, Damaged };
+    State state = State::Unreadable;
+    ProfileDamage damage;
+    std::optional<ProfileImage> image;
+};
+
+// The sizes a profile's file has: whole, or the settings alone (made by New).
+inline constexpr std::uintmax_t kProfileFileBytes =
+    sizeof(DeviceSettings) + sizeof(AssignmentTable);
+inline constexpr std::uintmax_t kSettingsOnlyProfileBytes = sizeof(DeviceSettings);
+
+// Reads a profile's file to give it to the keyboard, checking it as `apply` checks a file:
+// its size first, so that nothing of a file of another size is read (a file of no bytes is
+// empty), then whether it holds any settings, then each value.
+ProfileCheck checkProfile(const std::filesystem::path& file);
 
 // Whether the profile holds no settings, from its first block only; nothing when the file
 // cannot be read.

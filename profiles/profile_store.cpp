@@ -192,8 +192,19 @@ std::u16string ProfileStore::typedName(std::u16string_view typed) {
     return name;
 }
 
+namespace {
+
+// Marks that turn the direction of the text around them: a name holding one shows as
+// another name (a right-to-left override makes "Desk\u202Eexe.bin" read as "Deskkeb.exe").
+bool isDirectionMark(char16_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
+           c == 0x200F || c == 0x061C;
+}
+
+}  // namespace
+
 bool ProfileStore::isAcceptableName(std::u16string_view name) {
-    if (name.empty() || utf8Length(name) + kExtension.size() > kLongestFileName) return false;
+    if (name.empty() || utf8Length(name) > kLongestNameBytes) return false;
     if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c == u'.'; })) return false;
     if (std::all_of(name.begin(), name.end(),
                     [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; })) {
@@ -201,7 +212,10 @@ bool ProfileStore::isAcceptableName(std::u16string_view name) {
     }
     constexpr std::u16string_view kForbidden = u"<>:\"/\\|?*";
     for (const char16_t c : name) {
-        if (c < 0x20 || c == 0x7F || kForbidden.find(c) != std::u16string_view::npos) return false;
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || isDirectionMark(c) ||
+            kForbidden.find(c) != std::u16string_view::npos) {
+            return false;
+        }
     }
     // Windows drops a trailing dot or blank, which would make it another file there.
     if (name.back() == u'.' || name.back() == u' ') return false;
@@ -288,14 +302,30 @@ ProfileStore::Outcome ProfileStore::writeLive(const std::filesystem::path& file,
     return {};
 }
 
+ProfileStore::Outcome ProfileStore::refusalOf(const std::filesystem::path& file,
+                                              const ProfileCheck& check) {
+    using State = ProfileCheck::State;
+    switch (check.state) {
+        case State::Usable:
+            return {};
+        case State::Unreadable:
+            return {Result::ReadFailed, file, {}};
+        case State::Empty:
+            // Settings of all zero would give the keyboard a key table of nothing: every key
+            // dead.
+            return {Result::Empty, file, {}};
+        case State::Damaged:
+            break;
+    }
+    return {Result::Damaged, file, check.damage};
+}
+
 ProfileStore::Outcome ProfileStore::layOver(const std::filesystem::path& file,
                                             LiveConfiguration& live) {
-    const auto image = ProfileImage::read(file);
-    if (!image) return {Result::ReadFailed, file};
-    // Settings of all zero would give the keyboard a key table of nothing: every key dead.
-    if (image->empty()) return {Result::Empty, file};
+    const ProfileCheck check = checkProfile(file);
+    if (!check.image) return refusalOf(file, check);
     std::lock_guard guard(live.lock);
-    loadKeymapBytes(image->bytes(), false, live.settings, live.assignments);
+    loadKeymapBytes(check.image->bytes(), false, live.settings, live.assignments);
     return {};
 }
 
@@ -307,10 +337,9 @@ ProfileStore::Outcome ProfileStore::save(std::size_t row, const LiveConfiguratio
 ProfileStore::Outcome ProfileStore::exportTo(std::size_t row,
                                              const std::filesystem::path& file) const {
     if (row >= names_.size()) return {Result::Ignored, {}};
-    const auto image = ProfileImage::read(pathOf(row));
-    if (!image) return {Result::ReadFailed, pathOf(row)};
-    if (image->empty()) return {Result::Empty, pathOf(row)};
-    if (!writeFileAtomically(file, std::span<const std::uint8_t>(image->bytes()))) {
+    const ProfileCheck check = checkProfile(pathOf(row));
+    if (!check.image) return refusalOf(pathOf(row), check);
+    if (!writeFileAtomically(file, std::span<const std::uint8_t>(check.image->bytes()))) {
         return {Result::WriteFailed, file};
     }
     return {};

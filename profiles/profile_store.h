@@ -13,6 +13,7 @@
 #include "keys/key_assignment.h"
 #include "keys/language.h"
 #include "platform/atomic_file.h"
+#include "profiles/profile_image.h"
 
 namespace tq260 {
 
@@ -37,6 +38,10 @@ class ProfileStore {
     static constexpr std::size_t kMaxProfiles = 6;
     static constexpr const char* kFolderName = "Configure";
     static constexpr const char* kActiveFileName = "active-profile.txt";
+    // The longest name, in bytes of UTF-8: with ".bin" and what a save adds to name its
+    // temporary file (".tmp-", a process id of up to 7 digits, a thread's of up to 20, a time
+    // of up to 19, two dashes), the temporary's name still fits the 255 bytes a file's may have.
+    static constexpr std::size_t kLongestNameBytes = 255 - 4 - (5 + 7 + 1 + 20 + 1 + 19);
     // A profile made by New holds only the settings block, all zero.
     static constexpr std::size_t kNewProfileBytes = sizeof(DeviceSettings);
 
@@ -48,15 +53,22 @@ class ProfileStore {
         NameTaken,     // a rename to a name in use, the same one included
         BadName,       // a rename that would leave the folder or that the system forbids
         Empty,         // the profile holds no settings: loading it would blank the keyboard
+        Damaged,       // `file` has no profile's size or holds values the keyboard does not take
         ReadFailed,    // `file` could not be read
         WriteFailed,   // `file` could not be written or created
         RenameFailed,  // `file` could not be renamed
         DeleteFailed,  // `file` could not be deleted
     };
     struct Outcome {
+        Outcome() = default;
+        Outcome(Result result, std::filesystem::path file = {}, ProfileDamage damage = {})
+            : result(result), file(std::move(file)), damage(std::move(damage)) {}
         Result result = Result::Done;
         std::filesystem::path file;  // the file a failure concerns; a rename's new file
+        ProfileDamage damage;        // what is wrong with a damaged file
     };
+    // Why the file cannot be laid over the live configuration; Done when it can.
+    static Outcome refusalOf(const std::filesystem::path& file, const ProfileCheck& check);
 
     // The folder is created when missing; the outcome says when it could not be. Without an
     // active file nothing is remembered as active.
@@ -103,7 +115,7 @@ class ProfileStore {
     // program replaces the file.
     Outcome setActive(std::u16string_view name);
     // Lays the row's profile over the live configuration, as Load does with a file; the
-    // profile's file stays as it is. An empty profile is refused.
+    // profile's file stays as it is. An empty or damaged profile is refused, changing nothing.
     Outcome use(std::size_t row, LiveConfiguration& live) const;
     // Saves the live configuration into the profile of that name, made when missing (named as
     // a rename would name it, at most six profiles).
@@ -118,13 +130,15 @@ class ProfileStore {
                                    const std::vector<std::u16string>& names, Language language);
     // The profile a typed name means: without a final ".bin", as the file would have it.
     static std::u16string typedName(std::u16string_view typed);
-    // A name that stays one file in the profile folder on every system.
+    // A name that stays one file in the profile folder on every system, that a save can
+    // write, and that shows as it is: no control characters, no marks that turn the text's
+    // direction.
     static bool isAcceptableName(std::u16string_view name);
 
   private:
     Outcome writeLive(const std::filesystem::path& file, const LiveConfiguration& live) const;
     void readActive();
-    // The file's bytes over the live configuration, as far as they go; an empty one refused.
+    // The file's bytes over the live configuration; an empty or damaged one refused.
     static Outcome layOver(const std::filesystem::path& file, LiveConfiguration& live);
 
     std::filesystem::path folder_;

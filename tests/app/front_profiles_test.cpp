@@ -148,5 +148,32 @@ TEST_F(FrontSwitch, AnActiveFileThatCannotBeWrittenLeavesNoWrongProfileOnAsANorm
     EXPECT_THAT(*readFileBytes(file, 100), ::testing::ElementsAre('D', 'e', 's', 'k', '\n'));
 }
 
+// A rule whose profile is damaged never switches to it nor marks it active, and says so once,
+// not at every change of the application in front; mended, it switches.
+TEST_F(FrontSwitch, ADamagedProfileIsSaidOnceAndNeverUsed) {
+    const std::filesystem::path game = folder.filePath("Configure/Game.bin").toStdString();
+    std::filesystem::resize_file(game, 1500);
+    const std::u16string active = state.profiles.activeName();
+    const QString damaged =
+        "No switch for \"steam\": the profile \"Game\" is damaged. Use it from the profile "
+        "list to see what is wrong.";
+    int said = 0;
+    for (const char* application : {"steam", "doom", "steam", "doom", "steam"}) {
+        front->frontChanged({application, ""});
+        settle();
+        said += notice() == damaged ? 1 : 0;
+        // Longer than a notice shows: one said again would show anew.
+        timers.advance(6000);
+    }
+    EXPECT_EQ(said, 1);
+    EXPECT_EQ(front->switches(), 0);
+    EXPECT_EQ(state.profiles.activeName(), active);
+    putProfile("Game", 3);
+    front->frontChanged({"steam", ""});
+    settle();
+    EXPECT_EQ(state.profiles.activeName(), u"Game");
+    EXPECT_EQ(front->switches(), 1);
+}
+
 }  // namespace
 }  // namespace tq260

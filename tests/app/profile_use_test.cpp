@@ -4,6 +4,7 @@
 
 #include <QAction>
 
+#include "app/bus_requests.h"
 #include "config/config_reader.h"
 #include "keys/keymap_file.h"
 #include "support/temporary_folder.h"
@@ -203,6 +204,55 @@ TEST_F(ProfileUse, WhatCannotBeUsedIsSaidAndNothingIsSent) {
         u"This profile is empty: it holds no keyboard settings yet"));
     EXPECT_EQ(messages.warnings[1], u"There is no profile named \"Gone\" any more. | Profile");
     EXPECT_EQ(window->profileLine(), "");
+}
+
+// A damaged profile, used from the window or through the bus, is said (which value, or its
+// size), sends nothing and leaves the active profile as it was.
+TEST_F(ProfileUse, ADamagedProfileIsSaidAndNeitherSentNorMadeActive) {
+    start();
+    writeProfile(u"Game");
+    use(u"Game");
+    ASSERT_EQ(state.profiles.activeName(), u"Game");
+    BusRequests requests(state, timers);
+    requests.attach(*window);
+    struct Row {
+        std::uintmax_t size;
+        std::function<void(DeviceSettings&)> change;
+        const char16_t* said;
+        const char* answered;
+    };
+    const Row rows[] = {
+        {1500, {}, u"It is 1500 bytes; a profile's file is 199272 bytes", "is 1500 bytes"},
+        {std::uintmax_t{1} << 30, {}, u"It is 1073741824 bytes", "is 1073741824 bytes"},
+        {kKeymapFileSize, [](DeviceSettings& s) { s.reportRate = 0x9c; },
+         u"USB Report Rate: 156; the keyboard takes 0 to 3.", "/reportRate: 156 is outside 0..3"},
+        {kKeymapFileSize, [](DeviceSettings& s) { s.responseTime = 0; },
+         u"Response Time: 0 ms; the keyboard takes 2 to 20 ms.",
+         "/responseTimeMs: 0 is outside 2..20"},
+    };
+    const KeyboardMemory before = keyboard.memory();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answered);
+        writeProfile(u"Bad", row.change);
+        std::filesystem::resize_file(profileFile(u"Bad"), row.size);
+        messages.warnings.clear();
+        use(u"Bad");
+        ASSERT_EQ(messages.warnings.size(), 1U);
+        EXPECT_TRUE(messages.warnings[0].starts_with(
+            u"This profile's file is damaged, so nothing was loaded:\n" +
+            profileFile(u"Bad").u16string() + u"\n" + row.said))
+            << QString::fromStdU16String(messages.warnings[0]).toStdString();
+        std::optional<BusAnswer> answer;
+        requests.useProfile("Bad", Unkept::Discard, [&](BusAnswer a) { answer = std::move(a); });
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(answer->error, bus::Error::BadProfile);
+        EXPECT_THAT(answer->message, ::testing::HasSubstr(row.answered));
+        EXPECT_FALSE(window->keyboardBusy());
+        EXPECT_TRUE(commandsSent().empty());
+        EXPECT_EQ(keyboard.memory(), before);
+        EXPECT_EQ(state.profiles.activeName(), u"Game");
+        EXPECT_EQ(window->profileLine(), "Profile: Game");
+    }
 }
 
 TEST_F(ProfileUse, WithoutAKeyboardNothingIsLoaded) {

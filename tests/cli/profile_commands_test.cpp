@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "config/profile_rules_file.h"
+#include "device/setting_limits.h"
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
 #include "tool_fixture.h"
@@ -113,6 +114,90 @@ TEST_F(ProfileCommands, WhatCannotBeDoneIsSaidAndSendsNothing) {
     }
     EXPECT_EQ(run(runProfileList), tool_exit::kDone);
     EXPECT_THAT(out.str(), StartsWith("* Game\n"));
+}
+
+// A damaged profile is neither used nor shown: the tool says which value or what size, ends
+// with 7, and the keyboard and the active profile stay as they were.
+TEST_F(ProfileCommands, ADamagedProfileIsRefusedSayingWhyAndNothingIsSent) {
+    ASSERT_EQ(profile(runProfileSave, "Game"), tool_exit::kDone);
+    const std::vector<std::uint8_t> game = *readFileBytes(file("Game"), kKeymapFileSize);
+    const KeyboardMemory before = keyboard.memory();
+    struct Row {
+        std::uintmax_t size;
+        std::size_t at;
+        int value;
+        std::string said;
+    };
+    const std::string damaged = "The profile \"Bad\" is damaged: its file " + file("Bad").string();
+    const std::string sizes =
+        " bytes, and a profile's file is 199272 (2412 when it holds only the settings).\n";
+    const std::string values = " holds values the keyboard does not take:\n";
+    const Row rows[] = {
+        {0, 0, -1, "The profile \"Bad\" is empty: it holds no keyboard settings yet.\n"},
+        {1000, 0, -1, damaged + " is 1000" + sizes},
+        {std::uintmax_t{1} << 30, 0, -1, damaged + " is 1073741824" + sizes},
+        {199272, offsetof(DeviceSettings, reportRate), 0x9c,
+         damaged + values + "/reportRate: 156 is outside 0..3\n"},
+        {199272, offsetof(DeviceSettings, responseTime), 0,
+         damaged + values + "/responseTimeMs: 0 is outside 2..20\n"},
+        {2412, offsetof(DeviceSettings, lighting), 9,
+         damaged + values + "/lighting/effect: 9 is not an effect; the effects are " +
+             effectNamesText() + "\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.said);
+        std::vector<std::uint8_t> bytes(
+            game.begin(), game.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min<std::uintmax_t>(row.size, game.size())));
+        if (row.value >= 0) bytes[row.at] = static_cast<std::uint8_t>(row.value);
+        writeRawFile(file("Bad"), bytes);
+        if (row.size > bytes.size()) std::filesystem::resize_file(file("Bad"), row.size);
+        for (const auto& command : {useProfile, runProfileShow}) {
+            EXPECT_EQ(profile(command, "Bad"), tool_exit::kBadFile);
+            EXPECT_EQ(err.str(), row.said);
+            EXPECT_EQ(out.str(), "");
+            EXPECT_TRUE(keyboard.wireLog().lines().empty());
+        }
+        EXPECT_EQ(keyboard.memory(), before);
+        EXPECT_EQ(run(runProfileList), tool_exit::kDone);
+        EXPECT_THAT(out.str(), StartsWith("  Bad  ("));
+        EXPECT_THAT(out.str(), HasSubstr("* Game\n"));
+    }
+}
+
+// Names that no save could write (too long for its temporary file's name), that would show
+// as another name (direction marks) or hold control characters are refused, and said with
+// what they hold written out.
+TEST_F(ProfileCommands, NamesASaveCannotWriteOrThatShowAsAnotherAreRefused) {
+    struct Row {
+        std::string name;
+        int exit;
+        std::string said;
+    };
+    const auto longName = [](std::size_t bytes) {
+        std::string name;
+        while (name.size() + 3 <= bytes) name += "游";  // three bytes each in UTF-8
+        return name + std::string(bytes - name.size(), 'a');
+    };
+    const Row rows[] = {
+        {longName(198), tool_exit::kDone, ""},
+        {longName(199), tool_exit::kUsage, "longer than 198 bytes in UTF-8"},
+        {longName(207), tool_exit::kUsage, "longer than 198 bytes"},
+        {longName(208), tool_exit::kUsage, "longer than 198 bytes"},
+        {longName(251), tool_exit::kUsage, "longer than 198 bytes"},
+        {"Desk\u202Egpj.exe", tool_exit::kUsage, "\"Desk\\u202egpj.exe\" cannot be"},
+        {"Desk\u2067", tool_exit::kUsage, "\"Desk\\u2067\" cannot be"},
+        {"\u200FDesk", tool_exit::kUsage, "\"\\u200fDesk\" cannot be"},
+        {"Desk\u061C", tool_exit::kUsage, "\"Desk\\u061c\" cannot be"},
+        {"Desk\x1b", tool_exit::kUsage, "\"Desk\\x1b\" cannot be a profile's name"},
+        {"Desk\u0085", tool_exit::kUsage, "\"Desk\\x85\" cannot be"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.said);
+        EXPECT_EQ(profile(runProfileSave, row.name), row.exit);
+        EXPECT_THAT(err.str(), HasSubstr(row.said));
+        EXPECT_EQ(std::filesystem::exists(file(row.name)), row.exit == tool_exit::kDone);
+    }
 }
 
 // A keymap.bin that cannot be read (here a folder of that name): the keys are taken as the

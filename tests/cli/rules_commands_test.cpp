@@ -17,7 +17,8 @@ class RulesCommands : public testing::ToolCommands {
     void SetUp() override {
         std::filesystem::create_directories(data / "Configure");
         for (const char* name : {"Configure/Game.bin", "Configure/Desk.bin"}) {
-            std::ofstream(data / name) << std::string(16, '\1');
+            // The settings alone, each value one the keyboard takes.
+            std::ofstream(data / name) << std::string(2412, '\1');
         }
         // Made by New and never saved into: a rule for it would do nothing.
         std::ofstream(data / "Configure/Empty.bin") << std::string(2412, '\0');
@@ -110,6 +111,33 @@ TEST_F(RulesCommands, RulesGoWhereTheyCanApplyMoveAndAreMarkedWhenTheyCannot) {
         why));
     ASSERT_EQ(change(Kind::Remove, "steam"), tool_exit::kDone);
     EXPECT_EQ(rules().rules, (std::vector<ProfileRule>{{"doom", "", u"Game"}}));
+}
+
+// rules list marks every reason a rule cannot work, as the rules window does: an earlier rule
+// that wins and a missing profile both, and a damaged profile.
+TEST_F(RulesCommands, ListMarksAMissingOrDamagedProfileAlsoBehindAnEarlierRule) {
+    std::ofstream(data / "Configure/Broken.bin") << std::string(1000, '\1');
+    std::string why;
+    ASSERT_TRUE(writeProfileRules(data.path(),
+                                  {true,
+                                   {{"steam", "", u"Game"},
+                                    {"Steam", "/opt/steam", u"Gone"},
+                                    {"doom", "", u"Broken"},
+                                    {"quake", "", u"Desk"}},
+                                   u"Gone"},
+                                  why));
+    ASSERT_EQ(run(runRulesList), tool_exit::kDone);
+    EXPECT_EQ(out.str(),
+              "Profiles by the application in front: on; each switch is not said.\n"
+              "  1. steam -> \"Game\"\n"
+              "  2. Steam (/opt/steam) -> \"Gone\"  (never applies: rule 1 comes first)  (does "
+              "nothing: there is no such profile)\n"
+              "  3. doom -> \"Broken\"  (does nothing: the profile is damaged; tq260ctl profile "
+              "show says how)\n"
+              "  4. quake -> \"Desk\"\n"
+              "  Everything else -> \"Gone\"  (does nothing: there is no such profile)\n");
+    EXPECT_EQ(change(Kind::Add, "doom", "Broken"), tool_exit::kBadFile);
+    EXPECT_THAT(err.str(), ::testing::HasSubstr("the profile is damaged"));
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ class ConfigureDlgTest : public ::testing::Test {
         ASSERT_TRUE(QFile::link(QStringLiteral(TQ260_TEST_SKINS), app.filePath("png")));
         settings.keyTable = FactoryKeyMap;
         settings.lighting.brightness = 30;
+        settings.responseTime = 1;
     }
     CConfigureDlg& open(Language language = Language::English) {
         dialog =
@@ -567,10 +568,11 @@ const ProfileMessage kProfileMessages[] = {
          t.rename(0, "a:b");
          return QString();
      },
-     u"This name cannot be a profile's: a name must not be empty or too long, contain \\ / : * "
-     u"? \" < > |, end with a dot or a blank, or be a device name such as CON. | Profile",
-     u"不能使用此配置名称：名称不能为空或过长，不能包含 \\ / : * ? \" < > |，不能以点或空格结尾，"
-     u"也不能是 CON 等设备名。 | 配置管理"},
+     u"This name cannot be a profile's: a name must not be empty or longer than 198 bytes in "
+     u"UTF-8, contain \\ / : * ? \" < > |, control characters or marks that turn the text's "
+     u"direction, end with a dot or a blank, or be a device name such as CON. | Profile",
+     u"不能使用此配置名称：名称不能为空或超过 198 字节（UTF-8），不能包含 \\ / : * ? \" < > |、"
+     u"控制字符或改变文字方向的标记，不能以点或空格结尾，也不能是 CON 等设备名。 | 配置管理"},
     {"NameTaken",
      [](ProfileMessages& t, Language l) {
          t.open(l);
@@ -591,6 +593,26 @@ const ProfileMessage kProfileMessages[] = {
      u"This profile is empty: it holds no keyboard settings yet, so nothing was loaded.\n%1 | "
      u"Profile",
      u"此配置为空，还没有保存键盘设置，因此没有加载任何内容。\n%1 | 配置管理"},
+    {"DamagedProfile",
+     [](ProfileMessages& t, Language l) {
+         t.open(l);
+         t.makeProfiles(1);
+         t.select(0);
+         const std::filesystem::path damaged(t.app.filePath("x.bin").toStdU16String());
+         DeviceSettings settings;
+         settings.responseTime = 1;
+         settings.lighting = {2, 60, 0, 0, 0};
+         testing::writeRawFile(
+             damaged, {reinterpret_cast<const std::uint8_t*>(&settings),
+                       reinterpret_cast<const std::uint8_t*>(&settings) + sizeof settings});
+         t.pickers.answers = {damaged.u16string()};
+         t.dialog->runCommand(kProfileLoadCommand);
+         return QString::fromStdU16String(damaged.u16string());
+     },
+     u"This profile's file is damaged, so nothing was loaded:\n%1\nEffect: 2 is not one of the "
+     u"effects.\nBrightness: 60; the keyboard takes 0 to 50. | Profile",
+     u"此配置的文件已损坏，因此没有加载任何内容：\n%1\n效果：2 不是任何一种效果。\n亮度：60；"
+     u"键盘只接受 0 到 50。 | 配置管理"},
     {"FolderNotMade",
      [](ProfileMessages& t, Language l) {
          QFile blocker(t.app.filePath("Configure"));

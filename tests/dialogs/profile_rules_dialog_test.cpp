@@ -37,11 +37,11 @@ class ProfileRulesDialogTest : public ::testing::Test {
             ProfileRulesContext{language, folder.path(), QStringLiteral("Watching."),
                                 [this] { return known; }, messages});
     }
-    // A profile made by New holds no settings; one saved into holds some.
+    // A profile made by New holds no settings; one saved into holds some (each value 1, one
+    // the keyboard takes).
     void makeProfile(const std::string& name, bool empty) {
         std::filesystem::create_directories(folder / ProfileStore::kFolderName);
-        std::vector<std::uint8_t> bytes(ProfileStore::kNewProfileBytes, 0);
-        bytes[0] = empty ? 0 : 1;
+        const std::vector<std::uint8_t> bytes(ProfileStore::kNewProfileBytes, empty ? 0 : 1);
         writeRawFile(folder / ProfileStore::kFolderName / (name + ".bin"), bytes);
     }
     void write(const ProfileRules& rules) {

@@ -34,6 +34,7 @@ class ProfileStoreTest : public ::testing::Test {
         setAssignmentIdentities(*assignments);
         settings.lighting.effect = 3;
         settings.lighting.brightness = 40;
+        settings.responseTime = 1;
         (*assignments)[10].type = 7;
     }
     std::filesystem::path folder() const { return temporary.path() / "Configure"; }
@@ -396,6 +397,75 @@ TEST_F(ActiveProfile, UseLaysTheProfileOverTheLiveConfigurationAndRefusesAnEmpty
     const auto before = liveImage();
     EXPECT_EQ(store.use(*store.rowOf(u"Nothing"), live).result, Result::Empty);
     EXPECT_EQ(liveImage(), before);
+}
+
+// A file of another size than a profile's, or with a value the keyboard does not take, is
+// refused before anything changes, saying which; a gigabyte is refused by its size unread.
+TEST_F(ActiveProfile, ADamagedProfileIsRefusedAndSaysWhy) {
+    openWithActive();
+    ASSERT_EQ(store.saveAs(u"Game", live).result, Result::Done);
+    ASSERT_EQ(store.setActive(u"Game").result, Result::Done);
+    const std::vector<std::uint8_t> game = bytesOf(folder() / "Game.bin");
+    settings.lighting.brightness = 7;
+    const auto before = liveImage();
+    struct Row {
+        std::uintmax_t size;  // of the file, cut from Game's or grown with zeros
+        std::size_t at;       // a byte set to value, when value is not negative
+        int value;
+        Result result;
+        ProfileDamage damage;
+    };
+    constexpr std::size_t kRate = offsetof(DeviceSettings, reportRate);
+    constexpr std::size_t kTime = offsetof(DeviceSettings, responseTime);
+    constexpr std::size_t kLight = offsetof(DeviceSettings, lighting);
+    constexpr std::size_t kGame = offsetof(DeviceSettings, gameMode);
+    const auto valueOf = [](Setting setting, long long value) {
+        return ProfileDamage{std::nullopt, {{setting, value}}};
+    };
+    const std::uintmax_t kGiB = std::uintmax_t{1} << 30;
+    const Row rows[] = {
+        {0, 0, -1, Result::Empty, {}},
+        {1000, 0, -1, Result::Damaged, {1000, {}}},
+        {1500, 0, -1, Result::Damaged, {1500, {}}},
+        {199271, 0, -1, Result::Damaged, {199271, {}}},
+        {199273, 0, -1, Result::Damaged, {199273, {}}},
+        {kGiB, 0, -1, Result::Damaged, {kGiB, {}}},
+        {199272, kRate, 0x9c, Result::Damaged, valueOf(Setting::ReportRate, 0x9c)},
+        {199272, kTime, 0, Result::Damaged, valueOf(Setting::ResponseTimeMs, 0)},
+        {199272, kTime, 11, Result::Damaged, valueOf(Setting::ResponseTimeMs, 22)},
+        {2412, kLight, 2, Result::Damaged, valueOf(Setting::Effect, 2)},
+        {199272, kLight + 1, 51, Result::Damaged, valueOf(Setting::Brightness, 51)},
+        {199272, kLight + 2, 10, Result::Damaged, valueOf(Setting::Speed, 10)},
+        {199272, kLight + 3, 5, Result::Damaged, valueOf(Setting::Direction, 5)},
+        {199272, kGame, 2, Result::Damaged, valueOf(Setting::GameMode, 2)},
+        // The settings alone, and the whole file, with the highest values taken.
+        {2412, kTime, 10, Result::Done, {}},
+        {199272, kLight + 1, 50, Result::Done, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.size) + " bytes, byte " + std::to_string(row.at));
+        const std::filesystem::path file = folder() / "Bad.bin";
+        std::vector<std::uint8_t> bytes(
+            game.begin(), game.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min<std::uintmax_t>(row.size, game.size())));
+        if (row.value >= 0) bytes[row.at] = static_cast<std::uint8_t>(row.value);
+        writeRawFile(file, bytes);
+        // Larger files are sparse: what the check would read of them is never there.
+        if (row.size > bytes.size()) std::filesystem::resize_file(file, row.size);
+        store.reload();
+        const auto used = store.use(*store.rowOf(u"Bad"), live);
+        EXPECT_EQ(used.result, row.result);
+        EXPECT_EQ(used.damage, row.damage);
+        if (row.result != Result::Done) {
+            EXPECT_EQ(used.file, file);
+            EXPECT_EQ(liveImage(), before);
+            EXPECT_EQ(store.load(*store.rowOf(u"Game"), file, live).result, row.result);
+            EXPECT_EQ(liveImage(), before);
+        }
+        EXPECT_EQ(store.activeName(), u"Game");
+        ASSERT_EQ(store.use(*store.rowOf(u"Game"), live).result, Result::Done);
+        settings.lighting.brightness = 7;
+    }
 }
 
 TEST_F(ActiveProfile, SaveAsMakesAMissingProfileWithinTheRules) {

@@ -1,8 +1,17 @@
-#include "dialogs/profile_rule_marks.h"
+#include "profiles/profile_rule_marks.h"
 
 #include <algorithm>
 
 namespace tq260 {
+
+std::vector<ProfileEntry> profileEntries(const ProfileStore& store) {
+    std::vector<ProfileEntry> profiles;
+    for (std::size_t row = 0; row < store.names().size(); ++row) {
+        profiles.push_back({store.names()[row],
+                            checkProfile(store.pathOf(row)).state != ProfileCheck::State::Usable});
+    }
+    return profiles;
+}
 
 ProfileState profileState(const std::vector<ProfileEntry>& profiles, std::u16string_view name) {
     const auto found = std::find_if(profiles.begin(), profiles.end(),

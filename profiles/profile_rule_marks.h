@@ -8,16 +8,22 @@
 
 #include "platform/front_application.h"
 #include "profiles/profile_rules.h"
+#include "profiles/profile_store.h"
 
 namespace tq260 {
 
 // A profile as the rules window offers it.
 struct ProfileEntry {
     std::u16string name;
-    // Holds no settings (made by New and never saved into): using it would blank the keyboard.
+    // Cannot be used: holds no settings (made by New and never saved into), which would blank
+    // the keyboard, or its file is damaged or cannot be read.
     bool empty = false;
     friend bool operator==(const ProfileEntry&, const ProfileEntry&) = default;
 };
+
+// The store's profiles as the rules weigh them: one that cannot be used (empty, damaged, or
+// its file unreadable) counts as empty.
+std::vector<ProfileEntry> profileEntries(const ProfileStore& store);
 
 enum class ProfileState { Usable, Empty, Missing };
 ProfileState profileState(const std::vector<ProfileEntry>& profiles, std::u16string_view name);
