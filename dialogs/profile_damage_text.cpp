@@ -10,14 +10,17 @@ QString say(Language language, const char* english, const char* chinese) {
     return QString::fromUtf8(language == Language::Chinese ? chinese : english);
 }
 
-// "Report rate: 156; the keyboard takes 0 to 3."
+// "Brightness: 60; the keyboard takes 0 to 50."
 QString valueLine(Language language, const SettingValue& value) {
     const SettingRange range = settingRange(value.setting);
     QString name;
     switch (value.setting) {
         case Setting::ReportRate:
-            name = say(language, "USB Report Rate", "USB报告率");
-            break;
+            return say(language,
+                       "USB Report Rate: %1 is not one of the four rates (125, 250, 500 and "
+                       "1000 Hz).",
+                       "USB报告率：%1 不是四种报告率（125、250、500、1000 Hz）之一。")
+                .arg(value.value);
         case Setting::ResponseTimeMs:
             return say(language, "Response Time: %1 ms; the keyboard takes %2 to %3 ms.",
                        "按键响应时间：%1 毫秒；键盘只接受 %2 到 %3 毫秒。")
@@ -38,8 +41,9 @@ QString valueLine(Language language, const SettingValue& value) {
             name = say(language, "Direction", "方向");
             break;
         case Setting::GameMode:
-            name = say(language, "Game Mode", "游戏模式");
-            break;
+            return say(language, "Game Mode: %1; the keyboard takes 0 (off) or 1 (on).",
+                       "游戏模式：%1；键盘只接受 0（关闭）或 1（开启）。")
+                .arg(value.value);
     }
     return say(language, "%1: %2; the keyboard takes %3 to %4.", "%1：%2；键盘只接受 %3 到 %4。")
         .arg(name)
