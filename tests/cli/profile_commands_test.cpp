@@ -131,18 +131,27 @@ TEST_F(ProfileCommands, ADamagedProfileIsRefusedSayingWhyAndNothingIsSent) {
     const std::string damaged = "The profile \"Bad\" is damaged: its file " + file("Bad").string();
     const std::string sizes =
         " bytes, and a profile's file is 199272 (2412 when it holds only the settings).\n";
-    const std::string values = " holds values the keyboard does not take:\n";
+    const std::string values = damaged + " holds values the keyboard does not take:\n";
+    constexpr std::size_t kLight = offsetof(DeviceSettings, lighting);
+    constexpr std::size_t kTime = offsetof(DeviceSettings, responseTime);
     const Row rows[] = {
         {0, 0, -1, "The profile \"Bad\" is empty: it holds no keyboard settings yet.\n"},
         {1000, 0, -1, damaged + " is 1000" + sizes},
+        {1500, 0, -1, damaged + " is 1500" + sizes},
+        {199271, 0, -1, damaged + " is 199271" + sizes},
+        {199273, 0, -1, damaged + " is 199273" + sizes},
         {std::uintmax_t{1} << 30, 0, -1, damaged + " is 1073741824" + sizes},
         {199272, offsetof(DeviceSettings, reportRate), 0x9c,
-         damaged + values + "/reportRate: 156 is outside 0..3\n"},
-        {199272, offsetof(DeviceSettings, responseTime), 0,
-         damaged + values + "/responseTimeMs: 0 is outside 2..20\n"},
-        {2412, offsetof(DeviceSettings, lighting), 9,
-         damaged + values + "/lighting/effect: 9 is not an effect; the effects are " +
-             effectNamesText() + "\n"},
+         values + "/reportRate: 156 is outside 0..3\n"},
+        {199272, kTime, 0, values + "/responseTimeMs: 0 is outside 2..20\n"},
+        {2412, kTime, 11, values + "/responseTimeMs: 22 is outside 2..20\n"},
+        {2412, kLight, 9,
+         values + "/lighting/effect: 9 is not an effect; the effects are " + effectNamesText() +
+             "\n"},
+        {199272, kLight + 1, 51, values + "/lighting/brightness: 51 is outside 0..50\n"},
+        {199272, kLight + 2, 10, values + "/lighting/speed: 10 is outside 0..9\n"},
+        {199272, kLight + 3, 5, values + "/lighting/direction: 5 is outside 0..4\n"},
+        {199272, offsetof(DeviceSettings, gameMode), 2, values + "/gameMode: 2 is outside 0..1\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.said);
