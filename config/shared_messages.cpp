@@ -44,7 +44,7 @@ std::string damageText(const ProfileStore::Outcome& outcome) {
     std::string text = "its file " + shownPath(outcome.file);
     if (damage.size) {
         return text + " is " + std::to_string(*damage.size) + " bytes, and a profile's file is " +
-               std::to_string(kProfileFileBytes) + " (" +
+               std::to_string(kProfileFileBytes) + " bytes (" +
                std::to_string(kSettingsOnlyProfileBytes) + " when it holds only the settings).";
     }
     text += " holds values the keyboard does not take:";

@@ -130,7 +130,7 @@ TEST_F(ProfileCommands, ADamagedProfileIsRefusedSayingWhyAndNothingIsSent) {
     };
     const std::string damaged = "The profile \"Bad\" is damaged: its file " + file("Bad").string();
     const std::string sizes =
-        " bytes, and a profile's file is 199272 (2412 when it holds only the settings).\n";
+        " bytes, and a profile's file is 199272 bytes (2412 when it holds only the settings).\n";
     const std::string values = damaged + " holds values the keyboard does not take:\n";
     constexpr std::size_t kLight = offsetof(DeviceSettings, lighting);
     constexpr std::size_t kTime = offsetof(DeviceSettings, responseTime);
