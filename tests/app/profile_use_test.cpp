@@ -254,6 +254,15 @@ TEST_F(ProfileUse, ADamagedProfileIsSaidAndNeitherSentNorMadeActive) {
         EXPECT_EQ(state.profiles.activeName(), u"Game");
         EXPECT_EQ(window->profileLine(), "Profile: Game");
     }
+    // Refused before anything is kept for it: Game, no longer what the keyboard holds, is not
+    // written over for a use that cannot be.
+    writeProfile(u"Game", [](DeviceSettings& s) { s.lighting.brightness ^= 1; });
+    const auto game = readFileBytes(profileFile(u"Game"), kKeymapFileSize);
+    std::optional<BusAnswer> answer;
+    requests.useProfile("Bad", Unkept::Keep, [&](BusAnswer a) { answer = std::move(a); });
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->error, bus::Error::BadProfile);
+    EXPECT_EQ(readFileBytes(profileFile(u"Game"), kKeymapFileSize), game);
 }
 
 TEST_F(ProfileUse, WithoutAKeyboardNothingIsLoaded) {
