@@ -2,6 +2,7 @@
 #include "cli/doctor.h"
 
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
@@ -156,6 +157,47 @@ INSTANTIATE_TEST_SUITE_P(
                   .exitCode = 1,
                   .said = {"interface 3) was not found"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// What stands in sysfs's place where doctor reads: each is skipped at once and said, never
+// waited on or read without end.
+TEST(DoctorOnHostileFiles, EndsQuicklyAndSaysWhatItSkipped) {
+    const struct {
+        const char* name;
+        void (*make)(const fs::path&);
+    } kinds[] = {
+        {"a pipe", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }},
+        {"a link to /dev/zero",
+         [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }},
+        {"a huge file",
+         [](const fs::path& file) {
+             write(file, "HID_ID=0003:000004D9:0000A12F\n");
+             fs::resize_file(file, std::uintmax_t{1} << 30);
+         }},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        testing::TemporaryFolder root;
+        layOut(root.path(), Situation{.name = "", .interfaces = {3}, .said = {}});
+        const fs::path uevent =
+            root.path() / "sys/devices/usb1/1-1/1-1:1.3/0003:04D9:A12F.0004/uevent";
+        fs::remove(uevent);
+        kind.make(uevent);
+        DoctorProbes probes;
+        probes.root = root.path();
+        VirtualClock clock;
+        EmulatorTransport transport{clock};
+        std::ostringstream out;
+        std::ostringstream err;
+        std::istringstream in;
+        ToolContext context{transport, clock, nullptr, root.path(), out, err, in};
+        EXPECT_EQ(runDoctor(context, probes), tool_exit::kNoKeyboard) << out.str();
+        EXPECT_THAT(out.str(),
+                    HasSubstr("Skipped " +
+                              (root.path() / "sys/class/hidraw/hidraw3/device/uevent").string() +
+                              ": not a regular file of at most 4096 bytes"));
+        EXPECT_THAT(out.str(), HasSubstr("No keyboard 04d9:a12f"));
+    }
+}
 
 }  // namespace
 }  // namespace tq260
