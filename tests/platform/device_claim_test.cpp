@@ -97,10 +97,11 @@ mode_t modeOf(const std::string& path) {
 }
 
 // Whoever may open the lock file may lock it: it is made this user's alone, and one an
-// earlier version made readable by others is made so when it is opened.
+// earlier version (or the umask) made readable by others, a group's members too, is made so
+// when it is opened.
 TEST(DeviceClaim, ALockFileIsPrivateToItsUserAsANormalUser) {
     const mode_t umask = ::umask(022);
-    for (const std::optional<mode_t> before : {std::optional<mode_t>{}, {0644}, {0666}}) {
+    for (const std::optional<mode_t> before : {std::optional<mode_t>{}, {0644}, {0640}, {0666}}) {
         TemporaryFolder folder;
         const std::string file = (folder / "VirtualKeyboard.lock").string();
         if (before) {
@@ -160,16 +161,24 @@ TEST(DeviceClaim, AnotherUsersLockFileIsNeverTaken) {
 }
 
 // Another user who opened the file while it was readable to others, and read-locks it: told
-// as another user, by name where the lock names its process. Once that user lets go, the
-// file, private by then, is taken.
-TEST(DeviceClaim, AnotherUsersHoldIsToldAsTheirs) {
-    if (::geteuid() != 0) GTEST_SKIP() << "only root runs a process as another user";
+// as another user, by name where the lock names its process; this user's own process, an
+// older tool's record lock, is no other user. Once the holder lets go, the file, private by
+// then, is taken.
+TEST(DeviceClaim, AnotherUsersHoldIsToldAsTheirsAndThisUsersIsNot) {
     const struct {
         int command;
+        bool anotherUser;
+        DeviceClaim::Outcome outcome;
         std::string named;
-    } locks[] = {{F_SETLK, otherUsersName()}, {F_OFD_SETLK, ""}};
+    } locks[] = {
+        {F_SETLK, true, DeviceClaim::Outcome::HeldByAnotherUser, otherUsersName()},
+        {F_OFD_SETLK, true, DeviceClaim::Outcome::HeldByAnotherUser, ""},
+        {F_SETLK, false, DeviceClaim::Outcome::HeldElsewhere, "unchanged"},
+    };
     for (const auto& lock : locks) {
-        SCOPED_TRACE(lock.command);
+        SCOPED_TRACE(std::to_string(lock.command) + (lock.anotherUser ? " another user" : ""));
+        // Only root runs a process as another user.
+        if (lock.anotherUser && ::geteuid() != 0) continue;
         TemporaryFolder folder;
         ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
         const std::string file = (folder / "VirtualKeyboard.lock").string();
@@ -187,8 +196,9 @@ TEST(DeviceClaim, AnotherUsersHoldIsToldAsTheirs) {
             whole.l_type = F_RDLCK;
             whole.l_whence = SEEK_SET;
             const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-            if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0 || fd < 0 ||
-                ::fcntl(fd, lock.command, &whole) != 0 || ::write(locked[1], &byte, 1) != 1) {
+            if ((lock.anotherUser && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)) ||
+                fd < 0 || ::fcntl(fd, lock.command, &whole) != 0 ||
+                ::write(locked[1], &byte, 1) != 1) {
                 _exit(1);
             }
             _exit(::read(release[0], &byte, 1) == 1 ? 0 : 1);
@@ -199,8 +209,7 @@ TEST(DeviceClaim, AnotherUsersHoldIsToldAsTheirs) {
         ASSERT_EQ(::read(locked[0], &byte, 1), 1);
         std::unique_ptr<DeviceClaim> claim;
         std::string otherUser = "unchanged";
-        EXPECT_EQ(DeviceClaim::takeLockFile(file, claim, &otherUser),
-                  DeviceClaim::Outcome::HeldByAnotherUser);
+        EXPECT_EQ(DeviceClaim::takeLockFile(file, claim, &otherUser), lock.outcome);
         EXPECT_EQ(otherUser, lock.named);
         EXPECT_EQ(modeOf(file), 0600U);
         ASSERT_EQ(::write(release[1], &byte, 1), 1);
