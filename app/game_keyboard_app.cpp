@@ -67,16 +67,50 @@ void CGameKeyboardApp::tellDamagedStorage(const QString& path, const QString& ke
                    chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
 }
 
+void CGameKeyboardApp::tellHeldByAnotherUser(const QString& lockFile, const QString& user) {
+    const bool chinese = state_.language == Language::Chinese;
+    const QString who =
+        user.isEmpty() ? (chinese ? QStringLiteral("名称未知") : QStringLiteral("name unknown"))
+                       : user;
+    const QString text =
+        chinese ? QStringLiteral(
+                      "另一个用户（%1）占用了虚拟键盘的锁文件，该文件只应由本用户的程序使用；"
+                      "在它被释放之前，虚拟键盘无法使用：\n%2")
+                : QStringLiteral(
+                      "Another user (%1) holds the virtual keyboard's lock file, which only "
+                      "this user's programs should hold; the virtual keyboard cannot be "
+                      "used until it is free:\n%2");
+    messages_.warn(text.arg(who, lockFile).toStdU16String(),
+                   chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
+}
+
 bool CGameKeyboardApp::claimVirtualKeyboard() {
     // Taken once: a second claim would be refused as another program's.
     if (virtualKeyboardClaim_ != nullptr) return true;
     const std::string lock = (state_.dataPath() + "VirtualKeyboard.lock").toStdString();
-    return DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_) !=
-           DeviceClaim::Outcome::HeldElsewhere;
+    std::string otherUser;
+    const DeviceClaim::Outcome outcome =
+        DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_, &otherUser);
+    virtualKeyboardOtherUser_.reset();
+    if (outcome == DeviceClaim::Outcome::HeldByAnotherUser) virtualKeyboardOtherUser_ = otherUser;
+    return outcome == DeviceClaim::Outcome::Claimed ||
+           outcome == DeviceClaim::Outcome::NotClaimable;
 }
 
 void CGameKeyboardApp::holdVirtualKeyboard() {
     if (!claimVirtualKeyboard()) {
+        // Not a tool command of this user's that ends within seconds: said once, and taken
+        // should that user let it go.
+        if (virtualKeyboardOtherUser_ && !toldOtherUser_) {
+            toldOtherUser_ = true;
+            QMetaObject::invokeMethod(
+                qApp,
+                [this, user = QString::fromStdString(*virtualKeyboardOtherUser_),
+                 lock = QDir::toNativeSeparators(state_.dataPath() + "VirtualKeyboard.lock")] {
+                    tellHeldByAnotherUser(lock, user);
+                },
+                Qt::QueuedConnection);
+        }
         // A tool command holds it now and ends within seconds; the program starts anyway rather
         // than refuse, and takes it as soon as it is free. Until then the keyboard is not
         // there for the program: its memory is read, and plugged in, only once it is held.
@@ -118,7 +152,7 @@ void CGameKeyboardApp::openTheKeyboard() {
         // A tool command holding it ends within seconds: waited for a while, so that the
         // window opens with the keyboard in it rather than without.
         const QDeadlineTimer deadline(kVirtualKeyboardWaitMs);
-        while (!claimVirtualKeyboard() && !deadline.hasExpired()) {
+        while (!claimVirtualKeyboard() && !virtualKeyboardOtherUser_ && !deadline.hasExpired()) {
             QThread::msleep(kVirtualKeyboardRetryMs);
         }
         holdVirtualKeyboard();

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QTranslator>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/application_state.h"
 #include "app/dialog_launcher.h"
@@ -57,6 +59,13 @@ class CGameKeyboardApp {
     static constexpr int kVirtualKeyboardWaitMs = 5000;
     // Takes the lock if nobody else holds it; true while this process holds it.
     bool claimVirtualKeyboard();
+    // Another user's name (empty when the system does not say) while another user holds the
+    // lock or owns its file; whether that was said yet.
+    std::optional<std::string> virtualKeyboardOtherUser_;
+    bool toldOtherUser_ = false;
+    // Says that another user holds the virtual keyboard; the window's bottom bar says only
+    // that no keyboard is there.
+    void tellHeldByAnotherUser(const QString& lockFile, const QString& user);
     // Once held: the memory is read and the keyboard plugged in; until then, tried again.
     void holdVirtualKeyboard();
     std::unique_ptr<HotPlugWatcher> watcher_;

@@ -1,14 +1,14 @@
 #include "cli/doctor.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "cli/keyboard_list.h"
 #include "cli/running_program.h"
 #include "config/text_encoding.h"
 #include "platform/device_claim.h"
+#include "platform/system_file.h"
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -26,19 +26,30 @@ constexpr int kLightingKeysInterface = 1;
 
 // The first line of a small file of sysfs or /proc; empty when it cannot be read.
 std::string firstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
+    const auto text = readSystemFile(file);
+    if (!text) return {};
+    const std::string line = text->substr(0, text->find('\n'));
     return line.size() > 256 ? std::string() : line;
 }
 
-bool fileHolds(const fs::path& file, std::string_view wanted) {
-    std::ifstream in(file);
-    std::string line;
-    for (int lines = 0; lines < 64 && std::getline(in, line); ++lines) {
-        if (line == wanted) return true;
+enum class Holds { Yes, No, Unreadable };
+
+// Whether a line of the file is the one wanted; Unreadable when it is there but not a small
+// regular file (a pipe or a link to a device put in sysfs's place would hold doctor up).
+Holds fileHolds(const fs::path& file, std::string_view wanted) {
+    const auto text = readSystemFile(file);
+    if (!text) {
+        std::error_code error;
+        return fs::exists(fs::symlink_status(file, error)) ? Holds::Unreadable : Holds::No;
     }
-    return false;
+    std::string_view rest = *text;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        if (rest.substr(0, end) == wanted) return Holds::Yes;
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return Holds::No;
 }
 
 struct Node {
@@ -46,12 +57,16 @@ struct Node {
     int interface = -1;
 };
 
-// The keyboard's hidraw nodes, by their interface numbers.
-std::vector<Node> keyboardNodes(const fs::path& root) {
+// The keyboard's hidraw nodes, by their interface numbers; the files that could not be read
+// as the system's own go to skipped.
+std::vector<Node> keyboardNodes(const fs::path& root, std::vector<fs::path>& skipped) {
     std::vector<Node> nodes;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(root / "sys/class/hidraw", error)) {
-        if (!fileHolds(entry.path() / "device/uevent", kHidId)) continue;
+        const fs::path uevent = entry.path() / "device/uevent";
+        const Holds holds = fileHolds(uevent, kHidId);
+        if (holds == Holds::Unreadable) skipped.push_back(uevent);
+        if (holds != Holds::Yes) continue;
         Node node{entry.path().filename().string()};
         // device is the HID device; the USB interface it sits on is its parent.
         const fs::path device = fs::canonical(entry.path() / "device", error);
@@ -145,7 +160,12 @@ DoctorProbes systemProbes(ToolContext& context) {
 int runDoctor(ToolContext& context, const DoctorProbes& probes) {
     std::ostream& out = context.out;
     const fs::path& root = probes.root;
-    const std::vector<Node> nodes = keyboardNodes(root);
+    std::vector<fs::path> skipped;
+    const std::vector<Node> nodes = keyboardNodes(root, skipped);
+    for (const fs::path& file : skipped) {
+        out << "Skipped " << utf8Of(file) << ": not a regular file of at most " << kSystemFileLimit
+            << " bytes, as the system's own are.\n";
+    }
     const auto owner = probes.busOwner ? probes.busOwner() : std::nullopt;
     const std::string ownerText =
         owner ? "the program answers on the session bus as " + std::string(bus::kService) +

@@ -104,8 +104,9 @@ int main(int argc, char** argv) {
     app.fallthrough();
     app.footer(
         "Exit codes: 0 done, 1 no keyboard, 2 a wrong command line, 3 the keyboard did not "
-        "answer, 4 a file could not be written, 5 the keyboard is in use by another program, "
-        "6 a question answered no, 7 a file to read could not be read or is not valid.\n");
+        "answer, 4 a file could not be written, 5 the keyboard is in use by another program "
+        "(or user), 6 a question answered no, 7 a file to read could not be read or is not "
+        "valid.\n");
     bool virtualKeyboard = false;
     std::string traceFile;
     app.add_flag("--virtual-keyboard", virtualKeyboard,
@@ -276,10 +277,16 @@ int main(int argc, char** argv) {
     // The virtual keyboard has no device node to hold; a lock file beside its memory stands
     // in for it, so two programs never interleave on it.
     std::unique_ptr<tq260::DeviceClaim> claim;
+    std::optional<std::string> heldByAnotherUser;
     const auto holdVirtualKeyboard = [&] {
-        return claim != nullptr || tq260::DeviceClaim::takeLockFile(
-                                       tq260::utf8Of(dataFolder / "VirtualKeyboard.lock"), claim) !=
-                                       tq260::DeviceClaim::Outcome::HeldElsewhere;
+        if (claim != nullptr) return true;
+        std::string otherUser;
+        const auto outcome = tq260::DeviceClaim::takeLockFile(
+            tq260::utf8Of(dataFolder / "VirtualKeyboard.lock"), claim, &otherUser);
+        if (outcome == tq260::DeviceClaim::Outcome::HeldByAnotherUser)
+            heldByAnotherUser = otherUser;
+        return outcome == tq260::DeviceClaim::Outcome::Claimed ||
+               outcome == tq260::DeviceClaim::Outcome::NotClaimable;
     };
     std::unique_ptr<tq260::HidTransport> transport;
     tq260::VirtualKeyboard* virtualKeys = nullptr;
@@ -307,7 +314,10 @@ int main(int argc, char** argv) {
     if (virtualKeys != nullptr) {
         // Its memory is read once it is held, so a program that wrote it just now has finished.
         context.holdKeyboard = [&, attached = false]() mutable {
-            if (!holdVirtualKeyboard()) return false;
+            if (!holdVirtualKeyboard()) {
+                context.heldByAnotherUser = heldByAnotherUser;
+                return false;
+            }
             if (!attached) tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
             attached = true;
             return true;
@@ -322,7 +332,10 @@ int main(int argc, char** argv) {
                 asked = true;
                 const bool held = virtualKeys != nullptr ? !holdVirtualKeyboard()
                                                          : tq260::keyboardHeldElsewhere(*transport);
-                if (held) program = tq260::RunningProgram::reach(virtualKeys != nullptr);
+                // Another user's program is not on this user's bus.
+                if (held && !heldByAnotherUser) {
+                    program = tq260::RunningProgram::reach(virtualKeys != nullptr);
+                }
             }
             return program.get();
         };

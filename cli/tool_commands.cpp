@@ -94,11 +94,7 @@ int runList(ToolContext& context) {
         context.out << reply.text;
         return tool_exit::kDone;
     }
-    if (context.holdKeyboard && !context.holdKeyboard()) {
-        context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
-                       "close it and try again.\n";
-        return tool_exit::kInUse;
-    }
+    if (context.holdKeyboard && !context.holdKeyboard()) return keyboardInUse(context);
     const auto keyboards = listKeyboards(context.transport, context.clock, context.trace);
     if (keyboards.empty()) return noKeyboard(context);
     context.out << describeKeyboards(keyboards);

@@ -44,6 +44,9 @@ struct ToolContext {
     // Takes the keyboard for this process just before it is opened, where the transport does
     // not (the virtual keyboard); false when another program holds it.
     std::function<bool()> holdKeyboard = {};
+    // Set when holdKeyboard was refused because another user holds the keyboard: that user's
+    // name, or empty when the system does not say.
+    std::optional<std::string> heldByAnotherUser = std::nullopt;
     // Where the keyboard's memory is kept in a file (the virtual keyboard's): that file, once
     // a change could not be saved to it. A command that changed the keyboard then fails.
     std::function<std::optional<std::filesystem::path>()> unsavedMemory = {};

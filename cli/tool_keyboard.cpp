@@ -15,16 +15,29 @@ int noKeyboard(ToolContext& context) {
     return tool_exit::kNoKeyboard;
 }
 
+int keyboardInUse(ToolContext& context) {
+    if (context.heldByAnotherUser) {
+        // Not a program of this user's to close: its lock file is only this user's to hold.
+        const std::string& name = *context.heldByAnotherUser;
+        context.err << "The virtual keyboard is held by another user"
+                    << (name.empty() ? std::string() : " (" + name + ")")
+                    << " through its lock file "
+                    << utf8Of(context.dataFolder / "VirtualKeyboard.lock")
+                    << ", which only this user's programs should hold: it cannot be used until "
+                       "it is free.\n";
+    } else {
+        // Its transactions and ours would interleave on the command channel.
+        context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
+                       "close it and try again.\n";
+    }
+    return tool_exit::kInUse;
+}
+
 // Opens the keyboard, or says why not and gives the exit code.
 std::optional<int> connect(ToolContext& context, DeviceLink& link) {
     const bool held = context.holdKeyboard && !context.holdKeyboard();
     if (!held && link.connect()) return std::nullopt;
-    if (held || keyboardHeldElsewhere(context.transport)) {
-        // Its transactions and ours would interleave on the command channel.
-        context.err << "The keyboard is in use by another program (TQ260 104vez VANTOR): "
-                       "close it and try again.\n";
-        return tool_exit::kInUse;
-    }
+    if (held || keyboardHeldElsewhere(context.transport)) return keyboardInUse(context);
     return noKeyboard(context);
 }
 

@@ -14,6 +14,8 @@ namespace tq260 {
 
 int noKeyboard(ToolContext& context);
 int notAnswering(ToolContext& context, const char* what);
+// Says who holds the keyboard: another program, or another user.
+int keyboardInUse(ToolContext& context);
 
 // Opens the keyboard; or says why not and gives the exit code.
 std::optional<int> connect(ToolContext& context, DeviceLink& link);

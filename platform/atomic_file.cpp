@@ -52,8 +52,9 @@ bool writeAll(int fd, std::initializer_list<std::span<const std::uint8_t>> parts
 bool writeNewFile(const std::filesystem::path& path,
                   std::initializer_list<std::span<const std::uint8_t>> parts, SaveCalls& calls,
                   const struct stat* replaced) {
-    // Only this user can open a replacement until it has the mode of the file it replaces.
-    const int fd = calls.create(path, replaced != nullptr ? 0600 : 0644);
+    // Private to this user: a new file, as data files hold launch paths and assignments, and a
+    // replacement until it has the mode the user gave the file it replaces.
+    const int fd = calls.create(path, 0600);
     if (fd < 0) return false;
     if (replaced != nullptr) {
         // The new file takes the old one's place with its mode and, where the system lets this

@@ -59,8 +59,8 @@ int removeStaleTemporaries(const std::filesystem::path& folder);
 // disk never leaves a half-written file behind. The file is on the disk before the rename
 // and the folder after it, so a power cut is as safe as a crash. A link is written through
 // (its target is replaced); a file keeps its mode and, where the system allows, its owner;
-// a file its user made read-only, or anything but a regular file (a pipe, a device), is not
-// written (false).
+// a new file is private to this user (0600); a file its user made read-only, or anything but
+// a regular file (a pipe, a device), is not written (false).
 bool writeFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts);
 

@@ -3,7 +3,10 @@
 #include <system_error>
 
 #ifdef __unix__
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #else
 #include <windows.h>
 
@@ -57,6 +60,21 @@ bool isWritableFolder(const std::filesystem::path& folder) {
 #endif
 }
 
+bool makePrivateFolders(const std::filesystem::path& folder) {
+    std::error_code error;
+#ifdef __unix__
+    // From the top down, so that each one made is made private, never widened afterwards.
+    std::filesystem::path made;
+    for (const auto& part : folder) {
+        made /= part;
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+#else
+    std::filesystem::create_directories(folder, error);
+#endif
+    return std::filesystem::is_directory(folder, error);
+}
+
 std::filesystem::path perUserDataFolder() {
 #ifdef _WIN32
     std::filesystem::path base = folderFromEnvironment("APPDATA");
@@ -87,8 +105,7 @@ std::filesystem::path dataFolderFor(const std::filesystem::path& applicationFold
         return applicationFolder;
     }
     const std::filesystem::path perUser = perUserDataFolder();
-    std::error_code error;
-    if (perUser.empty() || (!std::filesystem::create_directories(perUser, error) && error)) {
+    if (perUser.empty() || !makePrivateFolders(perUser)) {
         // Nowhere better: the saves will say that they failed.
         return applicationFolder;
     }

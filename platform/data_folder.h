@@ -22,6 +22,11 @@ bool isSystemInstall(const std::filesystem::path& applicationFolder);
 // The folder of this process's executable (the current folder when it cannot be found).
 std::filesystem::path executableFolder();
 
+// Makes the folder with each missing folder above it, every new one private to this user
+// (0700), since the data files hold launch paths and assignments; a folder that was there
+// keeps its mode. Whether the folder is there now.
+bool makePrivateFolders(const std::filesystem::path& folder);
+
 // Whether this process may create files in the folder.
 bool isWritableFolder(const std::filesystem::path& folder);
 

@@ -17,10 +17,11 @@ namespace tq260 {
 class DeviceClaim {
   public:
     enum class Outcome {
-        Claimed,        // this claim holds the node now
-        HeldElsewhere,  // another claim holds it: another process's, or one this one
-                        // took
-        NotClaimable,   // no such file, or no lock on it: the open decides
+        Claimed,            // this claim holds the node now
+        HeldElsewhere,      // another claim holds it: another process's, or one this one
+                            // took
+        HeldByAnotherUser,  // a lock file another user holds, or owns: never taken or used
+        NotClaimable,       // no such file, or no lock on it: the open decides
     };
 
     ~DeviceClaim();
@@ -32,7 +33,13 @@ class DeviceClaim {
     // The same on a lock file of its own, made when missing: for a keyboard
     // without a device node (the virtual one, whose memory file is replaced at
     // each save).
+    // It is made private to this user (0600), and one made open to others by an earlier
+    // version is made private when opened. A file of another user's, or one another user
+    // holds, is HeldByAnotherUser: otherUser, when given, is then told that user's name, or
+    // empty when the system does not say who it is.
     static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
+    static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim,
+                                std::string* otherUser);
     // Whether a claim on the node would be refused now; takes none.
     static bool heldElsewhere(const std::string& path);
 

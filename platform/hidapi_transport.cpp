@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "platform/hid_report_descriptor.h"
+#include "platform/system_file.h"
 
 namespace tq260 {
 
@@ -74,11 +74,10 @@ int collectionCountOfHidraw(const std::string& path) {
     const std::filesystem::path node(path);
     const std::filesystem::path descriptor =
         std::filesystem::path("/sys/class/hidraw") / node.filename() / "device/report_descriptor";
-    std::ifstream in(descriptor, std::ios::binary);
-    if (!in) return 0;
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                          std::istreambuf_iterator<char>()};
-    return countTopLevelCollections(bytes);
+    const auto text = readSystemFile(descriptor);
+    if (!text) return 0;
+    return countTopLevelCollections(
+        std::span(reinterpret_cast<const std::uint8_t*>(text->data()), text->size()));
 }
 #endif
 

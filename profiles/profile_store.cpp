@@ -8,6 +8,7 @@
 
 #include "keys/keymap_file.h"
 #include "platform/atomic_file.h"
+#include "platform/data_folder.h"
 #include "profiles/profile_image.h"
 
 namespace tq260 {
@@ -77,9 +78,9 @@ ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder,
     folder_ = std::move(folder);
     activeFile_ = std::move(activeFile);
     activeKnown_ = false;
-    std::error_code error;
-    std::filesystem::create_directories(folder_, error);
+    makePrivateFolders(folder_);
     reload();
+    std::error_code error;
     if (!std::filesystem::is_directory(folder_, error)) return {Result::WriteFailed, folder_};
     return {};
 }

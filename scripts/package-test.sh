@@ -30,7 +30,7 @@ echo "== install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 mapfile -t installed < <(dpkg -L tq260)
 for path in /usr/bin/tq260 /usr/bin/tq260-launch-keys /usr/bin/tq260ctl \
-    "/usr/lib/tq260/TQ260 104vez VANTOR" \
+    "/usr/lib/tq260/TQ260 104vez VANTOR" /usr/lib/tq260/VER.bin \
     /usr/lib/tq260/png/english/main.png /usr/lib/udev/rules.d/70-tq260.rules \
     /usr/share/applications/org.tq260.vantor.desktop \
     /usr/share/dbus-1/interfaces/org.tq260.Vantor1.xml \

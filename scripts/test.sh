@@ -67,6 +67,29 @@ if [ "$(id -u)" = 0 ]; then
     done
     rm -rf "$taken" "$copy/bait"
     echo "a folder another user made in the program's place is not used: ok"
+    # Another user who read-locks the virtual keyboard's lock file, opened while an earlier
+    # version left it and its folder open to others, is named and does not pass for the
+    # program; the file is made private.
+    data="$copy/home/data/TQ260"
+    lock="$data/VirtualKeyboard.lock"
+    [ "$(stat -c %a "$data")" = 700 ] && [ "$(stat -c %a "$lock")" = 600 ] ||
+        { echo "the data folder or the lock file is open to other users"; exit 1; }
+    chmod 0755 "$copy/home/data" "$data" && chmod 0644 "$lock"
+    mkfifo "$copy/release"
+    exec {holder}< <(runuser -u tq260-attacker -- python3 -c \
+        'import fcntl, sys; f = open(sys.argv[1]); fcntl.lockf(f, fcntl.LOCK_SH);
+print("locked", flush=True); sys.stdin.read()' "$lock" <"$copy/release")
+    exec {release}>"$copy/release"
+    read -r -u "$holder" locked
+    said="$(runuser -u tq260-test -- env -u XDG_RUNTIME_DIR HOME="$copy/home" \
+        XDG_DATA_HOME="$copy/home/data" "$copy/program/tq260ctl" --virtual-keyboard list 2>&1)" &&
+        status=0 || status=$?
+    exec {release}>&- {holder}<&-
+    [ "$locked" = locked ] && [ "$status" = 5 ] &&
+        grep -q "held by another user (tq260-attacker)" <<<"$said" &&
+        [ "$(stat -c %a "$lock")" = 600 ] ||
+        { echo "another user's hold on the lock file was not told as theirs ($status): $said"; exit 1; }
+    echo "another user holding the virtual keyboard is named: ok"
     rm -rf "$copy"
 fi
 

@@ -2,6 +2,7 @@
 #include "cli/doctor.h"
 
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
@@ -29,6 +30,8 @@ struct Situation {
     bool launchKeysOn = false;
     int exitCode = 0;
     std::vector<const char*> said;
+    // Made in place of the keyboard's uevent: what would hold doctor up or feed it without end.
+    void (*uevent)(const fs::path&) = nullptr;
 };
 
 void PrintTo(const Situation& situation, std::ostream* out) {
@@ -59,6 +62,10 @@ void layOut(const fs::path& root, const Situation& s) {
         fs::create_directory_symlink(usb / "0003:04D9:A12F.0004",
                                      root / "sys/class/hidraw" / name / "device");
         if (s.devNodes) write(root / "dev" / name, "");
+        if (s.uevent != nullptr) {
+            fs::remove(usb / "0003:04D9:A12F.0004/uevent");
+            s.uevent(usb / "0003:04D9:A12F.0004/uevent");
+        }
     }
     if (s.rule != nullptr) write(root / s.rule / "70-tq260.rules", "");
     if (s.launchKeysOn) write(root / "etc/udev/rules.d/71-tq260-launch-keys.rules", "");
@@ -73,6 +80,9 @@ void layOut(const fs::path& root, const Situation& s) {
 }
 
 class Doctor : public ::testing::TestWithParam<Situation> {};
+
+constexpr const char* kSkipped =
+    "hidraw/hidraw3/device/uevent: not a regular file of at most 4096 bytes";
 
 TEST_P(Doctor, ExplainsWhatIsInTheWay) {
     const Situation& s = GetParam();
@@ -98,6 +108,7 @@ TEST_P(Doctor, ExplainsWhatIsInTheWay) {
     for (const char* text : s.said) EXPECT_THAT(out.str(), HasSubstr(text));
     // The keyboard is asked only while this user may open it and nobody holds it.
     const bool free = s.mayOpen && !s.locked && s.holder == nullptr && s.devNodes &&
+                      s.uevent == nullptr &&
                       std::find(s.interfaces.begin(), s.interfaces.end(), 3) != s.interfaces.end();
     EXPECT_EQ(asked,
               free ? std::vector<fs::path>{root.path() / "dev/hidraw3"} : std::vector<fs::path>{});
@@ -154,7 +165,26 @@ INSTANTIATE_TEST_SUITE_P(
         Situation{.name = "NoConfigurationChannel",
                   .interfaces = {0},
                   .exitCode = 1,
-                  .said = {"interface 3) was not found"}}),
+                  .said = {"interface 3) was not found"}},
+        Situation{.name = "APipeForUevent",
+                  .interfaces = {3},
+                  .exitCode = 1,
+                  .said = {kSkipped, "No keyboard 04d9:a12f"},
+                  .uevent = [](const fs::path& file) { ::mkfifo(file.c_str(), 0600); }},
+        Situation{.name = "ALinkToDevZeroForUevent",
+                  .interfaces = {3},
+                  .exitCode = 1,
+                  .said = {kSkipped, "No keyboard 04d9:a12f"},
+                  .uevent = [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }},
+        Situation{.name = "AHugeUevent",
+                  .interfaces = {3},
+                  .exitCode = 1,
+                  .said = {kSkipped, "No keyboard 04d9:a12f"},
+                  .uevent =
+                      [](const fs::path& file) {
+                          write(file, "HID_ID=0003:000004D9:0000A12F\n");
+                          fs::resize_file(file, std::uintmax_t{1} << 30);
+                      }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -608,20 +608,36 @@ namespace {
 // without taking the keyboard at all.
 TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
     int asked = 0;
+    std::optional<std::string> otherUser;
     const auto held = [&](const std::function<int(ToolContext&)>& command) {
         out.str({});
         err.str({});
         ToolContext context{transport, clock, nullptr, data.path(), out, err, in};
         context.holdKeyboard = [&] {
             ++asked;
+            context.heldByAnotherUser = otherUser;
             return false;
         };
         return command(context);
     };
     const std::string good = write("good.json", R"({"format": 1, "gameMode": false})");
-    const std::string said =
-        "The keyboard is in use by another program (TQ260 104vez VANTOR): close it and try "
-        "again.\n";
+    const std::string lockFile = (data / "VirtualKeyboard.lock").string();
+    // Another user's hold is not a program of this user's to close.
+    const struct {
+        std::optional<std::string> otherUser;
+        std::string said;
+    } holders[] = {
+        {std::nullopt,
+         "The keyboard is in use by another program (TQ260 104vez VANTOR): close it and try "
+         "again.\n"},
+        {"alice", "The virtual keyboard is held by another user (alice) through its lock file " +
+                      lockFile +
+                      ", which only this user's programs should hold: it cannot be used until it "
+                      "is free.\n"},
+        {"", "The virtual keyboard is held by another user through its lock file " + lockFile +
+                 ", which only this user's programs should hold: it cannot be used until it is "
+                 "free.\n"},
+    };
     const std::function<int(ToolContext&)> commands[] = {
         runList,
         [](ToolContext& c) { return runDump(c, {}); },
@@ -629,15 +645,18 @@ TEST_F(ToolFiles, AKeyboardHeldElsewhereIsLeftAloneAndABadFileNeedsNoKeyboard) {
         [](ToolContext& c) { return runSetKey(c, "Caps=A", false); },
         [](ToolContext& c) { return runFactoryReset(c, true); },
     };
-    for (const auto& command : commands) {
-        EXPECT_EQ(held(command), tool_exit::kInUse);
-        EXPECT_EQ(err.str(), said);
+    for (const auto& holder : holders) {
+        otherUser = holder.otherUser;
+        for (const auto& command : commands) {
+            EXPECT_EQ(held(command), tool_exit::kInUse);
+            EXPECT_EQ(err.str(), holder.said);
+        }
     }
-    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(asked, 15);
     EXPECT_TRUE(keyboard.wireLog().lines().empty());
     const std::string bad = write("bad.json", R"({"format": 3})");
     EXPECT_EQ(held([&](ToolContext& c) { return runApply(c, bad, false); }), tool_exit::kBadFile);
-    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(asked, 15);
 }
 
 // A change the virtual keyboard could not save is lost when the tool ends: a read-only memory

@@ -146,6 +146,29 @@ TEST(AtomicFile, ASaveKeepsTheModeAndNeverWritesAReadOnlyFileAsANormalUser) {
     }
 }
 
+// Data files hold launch paths and assignments: a new one is this user's alone, whatever the
+// umask lets through, while a file the user gave a mode keeps it.
+TEST(AtomicFile, ANewFileIsPrivateAndAGivenModeStaysAsANormalUser) {
+    const mode_t umask = ::umask(022);
+    const struct {
+        std::optional<unsigned> before;
+        unsigned after;
+    } files[] = {{std::nullopt, 0600U}, {0640U, 0640U}, {0644U, 0644U}};
+    for (const auto& file : files) {
+        TemporaryFolder folder;
+        const auto path = folder / "keymap.bin";
+        if (file.before) {
+            testing::writeRawFile(path, std::vector<std::uint8_t>{9});
+            ASSERT_EQ(::chmod(path.c_str(), *file.before), 0);
+        }
+        ASSERT_TRUE(writeFileAtomically(path, std::vector<std::uint8_t>{1, 2}));
+        struct stat status {};
+        ASSERT_EQ(::stat(path.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, file.after) << std::oct << file.after;
+    }
+    ::umask(umask);
+}
+
 // A data file linked elsewhere stays a link; what it points at is replaced.
 TEST(AtomicFile, ALinkIsWrittenThrough) {
     TemporaryFolder folder;

@@ -3,6 +3,9 @@
 #include "platform/data_folder.h"
 
 #include <gtest/gtest.h>
+#ifdef __unix__
+#include <sys/stat.h>
+#endif
 
 #include <cstdlib>
 #include <optional>
@@ -65,6 +68,29 @@ TEST(DataFolder, TheUsersFolderFollowsXdgDataHomeThenHome) {
 
 #endif
 
+#ifdef __unix__
+// Each folder made is private to this user, whatever the umask lets through; one that was
+// there keeps the mode it has.
+TEST(DataFolder, NewFoldersArePrivateAndOldOnesKeepTheirModeAsANormalUser) {
+    using std::filesystem::perms;
+    const mode_t umask = ::umask(022);
+    TemporaryFolder user;
+    std::filesystem::permissions(user.path(), perms::owner_all | perms::group_read |
+                                                  perms::group_exec | perms::others_read |
+                                                  perms::others_exec);
+    const auto before = std::filesystem::status(user.path()).permissions();
+    ASSERT_TRUE(makePrivateFolders(user / "share/TQ260/Configure"));
+    EXPECT_TRUE(makePrivateFolders(user / "share/TQ260/Configure"));
+    EXPECT_EQ(std::filesystem::status(user.path()).permissions(), before);
+    for (const char* made : {"share", "share/TQ260", "share/TQ260/Configure"}) {
+        EXPECT_EQ(std::filesystem::status(user / made).permissions(), perms::owner_all) << made;
+    }
+    testing::writeRawFile(user / "file", {});
+    EXPECT_FALSE(makePrivateFolders(user / "file/Configure"));
+    ::umask(umask);
+}
+#endif
+
 // Root may write into any folder, so this proves something only as a normal user; the test
 // script runs it again as one.
 TEST(DataFolder, AReadOnlyInstallKeepsTheDataInTheUsersFolderAsANormalUser) {
@@ -78,6 +104,7 @@ TEST(DataFolder, AReadOnlyInstallKeepsTheDataInTheUsersFolderAsANormalUser) {
     const std::filesystem::path data = dataFolderFor(program.path());
     EXPECT_EQ(data, user.path() / "TQ260");
     EXPECT_TRUE(std::filesystem::is_directory(data));
+    EXPECT_EQ(std::filesystem::status(data).permissions(), std::filesystem::perms::owner_all);
     std::filesystem::permissions(program.path(), std::filesystem::perms::owner_all);
 }
 

@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "platform/shared_device_claims.h"
 #include "support/other_process_lock.h"
@@ -85,6 +88,138 @@ TEST(DeviceClaim, ClosingAnotherDescriptorOfTheFileNeverLetsGo) {
         }
         claim.reset();
         EXPECT_EQ(anotherProcessLocks(file, F_SETLK), OtherProcess::Locked);
+    }
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+// Whoever may open the lock file may lock it: it is made this user's alone, and one an
+// earlier version (or the umask) made readable by others, a group's members too, is made so
+// when it is opened.
+TEST(DeviceClaim, ALockFileIsPrivateToItsUserAsANormalUser) {
+    const mode_t umask = ::umask(022);
+    for (const std::optional<mode_t> before : {std::optional<mode_t>{}, {0644}, {0640}, {0666}}) {
+        TemporaryFolder folder;
+        const std::string file = (folder / "VirtualKeyboard.lock").string();
+        if (before) {
+            writeRawFile(file, {});
+            ASSERT_EQ(::chmod(file.c_str(), *before), 0);
+        }
+        std::unique_ptr<DeviceClaim> claim;
+        std::string otherUser = "unchanged";
+        ASSERT_EQ(DeviceClaim::takeLockFile(file, claim, &otherUser),
+                  DeviceClaim::Outcome::Claimed);
+        EXPECT_EQ(modeOf(file), 0600U) << std::oct << before.value_or(0);
+        EXPECT_EQ(otherUser, "unchanged");
+        // This user's own program holding it is no other user.
+        std::unique_ptr<DeviceClaim> again;
+        EXPECT_EQ(DeviceClaim::takeLockFile(file, again, &otherUser),
+                  DeviceClaim::Outcome::HeldElsewhere);
+    }
+    ::umask(umask);
+}
+
+// Another user: one whose files this process may make, so root only.
+constexpr uid_t kOtherUser = 65534;
+
+std::string otherUsersName() {
+    const passwd* entry = ::getpwuid(kOtherUser);
+    return entry != nullptr ? entry->pw_name : "uid " + std::to_string(kOtherUser);
+}
+
+// A lock file another user put in this user's folder, or a link to one, is never locked or
+// used, and its owner is named.
+TEST(DeviceClaim, AnotherUsersLockFileIsNeverTaken) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root gives a file to another user";
+    for (const bool link : {false, true}) {
+        TemporaryFolder folder;
+        const std::string owned = (folder / "theirs").string();
+        writeRawFile(owned, {});
+        ASSERT_EQ(::chmod(owned.c_str(), 0644), 0);
+        ASSERT_EQ(::chown(owned.c_str(), kOtherUser, kOtherUser), 0);
+        const std::string file = (folder / "VirtualKeyboard.lock").string();
+        if (link) {
+            ASSERT_EQ(::symlink("theirs", file.c_str()), 0);
+            ASSERT_EQ(::lchown(file.c_str(), kOtherUser, kOtherUser), 0);
+        } else {
+            std::filesystem::rename(owned, file);
+        }
+        std::unique_ptr<DeviceClaim> claim;
+        std::string otherUser;
+        EXPECT_EQ(DeviceClaim::takeLockFile(file, claim, &otherUser),
+                  DeviceClaim::Outcome::HeldByAnotherUser)
+            << link;
+        EXPECT_EQ(claim, nullptr);
+        EXPECT_EQ(otherUser, otherUsersName());
+        // Left as it was: not made this user's, nor locked.
+        EXPECT_EQ(modeOf(link ? owned : file), 0644U);
+        EXPECT_EQ(anotherProcessLocks(file), OtherProcess::Locked);
+    }
+}
+
+// Another user who opened the file while it was readable to others, and read-locks it: told
+// as another user, by name where the lock names its process; this user's own process, an
+// older tool's record lock, is no other user. Once the holder lets go, the file, private by
+// then, is taken.
+TEST(DeviceClaim, AnotherUsersHoldIsToldAsTheirsAndThisUsersIsNot) {
+    const struct {
+        int command;
+        bool anotherUser;
+        DeviceClaim::Outcome outcome;
+        std::string named;
+    } locks[] = {
+        {F_SETLK, true, DeviceClaim::Outcome::HeldByAnotherUser, otherUsersName()},
+        {F_OFD_SETLK, true, DeviceClaim::Outcome::HeldByAnotherUser, ""},
+        {F_SETLK, false, DeviceClaim::Outcome::HeldElsewhere, "unchanged"},
+    };
+    for (const auto& lock : locks) {
+        SCOPED_TRACE(std::to_string(lock.command) + (lock.anotherUser ? " another user" : ""));
+        // Only root runs a process as another user.
+        if (lock.anotherUser && ::geteuid() != 0) continue;
+        TemporaryFolder folder;
+        ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+        const std::string file = (folder / "VirtualKeyboard.lock").string();
+        writeRawFile(file, {});
+        ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+        int locked[2];
+        int release[2];
+        ASSERT_EQ(::pipe(locked), 0);
+        ASSERT_EQ(::pipe(release), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            // System calls only, as the child of a process with threads must make.
+            char byte = 0;
+            struct flock whole {};
+            whole.l_type = F_RDLCK;
+            whole.l_whence = SEEK_SET;
+            const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            if ((lock.anotherUser && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)) ||
+                fd < 0 || ::fcntl(fd, lock.command, &whole) != 0 ||
+                ::write(locked[1], &byte, 1) != 1) {
+                _exit(1);
+            }
+            _exit(::read(release[0], &byte, 1) == 1 ? 0 : 1);
+        }
+        ::close(locked[1]);
+        ::close(release[0]);
+        char byte = 0;
+        ASSERT_EQ(::read(locked[0], &byte, 1), 1);
+        std::unique_ptr<DeviceClaim> claim;
+        std::string otherUser = "unchanged";
+        EXPECT_EQ(DeviceClaim::takeLockFile(file, claim, &otherUser), lock.outcome);
+        EXPECT_EQ(otherUser, lock.named);
+        EXPECT_EQ(modeOf(file), 0600U);
+        ASSERT_EQ(::write(release[1], &byte, 1), 1);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        ::close(locked[0]);
+        ::close(release[1]);
+        EXPECT_EQ(DeviceClaim::takeLockFile(file, claim, &otherUser),
+                  DeviceClaim::Outcome::Claimed);
     }
 }
 
