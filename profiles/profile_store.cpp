@@ -177,12 +177,18 @@ std::u16string ProfileStore::copyName(std::u16string_view source,
                                       const std::vector<std::u16string>& names, Language language) {
     const std::u16string prefix = language == Language::Chinese ? u"复制 " : u"Copy of ";
     for (int n = 0;; ++n) {
-        std::u16string candidate = prefix;
-        candidate += source;
-        if (n > 0) {
-            candidate += u' ';
-            candidate += ascii(std::to_string(n));
+        const std::u16string number = n > 0 ? u" " + ascii(std::to_string(n)) : u"";
+        // A long name is cut so that the copy's file can be saved, and never ends in a dot or
+        // a blank, which one system would drop.
+        std::u16string_view kept = source;
+        const auto fits = [&] {
+            return utf8Length(prefix) + utf8Length(kept) + utf8Length(number) <= kLongestNameBytes;
+        };
+        while (!kept.empty() && (!fits() || kept.back() == u'.' || kept.back() == u' ')) {
+            const bool pair = kept.size() >= 2 && kept.back() >= 0xDC00 && kept.back() <= 0xDFFF;
+            kept.remove_suffix(pair ? 2 : 1);
         }
+        const std::u16string candidate = prefix + std::u16string(kept) + number;
         if (std::find(names.begin(), names.end(), candidate) == names.end()) return candidate;
     }
 }

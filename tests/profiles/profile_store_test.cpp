@@ -124,6 +124,22 @@ TEST_F(ProfileStoreTest, CopyNamesInBothLanguages) {
     EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena", u"Copy of Arena"}, Language::English),
               u"Copy of Arena 1");
     EXPECT_EQ(ProfileStore::copyName(u"Arena", {u"Arena"}, Language::Chinese), u"复制 Arena");
+    // The longest names are cut, within a character, to a name a save can write.
+    const std::u16string longest(ProfileStore::kLongestNameBytes / 3, u'游');
+    const std::u16string blankAt =
+        std::u16string(ProfileStore::kLongestNameBytes - 9, u'a') + u" b";
+    std::u16string pairs;
+    for (int i = 0; i < 49; ++i) pairs += u"\U0001F3AE";
+    for (const std::u16string& source : {longest, blankAt, pairs}) {
+        for (const Language language : {Language::English, Language::Chinese}) {
+            const std::u16string first = ProfileStore::copyName(source, {source}, language);
+            const std::u16string second = ProfileStore::copyName(source, {source, first}, language);
+            EXPECT_TRUE(ProfileStore::isAcceptableName(first)) << first.size();
+            EXPECT_TRUE(ProfileStore::isAcceptableName(second)) << second.size();
+            EXPECT_NE(first, second);
+            EXPECT_FALSE(first.back() >= 0xD800 && first.back() <= 0xDBFF) << "half a pair";
+        }
+    }
 }
 
 TEST_F(ProfileStoreTest, CopyingANewProfileGivesAWholeFileWithAnEmptySecondBlock) {
