@@ -231,7 +231,7 @@ class QuietWatcher final : public FrontApplicationWatcher {
   public:
     bool start(Listener) override { return true; }
     void stop() override {}
-    std::vector<FrontApplication> openApplications() override { return {}; }
+    std::optional<std::vector<FrontApplication>> openApplications() override { return {}; }
 };
 
 // A desktop's script reports each window coming to the front; the profile follows once one

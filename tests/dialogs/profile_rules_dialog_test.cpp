@@ -8,6 +8,7 @@
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -35,7 +36,7 @@ class ProfileRulesDialogTest : public ::testing::Test {
     std::unique_ptr<ProfileRulesDialog> open(Language language = Language::English) {
         return std::make_unique<ProfileRulesDialog>(
             ProfileRulesContext{language, folder.path(), QStringLiteral("Watching."),
-                                [this] { return known; }, messages});
+                                [this](auto answer) { answer(known, true); }, messages});
     }
     // A profile made by New holds no settings; one saved into holds some.
     void makeProfile(const std::string& name, bool empty) {
@@ -208,13 +209,12 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
     // Add… marks the applications that have a rule for any executable, and does not offer
     // them; one with a rule for a given executable only may still get one for the rest.
     std::vector<std::pair<QString, bool>> offered;
-    QTimer::singleShot(0, [&] {
-        for (const QAction* item : QApplication::activePopupWidget()->actions()) {
-            offered.emplace_back(item->text(), item->isEnabled());
-        }
-        QApplication::activePopupWidget()->close();
-    });
     dialog->pickApplication();
+    ASSERT_NE(dialog->applicationMenu(), nullptr);
+    for (const QAction* item : dialog->applicationMenu()->actions()) {
+        offered.emplace_back(item->text(), item->isEnabled());
+    }
+    dialog->applicationMenu()->close();
     const std::vector<std::pair<QString, bool>> expected{
         {"XLogo — has a rule", false}, {"nopid", true}, {"", true}, {"Other…", true}};
     EXPECT_EQ(offered, expected);
