@@ -266,6 +266,28 @@ TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
     service->setFrontListener({});
 }
 
+// Ids and paths longer than any application's are refused at the bus, and never kept.
+TEST_F(BusServiceTest, IdsAndPathsLongerThanAnyApplicationsAreRefused) {
+    std::vector<FrontApplication> told;
+    service->setFrontListener([&](const FrontApplication& app) { told.push_back(app); });
+    struct Row {
+        qsizetype id;
+        qsizetype path;
+        bool taken;
+    };
+    for (const Row& row :
+         {Row{255, 511, true}, Row{256, 0, false}, Row{1, 512, false}, Row{4 << 20, 0, false}}) {
+        SCOPED_TRACE(row.id);
+        told.clear();
+        const QDBusMessage reply = callAndWait(QStringLiteral("FrontApplicationChanged"),
+                                               {QString(row.id, 'a'), QString(row.path, '/')});
+        EXPECT_EQ(reply.type() == QDBusMessage::ReplyMessage, row.taken)
+            << reply.errorName().toStdString();
+        EXPECT_EQ(told.size(), row.taken ? 1u : 0u);
+    }
+    service->setFrontListener({});
+}
+
 }  // namespace
 }  // namespace tq260
 
