@@ -25,7 +25,8 @@ TEST(ProfileRules, TheFirstRuleThatNamesTheApplicationWins) {
     for (const Pick& row :
          {Pick{"steam", "", u"Game"}, Pick{"STEAM", "/usr/bin/steam", u"Game"},
           Pick{"doom", "/opt/doom/bin/doom", u"Doom"}, Pick{"Doom", "/home/me/doom", u"Game"},
-          Pick{"firefox", "", u"Desk"}, Pick{"", "", u"Desk"}}) {
+          Pick{"doom", "/opt/doom/lib/../bin//doom", u"Doom"}, Pick{"firefox", "", u"Desk"},
+          Pick{"", "", u"Desk"}}) {
         SCOPED_TRACE(row.id);
         EXPECT_EQ(profileFor(kRules, {row.id, row.path}), std::u16string(row.profile));
     }
