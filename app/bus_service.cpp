@@ -175,8 +175,19 @@ bool BusService::handleMessage(const QDBusMessage& message, const QDBusConnectio
         requests_.saveProfile(args.at(0).toString().toStdString(), answered);
     } else if (member == QLatin1String("FrontApplicationChanged") &&
                signature == QLatin1String("ss")) {
-        if (front_)
-            front_({args.at(0).toString().toStdString(), args.at(1).toString().toStdString()});
+        FrontApplication front{args.at(0).toString().toStdString(),
+                               args.at(1).toString().toStdString(), false};
+        // Longer than any application's: refused, and not kept anywhere.
+        if (front.id.size() > kMaxApplicationIdBytes ||
+            front.executablePath.size() > kMaxExecutablePathBytes) {
+            connection_.send(message.createErrorReply(
+                QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
+                QStringLiteral("The id may have %1 bytes at most, the executable's path %2.")
+                    .arg(kMaxApplicationIdBytes)
+                    .arg(kMaxExecutablePathBytes)));
+            return true;
+        }
+        if (front_) front_(front);
         connection_.send(message.createReply());
     } else if (member == QLatin1String("FactoryReset") && signature.isEmpty()) {
         requests_.factoryReset(answered);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <utility>
 
 #include "app/front_profile_notices.h"
 #include "app/main_window.h"
@@ -91,6 +92,8 @@ bool FrontProfiles::configurationKept() {
 FrontProfiles::~FrontProfiles() {
     *alive_ = false;
     if (watcher_) watcher_->stop();
+    // A listing under way ends within its own time limit; its answer is dropped.
+    if (lister_.joinable()) lister_.join();
 }
 
 void FrontProfiles::watch(FrontSource source, std::unique_ptr<FrontApplicationWatcher> watcher) {
@@ -103,16 +106,35 @@ void FrontProfiles::watch(FrontSource source, std::unique_ptr<FrontApplicationWa
     });
 }
 
-std::vector<FrontApplication> FrontProfiles::openApplications() {
-    std::vector<FrontApplication> open =
-        watcher_ ? watcher_->openApplications() : std::vector<FrontApplication>();
-    for (const FrontApplication& front : seen_) {
-        const bool listed = std::any_of(open.begin(), open.end(), [&](const FrontApplication& a) {
-            return sameIgnoringCase(a.id, front.id);
-        });
-        if (!listed) open.push_back(front);
+void FrontProfiles::openApplications(ApplicationsAnswer answer) {
+    const auto withSeen = [this](std::optional<std::vector<FrontApplication>> listed) {
+        std::vector<FrontApplication> open = listed.value_or(std::vector<FrontApplication>());
+        for (const FrontApplication& front : seen_) {
+            const bool there = std::any_of(
+                open.begin(), open.end(),
+                [&](const FrontApplication& a) { return sameIgnoringCase(a.id, front.id); });
+            if (!there) open.push_back(front);
+        }
+        // Where no watcher of the program's own runs there is nothing to list: only those seen.
+        const bool complete = listed.has_value() || !watcher_;
+        for (const ApplicationsAnswer& waiting : std::exchange(waitingForList_, {})) {
+            waiting(open, complete);
+        }
+    };
+    waitingForList_.push_back(std::move(answer));
+    if (!watcher_) {
+        withSeen(std::nullopt);
+        return;
     }
-    return open;
+    // One listing at a time: a second ask waits for the same answer.
+    if (waitingForList_.size() > 1) return;
+    if (lister_.joinable()) lister_.join();  // ended: its answer came
+    lister_ = std::thread([this, watcher = watcher_, withSeen] {
+        auto listed = watcher->openApplications();
+        QMetaObject::invokeMethod(
+            &answers_, [withSeen, listed = std::move(listed)] { withSeen(listed); },
+            Qt::QueuedConnection);
+    });
 }
 
 QString FrontProfiles::sourceText(Language language) const {
@@ -173,7 +195,7 @@ void FrontProfiles::runRulesWindow(QWidget* owner, MessageBoxes& messages) {
     }
     ProfileRulesDialog dialog(
         {state_.language, state_.dataFolderPath(), sourceText(state_.language),
-         [this] { return openApplications(); }, messages},
+         [this](ApplicationsAnswer answer) { openApplications(std::move(answer)); }, messages},
         owner);
     // Over its window only: the notification area's menu stays usable meanwhile.
     dialog.setWindowModality(Qt::WindowModal);
@@ -200,6 +222,7 @@ bool FrontProfiles::isOwnWindow(const std::string& id) {
 }
 
 void FrontProfiles::frontChanged(FrontApplication front) {
+    front = withinBounds(std::move(front));
     front.ownWindow = front.ownWindow || isOwnWindow(front.id);
     // A short list: what a person switched to in one sitting.
     if (!front.ownWindow && !front.id.empty() && seen_.size() < 64 &&
@@ -211,7 +234,7 @@ void FrontProfiles::frontChanged(FrontApplication front) {
 }
 
 void FrontProfiles::frontFromBus(const FrontApplication& front) {
-    if (!watching_) frontChanged(front);
+    if (!watching_) busPaths_.resolve(withinBounds(front));
 }
 
 std::filesystem::path FrontProfiles::rulesFile() const {

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QFileSystemWatcher>
+#include <QObject>
 #include <QString>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "app/application_state.h"
+#include "app/front_path_resolver.h"
 #include "platform/atomic_file.h"
 #include "platform/front_application.h"
 #include "platform/front_application_watcher.h"
@@ -43,8 +46,11 @@ class FrontProfiles {
     // False when the source's watcher could not reach the desktop.
     bool watching() const { return watching_; }
     // The applications to pick a rule's from: those open now, where the source can list
-    // them, and those that came to the front since the program started.
-    std::vector<FrontApplication> openApplications();
+    // them, and those that came to the front since the program started. The source is asked
+    // on a thread of its own, never holding up the window; the answer comes on the main
+    // thread, `listed` false when the source could not list the open windows.
+    using ApplicationsAnswer = std::function<void(std::vector<FrontApplication>, bool listed)>;
+    void openApplications(ApplicationsAnswer answer);
     // Which source is in use, or why none is, for the rules window.
     QString sourceText(Language language) const;
     // Opens the rules window over the owner; the switch waits while it is open.
@@ -53,7 +59,8 @@ class FrontProfiles {
     // A desktop (its watcher, or a script of its own over the bus) says who is in front.
     void frontChanged(FrontApplication front);
     // A desktop's script says so over the bus: taken only where no watcher of the program's
-    // own runs, which knows better (a script can be called by anyone).
+    // own runs, which knows better (a script can be called by anyone); its path as the
+    // system names the executable.
     void frontFromBus(const FrontApplication& front);
     int switches() const { return switcher_.switches(); }
 
@@ -84,10 +91,16 @@ class FrontProfiles {
     // The data folder, where the rules file is replaced whole (by the tool, the rules window).
     QFileSystemWatcher folderWatcher_;
     FrontSource source_ = FrontSource::NoDesktop;
-    std::unique_ptr<FrontApplicationWatcher> watcher_;
+    // Shared with the thread that lists the open applications.
+    std::shared_ptr<FrontApplicationWatcher> watcher_;
     bool watching_ = false;
     // Each application seen in front, once, in the order seen.
     std::vector<FrontApplication> seen_;
+    // Those waiting for the listing under way; it ends on the main thread, through answers_.
+    std::vector<ApplicationsAnswer> waitingForList_;
+    QObject answers_;
+    std::thread lister_;
+    FrontPathResolver busPaths_{[this](const FrontApplication& front) { frontChanged(front); }};
     // Shared with the reports on their way to the main thread: dropped once this is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

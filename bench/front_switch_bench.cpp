@@ -29,7 +29,7 @@ class ReportingWatcher final : public FrontApplicationWatcher {
         return true;
     }
     void stop() override {}
-    std::vector<FrontApplication> openApplications() override { return {}; }
+    std::optional<std::vector<FrontApplication>> openApplications() override { return {}; }
     void report(const FrontApplication& front) {
         std::thread([&] { listener_(front); }).join();
     }

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -193,11 +194,12 @@ ProfileRulesDialog::ProfileRulesDialog(ProfileRulesContext context, QWidget* par
     layout->addLayout(bottom);
 
     store_.openIn(context_.dataFolder);
-    if (context_.openApplications) known_ = context_.openApplications();
     watcher_ = new QFileSystemWatcher(this);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { follow(); });
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this] { follow(); });
     adopt(readProfileRules(context_.dataFolder), profilesIn(store_));
+    // Which executables the desktop tells marks rules; shown again once known.
+    askApplications([this] { showRules(); });
 
     connect(enabled_, &QCheckBox::toggled, this,
             [this](bool on) { change([on](ProfileRules& next) { next.enabled = on; }); });
@@ -398,23 +400,52 @@ void ProfileRulesDialog::setExecutable(int row, const QString& path) {
     }
 }
 
+void ProfileRulesDialog::askApplications(std::function<void()> then) {
+    if (!context_.openApplications) return;
+    context_.openApplications([window = QPointer<ProfileRulesDialog>(this), then = std::move(then)](
+                                  std::vector<FrontApplication> open, bool listed) {
+        if (window.isNull()) return;
+        window->known_ = std::move(open);
+        window->listed_ = listed;
+        then();
+    });
+}
+
 void ProfileRulesDialog::pickApplication() {
-    QMenu menu(this);
-    if (context_.openApplications) known_ = context_.openApplications();
-    showRules();
-    for (const FrontApplication& application : known_) {
+    if (picking_ || !menu_.isNull()) return;
+    picking_ = true;
+    say(text(kListing));
+    askApplications([this] {
+        picking_ = false;
+        say({});
+        showRules();
+        showApplicationMenu();
+    });
+}
+
+void ProfileRulesDialog::showApplicationMenu() {
+    menu_ = new QMenu(this);
+    menu_->setAttribute(Qt::WA_DeleteOnClose);
+    if (!listed_) menu_->addAction(text(kNotListed))->setEnabled(false);
+    // A screenful at most: the rest is named with Other….
+    const std::size_t shown = std::min(known_.size(), static_cast<std::size_t>(kMaxOffered));
+    for (std::size_t i = 0; i < shown; ++i) {
+        const FrontApplication& application = known_[i];
         const QString id = QString::fromStdString(application.id);
         // Already given a profile: shown, so the list matches what is open, but not offered.
         // One with rules for given executables only may still get one for any other.
         if (ruleForAnyExecutable(application.id) != rules_.rules.end()) {
-            menu.addAction(text(kHasRule).arg(id))->setEnabled(false);
+            menu_->addAction(text(kHasRule).arg(id))->setEnabled(false);
         } else {
-            menu.addAction(id, [this, application] { addApplication(application); });
+            menu_->addAction(id, this, [this, application] { addApplication(application); });
         }
     }
-    if (known_.empty()) menu.addAction(text(kNoneSeen))->setEnabled(false);
-    menu.addSeparator();
-    menu.addAction(text(kOther), [this] {
+    if (known_.size() > shown) {
+        menu_->addAction(text(kMoreNotShown).arg(known_.size() - shown))->setEnabled(false);
+    }
+    if (known_.empty()) menu_->addAction(text(kNoneSeen))->setEnabled(false);
+    menu_->addSeparator();
+    menu_->addAction(text(kOther), this, [this] {
         QInputDialog ask(this);
         ask.setWindowTitle(text(kApplication));
         ask.setLabelText(text(kTypeId));
@@ -424,7 +455,8 @@ void ProfileRulesDialog::pickApplication() {
         const QString id = ask.textValue().trimmed();
         if (!id.isEmpty()) addApplication({id.toStdString(), {}, false});
     });
-    menu.exec(add_->mapToGlobal(QPoint(0, add_->height())));
+    // Not waited for: the window goes on serving its events while the menu is up.
+    menu_->popup(add_->mapToGlobal(QPoint(0, add_->height())));
 }
 
 }  // namespace tq260

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QMenu>
+#include <QPointer>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -31,8 +33,10 @@ struct ProfileRulesContext {
     std::filesystem::path dataFolder;
     // Which source tells the program the application in front, or why none does.
     QString source;
-    // The applications to pick from: open now, or seen in front.
-    std::function<std::vector<FrontApplication>()> openApplications;
+    // Asks for the applications to pick from: open now, or seen in front. The answer may come
+    // later, on the main thread; `listed` false when the open windows could not be listed.
+    using ApplicationsAnswer = std::function<void(std::vector<FrontApplication>, bool listed)>;
+    std::function<void(ApplicationsAnswer)> openApplications;
     MessageBoxes& messages;
 };
 
@@ -72,8 +76,13 @@ class ProfileRulesDialog final : public QDialog {
     void chooseOtherwise(int index);
     // Empty: any executable. A rule given a path goes where it can apply.
     void setExecutable(int row, const QString& path);
-    // Offers the applications to pick from; Add calls it.
+    // At most this many applications are offered; Other… names any.
+    static constexpr int kMaxOffered = 30;
+    // Offers the applications to pick from once they are known (the window stays usable
+    // meanwhile); Add calls it.
     void pickApplication();
+    // The menu of applications, while it is open.
+    QMenu* applicationMenu() const { return menu_; }
     // Reads the rules file and the profiles again, shown when they changed.
     void follow();
 
@@ -84,6 +93,10 @@ class ProfileRulesDialog final : public QDialog {
     // The rule that gives the application its profile whatever its executable, if any.
     std::vector<ProfileRule>::const_iterator ruleForAnyExecutable(const std::string& id) const;
     class ExecutableDelegate;
+
+    // Asks for the applications; `then` runs once they are known, if this window still is.
+    void askApplications(std::function<void()> then);
+    void showApplicationMenu();
 
     QString text(const DialogText& text) const;
     void updateButtons();
@@ -111,6 +124,12 @@ class ProfileRulesDialog final : public QDialog {
     std::vector<ProfileEntry> profiles_;
     // The applications the desktop told about, with their executables where it could.
     std::vector<FrontApplication> known_;
+    // Whether the open windows could be listed, the last time they were asked for.
+    bool listed_ = true;
+    // Add… waits for the list.
+    bool picking_ = false;
+    // Gone with the menu, which closes itself.
+    QPointer<QMenu> menu_;
     // As last read from the file or written to it.
     ProfileRules rules_;
     std::vector<RuleMarks> marks_;

@@ -27,6 +27,12 @@ inline constexpr DialogText kLeave{u"Leave as it is", u"保持不变"};
 inline constexpr DialogText kNoneSeen{u"No application seen yet", u"尚未看到应用程序"};
 inline constexpr DialogText kHasRule{u"%1 — has a rule", u"%1 — 已有规则"};
 inline constexpr DialogText kOther{u"Other…", u"其他…"};
+inline constexpr DialogText kListing{u"Listing the open applications…", u"正在列出打开的应用程序…"};
+inline constexpr DialogText kNotListed{
+    u"The open windows could not be listed; only applications seen in front are offered.",
+    u"无法列出打开的窗口；只提供曾在前台出现过的应用程序。"};
+inline constexpr DialogText kMoreNotShown{u"%1 more not shown: Other… names any application",
+                                          u"另有 %1 个未显示：可用“其他…”指定任意应用程序"};
 inline constexpr DialogText kTypeId{
     u"The application's id (its window class, app id or .exe name):",
     u"应用程序的标识（窗口类、应用 ID 或 .exe 名称）："};

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <algorithm>
+#include <cstddef>
 #include <string>
-#include <string_view>
+
+#include "platform/case_fold.h"
 
 namespace tq260 {
 
@@ -16,13 +17,18 @@ struct FrontApplication {
     bool ownWindow = false;
 };
 
-// Ids are ASCII in practice (class names, app ids, executable names, desktop names); other
-// bytes are compared as they are.
-inline bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
+// What any desktop may tell at most: longer ids and paths are no application's (a window
+// class or an executable's name is a few dozen bytes), and are never kept. Refused, not
+// cut: a cut id could match another application's rule.
+constexpr std::size_t kMaxApplicationIdBytes = 255;
+constexpr std::size_t kMaxExecutablePathBytes = 511;
+
+// The application as far as it can be believed: an id too long for any application is
+// none (the rules' "every other application"), a path too long is not known.
+inline FrontApplication withinBounds(FrontApplication front) {
+    if (front.id.size() > kMaxApplicationIdBytes) front.id.clear();
+    if (front.executablePath.size() > kMaxExecutablePathBytes) front.executablePath.clear();
+    return front;
 }
 
 }  // namespace tq260

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/front_application.h"
@@ -17,8 +18,10 @@ class FrontApplicationWatcher {
     virtual bool start(Listener listener) = 0;
     // After it returns the listener is not called any more.
     virtual void stop() = 0;
-    // The applications with a window open now, once each, for picking a rule's application.
-    virtual std::vector<FrontApplication> openApplications() = 0;
+    // The applications with a window open now, once each, for picking a rule's application;
+    // nothing when the desktop did not tell. May wait for the desktop: never called on the
+    // main thread, and may run while the watcher watches.
+    virtual std::optional<std::vector<FrontApplication>> openApplications() = 0;
 };
 
 }  // namespace tq260

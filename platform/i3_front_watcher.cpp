@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -17,13 +18,14 @@ namespace tq260 {
 
 namespace {
 
+// Never blocks: a window manager too busy to take the connection is not reached.
 int connectTo(const std::filesystem::path& socket) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = socket.string();
     if (path.empty() || path.size() >= sizeof address.sun_path) return -1;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return -1;
     if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         close(fd);
@@ -32,6 +34,8 @@ int connectTo(const std::filesystem::path& socket) {
     return fd;
 }
 
+// A request is a few dozen bytes: it fits the empty socket's buffer, or the socket is no
+// window manager's.
 bool sendAll(int fd, const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
@@ -57,31 +61,42 @@ bool readAvailable(int fd, std::string& bytes) {
     }
 }
 
-// Reads until the reply of the type has come, waiting at most a second at a time for the
-// window manager; what came after it stays in bytes.
-std::optional<std::string> awaitReply(int fd, std::uint32_t type, std::string& bytes) {
+}  // namespace
+
+namespace i3ipc {
+
+std::optional<std::string> awaitReply(int fd, std::uint32_t type, std::string& bytes,
+                                      const Clock& clock, std::int64_t deadlineUs) {
     pollfd readable{fd, POLLIN, 0};
     bool broken = false;
-    do {
-        while (const auto taken = i3ipc::takeMessage(bytes, broken)) {
+    while (true) {
+        while (const auto taken = takeMessage(bytes, broken)) {
             if (taken->type == type) return taken->payload;
         }
-    } while (!broken && poll(&readable, 1, 1000) > 0 && readAvailable(fd, bytes));
-    return std::nullopt;
+        const std::int64_t leftUs = deadlineUs - clock.nowUs();
+        if (broken || leftUs <= 0) return std::nullopt;
+        const int waitMs =
+            static_cast<int>(std::min<std::int64_t>((leftUs + 999) / 1000, kReplyMs));
+        const int ready = poll(&readable, 1, waitMs);
+        if (ready < 0 && errno != EINTR) return std::nullopt;
+        if (ready > 0 && !readAvailable(fd, bytes)) return std::nullopt;
+    }
 }
 
-// One request and its reply.
-std::optional<std::string> ask(const std::filesystem::path& socket, std::uint32_t type) {
+std::optional<std::string> ask(const std::filesystem::path& socket, std::uint32_t type,
+                               const Clock& clock) {
+    const std::int64_t deadlineUs = clock.nowUs() + std::int64_t{kReplyMs} * 1000;
     const int fd = connectTo(socket);
     if (fd < 0) return std::nullopt;
     std::string bytes;
-    const auto reply =
-        sendAll(fd, i3ipc::message(type, "")) ? awaitReply(fd, type, bytes) : std::nullopt;
+    const auto reply = sendAll(fd, message(type, ""))
+                           ? awaitReply(fd, type, bytes, clock, deadlineUs)
+                           : std::nullopt;
     close(fd);
     return reply;
 }
 
-}  // namespace
+}  // namespace i3ipc
 
 I3FrontWatcher::~I3FrontWatcher() {
     stop();
@@ -90,36 +105,28 @@ I3FrontWatcher::~I3FrontWatcher() {
 bool I3FrontWatcher::start(Listener listener) {
     stop();
     fd_ = connectTo(socket_);
-    std::string bytes;
-    // The tree is read once the subscription stands: a change after that comes as an event,
-    // and one before it is in the tree. Read any earlier and a change between is lost.
-    if (fd_ < 0 || !sendAll(fd_, i3ipc::message(i3ipc::kSubscribe, R"(["window"])")) ||
-        !awaitReply(fd_, i3ipc::kSubscribe, bytes)) {
+    // The tree is asked on the same connection once the subscription stands: the window
+    // manager answers in order, so a change before the tree is in it and one after comes as
+    // an event. The answers are read by the watching thread, never waited for here.
+    if (fd_ < 0 || !sendAll(fd_, i3ipc::message(i3ipc::kSubscribe, R"(["window"])") +
+                                     i3ipc::message(i3ipc::kGetTree, ""))) {
         stop();
         return false;
     }
-    if (const auto tree = ask(socket_, i3ipc::kGetTree)) {
-        if (const auto front = i3ipc::focusedInTree(*tree, getpid())) listener(*front);
-    }
-    // Events in order after the tree: the last one is where the focus is.
-    const auto report = [listener](std::string& bytes) {
+    // Everything in the order it came: the last report is where the focus is.
+    return thread_.start(fd_, [fd = fd_, listener, bytes = std::string()]() mutable {
+        const bool open = readAvailable(fd, bytes);
         bool broken = false;
         while (const auto taken = i3ipc::takeMessage(bytes, broken)) {
-            if (taken->type != i3ipc::kWindowEvent) continue;
-            if (const auto front = i3ipc::focusedByEvent(taken->payload, getpid())) {
-                listener(*front);
+            std::optional<FrontApplication> front;
+            if (taken->type == i3ipc::kGetTree) {
+                front = i3ipc::focusedInTree(taken->payload, getpid());
+            } else if (taken->type == i3ipc::kWindowEvent) {
+                front = i3ipc::focusedByEvent(taken->payload, getpid());
             }
+            if (front) listener(*front);
         }
-        return !broken;
-    };
-    // Those that came with the reply are not waiting on the socket any more.
-    if (!report(bytes)) {
-        stop();
-        return false;
-    }
-    return thread_.start(fd_, [fd = fd_, report, bytes = std::move(bytes)]() mutable {
-        const bool open = readAvailable(fd, bytes);
-        return report(bytes) && open;
+        return open && !broken;
     });
 }
 
@@ -131,9 +138,10 @@ void I3FrontWatcher::stop() {
     }
 }
 
-std::vector<FrontApplication> I3FrontWatcher::openApplications() {
-    const auto tree = ask(socket_, i3ipc::kGetTree);
-    return tree ? i3ipc::applicationsInTree(*tree, getpid()) : std::vector<FrontApplication>();
+std::optional<std::vector<FrontApplication>> I3FrontWatcher::openApplications() {
+    const auto tree = i3ipc::ask(socket_, i3ipc::kGetTree, clock_);
+    if (!tree) return std::nullopt;
+    return i3ipc::applicationsInTree(*tree, getpid());
 }
 
 }  // namespace tq260

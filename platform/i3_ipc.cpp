@@ -40,7 +40,7 @@ std::optional<FrontApplication> applicationOf(const json& node, int ownPid) {
             std::filesystem::read_symlink("/proc/" + std::to_string(value) + "/exe", error);
         if (!error) front.executablePath = path.string();
     }
-    return front;
+    return withinBounds(std::move(front));
 }
 
 // Every window of a tree, depth first, tiled and floating alike; bounded depth, so a
@@ -109,7 +109,8 @@ std::vector<FrontApplication> applicationsInTree(std::string_view payload, int o
     std::set<std::string> seen;
     forEachWindow(parsed(payload), [&](const json& node) {
         const auto application = applicationOf(node, ownPid);
-        if (application && !application->ownWindow && seen.insert(application->id).second) {
+        if (application && !application->ownWindow && !application->id.empty() &&
+            seen.insert(application->id).second) {
             open.push_back(*application);
         }
     });

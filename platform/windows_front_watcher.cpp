@@ -37,7 +37,7 @@ std::optional<FrontApplication> applicationOf(HWND window) {
     const auto slash = front.executablePath.find_last_of("\\/");
     front.id =
         slash == std::string::npos ? front.executablePath : front.executablePath.substr(slash + 1);
-    return front;
+    return withinBounds(std::move(front));
 }
 
 // A hook's callback carries no context of its own; the listener it reports to lives on the
@@ -94,7 +94,7 @@ void WindowsFrontWatcher::stop() {
     thread_.stop();
 }
 
-std::vector<FrontApplication> WindowsFrontWatcher::openApplications() {
+std::optional<std::vector<FrontApplication>> WindowsFrontWatcher::openApplications() {
     std::vector<FrontApplication> all;
     EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&all));
     std::vector<FrontApplication> open;

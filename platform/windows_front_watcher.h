@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/front_application_watcher.h"
@@ -19,7 +20,7 @@ class WindowsFrontWatcher final : public FrontApplicationWatcher {
 
     bool start(Listener listener) override;
     void stop() override;
-    std::vector<FrontApplication> openApplications() override;
+    std::optional<std::vector<FrontApplication>> openApplications() override;
 
   private:
     WindowsMessageThread thread_;

@@ -1,6 +1,7 @@
 #include "platform/x11_front_watcher.h"
 
 #include <unistd.h>
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -36,6 +37,8 @@ struct Atoms {
     xcb_atom_t takeFocus = XCB_ATOM_NONE;
     std::array<xcb_atom_t, kPassiveTypes.size()> passiveTypes{};
     std::array<xcb_atom_t, kActiveTypes.size()> activeTypes{};
+    // Whether the server has the X-Resource extension, which tells a window's client's pid.
+    bool serverTellsPids = false;
 };
 
 template <typename T>
@@ -67,6 +70,8 @@ Atoms atomsOf(xcb_connection_t* connection) {
             xcb_intern_atom_reply(connection, cookies[i], nullptr), &std::free);
         *wanted[i].second = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     }
+    const xcb_query_extension_reply_t* resources = xcb_get_extension_data(connection, &xcb_res_id);
+    atoms.serverTellsPids = resources != nullptr && resources->present != 0;
     return atoms;
 }
 
@@ -125,6 +130,27 @@ std::string executableOf(std::uint32_t pid) {
     return error ? std::string() : path.string();
 }
 
+// The pid of the client that made the window, as the server knows it (a local client's,
+// from its socket); nothing where the server does not tell.
+std::optional<std::uint32_t> clientPidOf(xcb_connection_t* connection, const Atoms& atoms,
+                                         xcb_window_t window) {
+    if (!atoms.serverTellsPids) return std::nullopt;
+    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const Reply<xcb_res_query_client_ids_reply_t> reply(
+        xcb_res_query_client_ids_reply(connection, xcb_res_query_client_ids(connection, 1, &spec),
+                                       nullptr),
+        &std::free);
+    if (!reply) return std::nullopt;
+    for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem > 0;
+         xcb_res_client_id_value_next(&ids)) {
+        if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+            xcb_res_client_id_value_value_length(ids.data) >= 1) {
+            return *xcb_res_client_id_value_value(ids.data);
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<FrontApplication> describe(xcb_connection_t* connection, const Atoms& atoms,
                                          xcb_window_t window) {
     if (window == XCB_WINDOW_NONE) return std::nullopt;
@@ -133,10 +159,12 @@ std::optional<FrontApplication> describe(xcb_connection_t* connection, const Ato
     FrontApplication front;
     front.id = classOfWmClass(*wmClass);
     const auto pids = itemsIn(property(connection, window, atoms.pid, XCB_ATOM_CARDINAL));
-    const std::uint32_t pid = pids.empty() ? 0 : pids.front();
-    front.executablePath = executableOf(pid);
-    front.ownWindow = pid != 0 && pid == static_cast<std::uint32_t>(getpid());
-    return front;
+    const WindowProcess process =
+        windowProcess(clientPidOf(connection, atoms, window), pids.empty() ? 0 : pids.front(),
+                      static_cast<std::uint32_t>(getpid()));
+    front.executablePath = executableOf(process.pid);
+    front.ownWindow = process.own;
+    return withinBounds(std::move(front));
 }
 
 std::optional<FrontApplication> activeApplication(xcb_connection_t* connection, const Atoms& atoms,
@@ -163,6 +191,14 @@ xcb_connection_t* connectToDisplay(xcb_window_t& root) {
 }
 
 }  // namespace
+
+WindowProcess windowProcess(std::optional<std::uint32_t> serverPid, std::uint32_t claimedPid,
+                            std::uint32_t ownPid) {
+    if (serverPid) return {*serverPid, *serverPid != 0 && *serverPid == ownPid};
+    // Any client can write any pid into _NET_WM_PID: believed for the executable only, and
+    // never when it names this program (whose windows its class tells).
+    return {claimedPid == ownPid ? 0 : claimedPid, false};
+}
 
 std::string classOfWmClass(std::string_view value) {
     const auto end = value.find('\0');
@@ -223,7 +259,7 @@ void X11FrontWatcher::stop() {
     }
 }
 
-std::vector<FrontApplication> X11FrontWatcher::openApplications() {
+std::optional<std::vector<FrontApplication>> X11FrontWatcher::openApplications() {
     // A connection of its own: the watching thread owns the other.
     xcb_window_t root = XCB_WINDOW_NONE;
     xcb_connection_t* connection = connectToDisplay(root);

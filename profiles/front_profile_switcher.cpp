@@ -16,7 +16,8 @@ void FrontProfileSwitcher::frontChanged(const FrontApplication& front) {
     // Coming to one of the program's own windows (the rules window, the tray's menu) is not
     // leaving the application before it.
     if (front.ownWindow) return;
-    front_ = front;
+    // Kept until the next change: no longer than any application's id and path.
+    front_ = withinBounds(front);
     settled_ = false;
     recheckMs_ = kSettleMs;
     settleAfter(kSettleMs);
@@ -58,11 +59,13 @@ void FrontProfileSwitcher::settle() {
     // The profile being sent is not active yet: its end settles again.
     if (sending_) return;
     if (const auto unusable = target_.unusable(*profile)) {
+        if (unusableTold_.size() >= kMaxTold) unusableTold_.clear();
         if (unusableTold_.insert(*profile).second) target_.cannotUse(*front_, *profile, *unusable);
         return;
     }
     unusableTold_.erase(*profile);
     const auto wait = [&](Hold hold) {
+        if (heldTold_.size() >= kMaxTold) heldTold_.clear();
         if (heldTold_.emplace(front_->id, *profile, hold).second) {
             target_.held(*front_, *profile, hold);
         }

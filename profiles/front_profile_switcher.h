@@ -27,6 +27,9 @@ class FrontProfileSwitcher {
     // less often, up to this (each look reads the profiles); the profiles changing looks at
     // once.
     static constexpr int kLongestRecheckMs = 2400;
+    // How many waits it remembers having said; past that it forgets them all (and may say
+    // one again) rather than grow with every application that ever came to the front.
+    static constexpr std::size_t kMaxTold = 64;
 
     // Why a switch waits.
     enum class Hold {
@@ -75,6 +78,8 @@ class FrontProfileSwitcher {
     void rulesChanged();
     // How many times a profile was used.
     int switches() const { return switches_; }
+    // How many waits and unusable profiles it remembers having said.
+    std::size_t toldCount() const { return heldTold_.size() + unusableTold_.size(); }
 
   private:
     // Runs settle() once ms have passed, unless something else is run or timed before.

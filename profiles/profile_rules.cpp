@@ -1,5 +1,7 @@
 #include "profiles/profile_rules.h"
 
+#include <filesystem>
+
 namespace tq260 {
 
 bool ruleMatches(const ProfileRule& rule, const FrontApplication& front) {
@@ -9,7 +11,11 @@ bool ruleMatches(const ProfileRule& rule, const FrontApplication& front) {
     // Windows' paths are the same whatever their case.
     return sameIgnoringCase(rule.executablePath, front.executablePath);
 #else
-    return rule.executablePath == front.executablePath;
+    // A rule's path as typed ("/usr/bin/../games/x") names the same file as the one the
+    // system tells; where a symbolic link leads is left to whoever tells the path in front.
+    return rule.executablePath == front.executablePath ||
+           std::filesystem::path(rule.executablePath).lexically_normal() ==
+               std::filesystem::path(front.executablePath).lexically_normal();
 #endif
 }
 

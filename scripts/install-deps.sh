@@ -7,7 +7,7 @@ packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libhidapi-dev libudev-dev libevdev-dev libsystemd-dev libxcb1-dev
+    libhidapi-dev libudev-dev libevdev-dev libsystemd-dev libxcb1-dev libxcb-res0-dev
     nlohmann-json3-dev libcli11-dev
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
     fonts-liberation fonts-wqy-microhei

@@ -231,7 +231,7 @@ class QuietWatcher final : public FrontApplicationWatcher {
   public:
     bool start(Listener) override { return true; }
     void stop() override {}
-    std::vector<FrontApplication> openApplications() override { return {}; }
+    std::optional<std::vector<FrontApplication>> openApplications() override { return {}; }
 };
 
 // A desktop's script reports each window coming to the front; the profile follows once one
@@ -263,6 +263,28 @@ TEST_F(BusServiceTest, TheProfileFollowsTheApplicationInFrontOnceItSettles) {
     EXPECT_EQ(window->profileLine(), "Profile: Game");
     // The rules ask for a notice; without a notification area it is shown in the window.
     EXPECT_EQ(window->windowState().notice, "Switched to the profile \"Game\".");
+    service->setFrontListener({});
+}
+
+// Ids and paths longer than any application's are refused at the bus, and never kept.
+TEST_F(BusServiceTest, IdsAndPathsLongerThanAnyApplicationsAreRefused) {
+    std::vector<FrontApplication> told;
+    service->setFrontListener([&](const FrontApplication& app) { told.push_back(app); });
+    struct Row {
+        qsizetype id;
+        qsizetype path;
+        bool taken;
+    };
+    for (const Row& row :
+         {Row{255, 511, true}, Row{256, 0, false}, Row{1, 512, false}, Row{4 << 20, 0, false}}) {
+        SCOPED_TRACE(row.id);
+        told.clear();
+        const QDBusMessage reply = callAndWait(QStringLiteral("FrontApplicationChanged"),
+                                               {QString(row.id, 'a'), QString(row.path, '/')});
+        EXPECT_EQ(reply.type() == QDBusMessage::ReplyMessage, row.taken)
+            << reply.errorName().toStdString();
+        EXPECT_EQ(told.size(), row.taken ? 1u : 0u);
+    }
     service->setFrontListener({});
 }
 

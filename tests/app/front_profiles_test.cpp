@@ -5,9 +5,14 @@
 
 #include <gmock/gmock.h>
 
+#include <QTimer>
+#include <filesystem>
+
 #include "config/profile_rules_file.h"
 #include "dialog_flow_fixture.h"
 #include "keys/keymap_file.h"
+#include "platform/i3_front_watcher.h"
+#include "support/fake_i3_server.h"
 #include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
@@ -173,6 +178,63 @@ TEST_F(FrontSwitch, ADamagedProfileIsSaidOnceAndNeverUsed) {
     settle();
     EXPECT_EQ(state.profiles.activeName(), u"Game");
     EXPECT_EQ(front->switches(), 1);
+}
+
+// Under sway or i3 nothing waits for the window manager on the main thread: the watcher
+// starts at once, and the open windows come while the window goes on serving its events.
+TEST_F(FrontSwitch, TheWindowNeverWaitsForTheWindowManager) {
+    testing::TemporaryFolder sockets;
+    testing::FakeI3Server windowManager(sockets / "ipc", R"({"nodes":[
+        {"app_id":"steam","focused":true},{"app_id":"gimp"}]})");
+    front->watch(FrontSource::Sway, std::make_unique<I3FrontWatcher>(windowManager.path()));
+    EXPECT_TRUE(front->watching());
+    std::optional<std::vector<std::string>> listed;
+    front->openApplications([&](std::vector<FrontApplication> open, bool) {
+        listed.emplace();
+        for (const FrontApplication& each : open) listed->push_back(each.id);
+    });
+    // The subscription and the listing were asked, and nothing answered: a timer of the
+    // window's still fires.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windowManager.requests() == 2; }));
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }));
+    EXPECT_FALSE(listed.has_value());
+    windowManager.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed.has_value(); }));
+    EXPECT_EQ(*listed, (std::vector<std::string>{"steam", "gimp"}));
+}
+
+// A desktop's script tells the executable as it likes: the rules compare it as the system
+// names it, links resolved and "." and ".." gone.
+TEST_F(FrontSwitch, AnExecutableFromTheBusIsComparedAsTheSystemNamesIt) {
+    struct Row {
+        std::string given;
+        std::string plain;
+    };
+    for (const Row& row :
+         {Row{"/usr//bin/./steam", "/usr/bin/steam"}, Row{"/opt/game/../steam/", "/opt/steam"},
+          Row{"steam", ""}, Row{"", ""}}) {
+        EXPECT_EQ(FrontPathResolver::plain(row.given), row.plain) << row.given;
+    }
+    testing::TemporaryFolder files;
+    testing::writeRawFile(files / "game", {1});
+    std::filesystem::create_directories(files / "bin");
+    std::filesystem::create_symlink(files / "game", files / "bin" / "launcher");
+    std::string why;
+    ASSERT_TRUE(writeProfileRules(
+        state.dataFolderPath(),
+        {true,
+         {{"steam", std::filesystem::canonical(files / "game").string(), u"Game"}},
+         std::nullopt,
+         false},
+        why))
+        << why;
+    front->frontFromBus({"steam", (files / "bin" / ".." / "bin" / "launcher").string()});
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        settle();
+        return front->switches() == 1;
+    }));
 }
 
 }  // namespace

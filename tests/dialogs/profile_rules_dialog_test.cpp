@@ -8,6 +8,7 @@
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <fstream>
 #include <map>
+#include <utility>
 
 #include "config/profile_rules_file.h"
 #include "controls/qt_text.h"
@@ -35,7 +37,7 @@ class ProfileRulesDialogTest : public ::testing::Test {
     std::unique_ptr<ProfileRulesDialog> open(Language language = Language::English) {
         return std::make_unique<ProfileRulesDialog>(
             ProfileRulesContext{language, folder.path(), QStringLiteral("Watching."),
-                                [this] { return known; }, messages});
+                                [this](auto answer) { answer(known, true); }, messages});
     }
     // A profile made by New holds no settings; one saved into holds some (each value 1, one
     // the keyboard takes).
@@ -208,13 +210,12 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
     // Add… marks the applications that have a rule for any executable, and does not offer
     // them; one with a rule for a given executable only may still get one for the rest.
     std::vector<std::pair<QString, bool>> offered;
-    QTimer::singleShot(0, [&] {
-        for (const QAction* item : QApplication::activePopupWidget()->actions()) {
-            offered.emplace_back(item->text(), item->isEnabled());
-        }
-        QApplication::activePopupWidget()->close();
-    });
     dialog->pickApplication();
+    ASSERT_NE(dialog->applicationMenu(), nullptr);
+    for (const QAction* item : dialog->applicationMenu()->actions()) {
+        offered.emplace_back(item->text(), item->isEnabled());
+    }
+    dialog->applicationMenu()->close();
     const std::vector<std::pair<QString, bool>> expected{
         {"XLogo — has a rule", false}, {"nopid", true}, {"", true}, {"Other…", true}};
     EXPECT_EQ(offered, expected);
@@ -303,6 +304,39 @@ TEST_F(ProfileRulesDialogTest, AChangeThatCannotBeWrittenIsSaidAsANormalUser) {
     EXPECT_FALSE(std::filesystem::exists(folder / kProfileRulesFileName));
     // The window shows what the file holds, not the change it could not write.
     EXPECT_EQ(dialog->table()->rowCount(), 0);
+}
+
+// Add… waits for the list without holding the window up, then offers a screenful at most,
+// says how many it left out, and whether the open windows could be listed.
+TEST_F(ProfileRulesDialogTest, AddShowsTheListWhenItComesAndAScreenfulAtMost) {
+    std::vector<FrontApplication> many;
+    for (int i = 0; i < 5000; ++i) many.push_back({"app" + std::to_string(i), "", false});
+    for (const Language language : {Language::English, Language::Chinese}) {
+        std::vector<ProfileRulesContext::ApplicationsAnswer> asked;
+        ProfileRulesDialog dialog({language, folder.path(), QStringLiteral("Watching."),
+                                   [&](auto answer) { asked.push_back(std::move(answer)); },
+                                   messages});
+        const auto say = [language](const DialogText& text) {
+            return toQString(text.in(language));
+        };
+        dialog.pickApplication();
+        EXPECT_EQ(dialog.applicationMenu(), nullptr);
+        EXPECT_EQ(dialog.noteLabel()->text(), say(rules_text::kListing));
+        // Meanwhile the window is used: its change is written at once.
+        dialog.enabledBox()->click();
+        EXPECT_EQ(onDisk().enabled, dialog.enabledBox()->isChecked());
+        for (const auto& answer : std::exchange(asked, {})) answer(many, false);
+        ASSERT_NE(dialog.applicationMenu(), nullptr);
+        const QList<QAction*> items = dialog.applicationMenu()->actions();
+        const int offered = ProfileRulesDialog::kMaxOffered;
+        ASSERT_EQ(items.size(), offered + 4);
+        EXPECT_EQ(items.front()->text(), say(rules_text::kNotListed));
+        EXPECT_EQ(items[1]->text(), "app0");
+        EXPECT_EQ(items[offered + 1]->text(), say(rules_text::kMoreNotShown).arg(5000 - offered));
+        EXPECT_FALSE(items[offered + 1]->isEnabled());
+        EXPECT_EQ(items.back()->text(), say(rules_text::kOther));
+        dialog.applicationMenu()->close();
+    }
 }
 
 }  // namespace

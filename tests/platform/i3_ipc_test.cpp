@@ -1,7 +1,19 @@
 #include "platform/i3_ipc.h"
 
 #include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "platform/i3_front_watcher.h"
+#include "support/fake_i3_server.h"
+#include "support/temporary_folder.h"
+#include "support/wait_until.h"
 
 namespace tq260 {
 namespace {
@@ -94,6 +106,92 @@ TEST(I3Ipc, TheTreeGivesTheFocusedWindowAndEveryApplicationOnce) {
     ASSERT_TRUE(ownFront);
     EXPECT_TRUE(ownFront->ownWindow);
     EXPECT_FALSE(ownFront->executablePath.empty());
+}
+
+}  // namespace
+}  // namespace tq260
+
+namespace tq260 {
+namespace {
+
+// Time that moves only when the test's window manager sends: each step's bytes come a
+// step's time after the last.
+class SteppedClock final : public Clock {
+  public:
+    std::int64_t nowUs() const override { return nowUs_; }
+    void sleepMs(int) override {}
+    void blockUs(std::int64_t) override {}
+    std::atomic<std::int64_t> nowUs_{0};
+};
+
+// One deadline for a whole reply: bytes that keep trickling in do not move it.
+TEST(I3Ipc, AWholeReplyHasOneDeadlineHoweverItsBytesTrickleIn) {
+    struct Row {
+        std::size_t bytesPerStep;
+        int msPerStep;
+        bool whole;  // the reply is taken
+    };
+    const std::string reply = i3ipc::message(i3ipc::kGetTree, R"({"nodes":[],"focused":true})");
+    const std::vector<Row> rows{
+        {1, 300, false},  // a byte each 0.3 s: twelve seconds in all
+        {1, 0, true},     // in pieces, but all within the time
+        {reply.size(), 300, true},
+        {4, 300, false},  // more than the time in all, though each step is quick
+        {10, 300, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.msPerStep);
+        int fds[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+        SteppedClock clock;
+        std::atomic<bool> done{false};
+        std::thread windowManager([&] {
+            for (std::size_t at = 0; at < reply.size() && !done; at += row.bytesPerStep) {
+                // The next bytes once the reader took the last.
+                for (int queued = 1; queued > 0 && !done;) {
+                    if (ioctl(fds[1], SIOCOUTQ, &queued) != 0) return;
+                    std::this_thread::yield();
+                }
+                clock.nowUs_ += std::int64_t{row.msPerStep} * 1000;
+                const std::string step = reply.substr(at, row.bytesPerStep);
+                if (send(fds[1], step.data(), step.size(), MSG_NOSIGNAL) < 0) return;
+            }
+        });
+        std::string bytes;
+        const auto taken = i3ipc::awaitReply(fds[0], i3ipc::kGetTree, bytes, clock,
+                                             std::int64_t{i3ipc::kReplyMs} * 1000);
+        done = true;
+        shutdown(fds[0], SHUT_RDWR);
+        windowManager.join();
+        close(fds[0]);
+        close(fds[1]);
+        EXPECT_EQ(taken.has_value(), row.whole);
+    }
+}
+
+// Starting asks and returns: the answers come to the watching thread when they come.
+TEST(I3FrontWatcher, StartsWithoutWaitingForTheWindowManager) {
+    testing::TemporaryFolder folder;
+    testing::FakeI3Server windowManager(folder / "ipc",
+                                        R"({"nodes":[{"app_id":"steam","pid":1,"focused":true}]})");
+    I3FrontWatcher watcher(windowManager.path());
+    std::mutex mutex;
+    std::vector<std::string> told;
+    ASSERT_TRUE(watcher.start([&](const FrontApplication& front) {
+        std::lock_guard lock(mutex);
+        told.push_back(front.id);
+    }));
+    // Nothing answered yet: started all the same.
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(told.empty());
+    }
+    windowManager.release();
+    EXPECT_TRUE(testing::waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return told == std::vector<std::string>{"steam"};
+    }));
+    watcher.stop();
 }
 
 }  // namespace

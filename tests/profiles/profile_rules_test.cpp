@@ -25,7 +25,8 @@ TEST(ProfileRules, TheFirstRuleThatNamesTheApplicationWins) {
     for (const Pick& row :
          {Pick{"steam", "", u"Game"}, Pick{"STEAM", "/usr/bin/steam", u"Game"},
           Pick{"doom", "/opt/doom/bin/doom", u"Doom"}, Pick{"Doom", "/home/me/doom", u"Game"},
-          Pick{"firefox", "", u"Desk"}, Pick{"", "", u"Desk"}}) {
+          Pick{"doom", "/opt/doom/lib/../bin//doom", u"Doom"}, Pick{"firefox", "", u"Desk"},
+          Pick{"", "", u"Desk"}}) {
         SCOPED_TRACE(row.id);
         EXPECT_EQ(profileFor(kRules, {row.id, row.path}), std::u16string(row.profile));
     }
@@ -36,6 +37,33 @@ TEST(ProfileRules, TheFirstRuleThatNamesTheApplicationWins) {
     off.enabled = false;
     EXPECT_EQ(profileFor(off, {"steam", ""}), std::nullopt);
     EXPECT_EQ(profileFor(kRules, {"steam", "", true}), std::nullopt);
+}
+
+// Ids match whatever their case, in every script with one, and whatever the locale.
+TEST(ProfileRules, IdsMatchWithoutCaseInEveryScriptThatHasOne) {
+    struct Row {
+        const char* rule;
+        const char* told;
+        bool matches;
+    };
+    for (const Row& row : {
+             Row{"Steam", "STEAM", true},
+             Row{"Éditeur", "éDITEUR", true},        // Latin-1
+             Row{"ŁÓDŹ", "łódź", true},              // Latin Extended-A
+             Row{"Tiếng", "TIẾNG", true},            // Vietnamese
+             Row{"ΣΩΜΑ", "σωμα", true},              // Greek
+             Row{"Блокнот", "БЛОКНОТ", true},        // Cyrillic
+             Row{"Ｓｔｅａｍ", "ｓＴＥＡＭ", true},  // full width
+             Row{"记事本", "记事本", true},
+             Row{"Блокнот", "Блокнож", false},
+             Row{"steam", "steam2", false},
+             Row{"é", "e", false},
+             Row{"\xC3", "\xC3", true},  // not UTF-8: the same bytes
+             Row{"\xC3", "\xE3", false},
+         }) {
+        SCOPED_TRACE(row.told);
+        EXPECT_EQ(ruleMatches({row.rule, "", u"Game"}, {row.told, ""}), row.matches);
+    }
 }
 
 TEST(ProfileRules, ARenamedProfileKeepsItsRules) {
@@ -188,6 +216,16 @@ TEST_F(Switching, WaitsWhileTheProgramCannotSwitchAndSaysSoOnce) {
     hold.reset();
     timers.advance(5 * FrontProfileSwitcher::kSettleMs);
     EXPECT_THAT(used, ElementsAre(u"Game"));
+}
+
+// However many applications come to the front, what the switcher remembers stays bounded.
+TEST_F(Switching, RemembersABoundedNumberOfWaits) {
+    hold = Hold::Dialog;
+    rules.rules.push_back({"", "", u"Game"});
+    rules.otherwise = u"Game";
+    for (int i = 0; i < 1000; ++i) settleOn(("application " + std::to_string(i)).c_str());
+    EXPECT_LE(switcher.toldCount(), FrontProfileSwitcher::kMaxTold);
+    EXPECT_EQ(said.size(), 1000u);
 }
 
 // The application in front changes while its predecessor's profile is being sent: once the
