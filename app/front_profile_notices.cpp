@@ -1,8 +1,15 @@
 #include "app/front_profile_notices.h"
 
+#include "config/shared_messages.h"
+
 namespace tq260 {
 
 namespace {
+
+// Control characters and direction marks written out: dropped, they would name another.
+QString shown(const std::u16string& name) {
+    return QString::fromStdString(shownText(name));
+}
 
 QString say(Language language, const char* english, const char* chinese) {
     return QString::fromUtf8(language == Language::Chinese ? chinese : english);
@@ -46,7 +53,7 @@ QString heldSwitchNotice(Language language, const std::u16string& profile,
                        "配置，之后即会切换。");
             break;
     }
-    return text.arg(QString::fromStdU16String(profile));
+    return text.arg(shown(profile));
 }
 
 QString unusableProfileNotice(Language language, const std::string& application,
@@ -69,7 +76,7 @@ QString unusableProfileNotice(Language language, const std::string& application,
                        "无法为“%1”切换：配置“%2”已损坏。在配置列表中使用它可查看问题所在。");
             break;
     }
-    return text.arg(QString::fromStdString(application), QString::fromStdU16String(profile));
+    return text.arg(shown(QString::fromStdString(application).toStdU16String()), shown(profile));
 }
 
 }  // namespace tq260

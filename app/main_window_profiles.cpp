@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include "app/main_window.h"
+#include "config/shared_messages.h"
 #include "dialogs/profile_damage_text.h"
 #include "dialogs/profile_dialog_layout.h"
 #include "keys/modified_marks.h"
@@ -73,7 +74,7 @@ void CGameKeyboardDlg::rememberActive(const std::u16string& name) {
 void CGameKeyboardDlg::useProfile(const std::u16string& name) {
     // One exchange with the keyboard at a time; the tray offers no profile meanwhile.
     if (operation_.busy() || closing_) return;
-    const QString shown = QString::fromStdU16String(name);
+    const QString shown = QString::fromStdString(shownText(name));
     if (!services_.link.isConnected() || !recordIsTheKeyboards()) {
         // Loaded without being sent, the profile would be lost at the next read.
         warnAboutProfile(
@@ -156,7 +157,7 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
         answers.push_back(
             toU16((active ? text("Keep it in \"%1\"", "保存到“%1”")
                           : text("Keep it in a new profile \"%1\"", "保存为新配置“%1”"))
-                      .arg(QString::fromStdU16String(keepIn))));
+                      .arg(QString::fromStdString(shownText(keepIn)))));
     }
     answers.push_back(text16("Discard it", "放弃"));
     answers.push_back(text16("Cancel", "取消"));
@@ -164,7 +165,7 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
         toU16(text("The keyboard's configuration is not saved in any profile, and using \"%1\" "
                    "replaces it.",
                    "键盘当前的设置没有保存在任何配置中，使用“%1”会替换它。")
-                  .arg(QString::fromStdU16String(name))),
+                  .arg(QString::fromStdString(shownText(name)))),
         std::u16string(kProfileCaption.in(state_.language)), answers);
     if (choice + 1 >= answers.size()) return false;                   // cancelled
     if (keepIn.empty() || choice == answers.size() - 2) return true;  // discarded
@@ -177,13 +178,14 @@ bool CGameKeyboardDlg::keepConfigurationBefore(const std::u16string& name) {
 
 QString CGameKeyboardDlg::profileLine() {
     if (!sendingProfile_.empty()) {
-        return text("Profile: %1", "配置：%1").arg(QString::fromStdU16String(sendingProfile_));
+        return text("Profile: %1", "配置：%1")
+            .arg(QString::fromStdString(shownText(sendingProfile_)));
     }
     const ProfileStore& store = state_.profiles;
     const auto row = store.activeRow();
     if (!row) return {};
     QString line =
-        text("Profile: %1", "配置：%1").arg(QString::fromStdU16String(store.names()[*row]));
+        text("Profile: %1", "配置：%1").arg(QString::fromStdString(shownText(store.names()[*row])));
     const ProfileImage* image = activeImage_.of(store.pathOf(*row));
     bool held = false;
     if (image != nullptr) {

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "app/front_profile_notices.h"
 #include "config/profile_rules_file.h"
 #include "dialog_flow_fixture.h"
 #include "keys/keymap_file.h"
@@ -235,6 +236,18 @@ TEST_F(FrontSwitch, AnExecutableFromTheBusIsComparedAsTheSystemNamesIt) {
         settle();
         return front->switches() == 1;
     }));
+}
+
+// Control characters and direction marks are written out, not dropped: "Desk" exists, and
+// a notice about "Desk\x1b" must not say otherwise.
+TEST(FrontProfileNotices, WriteOutWhatANameHidesInIt) {
+    EXPECT_EQ(unusableProfileNotice(Language::English,
+                                    "st\x1b"
+                                    "eam",
+                                    u"Desk\x1b", FrontProfileSwitcher::Unusable::Missing),
+              "No switch for \"st\\x1beam\": there is no profile \"Desk\\x1b\".");
+    EXPECT_EQ(heldSwitchNotice(Language::English, u"Desk\u202e", FrontProfileSwitcher::Hold::Busy),
+              "\"Desk\\u202e\" waits: the keyboard is busy. The switch follows once it is done.");
 }
 
 }  // namespace
