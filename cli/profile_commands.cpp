@@ -107,7 +107,10 @@ int runProfileList(ToolContext& context) {
                     << ": tq260ctl profile save NAME makes one.\n";
         return tool_exit::kDone;
     }
-    const auto active = store.activeRow();
+    // While the program runs, it knows what it gave the keyboard; its file may not say so.
+    std::optional<std::string> told;
+    if (RunningProgram* program = throughProgram(context)) told = program->activeProfile();
+    const auto active = told ? store.rowOf(fromUtf8(*told)) : store.activeRow();
     for (std::size_t row = 0; row < store.names().size(); ++row) {
         context.out << (row == active ? "* " : "  ") << shownText(store.names()[row]);
         switch (checkProfile(store.pathOf(row)).state) {

@@ -1,5 +1,7 @@
 #include "cli/running_program.h"
 
+#include <cstdlib>
+
 #ifndef _WIN32
 #include <systemd/sd-bus.h>
 #endif
@@ -61,6 +63,9 @@ std::optional<std::uint32_t> RunningProgram::ownerProcess() {
     return std::nullopt;
 }
 RunningProgram::~RunningProgram() = default;
+std::optional<std::string> RunningProgram::activeProfile() {
+    return std::nullopt;
+}
 RunningProgram::Reply RunningProgram::call(const char*, const char*, const char*,
                                            const std::string*, bool, const std::string*) {
     return {std::nullopt, true, "no session bus on this system", {}, {}};
@@ -101,6 +106,18 @@ std::optional<std::uint32_t> RunningProgram::ownerProcess() {
 
 RunningProgram::~RunningProgram() {
     sd_bus_flush_close_unref(bus_);
+}
+
+std::optional<std::string> RunningProgram::activeProfile() {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    char* value = nullptr;
+    const int got = sd_bus_get_property_string(bus_, bus::kService, bus::kObject, bus::kInterface,
+                                               "ActiveProfile", &error, &value);
+    sd_bus_error_free(&error);
+    std::optional<std::string> name;
+    if (got >= 0 && value != nullptr) name = value;
+    std::free(value);
+    return name;
 }
 
 RunningProgram::Reply RunningProgram::call(const char* method, const char* signature,

@@ -48,6 +48,9 @@ class RunningProgram {
     Reply factoryReset();
     // The keyboards as `list` prints them.
     Reply keyboards();
+    // The profile the program last gave the keyboard, as it knows it (its file may not hold
+    // it); nothing when it does not answer.
+    std::optional<std::string> activeProfile();
 
   private:
     explicit RunningProgram(sd_bus* bus) : bus_(bus) {}

@@ -3,7 +3,8 @@
 bus: list, dump, apply (a fault named at its JSON pointer), set key and profile use work with
 the tool's own output and exit codes (list and a refused key byte for byte as without the
 program), a dump applies back, a use that would drop what no profile holds is refused until
---keep, a rename made meanwhile is the program's too, the keyboard's memory holds the changes
+--keep, a rename made meanwhile is the program's too, the active profile is the program's
+even where its file cannot take it, the keyboard's memory holds the changes
 afterwards, and --direct or another bus (another user's) are refused with 5. Run inside
 dbus-run-session.
 
@@ -116,6 +117,18 @@ def main():
                 capture_output=True, text=True, timeout=60)
             check("a rename while the program runs", renamed.returncode == 0 and
                   '"Arena"' in active.stdout, (renamed.stderr, active.stdout))
+            # A pipe where the active profile is remembered takes nothing: the program still
+            # knows what it gave the keyboard, and the tool's list asks it.
+            run("profile", "save", "Desk")
+            memory = Path(folder) / "active-profile.txt"
+            memory.unlink()
+            os.mkfifo(memory)
+            used = run("profile", "use", "Arena")
+            listed = run("profile", "list")
+            check("the active profile where its file cannot take it", used.returncode == 0 and
+                  listed.stdout.startswith("* Arena\n") and memory.is_fifo(),
+                  (used.stderr, listed.stdout))
+            memory.unlink()
             missing = run("profile", "use", "Nothing")
             check("a missing profile", missing.returncode == BAD_FILE and
                   "no profile named" in missing.stderr, missing.stderr)
