@@ -213,8 +213,11 @@ void CGameKeyboardDlg::refreshProfiles() {
         std::vector<TrayIcon::Profile> rows;
         const auto active = store.activeRow();
         for (std::size_t row = 0; row < store.names().size(); ++row) {
+            const ProfileCheck::State state = checkProfile(store.pathOf(row)).state;
             rows.push_back(
-                {store.names()[row], row == active, profileIsEmpty(store.pathOf(row)) != false});
+                {store.names()[row], row == active,
+                 state == ProfileCheck::State::Empty || state == ProfileCheck::State::Unreadable,
+                 state == ProfileCheck::State::Damaged});
         }
         // While a dialog is up or the keyboard busy, a switch would come between.
         tray_->showProfiles(rows,

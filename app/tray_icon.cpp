@@ -81,12 +81,13 @@ void TrayIcon::showProfiles(const std::vector<Profile>& profiles, bool choosable
     for (const Profile& profile : profiles) {
         QString label = toQString(profile.name);
         if (profile.empty) label += text(" (empty)", "（空）");
+        if (profile.damaged) label += text(" (damaged)", "（已损坏）");
         // A name's & would otherwise underline the letter after it.
         label.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = profiles_->addAction(label);
         action->setCheckable(true);
         action->setChecked(profile.active);
-        action->setEnabled(choosable && !profile.empty);
+        action->setEnabled(choosable && !profile.empty && !profile.damaged);
         action->setActionGroup(group);
         QObject::connect(action, &QAction::triggered, profiles_,
                          [this, name = profile.name] { actions_.useProfile(name); });

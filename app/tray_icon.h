@@ -34,7 +34,8 @@ class TrayIcon {
     struct Profile {
         std::u16string name;
         bool active = false;
-        bool empty = false;  // nothing to use yet: shown, but not chosen
+        bool empty = false;    // nothing to use yet: shown, but not chosen
+        bool damaged = false;  // holds what the keyboard does not take: shown, not chosen
     };
 
     TrayIcon(Language language, MessageBoxes& messages, Actions actions);

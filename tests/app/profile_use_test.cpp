@@ -330,6 +330,8 @@ TEST_F(ProfileUse, TheTrayListFollowsAddRenameAndDelete) {
               ProfileStore::Result::Done);
     EXPECT_THAT(trayRows(), ElementsAre("Profile_1 (empty) -"));
     EXPECT_EQ(window->trayIcon().toolTip(), "TQ260 104vez VANTOR");
+    testing::writeRawFile(profileFile(u"Broken"), std::vector<std::uint8_t>(1000, 1));
+    EXPECT_THAT(trayRows(), ElementsAre("Broken (damaged) -", "Profile_1 (empty) -"));
 }
 
 }  // namespace
