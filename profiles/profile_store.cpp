@@ -76,8 +76,10 @@ std::span<const std::uint8_t> bytesOf(const T& value) {
 ProfileStore::Outcome ProfileStore::open(std::filesystem::path folder,
                                          std::filesystem::path activeFile) {
     folder_ = std::move(folder);
+    // Opened again on the same file (the profile window does), what this store gave the
+    // keyboard stays known: the file may not have taken it.
+    if (activeFile != activeFile_) activeKnown_ = false;
     activeFile_ = std::move(activeFile);
-    activeKnown_ = false;
     makePrivateFolders(folder_);
     reload();
     std::error_code error;

@@ -367,11 +367,11 @@ TEST_F(ActiveProfile, IsKeptInMemoryWhenItsFileCannotTakeItAsANormalUser) {
         store.reload();
         EXPECT_EQ(store.activeName(), u"Work") << i;
     }
-    // What this store wrote last is not news from another program.
+    // What this store wrote last is not news from another program, nor is opening it again.
     ASSERT_EQ(store.setActive(u"Desk").result, Result::Done);
     blocks[0](activeFile());
     EXPECT_EQ(store.setActive(u"Game").result, Result::WriteFailed);
-    store.reload();
+    openWithActive();
     EXPECT_EQ(store.activeName(), u"Game");
 }
 
