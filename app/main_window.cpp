@@ -786,14 +786,8 @@ void CGameKeyboardDlg::exitFromTray() {
     // The keyboard is left on Breathing: unless the active profile has that lighting too, the
     // keyboard no longer holds it, and it is not remembered as the one it holds.
     held.lighting = record.lighting;
-    ProfileStore& store = state_.profiles;
-    if (const auto row = store.activeRow()) {
-        const ProfileImage* image = activeImage_.of(store.pathOf(*row));
-        std::unique_lock lock(state_.keyboard.recordMutex);
-        const bool stillHeld = image != nullptr && image->heldBy(held, *state_.assignments.shadow);
-        lock.unlock();
-        if (!stillHeld) rememberActive({});
-    }
+    // Nothing is said of a file that cannot take it: the program is ending.
+    if (!activeProfileHolds(held)) state_.profiles.setActive({});
     closing_ = true;
     close();
 }

@@ -258,6 +258,8 @@ class CGameKeyboardDlg final : public QWidget {
     void tellProfileOutcome(const ProfileStore::Outcome& outcome);
     // The profile as the one the keyboard holds; a file that cannot remember it is said once.
     void rememberActive(const std::u16string& name);
+    // Whether the active profile (if any) holds what the keyboard now has.
+    bool activeProfileHolds(const DeviceSettings& held);
     CachedProfileImage activeImage_;
     // The profile being sent, named in the bottom bar until the keyboard has it or not.
     std::u16string sendingProfile_;

@@ -158,6 +158,9 @@ void CGameKeyboardDlg::finishFactoryReset(OperationResult result, const DeviceSe
         *state_.assignments.shadow = *state_.assignments.table;
     }
     saveKeymap();
+    // The keyboard no longer has its profile, unless that profile is the factory settings.
+    if (!activeProfileHolds(reread)) rememberActive({});
+    refreshProfiles();
     update();
     if (changes_.configurationChanged) changes_.configurationChanged();
     if (then) then(result);

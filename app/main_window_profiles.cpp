@@ -53,6 +53,15 @@ void CGameKeyboardDlg::tellProfileOutcome(const ProfileStore::Outcome& outcome) 
     }
 }
 
+bool CGameKeyboardDlg::activeProfileHolds(const DeviceSettings& held) {
+    ProfileStore& store = state_.profiles;
+    const auto row = store.activeRow();
+    if (!row) return true;
+    const ProfileImage* image = activeImage_.of(store.pathOf(*row));
+    std::lock_guard lock(state_.keyboard.recordMutex);
+    return image != nullptr && image->heldBy(held, *state_.assignments.shadow);
+}
+
 void CGameKeyboardDlg::rememberActive(const std::u16string& name) {
     const ProfileStore::Outcome kept = state_.profiles.setActive(name);
     if (kept.result == ProfileStore::Result::Done) {
@@ -64,9 +73,9 @@ void CGameKeyboardDlg::rememberActive(const std::u16string& name) {
     if (activeFileFailureTold_ || kept.result != ProfileStore::Result::WriteFailed) return;
     activeFileFailureTold_ = true;
     noticeFromRules(
-        text("The keyboard has the profile, but this file, which remembers it across starts, "
-             "could not be written:\n%1",
-             "键盘已使用该配置，但无法写入在重新启动后记住它的文件：\n%1")
+        text("The file that remembers the keyboard's profile across starts could not be "
+             "written:\n%1",
+             "无法写入在重新启动后记住键盘所用配置的文件：\n%1")
             .arg(QDir::toNativeSeparators(QString::fromStdU16String(kept.file.u16string()))),
         QSystemTrayIcon::Warning);
 }

@@ -132,8 +132,8 @@ TEST_F(FrontSwitch, AnActiveFileThatCannotBeWrittenLeavesNoWrongProfileOnAsANorm
     const std::uint8_t desk = record().lighting.brightness;
     const QString failed =
         QStringLiteral(
-            "The keyboard has the profile, but this file, which remembers it across starts, could "
-            "not be written:\n%1")
+            "The file that remembers the keyboard's profile across starts could not be written:"
+            "\n%1")
             .arg(QString::fromStdString(file.string()));
     struct Step {
         const char* front;

@@ -297,6 +297,27 @@ TEST_F(ProfileUse, TheTooltipFollowsCancelAndTheMarkFollowsExit) {
     }
 }
 
+// A factory reset leaves the keyboard in no profile, unless the active one is the factory
+// settings.
+TEST_F(ProfileUse, AFactoryResetForgetsAProfileTheKeyboardNoLongerHas) {
+    start();
+    writeProfile(u"Game", [](DeviceSettings& s) { s.lighting.brightness = 3; });
+    messages.choices = {1};  // what the keyboard held is discarded
+    use(u"Game");
+    ASSERT_EQ(state.profiles.activeName(), u"Game");
+    const auto reset = [&] {
+        window->restoreFactory({});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->keyboardBusy(); }, 20000));
+    };
+    reset();
+    EXPECT_EQ(state.profiles.activeName(), u"");
+    EXPECT_EQ(window->profileLine(), "");
+    writeProfile(u"Factory");
+    use(u"Factory");
+    reset();
+    EXPECT_EQ(state.profiles.activeName(), u"Factory");
+}
+
 // A tiling desktop floats a window whose size is fixed instead of cutting it to a tile.
 TEST_F(ProfileUse, TheWindowAsksForItsOwnSize) {
     start();
