@@ -41,7 +41,9 @@ const char* settingPath(Setting setting) {
 
 std::string damageText(const ProfileStore::Outcome& outcome) {
     const ProfileDamage& damage = outcome.damage;
-    std::string text = "its file " + shownPath(outcome.file);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely about a literal put in front.
+    std::string text = "its file ";
+    text += shownPath(outcome.file);
     if (damage.size) {
         return text + " is " + std::to_string(*damage.size) + " bytes, and a profile's file is " +
                std::to_string(kProfileFileBytes) + " bytes (" +
@@ -49,8 +51,10 @@ std::string damageText(const ProfileStore::Outcome& outcome) {
     }
     text += " holds values the keyboard does not take:";
     for (const SettingValue& value : damage.values) {
-        text += "\n" + std::string(settingPath(value.setting)) + ": " +
-                settingRefusal(value.setting, value.value).value_or("");
+        text += '\n';
+        text += settingPath(value.setting);
+        text += ": ";
+        text += settingRefusal(value.setting, value.value).value_or("");
     }
     return text;
 }
