@@ -146,14 +146,17 @@ void CConfigureDlg::done(int result) {
 void CConfigureDlg::showProfiles(const std::u16string& select) {
     list_->clear();
     shown_ = store_.names();
-    const QString empty = text(kEmptyNote);
     for (std::size_t row = 0; row < store_.names().size(); ++row) {
         const QString name = toQString(store_.names()[row]);
         QListWidgetItem* item = list_->item(list_->addRow(name));
-        // Marked as the tray's menu marks it: there is nothing in it to use yet.
-        if (profileIsEmpty(store_.pathOf(row)) == true) {
-            item->setData(CTransparentListBox::kNoteRole, empty);
-            item->setData(Qt::AccessibleTextRole, name + u' ' + empty);
+        // Marked as the tray's menu marks it: there is nothing in it to use yet, or what is in
+        // it the keyboard does not take.
+        const ProfileCheck::State state = checkProfile(store_.pathOf(row)).state;
+        if (state == ProfileCheck::State::Empty || state == ProfileCheck::State::Damaged) {
+            const QString note =
+                text(state == ProfileCheck::State::Empty ? kEmptyNote : kDamagedNote);
+            item->setData(CTransparentListBox::kNoteRole, note);
+            item->setData(Qt::AccessibleTextRole, name + u' ' + note);
         }
     }
     if (!select.empty()) {

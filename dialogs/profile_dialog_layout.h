@@ -86,6 +86,7 @@ inline constexpr DialogText kEmptyExport{
     u"此配置为空，还没有可导出的内容。\n%1"};
 // After the name of a profile that holds nothing yet.
 inline constexpr DialogText kEmptyNote{u"(empty)", u"（空）"};
+inline constexpr DialogText kDamagedNote{u"(damaged)", u"（已损坏）"};
 inline constexpr DialogText kRenameFailed{u"Fail", u"Fail"};
 inline constexpr DialogText kFileFilterName{u"bin Files(*.bin)", u"bin Files(*.bin)"};
 // What the sound handling adds: each says what happened and to which file.

@@ -52,6 +52,8 @@ QString ProfileRulesDialog::profileProblem(ProfileState state, const std::u16str
             return text(kProfileMissing).arg(toQString(name));
         case ProfileState::Empty:
             return text(kProfileEmpty).arg(toQString(name));
+        case ProfileState::Damaged:
+            return text(kProfileDamaged).arg(toQString(name));
         case ProfileState::Usable:
             break;
     }
@@ -100,7 +102,8 @@ void ProfileRulesDialog::fillProfileBox(QComboBox* box,
         if (current == name) shown = box->count() - 1;
     };
     for (const ProfileEntry& profile : profiles_) {
-        add(profile.empty ? text(kEmptyMark).arg(toQString(profile.name)) : toQString(profile.name),
+        const DialogText* mark = profile.damaged ? &kDamagedMark : &kEmptyMark;
+        add(profile.empty ? text(*mark).arg(toQString(profile.name)) : toQString(profile.name),
             profile.name, !profile.empty);
     }
     if (current && shown < 0) add(text(kMissingMark).arg(toQString(*current)), *current, false);

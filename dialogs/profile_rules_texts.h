@@ -58,6 +58,7 @@ inline constexpr DialogText kAlreadyRuled{u"%1 has a rule already: it is selecte
 // Marks of a profile in the profile boxes.
 inline constexpr DialogText kEmptyMark{u"%1 (empty)", u"%1（空）"};
 inline constexpr DialogText kMissingMark{u"%1 (missing)", u"%1（不存在）"};
+inline constexpr DialogText kDamagedMark{u"%1 (damaged)", u"%1（已损坏）"};
 
 // Why a rule never applies.
 inline constexpr DialogText kProfileMissing{u"Never applies: there is no profile \"%1\".",
@@ -65,6 +66,10 @@ inline constexpr DialogText kProfileMissing{u"Never applies: there is no profile
 inline constexpr DialogText kProfileEmpty{
     u"Never applies: the profile \"%1\" holds no settings; save into it in the profile window.",
     u"不会生效：配置“%1”中没有任何设置；请在配置窗口中保存到其中。"};
+inline constexpr DialogText kProfileDamaged{
+    u"Never applies: the profile \"%1\" is damaged; using it in the profile window says what is "
+    u"wrong.",
+    u"不会生效：配置“%1”已损坏；在配置窗口中使用它可查看问题所在。"};
 inline constexpr DialogText kHidden{u"Never applies: rule %1 (%2) above it always matches first.",
                                     u"不会生效：上面的第 %1 条规则（%2）总是先匹配。"};
 // A rule named in another's mark: its application and executable.

@@ -7,8 +7,10 @@ namespace tq260 {
 std::vector<ProfileEntry> profileEntries(const ProfileStore& store) {
     std::vector<ProfileEntry> profiles;
     for (std::size_t row = 0; row < store.names().size(); ++row) {
-        profiles.push_back({store.names()[row],
-                            checkProfile(store.pathOf(row)).state != ProfileCheck::State::Usable});
+        const ProfileCheck::State state = checkProfile(store.pathOf(row)).state;
+        profiles.push_back(
+            {store.names()[row], state != ProfileCheck::State::Usable,
+             state == ProfileCheck::State::Damaged || state == ProfileCheck::State::Unreadable});
     }
     return profiles;
 }
@@ -17,6 +19,7 @@ ProfileState profileState(const std::vector<ProfileEntry>& profiles, std::u16str
     const auto found = std::find_if(profiles.begin(), profiles.end(),
                                     [&](const ProfileEntry& entry) { return entry.name == name; });
     if (found == profiles.end()) return ProfileState::Missing;
+    if (found->damaged) return ProfileState::Damaged;
     return found->empty ? ProfileState::Empty : ProfileState::Usable;
 }
 

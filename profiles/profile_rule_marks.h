@@ -18,14 +18,16 @@ struct ProfileEntry {
     // Cannot be used: holds no settings (made by New and never saved into), which would blank
     // the keyboard, or its file is damaged or cannot be read.
     bool empty = false;
+    // Of those, one whose file is damaged or cannot be read: saving into it is not the mend.
+    bool damaged = false;
     friend bool operator==(const ProfileEntry&, const ProfileEntry&) = default;
 };
 
 // The store's profiles as the rules weigh them: one that cannot be used (empty, damaged, or
-// its file unreadable) counts as empty.
+// its file unreadable) is never given.
 std::vector<ProfileEntry> profileEntries(const ProfileStore& store);
 
-enum class ProfileState { Usable, Empty, Missing };
+enum class ProfileState { Usable, Empty, Damaged, Missing };
 ProfileState profileState(const std::vector<ProfileEntry>& profiles, std::u16string_view name);
 
 // Why a rule can never give its profile; nothing marked when it can.

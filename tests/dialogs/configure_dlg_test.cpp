@@ -337,8 +337,10 @@ TEST_F(ConfigureDlgTest, RulesFollowARenameAndTheDeleteQuestionNamesThem) {
               u"in \"Use for applications…\". | Profile");
 }
 
-// An empty profile is marked so in the list; a long name stops short of the tick.
+// An empty or damaged profile is marked so in the list; a long name stops short of the tick.
 TEST_F(ConfigureDlgTest, EmptyProfilesAreMarkedAndLongNamesEndBeforeTheTick) {
+    std::filesystem::create_directories(profileFolder());
+    testing::writeRawFile(profileFolder() / "Worn.bin", std::vector<std::uint8_t>(1000, 1));
     open();
     makeProfiles(2);
     const auto note = [&](int row) {
@@ -349,6 +351,7 @@ TEST_F(ConfigureDlgTest, EmptyProfilesAreMarkedAndLongNamesEndBeforeTheTick) {
     dialog->runCommand(kProfileSaveCommand);
     EXPECT_EQ(note(0), "");
     EXPECT_EQ(note(1), "(empty)");
+    EXPECT_EQ(note(2), "(damaged)");
     // The tick's column of the active row looks the same whatever its name.
     const auto tickColumn = [&] {
         dialog->list()->clearSelection();

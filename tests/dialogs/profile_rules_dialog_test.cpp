@@ -162,6 +162,8 @@ TEST_F(ProfileRulesDialogTest, FollowsTheFileAndTheProfilesWhileOpen) {
 
 TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTheRest) {
     makeProfile("Blank", true);
+    writeRawFile(folder / ProfileStore::kFolderName / "Worn.bin",
+                 std::vector<std::uint8_t>(1000, 1));
     known.push_back({"nopid", "", false});
     write({true,
            {{"steam", "", u"Game"},
@@ -169,7 +171,8 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
             {"xterm", "", u"Blank"},
             {"old", "", u"Gone"},
             {"nopid", "/opt/nopid", u"Desk"},
-            {"XLogo", "", u"Desk"}},
+            {"XLogo", "", u"Desk"},
+            {"vlc", "", u"Worn"}},
            u"Blank"});
     struct Row {
         QString profile;
@@ -181,7 +184,8 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
         {"Blank (empty)", "the profile \"Blank\" holds no settings"},
         {"Gone (missing)", "there is no profile \"Gone\""},
         {"Desk", "the desktop does not tell which executable nopid runs"},
-        {"Desk", ""}};
+        {"Desk", ""},
+        {"Worn (damaged)", "the profile \"Worn\" is damaged"}};
     for (const Language language : {Language::English, Language::Chinese}) {
         auto dialog = open(language);
         for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
@@ -201,11 +205,12 @@ TEST_F(ProfileRulesDialogTest, RulesThatCanNeverApplyAreMarkedAndAddOffersOnlyTh
     auto dialog = open();
     QComboBox* box = dialog->profileBox(0);
     const auto* model = qobject_cast<QStandardItemModel*>(box->model());
-    ASSERT_EQ(box->count(), 3);
+    ASSERT_EQ(box->count(), 4);
     EXPECT_EQ(box->itemText(0), "Blank (empty)");
     EXPECT_FALSE(model->item(0)->isEnabled());
     EXPECT_TRUE(model->item(1)->isEnabled());
-    EXPECT_EQ(dialog->profileBox(3)->findText("Gone (missing)"), 3);
+    EXPECT_FALSE(model->item(3)->isEnabled());
+    EXPECT_EQ(dialog->profileBox(3)->findText("Gone (missing)"), 4);
 
     // Add… marks the applications that have a rule for any executable, and does not offer
     // them; one with a rule for a given executable only may still get one for the rest.
