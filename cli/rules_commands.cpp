@@ -148,6 +148,11 @@ int runRulesChange(ToolContext& context, const RulesChange& change) {
                 context.err << "rules add: the application's id must not be empty.\n";
                 return tool_exit::kUsage;
             }
+            if (const auto longer = ruleTooLong(change.application, change.executablePath)) {
+                context.err << "rules add: the " << (longer->first == "path" ? "--path " : "id ")
+                            << longer->second << ".\n";
+                return tool_exit::kUsage;
+            }
             if (const auto failed = refusedProfile(context, profile)) return *failed;
             const ProfileRule rule{change.application, change.executablePath, profile};
             std::size_t at = list.size();

@@ -2,6 +2,7 @@
 
 #include "config/text_encoding.h"
 #include "platform/atomic_file.h"
+#include "platform/front_application.h"
 
 namespace tq260 {
 
@@ -32,6 +33,26 @@ std::optional<std::string> text(const Json& object, const std::string& path, con
     }
     return value.get<std::string>();
 }
+
+}  // namespace
+
+std::optional<std::pair<std::string, std::string>> ruleTooLong(std::string_view application,
+                                                               std::string_view executablePath) {
+    // No application in front has a longer id or path: such a rule would never apply.
+    if (application.size() > kMaxApplicationIdBytes) {
+        return std::pair{std::string("application"), "must be at most " +
+                                                         std::to_string(kMaxApplicationIdBytes) +
+                                                         " bytes, as every application's id is"};
+    }
+    if (executablePath.size() > kMaxExecutablePathBytes) {
+        return std::pair{std::string("path"), "must be at most " +
+                                                  std::to_string(kMaxExecutablePathBytes) +
+                                                  " bytes, as every executable's path is"};
+    }
+    return std::nullopt;
+}
+
+namespace {
 
 void onlyMembers(const Json& object, const std::string& path,
                  std::initializer_list<const char*> known, std::vector<ConfigError>& errors) {
@@ -86,6 +107,10 @@ ProfileRules readRules(const Json& root, std::vector<ConfigError>& errors) {
         const auto application = text(each, path, "application", true, errors);
         const auto executable = text(each, path, "path", false, errors);
         const auto profile = text(each, path, "profile", true, errors);
+        if (const auto longer = ruleTooLong(application.value_or(""), executable.value_or(""))) {
+            errors.push_back({path + "/" + longer->first, longer->second});
+            continue;
+        }
         if (application && profile) {
             rules.rules.push_back({*application, executable.value_or(""), fromUtf8(*profile)});
         }
@@ -135,6 +160,15 @@ std::string profileRulesToJson(const ProfileRules& rules) {
 bool writeProfileRules(const std::filesystem::path& dataFolder, const ProfileRules& rules,
                        std::string& why) {
     const std::filesystem::path file = dataFolder / kProfileRulesFileName;
+    for (std::size_t i = 0; i < rules.rules.size(); ++i) {
+        const ProfileRule& rule = rules.rules[i];
+        if (const auto longer = ruleTooLong(rule.application, rule.executablePath)) {
+            why = "Rule " + std::to_string(i + 1) + ": its " +
+                  (longer->first == "path" ? "executable's path " : "application's id ") +
+                  longer->second + ".";
+            return false;
+        }
+    }
     const ProfileRulesReading there = readProfileRules(dataFolder);
     if (there.state == ProfileRulesReading::State::Damaged) {
         why = utf8Of(file) + " is damaged, so it is kept as it is: mend it or remove it first.\n" +

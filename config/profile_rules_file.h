@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "config/config_reader.h"
@@ -26,6 +29,11 @@ struct ProfileRulesReading {
 // Reads the data folder's rules. A file that cannot be read or is not valid is Damaged: said,
 // and never written over (see writeProfileRules).
 ProfileRulesReading readProfileRules(const std::filesystem::path& dataFolder);
+
+// A rule's id or path longer than any application's: the member ("application" or "path")
+// and what it must be; nothing when both fit.
+std::optional<std::pair<std::string, std::string>> ruleTooLong(std::string_view application,
+                                                               std::string_view executablePath);
 
 // {"format": 1, "enabled": …, "notice": …, "rules": [{"application", "path", "profile"}],
 // "otherwise": profile or null}.

@@ -59,8 +59,13 @@ TEST_F(RulesCommands, ARefusedChangeWritesNothing) {
         int exitCode;
         const char* said;
     };
+    const std::string longId(256, 'a');
+    const std::string longPath = "/" + std::string(511, 'p');
     for (const Row& row :
          {Row{Kind::Add, "doom", "Nope", "", tool_exit::kBadFile, "no profile named \"Nope\""},
+          Row{Kind::Add, longId.c_str(), "Game", "", tool_exit::kUsage, "at most 255 bytes"},
+          Row{Kind::Add, "doom", "Game", longPath.c_str(), tool_exit::kUsage,
+              "--path must be at most 511 bytes"},
           Row{Kind::Add, "", "Game", "", tool_exit::kUsage, "must not be empty"},
           Row{Kind::Remove,
               "steam",

@@ -22,11 +22,19 @@ TEST(ProfileRulesFile, WrittenRulesAreReadBackAsTheyWere) {
     const ProfileRulesReading read = readProfileRules(data.path());
     EXPECT_EQ(read.state, State::Read);
     EXPECT_EQ(read.rules, rules);
+    // One no application could match is not written.
+    ProfileRules longer = rules;
+    longer.rules[1].executablePath = "/" + std::string(511, 'p');
+    EXPECT_FALSE(writeProfileRules(data.path(), longer, why));
+    EXPECT_EQ(why,
+              "Rule 2: its executable's path must be at most 511 bytes, as every "
+              "executable's path is.");
+    EXPECT_EQ(readProfileRules(data.path()).rules, rules);
 }
 
 TEST(ProfileRulesFile, ADamagedFileIsSaidAndNeverWrittenOver) {
     struct Row {
-        const char* text;
+        std::string text;
         const char* said;
     };
     for (const Row& row :
@@ -36,6 +44,9 @@ TEST(ProfileRulesFile, ADamagedFileIsSaidAndNeverWrittenOver) {
           Row{R"({"format": 1, "rules": [{"application": "a", "profile": 3}]})",
               "/rules/0/profile"},
           Row{R"({"format": 1, "enabled": "yes"})", "/enabled"},
+          Row{R"({"format": 1, "rules": [{"application": ")" + std::string(256, 'a') +
+                  R"(", "profile": "Game"}]})",
+              "/rules/0/application: must be at most 255 bytes"},
           Row{R"({"format": 1, "rules": [], "rules": []})", "/"}}) {
         SCOPED_TRACE(row.text);
         testing::TemporaryFolder data;
