@@ -101,7 +101,8 @@ mode_t modeOf(const std::string& path) {
 // when it is opened.
 TEST(DeviceClaim, ALockFileIsPrivateToItsUserAsANormalUser) {
     const mode_t umask = ::umask(022);
-    for (const std::optional<mode_t> before : {std::optional<mode_t>{}, {0644}, {0640}, {0666}}) {
+    for (const std::optional<mode_t> before :
+         {std::optional<mode_t>{}, {0644}, {0640}, {0604}, {0666}}) {
         TemporaryFolder folder;
         const std::string file = (folder / "VirtualKeyboard.lock").string();
         if (before) {
