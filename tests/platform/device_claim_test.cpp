@@ -276,6 +276,54 @@ TEST(DeviceClaim, AnotherUsersOldDescriptorNeverBlocksAndClaimsStillExclude) {
     }
 }
 
+// Copies of this user's program that find the file open to others at once each replace it,
+// one after another: still exactly one of them holds it.
+TEST(DeviceClaim, CopiesReplacingTheFileAtOnceStillExcludeEachOther) {
+    constexpr int kCopies = 6;
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        TemporaryFolder folder;
+        const std::string file = (folder / "VirtualKeyboard.lock").string();
+        writeRawFile(file, {});
+        ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+        int start[2];
+        int outcomes[2];
+        int done[2];
+        ASSERT_EQ(::pipe(start), 0);
+        ASSERT_EQ(::pipe(outcomes), 0);
+        ASSERT_EQ(::pipe(done), 0);
+        pid_t copies[kCopies];
+        for (pid_t& copy : copies) {
+            copy = fork();
+            if (copy == 0) {
+                ::close(start[1]);
+                ::close(done[1]);
+                char byte = 0;
+                // All start when the pipe closes; each holds what it got until told.
+                static_cast<void>(::read(start[0], &byte, 1));
+                std::unique_ptr<DeviceClaim> claim;
+                byte = static_cast<char>(DeviceClaim::takeLockFile(file, claim));
+                _exit(::write(outcomes[1], &byte, 1) == 1 && ::read(done[0], &byte, 1) == 0 ? 0
+                                                                                            : 1);
+            }
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        ::close(outcomes[1]);
+        int claimed = 0;
+        char byte = 0;
+        for (int copy = 0; copy < kCopies && ::read(outcomes[0], &byte, 1) == 1; ++copy) {
+            claimed += byte == static_cast<char>(DeviceClaim::Outcome::Claimed);
+        }
+        EXPECT_EQ(claimed, 1);
+        EXPECT_EQ(modeOf(file), 0600U);
+        ::close(done[1]);
+        for (const pid_t copy : copies) ::waitpid(copy, nullptr, 0);
+        ::close(outcomes[0]);
+        ::close(done[0]);
+    }
+}
+
 // This user's own pipe or folder at the name is no lock file: nothing can be locked there.
 TEST(DeviceClaim, NoLockFileWhereThisUsersPipeOrFolderIs) {
     for (const bool pipe : {true, false}) {
