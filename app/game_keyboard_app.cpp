@@ -84,6 +84,20 @@ void CGameKeyboardApp::tellHeldByAnotherUser(const QString& lockFile, const QStr
                    chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
 }
 
+void CGameKeyboardApp::tellLockUnusable(const QString& lockFile) {
+    const bool chinese = state_.language == Language::Chinese;
+    const QString text =
+        chinese ? QStringLiteral(
+                      "无法创建或锁定虚拟键盘的锁文件（它必须是本用户自己的文件）；"
+                      "在此之前，虚拟键盘无法使用：\n%1")
+                : QStringLiteral(
+                      "The virtual keyboard's lock file could not be made or locked (it must "
+                      "be this user's own file); the virtual keyboard cannot be used until it "
+                      "can:\n%1");
+    messages_.warn(text.arg(lockFile).toStdU16String(),
+                   chinese ? u"TQ260 104vez星岚版" : u"TQ260 104vez VANTOR");
+}
+
 bool CGameKeyboardApp::claimVirtualKeyboard() {
     // Taken once: a second claim would be refused as another program's.
     if (virtualKeyboardClaim_ != nullptr) return true;
@@ -93,8 +107,9 @@ bool CGameKeyboardApp::claimVirtualKeyboard() {
         DeviceClaim::takeLockFile(lock, virtualKeyboardClaim_, &otherUser);
     virtualKeyboardOtherUser_.reset();
     if (outcome == DeviceClaim::Outcome::HeldByAnotherUser) virtualKeyboardOtherUser_ = otherUser;
-    return outcome == DeviceClaim::Outcome::Claimed ||
-           outcome == DeviceClaim::Outcome::NotClaimable;
+    // Without a lock nothing keeps the tool off it: not used until one can be taken.
+    virtualKeyboardLockUnusable_ = outcome == DeviceClaim::Outcome::NotClaimable;
+    return outcome == DeviceClaim::Outcome::Claimed;
 }
 
 void CGameKeyboardApp::holdVirtualKeyboard() {
@@ -109,6 +124,14 @@ void CGameKeyboardApp::holdVirtualKeyboard() {
                  lock = QDir::toNativeSeparators(state_.dataPath() + "VirtualKeyboard.lock")] {
                     tellHeldByAnotherUser(lock, user);
                 },
+                Qt::QueuedConnection);
+        }
+        if (virtualKeyboardLockUnusable_ && !toldLockUnusable_) {
+            toldLockUnusable_ = true;
+            QMetaObject::invokeMethod(
+                qApp,
+                [this, lock = QDir::toNativeSeparators(
+                           state_.dataPath() + "VirtualKeyboard.lock")] { tellLockUnusable(lock); },
                 Qt::QueuedConnection);
         }
         // A tool command holds it now and ends within seconds; the program starts anyway rather
@@ -152,7 +175,8 @@ void CGameKeyboardApp::openTheKeyboard() {
         // A tool command holding it ends within seconds: waited for a while, so that the
         // window opens with the keyboard in it rather than without.
         const QDeadlineTimer deadline(kVirtualKeyboardWaitMs);
-        while (!claimVirtualKeyboard() && !virtualKeyboardOtherUser_ && !deadline.hasExpired()) {
+        while (!claimVirtualKeyboard() && !virtualKeyboardOtherUser_ &&
+               !virtualKeyboardLockUnusable_ && !deadline.hasExpired()) {
             QThread::msleep(kVirtualKeyboardRetryMs);
         }
         holdVirtualKeyboard();

@@ -63,9 +63,12 @@ class CGameKeyboardApp {
     // lock or owns its file; whether that was said yet.
     std::optional<std::string> virtualKeyboardOtherUser_;
     bool toldOtherUser_ = false;
+    bool virtualKeyboardLockUnusable_ = false;
+    bool toldLockUnusable_ = false;
     // Says that another user holds the virtual keyboard; the window's bottom bar says only
     // that no keyboard is there.
     void tellHeldByAnotherUser(const QString& lockFile, const QString& user);
+    void tellLockUnusable(const QString& lockFile);
     // Once held: the memory is read and the keyboard plugged in; until then, tried again.
     void holdVirtualKeyboard();
     std::unique_ptr<HotPlugWatcher> watcher_;

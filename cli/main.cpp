@@ -278,6 +278,7 @@ int main(int argc, char** argv) {
     // in for it, so two programs never interleave on it.
     std::unique_ptr<tq260::DeviceClaim> claim;
     std::optional<std::string> heldByAnotherUser;
+    bool lockFileUnusable = false;
     const auto holdVirtualKeyboard = [&] {
         if (claim != nullptr) return true;
         std::string otherUser;
@@ -285,8 +286,9 @@ int main(int argc, char** argv) {
             tq260::utf8Of(dataFolder / "VirtualKeyboard.lock"), claim, &otherUser);
         if (outcome == tq260::DeviceClaim::Outcome::HeldByAnotherUser)
             heldByAnotherUser = otherUser;
-        return outcome == tq260::DeviceClaim::Outcome::Claimed ||
-               outcome == tq260::DeviceClaim::Outcome::NotClaimable;
+        // Without a lock nothing keeps another program off it: refused as well.
+        lockFileUnusable = outcome == tq260::DeviceClaim::Outcome::NotClaimable;
+        return outcome == tq260::DeviceClaim::Outcome::Claimed;
     };
     std::unique_ptr<tq260::HidTransport> transport;
     tq260::VirtualKeyboard* virtualKeys = nullptr;
@@ -316,6 +318,7 @@ int main(int argc, char** argv) {
         context.holdKeyboard = [&, attached = false]() mutable {
             if (!holdVirtualKeyboard()) {
                 context.heldByAnotherUser = heldByAnotherUser;
+                context.lockFileUnusable = lockFileUnusable;
                 return false;
             }
             if (!attached) tq260::keepVirtualKeyboardMemory(context, *virtualKeys);
@@ -333,7 +336,7 @@ int main(int argc, char** argv) {
                 const bool held = virtualKeys != nullptr ? !holdVirtualKeyboard()
                                                          : tq260::keyboardHeldElsewhere(*transport);
                 // Another user's program is not on this user's bus.
-                if (held && !heldByAnotherUser) {
+                if (held && !heldByAnotherUser && !lockFileUnusable) {
                     program = tq260::RunningProgram::reach(virtualKeys != nullptr);
                 }
             }

@@ -47,6 +47,10 @@ struct ToolContext {
     // Set when holdKeyboard was refused because another user holds the keyboard: that user's
     // name, or empty when the system does not say.
     std::optional<std::string> heldByAnotherUser = std::nullopt;
+    // Set when holdKeyboard was refused because no lock file could be made or locked (not
+    // this user's regular file, or a folder it may not write): nothing keeps another program
+    // off the keyboard, so it is not used.
+    bool lockFileUnusable = false;
     // Where the keyboard's memory is kept in a file (the virtual keyboard's): that file, once
     // a change could not be saved to it. A command that changed the keyboard then fails.
     std::function<std::optional<std::filesystem::path>()> unsavedMemory = {};

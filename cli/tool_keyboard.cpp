@@ -16,6 +16,13 @@ int noKeyboard(ToolContext& context) {
 }
 
 int keyboardInUse(ToolContext& context) {
+    if (context.lockFileUnusable) {
+        context.err << "The virtual keyboard's lock file "
+                    << utf8Of(context.dataFolder / "VirtualKeyboard.lock")
+                    << " could not be made or locked (it must be this user's own file): the "
+                       "virtual keyboard cannot be used until it can.\n";
+        return tool_exit::kCannotWrite;
+    }
     if (context.heldByAnotherUser) {
         // Not a program of this user's to close: its lock file is only this user's to hold.
         const std::string& name = *context.heldByAnotherUser;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -94,6 +95,121 @@ DeviceClaim::Outcome heldByAnotherUser(std::string* otherUser, std::string name)
     return DeviceClaim::Outcome::HeldByAnotherUser;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the name still leads to the file open as fd.
+bool namesFile(const std::string& path, int fd) {
+    struct stat named {};
+    struct stat opened {};
+    return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &opened) == 0 &&
+           sameFile(named, opened);
+}
+
+// One try at the lock file: its descriptor when claimed; again when it changed meanwhile.
+struct Attempt {
+    DeviceClaim::Outcome outcome = DeviceClaim::Outcome::NotClaimable;
+    int fd = -1;
+    std::string otherUser = {};
+    bool again = false;
+};
+
+Attempt refused(DeviceClaim::Outcome outcome, int fd = -1) {
+    if (fd >= 0) close(fd);
+    return {outcome};
+}
+
+Attempt tryAgain(int fd = -1, int other = -1) {
+    if (fd >= 0) close(fd);
+    if (other >= 0) close(other);
+    return {DeviceClaim::Outcome::HeldElsewhere, -1, {}, true};
+}
+
+// Opens this user's own regular file by name, made private when missing; never through a
+// link, and never waiting on a pipe put in its place. Another user's thing at the name,
+// whatever it is, is told as theirs.
+Attempt openOwnFile(const std::string& path, struct stat& status) {
+    const int fd = ::open(path.c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const bool found = fd >= 0 ? ::fstat(fd, &status) == 0 : ::lstat(path.c_str(), &status) == 0;
+    // Root may open it all the same; it is still not this user's to take.
+    if (found && status.st_uid != geteuid()) {
+        if (fd >= 0) close(fd);
+        return {DeviceClaim::Outcome::HeldByAnotherUser, -1, userName(status.st_uid)};
+    }
+    if (fd < 0) return refused(DeviceClaim::Outcome::NotClaimable);
+    if (!found || !S_ISREG(status.st_mode)) return refused(DeviceClaim::Outcome::NotClaimable, fd);
+    return {DeviceClaim::Outcome::Claimed, fd};
+}
+
+bool lockWhole(int fd, short type) {
+    struct flock whole = wholeFile();
+    whole.l_type = type;
+    return fcntl(fd, F_OFD_SETLK, &whole) == 0;
+}
+
+// Puts a new private file, locked, in place of the old one, which its lock (ours) keeps
+// from being taken meanwhile. A user who opened the old file keeps a file nobody uses.
+// Copies of this user's program replace one at a time: each holds the new file's lock
+// while it checks the names and renames, and the new file's name is ours alone.
+Attempt replaceLockFile(const std::string& path, int old) {
+    const std::string fresh = path + ".new";
+    struct stat status {};
+    Attempt made = openOwnFile(fresh, status);
+    if (made.outcome != DeviceClaim::Outcome::Claimed) {
+        close(old);
+        return made;
+    }
+    const int fd = made.fd;
+    // Never one of ours: made private, and never opened by another user.
+    if ((status.st_mode & 077) != 0) {
+        ::unlink(fresh.c_str());
+        return tryAgain(fd, old);
+    }
+    // Another copy replacing it now, or one that did and left its name to another.
+    if (!lockWhole(fd, F_WRLCK) || !namesFile(fresh, fd)) return tryAgain(fd, old);
+    if (!namesFile(path, old)) {
+        // Replaced already by another copy: ours is not needed.
+        ::unlink(fresh.c_str());
+        return tryAgain(fd, old);
+    }
+    if (::rename(fresh.c_str(), path.c_str()) != 0) {
+        ::unlink(fresh.c_str());
+        close(old);
+        return refused(DeviceClaim::Outcome::NotClaimable, fd);
+    }
+    close(old);
+    return {DeviceClaim::Outcome::Claimed, fd};
+}
+
+// Locks this user's lock file for writing. One open to others, or locked through an old
+// descriptor by another user, is replaced: whoever may open it may lock it, and so keep this
+// user's programs off the keyboard for ever.
+Attempt tryLockFile(const std::string& path) {
+    struct stat status {};
+    Attempt opened = openOwnFile(path, status);
+    if (opened.outcome != DeviceClaim::Outcome::Claimed) return opened;
+    const int fd = opened.fd;
+    if (lockWhole(fd, F_WRLCK)) {
+        if ((status.st_mode & 077) != 0) return replaceLockFile(path, fd);
+        // Replaced since it was opened: the name leads elsewhere now.
+        if (!namesFile(path, fd)) return tryAgain(fd);
+        return {DeviceClaim::Outcome::Claimed, fd};
+    }
+    const int error = errno;
+    if (error != EACCES && error != EAGAIN) return refused(DeviceClaim::Outcome::NotClaimable, fd);
+    auto other = otherUserHolding(fd);
+    // Held by this user's own program; or another user's write lock, which ours cannot join.
+    if (!other) return refused(DeviceClaim::Outcome::HeldElsewhere, fd);
+    if (!lockWhole(fd, F_RDLCK)) {
+        close(fd);
+        return {DeviceClaim::Outcome::HeldByAnotherUser, -1, std::move(*other)};
+    }
+    // Our read lock beside theirs keeps this user's copies from taking the old file meanwhile.
+    return replaceLockFile(path, fd);
+}
+
 }  // namespace
 #endif
 
@@ -129,43 +245,20 @@ DeviceClaim::Outcome DeviceClaim::takeLockFile(const std::string& path,
                                                std::unique_ptr<DeviceClaim>& claim,
                                                [[maybe_unused]] std::string* otherUser) {
 #ifdef __unix__
-    // Made and locked through one descriptor, private to this user: a user who may open it
-    // may lock it too, and so keep this user's programs off the keyboard. Never through a
-    // link, and never waiting on a pipe put in its place.
-    const int fd = ::open(path.c_str(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
-    struct stat status {};
-    if (fd < 0) {
-        // Another user's file in this user's own folder, which this user may not open: put
-        // there to hold the keyboard.
-        if (::lstat(path.c_str(), &status) == 0 && status.st_uid != geteuid()) {
-            return heldByAnotherUser(otherUser, userName(status.st_uid));
+    // Tried again when another copy of this user's program replaced the file meanwhile.
+    constexpr int kAttempts = 4;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        Attempt tried = tryLockFile(path);
+        if (tried.outcome == Outcome::Claimed) {
+            claim.reset(new DeviceClaim(tried.fd));
+            return Outcome::Claimed;
         }
-        return Outcome::NotClaimable;
+        if (tried.outcome == Outcome::HeldByAnotherUser) {
+            return heldByAnotherUser(otherUser, std::move(tried.otherUser));
+        }
+        if (!tried.again) return tried.outcome;
     }
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return Outcome::NotClaimable;
-    }
-    // Root may open it all the same; it is still not this user's to take.
-    if (status.st_uid != geteuid()) {
-        close(fd);
-        return heldByAnotherUser(otherUser, userName(status.st_uid));
-    }
-    // Made open to others by an earlier version.
-    if ((status.st_mode & 077) != 0) {
-        [[maybe_unused]] const int mode = ::fchmod(fd, 0600);
-    }
-    struct flock whole = wholeFile();
-    if (fcntl(fd, F_OFD_SETLK, &whole) == 0) {
-        claim.reset(new DeviceClaim(fd));
-        return Outcome::Claimed;
-    }
-    const int error = errno;
-    const auto other = error == EACCES || error == EAGAIN ? otherUserHolding(fd) : std::nullopt;
-    close(fd);
-    if (other) return heldByAnotherUser(otherUser, *other);
-    return error == EACCES || error == EAGAIN ? Outcome::HeldElsewhere : Outcome::NotClaimable;
+    return Outcome::HeldElsewhere;
 #else
     // The file opened unshared: nobody else opens it while this claim holds it,
     // and the system closes it when the process ends.

@@ -33,10 +33,12 @@ class DeviceClaim {
     // The same on a lock file of its own, made when missing: for a keyboard
     // without a device node (the virtual one, whose memory file is replaced at
     // each save).
-    // It is made private to this user (0600), and one made open to others by an earlier
-    // version is made private when opened. A file of another user's, or one another user
-    // holds, is HeldByAnotherUser: otherUser, when given, is then told that user's name, or
-    // empty when the system does not say who it is.
+    // It is made private to this user (0600). One open to others (as an earlier version made
+    // it), or one another user holds through a descriptor opened while it was, is replaced
+    // by a new private file: the old one's holders hold a file nobody uses. Anything of
+    // another user's at the name is HeldByAnotherUser: otherUser, when given, is then told
+    // that user's name, or empty when the system does not say who it is. NotClaimable: no
+    // lock file could be made or locked there; no claim, so the keyboard must not be used.
     static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim);
     static Outcome takeLockFile(const std::string& path, std::unique_ptr<DeviceClaim>& claim,
                                 std::string* otherUser);

@@ -15,6 +15,7 @@ from pathlib import Path
 from program_copies import private_copies, running_on_virtual_keyboard
 
 IN_USE = 5
+CANNOT_WRITE = 4
 
 
 def main():
@@ -57,6 +58,17 @@ def main():
                                capture_output=True, text=True, timeout=60)
         if after.returncode != 0:
             print("FAIL: the tool was not let in after the program ended:", after.stderr)
+            return 1
+        # Where no lock file can be made, nothing keeps another program off the keyboard: the
+        # tool refuses it (4) rather than use it unheld.
+        lock = Path(folder) / "VirtualKeyboard.lock"
+        lock.unlink()
+        lock.mkdir()
+        unheld = subprocess.run([str(own_tool), "--virtual-keyboard", "dump"],
+                                capture_output=True, text=True, timeout=60)
+        if unheld.returncode != CANNOT_WRITE or "lock file" not in unheld.stderr:
+            print("FAIL: the tool used the keyboard without its lock file:", unheld.returncode,
+                  unheld.stderr)
             return 1
     print("the program holds the virtual keyboard while it runs")
     return 0
