@@ -7,10 +7,14 @@
 namespace tq260 {
 
 FrontPathResolver::FrontPathResolver(std::function<void(const FrontApplication&)> resolved,
-                                     RealPath realPath)
-    : resolved_(std::move(resolved)), realPath_(std::move(realPath)), thread_([this] { run(); }) {}
+                                     RealPath realPath, MainThreadQueue& results)
+    : resolved_(std::move(resolved)),
+      realPath_(std::move(realPath)),
+      results_(results),
+      thread_([this] { run(); }) {}
 
 FrontPathResolver::~FrontPathResolver() {
+    *alive_ = false;
     {
         std::lock_guard lock(mutex_);
         ending_ = true;
@@ -69,12 +73,9 @@ void FrontPathResolver::run() {
         if (real && *real != front.executablePath && real->size() <= kMaxExecutablePathBytes) {
             front.toldPath = std::exchange(front.executablePath, *real);
         }
-        QMetaObject::invokeMethod(
-            &context_,
-            [this, report = std::move(report)] {
-                if (report.number == given_) resolved_(report.front);
-            },
-            Qt::QueuedConnection);
+        results_.post([this, alive = alive_, report = std::move(report)] {
+            if (*alive && report.number == given_) resolved_(report.front);
+        });
         lock.lock();
     }
 }

