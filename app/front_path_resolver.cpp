@@ -2,13 +2,19 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace tq260 {
 
-FrontPathResolver::FrontPathResolver(std::function<void(const FrontApplication&)> resolved)
-    : resolved_(std::move(resolved)), thread_([this] { run(); }) {}
+FrontPathResolver::FrontPathResolver(std::function<void(const FrontApplication&)> resolved,
+                                     RealPath realPath, MainThreadQueue& results)
+    : resolved_(std::move(resolved)),
+      realPath_(std::move(realPath)),
+      results_(results),
+      thread_([this] { run(); }) {}
 
 FrontPathResolver::~FrontPathResolver() {
+    *alive_ = false;
     {
         std::lock_guard lock(mutex_);
         ending_ = true;
@@ -26,51 +32,52 @@ std::string FrontPathResolver::plain(const std::string& path) {
     return normal;
 }
 
+std::optional<std::string> FrontPathResolver::canonicalPath(const std::string& path) {
+    std::error_code error;
+    const auto real = std::filesystem::canonical(path, error);
+    if (error) return std::nullopt;
+    return real.string();
+}
+
 void FrontPathResolver::resolve(FrontApplication front) {
     front.executablePath = plain(front.executablePath);
+    front.toldPath.clear();
+    const std::uint64_t number = ++given_;
+    if (front.executablePath.empty()) {
+        // Nothing to ask the file system: at once. An older report still to be resolved is
+        // dropped, and one being resolved now is dropped when it comes (it is not the newest).
+        {
+            std::lock_guard lock(mutex_);
+            next_.reset();
+        }
+        resolved_(front);
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
-        // Nothing to ask the file system and nothing before it: at once.
-        if (!front.executablePath.empty() || inFlight_) {
-            next_ = std::move(front);
-            wake_.notify_one();
-            return;
-        }
+        next_ = Report{std::move(front), number};
     }
-    resolved_(front);
+    wake_.notify_one();
 }
 
 void FrontPathResolver::run() {
     std::unique_lock lock(mutex_);
     while (true) {
-        wake_.wait(lock, [this] { return ending_ || (next_ && !inFlight_); });
+        wake_.wait(lock, [this] { return ending_ || next_; });
         if (ending_) return;
-        FrontApplication front = std::move(*next_);
+        Report report = std::move(*next_);
         next_.reset();
-        inFlight_ = true;
         lock.unlock();
-        if (!front.executablePath.empty()) {
-            std::error_code error;
-            const auto real = std::filesystem::canonical(front.executablePath, error);
-            if (!error && real.string().size() <= kMaxExecutablePathBytes) {
-                front.executablePath = real.string();
-            }
+        FrontApplication& front = report.front;
+        const auto real = realPath_(front.executablePath);
+        if (real && *real != front.executablePath && real->size() <= kMaxExecutablePathBytes) {
+            front.toldPath = std::exchange(front.executablePath, *real);
         }
-        QMetaObject::invokeMethod(
-            &context_,
-            [this, front] {
-                resolved_(front);
-                delivered();
-            },
-            Qt::QueuedConnection);
+        results_.post([this, alive = alive_, report = std::move(report)] {
+            if (*alive && report.number == given_) resolved_(report.front);
+        });
         lock.lock();
     }
-}
-
-void FrontPathResolver::delivered() {
-    std::lock_guard lock(mutex_);
-    inFlight_ = false;
-    wake_.notify_one();
 }
 
 }  // namespace tq260

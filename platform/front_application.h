@@ -15,6 +15,10 @@ struct FrontApplication {
     std::string executablePath;
     // One of this program's own windows: never a reason to switch.
     bool ownWindow = false;
+    // The executable as the desktop named it, where that is a symbolic link to
+    // executablePath; empty where the two are the same. A rule may name either. (Its "{}"
+    // lets brace lists that end before it leave it out.)
+    std::string toldPath{};
 };
 
 // What any desktop may tell at most: longer ids and paths are no application's (a window
@@ -28,6 +32,7 @@ constexpr std::size_t kMaxExecutablePathBytes = 511;
 inline FrontApplication withinBounds(FrontApplication front) {
     if (front.id.size() > kMaxApplicationIdBytes) front.id.clear();
     if (front.executablePath.size() > kMaxExecutablePathBytes) front.executablePath.clear();
+    if (front.toldPath.size() > kMaxExecutablePathBytes) front.toldPath.clear();
     return front;
 }
 

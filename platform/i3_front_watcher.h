@@ -35,19 +35,24 @@ std::optional<std::string> ask(const std::filesystem::path& socket, std::uint32_
 // asks; the answers are read by the watching thread.
 class I3FrontWatcher final : public FrontApplicationWatcher {
   public:
-    explicit I3FrontWatcher(std::filesystem::path socket) : socket_(std::move(socket)) {}
+    explicit I3FrontWatcher(std::filesystem::path socket)
+        : I3FrontWatcher(std::move(socket), realClock_) {}
+    // The clock the listing's time limit is measured on; it outlives this.
+    I3FrontWatcher(std::filesystem::path socket, const Clock& clock)
+        : socket_(std::move(socket)), clock_(clock) {}
     ~I3FrontWatcher() override;
     I3FrontWatcher(const I3FrontWatcher&) = delete;
     I3FrontWatcher& operator=(const I3FrontWatcher&) = delete;
 
     bool start(Listener listener) override;
     void stop() override;
-    // Waits for the window manager (kReplyMs at most): not on the main thread.
+    // Waits for the window manager (kReplyMs at most, on the clock): not on the main thread.
     std::optional<std::vector<FrontApplication>> openApplications() override;
 
   private:
     std::filesystem::path socket_;
-    RealClock clock_;
+    RealClock realClock_;
+    const Clock& clock_;
     PollThread thread_;
     int fd_ = -1;
 };

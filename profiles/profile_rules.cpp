@@ -4,19 +4,30 @@
 
 namespace tq260 {
 
+namespace {
+
+bool sameExecutable(const std::string& rulePath, const std::string& path) {
+    if (path.empty()) return false;
+#ifdef _WIN32
+    // Windows' paths are the same whatever their case.
+    return sameIgnoringCase(rulePath, path);
+#else
+    // A rule's path as typed ("/usr/bin/../games/x") names the same file as the one told.
+    return rulePath == path || std::filesystem::path(rulePath).lexically_normal() ==
+                                   std::filesystem::path(path).lexically_normal();
+#endif
+}
+
+}  // namespace
+
 bool ruleMatches(const ProfileRule& rule, const FrontApplication& front) {
     if (rule.application.empty() || !sameIgnoringCase(rule.application, front.id)) return false;
     if (rule.executablePath.empty()) return true;
-#ifdef _WIN32
-    // Windows' paths are the same whatever their case.
-    return sameIgnoringCase(rule.executablePath, front.executablePath);
-#else
-    // A rule's path as typed ("/usr/bin/../games/x") names the same file as the one the
-    // system tells; where a symbolic link leads is left to whoever tells the path in front.
-    return rule.executablePath == front.executablePath ||
-           std::filesystem::path(rule.executablePath).lexically_normal() ==
-               std::filesystem::path(front.executablePath).lexically_normal();
-#endif
+    // The executable where its links lead, or the link the desktop named: a rule written
+    // with either matches. Where links lead is found by whoever tells the path in front,
+    // off the main thread the rules are compared on.
+    return sameExecutable(rule.executablePath, front.executablePath) ||
+           sameExecutable(rule.executablePath, front.toldPath);
 }
 
 std::optional<std::u16string> profileFor(const ProfileRules& rules, const FrontApplication& front) {

@@ -6,7 +6,9 @@
 #include <gmock/gmock.h>
 
 #include <QTimer>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 #include "app/front_profile_notices.h"
 #include "config/profile_rules_file.h"
@@ -14,6 +16,7 @@
 #include "keys/keymap_file.h"
 #include "platform/i3_front_watcher.h"
 #include "support/fake_i3_server.h"
+#include "support/main_queues.h"
 #include "support/normal_user.h"
 #include "support/temporary_folder.h"
 
@@ -46,6 +49,9 @@ class FrontSwitch : public testing::DialogFlow {
     }
     QString notice() const { return window->windowState().notice; }
 
+    // The window manager's time, which only the test moves: no limit runs out on a busy
+    // machine. Outlives the watcher in front.
+    VirtualClock windowManagerTime;
     std::unique_ptr<FrontProfiles> front;
 };
 
@@ -187,7 +193,8 @@ TEST_F(FrontSwitch, TheWindowNeverWaitsForTheWindowManager) {
     testing::TemporaryFolder sockets;
     testing::FakeI3Server windowManager(sockets / "ipc", R"({"nodes":[
         {"app_id":"steam","focused":true},{"app_id":"gimp"}]})");
-    front->watch(FrontSource::Sway, std::make_unique<I3FrontWatcher>(windowManager.path()));
+    front->watch(FrontSource::Sway,
+                 std::make_unique<I3FrontWatcher>(windowManager.path(), windowManagerTime));
     EXPECT_TRUE(front->watching());
     std::optional<std::vector<std::string>> listed;
     front->openApplications([&](std::vector<FrontApplication> open, bool) {
@@ -207,7 +214,8 @@ TEST_F(FrontSwitch, TheWindowNeverWaitsForTheWindowManager) {
 }
 
 // A desktop's script tells the executable as it likes: the rules compare it as the system
-// names it, links resolved and "." and ".." gone.
+// names it, links resolved and "." and ".." gone, and as it was named: a rule may name the
+// link or where it leads.
 TEST_F(FrontSwitch, AnExecutableFromTheBusIsComparedAsTheSystemNamesIt) {
     struct Row {
         std::string given;
@@ -222,20 +230,61 @@ TEST_F(FrontSwitch, AnExecutableFromTheBusIsComparedAsTheSystemNamesIt) {
     testing::writeRawFile(files / "game", {1});
     std::filesystem::create_directories(files / "bin");
     std::filesystem::create_symlink(files / "game", files / "bin" / "launcher");
-    std::string why;
-    ASSERT_TRUE(writeProfileRules(
-        state.dataFolderPath(),
-        {true,
-         {{"steam", std::filesystem::canonical(files / "game").string(), u"Game"}},
-         std::nullopt,
-         false},
-        why))
-        << why;
-    front->frontFromBus({"steam", (files / "bin" / ".." / "bin" / "launcher").string()});
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        settle();
-        return front->switches() == 1;
-    }));
+    struct Rule {
+        std::filesystem::path path;
+        const char16_t* profile;
+    };
+    int switches = 0;
+    for (const Rule& rule : {Rule{std::filesystem::canonical(files / "game"), u"Game"},
+                             Rule{files / "bin" / "launcher", u"Desk"}}) {
+        std::string why;
+        ASSERT_TRUE(writeProfileRules(
+            state.dataFolderPath(),
+            {true, {{"steam", rule.path.string(), rule.profile}}, std::nullopt, false}, why))
+            << why;
+        front->frontFromBus({"steam", (files / "bin" / ".." / "bin" / "launcher").string()});
+        ++switches;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            settle();
+            return front->switches() == switches;
+        })) << rule.path;
+    }
+}
+
+// Only where the focus ended matters: a report whose path is still being resolved never
+// comes after a newer one, which has no path to resolve and comes at once.
+TEST(FrontPathResolver, AnOlderReportNeverComesAfterANewerOne) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool resolving = false;
+    bool resolved = false;
+    std::vector<std::string> delivered;
+    VirtualClock clock;
+    testing::ManualMainQueue mainThread(clock);
+    FrontPathResolver resolver(
+        [&](const FrontApplication& front) { delivered.push_back(front.id); },
+        [&](const std::string& path) -> std::optional<std::string> {
+            std::unique_lock lock(mutex);
+            resolving = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return resolved; });
+            return path;
+        },
+        mainThread);
+    resolver.resolve({"game", "/usr/games/game"});
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return resolving; });
+    }
+    resolver.resolve({"desk", ""});
+    {
+        std::lock_guard lock(mutex);
+        resolved = true;
+    }
+    changed.notify_all();
+    ASSERT_TRUE(mainThread.waitForPending(1));  // what "game" brought
+    mainThread.runAll();
+    EXPECT_EQ(delivered, (std::vector<std::string>{"desk"}));
 }
 
 // Control characters and direction marks are written out, not dropped: "Desk" exists, and

@@ -194,5 +194,25 @@ TEST(I3FrontWatcher, StartsWithoutWaitingForTheWindowManager) {
     watcher.stop();
 }
 
+// Time that passes only as it is looked at, almost the whole limit each time.
+class HastyClock final : public Clock {
+  public:
+    std::int64_t nowUs() const override { return looks++ * (i3ipc::kReplyMs - 1) * 1000LL; }
+    void sleepMs(int) override {}
+    void blockUs(std::int64_t) override {}
+    mutable std::atomic<int> looks{0};
+};
+
+// The listing's one limit runs on the watcher's clock, never on another: a window manager
+// that does not answer is given up as soon as that clock passed the limit.
+TEST(I3FrontWatcher, TheListingsLimitRunsOnTheWatchersClock) {
+    testing::TemporaryFolder folder;
+    testing::FakeI3Server silent(folder / "ipc", "{}");
+    HastyClock clock;
+    I3FrontWatcher watcher(silent.path(), clock);
+    EXPECT_FALSE(watcher.openApplications().has_value());
+    EXPECT_GE(clock.looks, 3);  // the deadline set, not yet passed, passed
+}
+
 }  // namespace
 }  // namespace tq260

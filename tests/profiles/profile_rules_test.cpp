@@ -19,16 +19,19 @@ struct Pick {
     const char* id;
     const char* path;
     const char16_t* profile;  // nullptr: left as it is
+    const char* told = "";    // the link the desktop named, where path is where it leads
 };
 
 TEST(ProfileRules, TheFirstRuleThatNamesTheApplicationWins) {
     for (const Pick& row :
          {Pick{"steam", "", u"Game"}, Pick{"STEAM", "/usr/bin/steam", u"Game"},
           Pick{"doom", "/opt/doom/bin/doom", u"Doom"}, Pick{"Doom", "/home/me/doom", u"Game"},
-          Pick{"doom", "/opt/doom/lib/../bin//doom", u"Doom"}, Pick{"firefox", "", u"Desk"},
-          Pick{"", "", u"Desk"}}) {
-        SCOPED_TRACE(row.id);
-        EXPECT_EQ(profileFor(kRules, {row.id, row.path}), std::u16string(row.profile));
+          Pick{"doom", "/opt/doom/lib/../bin//doom", u"Doom"},
+          Pick{"doom", "/usr/lib/doom-real", u"Doom", "/opt/doom/bin/doom"},
+          Pick{"firefox", "", u"Desk"}, Pick{"", "", u"Desk"}}) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(profileFor(kRules, {row.id, row.path, false, row.told}),
+                  std::u16string(row.profile));
     }
     ProfileRules leave = kRules;
     leave.otherwise.reset();
