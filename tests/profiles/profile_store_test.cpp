@@ -3,7 +3,9 @@
 #include "profiles/profile_store.h"
 
 #include <gmock/gmock.h>
+#ifdef __unix__
 #include <sys/stat.h>
+#endif
 
 #include <cstring>
 #include <functional>
@@ -346,10 +348,12 @@ TEST_F(ActiveProfile, IsKeptInMemoryWhenItsFileCannotTakeItAsANormalUser) {
         [](const std::filesystem::path& file) {
             std::filesystem::permissions(file, std::filesystem::perms::owner_read);
         },
+#ifdef __unix__
         [](const std::filesystem::path& file) {
             std::filesystem::remove(file);
             ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
         },
+#endif
     };
     for (std::size_t i = 0; i < std::size(blocks); ++i) {
         openWithActive();
