@@ -6,15 +6,23 @@ namespace tq260 {
 
 namespace {
 
+// The path without "." and ".." and doubled separators, in UTF-8 whatever the system.
+std::string plainPath(const std::string& path) {
+    const std::u8string normal = std::filesystem::path(std::u8string(path.begin(), path.end()))
+                                     .lexically_normal()
+                                     .u8string();
+    return {normal.begin(), normal.end()};
+}
+
 bool sameExecutable(const std::string& rulePath, const std::string& path) {
     if (path.empty()) return false;
+        // A rule's path as typed ("/usr/bin/../games/x") names the same file as the one told.
 #ifdef _WIN32
     // Windows' paths are the same whatever their case.
-    return sameIgnoringCase(rulePath, path);
+    return sameIgnoringCase(rulePath, path) ||
+           sameIgnoringCase(plainPath(rulePath), plainPath(path));
 #else
-    // A rule's path as typed ("/usr/bin/../games/x") names the same file as the one told.
-    return rulePath == path || std::filesystem::path(rulePath).lexically_normal() ==
-                                   std::filesystem::path(path).lexically_normal();
+    return rulePath == path || plainPath(rulePath) == plainPath(path);
 #endif
 }
 
