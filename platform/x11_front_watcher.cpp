@@ -135,15 +135,19 @@ std::string executableOf(std::uint32_t pid) {
 std::optional<std::uint32_t> clientPidOf(xcb_connection_t* connection, const Atoms& atoms,
                                          xcb_window_t window) {
     if (!atoms.serverTellsPids) return std::nullopt;
-    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    // The question is the first member of an answer's value: the window and what is asked.
+    xcb_res_client_id_value_t value{};
+    auto& [asked, length] = value;
+    asked = {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     const Reply<xcb_res_query_client_ids_reply_t> reply(
-        xcb_res_query_client_ids_reply(connection, xcb_res_query_client_ids(connection, 1, &spec),
+        xcb_res_query_client_ids_reply(connection, xcb_res_query_client_ids(connection, 1, &asked),
                                        nullptr),
         &std::free);
     if (!reply) return std::nullopt;
     for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem > 0;
          xcb_res_client_id_value_next(&ids)) {
-        if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+        const auto& [answered, size] = *ids.data;
+        if ((answered.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
             xcb_res_client_id_value_value_length(ids.data) >= 1) {
             return *xcb_res_client_id_value_value(ids.data);
         }
