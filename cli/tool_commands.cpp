@@ -21,6 +21,7 @@
 #include "device/device_commands.h"
 #include "device/device_link.h"
 #include "device/lighting_effect_table.h"
+#include "device/setting_limits.h"
 #include "emulator/virtual_keyboard.h"
 #include "keys/keymap_file.h"
 #include "keys/named_function_table.h"
@@ -228,12 +229,7 @@ int runSetLighting(ToolContext& context, const LightingChange& change) {
         const LightingEffect* found = lightingEffectNamed(*change.effect);
         if (found == nullptr) {
             context.err << "--effect: \"" << excerpt(*change.effect)
-                        << "\" is not an effect; the effects are";
-            for (const LightingEffect& e : kLightingEffects) {
-                context.err << (&e == &kLightingEffects.front() ? " \"" : ", \"") << e.english
-                            << "\"";
-            }
-            context.err << ".\n";
+                        << "\" is not an effect; the effects are " << effectNamesText() << ".\n";
             return tool_exit::kUsage;
         }
         effect = found->code;

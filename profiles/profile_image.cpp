@@ -91,12 +91,6 @@ ProfileCheck checkProfile(const std::filesystem::path& file) {
     return check;
 }
 
-std::optional<bool> profileIsEmpty(const std::filesystem::path& file) {
-    auto bytes = readFileBytes(file, sizeof(DeviceSettings));
-    if (!bytes) return std::nullopt;
-    return ProfileImage(std::move(*bytes)).empty();
-}
-
 const ProfileImage* CachedProfileImage::of(const std::filesystem::path& file) {
     const auto stamp = fileStamp(file);
     if (!stamp) {

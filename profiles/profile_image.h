@@ -61,10 +61,6 @@ inline constexpr std::uintmax_t kSettingsOnlyProfileBytes = sizeof(DeviceSetting
 // empty), then whether it holds any settings, then each value.
 ProfileCheck checkProfile(const std::filesystem::path& file);
 
-// Whether the profile holds no settings, from its first block only; nothing when the file
-// cannot be read.
-std::optional<bool> profileIsEmpty(const std::filesystem::path& file);
-
 // The image of one file, read again only when the file changed on disk: cheap enough to ask
 // at every repaint.
 class CachedProfileImage {
