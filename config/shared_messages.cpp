@@ -64,10 +64,7 @@ std::string damageText(const ProfileStore::Outcome& outcome) {
 std::string shownText(std::u16string_view text) {
     std::u16string shown;
     for (const char16_t c : text) {
-        // Direction marks, for the same reason: they would turn the text around them.
-        const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
-                               c == 0x200E || c == 0x200F || c == 0x061C;
-        if (c >= 0x20 && (c < 0x7F || c >= 0xA0) && !direction) {
+        if (!hidesInText(c)) {
             shown += c;
             continue;
         }

@@ -206,16 +206,13 @@ std::u16string ProfileStore::typedName(std::u16string_view typed) {
     return name;
 }
 
-namespace {
-
-// Marks that turn the direction of the text around them: a name holding one shows as
-// another name (a right-to-left override makes "Desk\u202Eexe.bin" read as "Deskkeb.exe").
-bool isDirectionMark(char16_t c) {
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
-           c == 0x200F || c == 0x061C;
+bool hidesInText(char16_t c) {
+    // Marks that turn the direction of the text around them: a name holding one shows as
+    // another name (a right-to-left override makes "Desk\u202Eexe.bin" read as "Deskkeb.exe").
+    const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+                           c == 0x200E || c == 0x200F || c == 0x061C;
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) || direction;
 }
-
-}  // namespace
 
 bool ProfileStore::isAcceptableName(std::u16string_view name) {
     if (name.empty() || utf8Length(name) > kLongestNameBytes) return false;
@@ -226,8 +223,7 @@ bool ProfileStore::isAcceptableName(std::u16string_view name) {
     }
     constexpr std::u16string_view kForbidden = u"<>:\"/\\|?*";
     for (const char16_t c : name) {
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || isDirectionMark(c) ||
-            kForbidden.find(c) != std::u16string_view::npos) {
+        if (hidesInText(c) || kForbidden.find(c) != std::u16string_view::npos) {
             return false;
         }
     }

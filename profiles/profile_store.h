@@ -17,6 +17,10 @@
 
 namespace tq260 {
 
+// A control character or a mark that turns the text's direction: it does not show as itself,
+// so a name holding one reads as another name.
+bool hidesInText(char16_t c);
+
 // The configuration the program works on: what keymap.bin holds. The record's lock is held
 // while either part is read or written, since the input listener writes the lighting.
 struct LiveConfiguration {
