@@ -247,6 +247,11 @@ int VirtualKeyboard::readEvent(std::uint64_t connection, std::span<std::uint8_t>
     return readQueued(TraceChannel::Event, eventReports_, connection, report, timeoutMs);
 }
 
+std::size_t VirtualKeyboard::queuedCommandReports() const {
+    std::lock_guard lock(mutex_);
+    return commandReports_.size();
+}
+
 int VirtualKeyboard::readQueued(TraceChannel channel, std::deque<std::vector<std::uint8_t>>& queue,
                                 std::uint64_t connection, std::span<std::uint8_t> report,
                                 int timeoutMs) {

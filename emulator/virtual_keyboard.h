@@ -86,6 +86,9 @@ class VirtualKeyboard {
     int writeReport(std::uint64_t connection, std::span<const std::uint8_t> report);
     int readReport(std::uint64_t connection, std::span<std::uint8_t> report, int timeoutMs);
     int readEvent(std::uint64_t connection, std::span<std::uint8_t> report, int timeoutMs);
+    // How many block reports wait for the host, so that a server of the keyboard over USB
+    // moves them without a read that finds none.
+    std::size_t queuedCommandReports() const;
 
   private:
     enum class PendingWrite { None, KeyBlock1, KeyBlock2, MacroBlock, Masks };
