@@ -118,7 +118,13 @@ void FunctionFsKeyboard::run() {
         if ((fds[0].revents & POLLIN) == 0) continue;
         const ssize_t n = ::read(ep0_, events.data(), sizeof events);
         if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) continue;
+            // A request the host gave up on before it was answered (EIDRM), or a host that
+            // just went: the next events follow.
+            if (errno == EINTR || errno == EAGAIN || errno == EIDRM || errno == ESHUTDOWN ||
+                errno == EL2HLT) {
+                continue;
+            }
+            if (announce_) announce_(std::string("ep0 failed: ") + std::strerror(errno));
             return;
         }
         const auto count = static_cast<std::size_t>(n) / sizeof(usb_functionfs_event);
