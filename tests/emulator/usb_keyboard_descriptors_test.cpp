@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <linux/usb/functionfs.h>
 
+#include <algorithm>
+
 #include "device/device_link.h"
+#include "device/event_report.h"
 #include "emulator/usb/functionfs_descriptors.h"
 #include "emulator/usb/keyboard_report_descriptors.h"
 #include "platform/hid_report_descriptor.h"
@@ -15,16 +18,21 @@ namespace {
 TEST(UsbKeyboardDescriptors, TheHostFindsEachChannelOnItsInterface) {
     struct Row {
         int interface;
+        std::vector<std::uint8_t> opening;  // the first usage page and usage
         int collections;
         bool command;
         bool event;
     };
-    const Row rows[] = {
-        {0, 1, false, false}, {1, 3, false, true}, {2, 1, false, false}, {3, 1, true, false}};
+    const Row rows[] = {{0, {0x05, 0x01, 0x09, 0x06}, 1, false, false},
+                        {1, {0x05, 0x01, 0x09, 0x06}, 3, false, true},
+                        {2, {0x05, 0x01, 0x09, 0x02}, 1, false, false},
+                        {3, {0x06, 0x00, 0xFF, 0x09}, 1, true, false}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.interface);
         const auto descriptor = kKeyboardReportDescriptors[static_cast<std::size_t>(row.interface)];
         EXPECT_EQ(descriptor.back(), 0xC0);
+        EXPECT_EQ(std::vector<std::uint8_t>(descriptor.begin(), descriptor.begin() + 4),
+                  row.opening);
         HidInterfaceInfo info;
         info.vendorId = kKeyboardVendorId;
         info.productId = kKeyboardProductId;
@@ -34,6 +42,13 @@ TEST(UsbKeyboardDescriptors, TheHostFindsEachChannelOnItsInterface) {
         EXPECT_EQ(isKeyboardChannel(info, InterfaceFilter::CommandChannel), row.command);
         EXPECT_EQ(isKeyboardChannel(info, InterfaceFilter::EventChannel), row.event);
     }
+    // The event reader keeps only reports with the event report id: the vendor collection
+    // of interface 1 must declare it.
+    const auto events = kKeyboardReportDescriptors[kEventInterface];
+    const std::vector<std::uint8_t> vendorWithId = {0x06, 0x00, 0xFF, 0x09,          0x01,
+                                                    0xA1, 0x01, 0x85, kEventReportId};
+    EXPECT_NE(std::search(events.begin(), events.end(), vendorWithId.begin(), vendorWithId.end()),
+              events.end());
 }
 
 std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
