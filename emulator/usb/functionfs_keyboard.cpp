@@ -23,8 +23,6 @@ constexpr std::uint8_t kGetReport = 0x01;
 constexpr std::uint8_t kGetIdle = 0x02;
 constexpr std::uint8_t kGetProtocol = 0x03;
 constexpr std::uint8_t kSetReport = 0x09;
-constexpr std::uint8_t kSetIdle = 0x0A;
-constexpr std::uint8_t kSetProtocol = 0x0B;
 constexpr std::uint8_t kOutputReport = 2;
 constexpr std::uint8_t kFeatureReport = 3;
 constexpr std::uint8_t kReportDescriptorType = 0x22;
@@ -221,8 +219,6 @@ void FunctionFsKeyboard::handleSetup(const usb_ctrlrequest& request) {
         }
     }
     // SET_IDLE, SET_PROTOCOL and the boot keyboard's LEDs are taken and have no effect.
-    (void)kSetIdle;
-    (void)kSetProtocol;
 }
 
 void FunctionFsKeyboard::reply(std::uint16_t length, const std::uint8_t* data, std::size_t size) {
